@@ -1,0 +1,200 @@
+#include "Commands.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "FrameFormat.h"
+#include "Frames.h"
+#include "PlantStore.h"
+
+const char ServiceNumber[13] = "004930123456";
+
+namespace {
+
+// The controls' positions when the program starts.
+class StartPositions : public CommandControls {
+public:
+  int PulsesPerKwhPosition() const override { return 10; }
+  int DisplayOnHour() const override { return 0; }
+  int DisplayOffHour() const override { return 0; }
+  int LargeDisplayType() const override { return 0; }
+  int CalibrationPosition() const override { return 50; }
+  int CommissioningMonthPosition() const override { return 1; }
+  int CommissioningYearPosition() const override { return 6; }
+  void RestartCountCleared() override {}
+  void YearEnergyCleared() override {}
+};
+
+StartPositions DefaultControls;
+CommandControls* Controls = &DefaultControls;
+
+void Header(uint8_t length, uint8_t group, uint8_t code) {
+  TxFrame[0] = FrameFormat::CommandHead0;
+  TxFrame[1] = FrameFormat::CommandHead1;
+  TxFrame[2] = length;
+  TxFrame[3] = group;
+  TxFrame[4] = code;
+}
+
+// A 16-bit value, high byte first (length 9).
+void SendWord(uint8_t group, uint8_t code, uint32_t value) {
+  Header(9, group, code);
+  TxFrame[5] = static_cast<uint8_t>(value >> 8);
+  TxFrame[6] = static_cast<uint8_t>(value);
+  TxFrame[7] = 0;
+  SendFrame();
+}
+
+// A one-byte value (length 9, offset 5 = 0).
+void SendByte(uint8_t code, int value) {
+  Header(9, FrameFormat::GroupSetValue, code);
+  TxFrame[5] = 0;
+  TxFrame[6] = static_cast<uint8_t>(value);
+  TxFrame[7] = 0;
+  SendFrame();
+}
+
+// An action without value (length 7).
+void SendAction(uint8_t code) {
+  Header(7, FrameFormat::GroupAction, code);
+  TxFrame[5] = 0;
+  SendFrame();
+}
+
+// The output test: an action with a one-byte argument (length 8).
+void SendOutputTest(uint8_t on) {
+  Header(8, FrameFormat::GroupAction, 0x00);
+  TxFrame[5] = on;
+  TxFrame[6] = 0;
+  SendFrame();
+}
+
+// A start-screen line (length 28); the byte the line leaves free is sent as 0.
+void SendStartScreenLine(int line) {
+  Header(28, FrameFormat::GroupStartScreenLine, static_cast<uint8_t>(line));
+  std::memcpy(TxFrame + 5, StartScreenLines[line], 20);
+  TxFrame[25] = 0;
+  TxFrame[26] = 0;
+  SendFrame();
+}
+
+// The SMS number text (length 30); the bytes after the number are sent as 0.
+void SendNumberText() {
+  TxFrame[0] = FrameFormat::CommandHead0;
+  TxFrame[1] = FrameFormat::CommandHead1;
+  TxFrame[2] = 30;
+  TxFrame[3] = FrameFormat::GroupNumberText;
+  std::memcpy(TxFrame + 4, SmsNumber, 12);
+  std::memset(TxFrame + 16, 0, 12);
+  TxFrame[28] = 0;
+  SendFrame();
+}
+
+bool IsKeptInStartScreen(uint8_t c) {
+  if (c >= 0x30 && c <= 0x7A) return true;
+  switch (c) {
+    case ' ': case '-': case '&': case '+': case '*': case '(': case ')':
+    case '%': case '!': case ',': case '#': case '.':
+    case 0xC4: case 0xD6: case 0xDC: case 0xE4: case 0xF6: case 0xFC:  // ÄÖÜäöü
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void SetCommandControls(CommandControls* controls) {
+  Controls = controls != nullptr ? controls : &DefaultControls;
+}
+
+CommandControls& CurrentCommandControls() { return *Controls; }
+
+void MarkCommand(int slot) {
+  if (slot >= 1 && slot <= PendingSlots) PendingCommands[slot] = 1;
+}
+
+bool BuildCommand(int slot) {
+  using namespace FrameFormat;
+  switch (slot) {
+    case SlotSetMeterCount: SendWord(GroupSetValue, 0x25, MeterCountSetting); break;
+    case SlotSetPlantSize: SendWord(GroupSetValue, 0x26, PlantSizeSetting); break;
+    case SlotSetPulsesPerKwh:
+      SendWord(GroupSetValue, 0x27, static_cast<uint32_t>(Controls->PulsesPerKwhPosition()) * 10u);
+      break;
+    case SlotSetTariff: SendWord(GroupSetValue, 0x0D, TariffSetting); break;
+    case SlotSetConnectionMode: SendByte(0x0A, ConnectionModeSetting); break;
+    case SlotClearRestartCount:
+      SendWord(GroupSetValue, 0x04, 0);
+      Controls->RestartCountCleared();
+      break;
+    case SlotSetDateTime: SendAction(0x06); break;
+    case SlotStartLearningPhase: SendAction(0x03); break;
+    case SlotSendServiceNumber: SendServiceNumber(); break;
+    case SlotSetModemType: SendByte(0x14, ModemTypeSetting); break;
+    case 12: case 13: case 14: case 15: SendStartScreenLine(slot - SlotSetStartScreenLine1); break;
+    case SlotOutputTestOn: SendOutputTest(1); break;
+    case SlotOutputTestOff: SendOutputTest(0); break;
+    case SlotClearYearEnergy:
+      SendAction(0x02);
+      Controls->YearEnergyCleared();
+      break;
+    case SlotClearDailyValues: SendAction(0x01); break;
+    case SlotSetCommissioningMonth:
+      SendWord(GroupSetValue, 0x23, Controls->CommissioningMonthPosition());
+      break;
+    case SlotSetCommissioningYear:
+      SendWord(GroupSetValue, 0x24, Controls->CommissioningYearPosition());
+      break;
+    case SlotSetDialPrefix: SendByte(0x2A, PendingCommands[SlotDialPrefixValue]); break;
+    case SlotSetSmsNumber: SendNumberText(); break;
+    case SlotSetDisplayOnHour: SendWord(GroupSetValue, 0x2B, Controls->DisplayOnHour()); break;
+    case SlotSetDisplayOffHour: SendWord(GroupSetValue, 0x2C, Controls->DisplayOffHour()); break;
+    case SlotSetLargeDisplayType: SendWord(GroupSetValue, 0x07, Controls->LargeDisplayType()); break;
+    case SlotSetCalibration: SendWord(GroupSetValue, 0x2E, Controls->CalibrationPosition()); break;
+    case SlotSetMonitorSensitivity: SendWord(GroupSetValue, 0x30, SensitivitySetting); break;
+    default: return false;
+  }
+  return true;
+}
+
+void SendServiceNumber() {
+  std::memcpy(SmsNumber, ServiceNumber, sizeof SmsNumber);
+  SendNumberText();
+}
+
+void SetMonthTableEntry(int monthPosition, uint32_t value) {
+  SendWord(FrameFormat::GroupMonthTable, static_cast<uint8_t>(monthPosition + MonthOffset), value & 0xFFFFu);
+}
+
+uint32_t ParseMonthTableValue(const char* text) {
+  const char* p = text;
+  while (*p == ' ') ++p;
+  uint32_t value = 0;
+  for (int digits = 0; digits < 5 && *p >= '0' && *p <= '9'; ++digits, ++p) value = value * 10 + (*p - '0');
+  return value;
+}
+
+void FilterText(int line, const char* text) {
+  if (line < 0 || line > 3) return;
+  std::memset(TextBuffer, ' ', 20);
+  const size_t length = std::min<size_t>(std::strlen(text), 20);
+  std::memcpy(TextBuffer, text, length);
+  TextBuffer[length] = '\0';
+  for (int i = 0; i < 20; ++i) {
+    const auto c = static_cast<uint8_t>(TextBuffer[i]);
+    if (!IsKeptInStartScreen(c)) TextBuffer[i] = ' ';
+  }
+  TextBuffer[20] = '\0';
+  std::memcpy(StartScreenLines[line], TextBuffer, 21);
+}
+
+void FilterSmsNumber(const char* text, char out[13]) {
+  bool ended = false;
+  for (int i = 0; i < 12; ++i) {
+    const char c = ended ? '\0' : text[i];
+    if (c == '\0') ended = true;
+    out[i] = (c >= '0' && c <= '9') ? c : '.';
+  }
+  out[12] = '\0';
+}

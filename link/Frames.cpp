@@ -1,0 +1,67 @@
+#include "Frames.h"
+
+#include "BytePort.h"
+#include "FrameFormat.h"
+#include "Polling.h"
+
+uint8_t TxFrame[256] = {};
+uint8_t RxFrame[256] = {};
+uint8_t RxIndex = 0;
+int RxActivity = 3;
+int ChecksumOk = 0;
+
+namespace {
+
+BytePort* Port = nullptr;
+
+// The last index at which a frame can still be gathered; one byte more and
+// the partial frame is dropped.
+constexpr int MaxRxIndex = 250;
+
+}  // namespace
+
+void SetLinkPort(BytePort* port) { Port = port; }
+BytePort* LinkPort() { return Port; }
+
+void SendFrame() {
+  const int length = TxFrame[2];
+  if (length >= 2) TxFrame[length - 1] = FrameFormat::Checksum(TxFrame, length);
+  WriteFrame();
+}
+
+void WriteFrame() {
+  if (Port != nullptr) Port->WriteBuf(TxFrame, TxFrame[2]);
+}
+
+void VerifyRxChecksum() {
+  const int length = RxFrame[2];
+  ChecksumOk = length >= 2 && FrameFormat::Checksum(RxFrame, length) == RxFrame[length - 1] ? 1 : 0;
+}
+
+void ResetRxFrame() {
+  RxIndex = 0;
+  RxFrame[0] = RxFrame[1] = RxFrame[2] = 0;
+}
+
+void GatherRxBytes() {
+  for (;;) {
+    RxActivity = 3;
+    uint8_t byte = 0;
+    if (Port == nullptr || Port->ReadBuf(&byte, 1) <= 0) return;
+    RxFrame[RxIndex] = byte;
+    if (RxFrame[0] != FrameFormat::ResponseHead0) continue;  // wait for a start byte
+    if (RxFrame[1] == FrameFormat::ResponseHead1) {
+      if (RxIndex == RxFrame[2] - 1) {
+        DecodeFrame();
+        ResetRxFrame();
+      } else if (RxIndex > MaxRxIndex) {
+        ResetRxFrame();
+      } else {
+        ++RxIndex;
+      }
+    } else {
+      ++RxIndex;
+      if (RxIndex >= 2) ResetRxFrame();
+    }
+  }
+}

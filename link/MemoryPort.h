@@ -1,0 +1,28 @@
+#pragma once
+// An in-memory BytePort: bytes handed to Feed() are read back by ReadBuf(),
+// everything written is recorded. Used by tests and by in-process simulations.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "BytePort.h"
+
+class MemoryPort : public BytePort {
+public:
+  int WriteBuf(const void* data, int count) override;
+  int ReadBuf(void* data, int count) override;
+  void PurgeRead() override;
+
+  void Feed(const std::vector<uint8_t>& bytes);
+  // Everything written since the last TakeWritten(), and clears the record.
+  std::vector<uint8_t> TakeWritten();
+  const std::vector<uint8_t>& Written() const { return written_; }
+  size_t Pending() const { return incoming_.size(); }
+  int PurgeCount() const { return purges_; }
+
+private:
+  std::deque<uint8_t> incoming_;
+  std::vector<uint8_t> written_;
+  int purges_ = 0;
+};

@@ -1,0 +1,241 @@
+#include "PlantStore.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+TGroupA GroupA;
+TGroupB GroupB;
+TGroupC GroupC;
+
+int ControllerType = 0;
+uint8_t ControllerVersion[3] = {};
+
+uint32_t MonthStep = 0;
+uint32_t DayChartMax = 10;
+uint32_t MonthChartMax = 100;
+uint32_t YearChartMax = 1000;
+uint32_t BalanceChartMax = 10;
+float PowerScale = 2.0f;
+int FirstYear = 2000;
+
+int TodayYield = 0;
+
+uint8_t PendingCommands[PendingSlots + 1] = {};
+uint8_t ConnectPending = 0xFF;
+
+int MeterCountSetting = 0;
+int PlantSizeSetting = 0;
+int TariffSetting = 0;
+int SensitivitySetting = 0;
+int ConnectionModeSetting = 0;
+int ModemTypeSetting = 0;
+int MonthOffset = 0;
+char StartScreenLines[4][21] = {};
+char SmsNumber[13] = {};
+
+int PollTick = 60;
+int NoAnswerCount = 3;
+int ShowRequest = 0;
+
+char TextBuffer[TextBufferSize] = {};
+
+const int MonthStartDay[14] = {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366};
+
+namespace {
+
+template <class Group>
+uint16_t ReadWord(const Group& group, int index) {
+  constexpr int words = static_cast<int>(sizeof(Group) / 2);
+  if (index < 0 || index >= words) return 0;
+  uint16_t w;
+  std::memcpy(&w, reinterpret_cast<const unsigned char*>(&group) + 2 * index, 2);
+  return w;
+}
+
+template <class Group>
+void WriteWord(Group& group, int index, uint16_t value) {
+  constexpr int words = static_cast<int>(sizeof(Group) / 2);
+  if (index < 0 || index >= words) return;
+  std::memcpy(reinterpret_cast<unsigned char*>(&group) + 2 * index, &value, 2);
+}
+
+constexpr int PowerRingStart = 62;              // Block3[62]
+constexpr int IrradianceRingStart = 2 * 100 + 30;  // Block5[30]
+constexpr int DayRunStart = 4 * 100;               // Block7[0]
+
+// Rounds a step up to the next step of its decade, always by at least one step.
+uint32_t NextStep(uint32_t m) {
+  if (m < 100) return (m / 10 + 1) * 10;
+  if (m < 1000) return (m / 100 + 1) * 100;
+  if (m < 10000) return (m / 1000 + 1) * 1000;
+  return (m / 10000 + 1) * 10000;
+}
+
+// Clock fields below 10 are shown with a leading zero.
+const char* LeadingZero(unsigned v) { return v < 10 ? "0" : ""; }
+
+}  // namespace
+
+uint16_t* BlockTable(int type) {
+  switch (type) {
+    case 2: return GroupA.Block2;
+    case 3: return GroupB.Block3;
+    case 4: return GroupB.Block4;
+    case 5: return GroupB.Block5;
+    case 6: return GroupB.Block6;
+    case 7: return GroupB.Block7;
+    case 8: return GroupB.Block8;
+    case 9: return GroupB.Block9;
+    case 10: return GroupB.Block10;
+    case 14: return GroupA.Block14;
+    case 15: return GroupC.Block15;
+    case 16: return GroupC.Block16;
+    case 17: return GroupC.Block17;
+    case 18: return GroupC.Block18;
+    case 19: return GroupA.Block19;
+    default: return nullptr;
+  }
+}
+
+uint16_t GroupBWord(int index) { return ReadWord(GroupB, index); }
+uint16_t GroupCWord(int index) { return ReadWord(GroupC, index); }
+void SetGroupBWord(int index, uint16_t value) { WriteWord(GroupB, index, value); }
+void SetGroupCWord(int index, uint16_t value) { WriteWord(GroupC, index, value); }
+
+uint16_t PowerRing(int j) { return GroupBWord(PowerRingStart + j); }
+uint16_t IrradianceRing(int j) { return GroupBWord(IrradianceRingStart + j); }
+
+uint16_t DayRun(int index) {
+  if (index < 0 || index >= DayRunLength) return 0;
+  return GroupBWord(DayRunStart + index);
+}
+
+void SetDayRun(int index, uint16_t value) {
+  if (index < 0 || index >= DayRunLength) return;
+  SetGroupBWord(DayRunStart + index, value);
+}
+
+uint16_t MonthRun(int index) {
+  if (index < 0 || index >= MonthRunLength) return 0;
+  return GroupCWord(index);
+}
+
+void SetMonthRun(int index, uint16_t value) {
+  if (index < 0 || index >= MonthRunLength) return;
+  SetGroupCWord(index, value);
+}
+
+int ControllerMonth() {
+  const int m = Block2[14];
+  return m >= 1 && m <= 12 ? m : 0;
+}
+
+int TodayDayOfYear() {
+  const int m = ControllerMonth();
+  return m == 0 ? 0 : MonthStartDay[m] + Block2[13];
+}
+
+int MonthCounter() {
+  const int c = Block2[24];
+  return c >= 1 && c <= LastMonthSlot ? c : 0;
+}
+
+uint16_t MeterPower(int k) {
+  if (k >= 1 && k <= 36) return Block14[4 + k];
+  if (k >= 37 && k <= 48) return Block19[k - 29];
+  return 0;
+}
+
+uint16_t MeterTodayYield(int k) {
+  if (k >= 1 && k <= 27) return Block14[40 + k];
+  if (k >= 28 && k <= 40) return Block14[59 + k];
+  if (k >= 41 && k <= 48) return Block19[k - 41];
+  return 0;
+}
+
+uint32_t MeterYearYield(int k) {
+  if (k < 1 || k > 48) return 0;
+  return static_cast<uint32_t>(MonthRun(260 + 2 * k)) * 65536u + MonthRun(261 + 2 * k);
+}
+
+int ComputeTodayYield() {
+  int sum = 0;
+  for (int k = 1; k <= 48; ++k) sum += MeterTodayYield(k);
+  TodayYield = sum;
+  return sum;
+}
+
+const char* FormatText(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(TextBuffer, sizeof TextBuffer, format, args);
+  va_end(args);
+  return TextBuffer;
+}
+
+const char* FormatTime() {
+  const unsigned hour = Block2[16], minute = Block2[17];
+  std::snprintf(TextBuffer, sizeof TextBuffer, "%s%u:%s%u", LeadingZero(hour), hour,
+                LeadingZero(minute), minute);
+  return TextBuffer;
+}
+
+const char* FormatDate() {
+  const unsigned day = Block2[13], month = Block2[14], year = Block2[15];
+  // Years from 2000 on are shown with two digits; a year word below 100 as it is.
+  const unsigned shownYear = year >= 100 ? year - 100 : year;
+  const char* yearZero = (year >= 100 && year < 110) ? "0" : "";
+  std::snprintf(TextBuffer, sizeof TextBuffer, "%s%u/%s%u/%s%u", LeadingZero(day), day,
+                LeadingZero(month), month, yearZero, shownYear);
+  return TextBuffer;
+}
+
+void RecomputeScales() {
+  const uint32_t p = Block3[38];
+  uint32_t t = p * 100u;
+  t = t + t / 10u;
+  MonthStep = NextStep(t / 12u);
+  DayChartMax = MonthStep * 12u;
+  if (DayChartMax == 0) DayChartMax = 1;
+  MonthChartMax = ((p * 100u * 170u / 1000u) / 1000u + 1u) * 1000u;
+  if (MonthChartMax == 0) MonthChartMax = 100;
+  // 64-bit product: plant sizes above 3734.9 kWp would wrap around in 32 bits.
+  YearChartMax = static_cast<uint32_t>((uint64_t{p} * 100u * 1150u / 1000u / 1000u + 1u) * 1000u);
+  if (YearChartMax == 0) YearChartMax = 1000;
+  BalanceChartMax = ((p * 100u * 8u / 1000u) / 40u + 1u) * 40u;
+  if (BalanceChartMax == 0) BalanceChartMax = 10;
+  PowerScale = static_cast<float>(p) * 10.0f;
+  if (PowerScale == 0.0f) PowerScale = 5.0f;
+  FirstYear = static_cast<int>(Block3[36]) + 2000;
+}
+
+void SetScaleStartValues() {
+  MonthStep = 0;
+  DayChartMax = 10;
+  MonthChartMax = 100;
+  YearChartMax = 1000;
+  BalanceChartMax = 10;
+  PowerScale = 2.0f;
+  FirstYear = 2000;
+}
+
+void ClearPlantStore() {
+  std::memset(&GroupA, 0, sizeof GroupA);
+  std::memset(&GroupB, 0, sizeof GroupB);
+  std::memset(&GroupC, 0, sizeof GroupC);
+  ControllerType = 0;
+  std::memset(ControllerVersion, 0, sizeof ControllerVersion);
+  SetScaleStartValues();
+  TodayYield = 0;
+  std::memset(PendingCommands, 0, sizeof PendingCommands);
+  ConnectPending = 0xFF;
+  MeterCountSetting = PlantSizeSetting = TariffSetting = SensitivitySetting = 0;
+  ConnectionModeSetting = ModemTypeSetting = MonthOffset = 0;
+  std::memset(StartScreenLines, 0, sizeof StartScreenLines);
+  std::memset(SmsNumber, 0, sizeof SmsNumber);
+  PollTick = 60;
+  NoAnswerCount = 3;
+  ShowRequest = 0;
+  std::memset(TextBuffer, 0, sizeof TextBuffer);
+}

@@ -1,0 +1,7 @@
+#include "views/live/Form4.h"
+
+TForm4* Form4 = nullptr;
+
+TForm4::TForm4(QWidget* owner) : TForm(owner, 793, 393, FormBorder::None) {
+  Image1 = new TImage(this, 0, 0, 793, 393);
+}

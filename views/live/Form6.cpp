@@ -1,0 +1,7 @@
+#include "views/live/Form6.h"
+
+TForm6* Form6 = nullptr;
+
+TForm6::TForm6(QWidget* owner) : TForm(owner, 792, 507, FormBorder::None) {
+  Image1 = new TImage(this, 0, 0, 785, 505);
+}

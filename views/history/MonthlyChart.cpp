@@ -1,0 +1,47 @@
+#include "views/history/MonthlyChart.h"
+
+#include "link/PlantStore.h"
+#include "views/Canvas.h"
+#include "views/history/ChartConventions.h"
+#include "views/history/ChartForms.h"
+
+namespace {
+
+// Top of each value label, k = 0..10 tenths of the scale.
+constexpr int LabelY[11] = {243, 227, 208, 190, 173, 156, 138, 120, 103, 85, 68};
+
+void DrawValueLabels(Canvas& canvas) {
+  canvas.TextOut(37, LabelY[0], FormatText("   %d", 0));
+  for (int k = 1; k < 10; ++k)
+    canvas.TextOut(37, LabelY[k], FormatAxisLabel(static_cast<int>(MonthChartMax / 10 * k), BarAxisThresholds));
+  canvas.TextOut(37, LabelY[10], FormatAxisLabel(static_cast<int>(MonthChartMax), BarAxisThresholds));
+}
+
+void DrawCaptions(Canvas& canvas) {
+  canvas.SetFontHeight(18);
+  canvas.TextOut(370, 285, FormatText("%d", Block2[15] + 1900));
+  canvas.SetFontColor(Colors::Black);
+  for (int m = 0; m < 12; ++m) canvas.TextOut(105 + 50 * m, 258, MonthName(m));
+  canvas.SetFontHeight(28);
+  canvas.SetFontBold(true);
+  canvas.TextOut(300, 15, "Monatsdaten");
+  canvas.SetFontHeight(22);
+  canvas.TextOut(28, 40, "kWh");
+}
+
+}  // namespace
+
+void DrawMonthlyChart() {
+  if (Form12 == nullptr) return;
+  Canvas& canvas = PrepareChart(*Form12, *Form12->Image1, "b2.bmp", ChartPitch::Fixed);
+  DrawValueLabels(canvas);
+
+  ComputeTodayYield();
+  const int row = CurrentYearRow();
+  const BarGeometry bar = MonthlyBar();
+  for (int m = 0; m < 12; ++m) DrawBox3D(canvas, bar, 107 + 50 * m, MonthEnergy(row, m));
+
+  canvas.SetBrushStyle(BrushStyle::Clear);
+  DrawFooter(canvas, 300);
+  DrawCaptions(canvas);
+}

@@ -6,7 +6,7 @@
 #include "link/Cp1252.h"
 #include "link/PlantStore.h"
 #include "views/live/DailyFigures.h"
-#include "views/live/Form6.h"
+#include "views/live/TForm6.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "link/Cp1252.h"
 #include "link/PlantStore.h"
 #include "views/live/BalanceCalendar.h"
-#include "views/live/Form9.h"
+#include "views/live/TForm9.h"
 
 namespace {
 

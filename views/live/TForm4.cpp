@@ -1,4 +1,4 @@
-#include "views/live/Form4.h"
+#include "views/live/TForm4.h"
 
 TForm4* Form4 = nullptr;
 

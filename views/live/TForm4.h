@@ -2,6 +2,7 @@
 // The yearly energy balance "Jahresenergiebilanz": a borderless window with one picture.
 #include "views/Form.h"
 #include "views/Picture.h"
+#include "views/live/YearBalance.h"  // the view that draws on this window
 
 class TForm4 : public TForm {
 public:

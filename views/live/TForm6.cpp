@@ -1,4 +1,4 @@
-#include "views/live/Form6.h"
+#include "views/live/TForm6.h"
 
 TForm6* Form6 = nullptr;
 

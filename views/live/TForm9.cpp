@@ -1,4 +1,4 @@
-#include "views/live/Form9.h"
+#include "views/live/TForm9.h"
 
 #include <QFont>
 

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 
 #include "views/Form.h"
+#include "views/live/DayBalanceList.h"  // the routine that fills this window
 
 class TForm9 : public TForm {
 public:

@@ -3,7 +3,7 @@
 #include "link/Cp1252.h"
 #include "link/PlantStore.h"
 #include "views/live/BalanceSlots.h"
-#include "views/live/Form4.h"
+#include "views/live/TForm4.h"
 
 namespace {
 

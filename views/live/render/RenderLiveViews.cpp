@@ -15,9 +15,9 @@
 
 #include "views/live/DailyValues.h"
 #include "views/live/DayBalanceList.h"
-#include "views/live/Form4.h"
-#include "views/live/Form6.h"
-#include "views/live/Form9.h"
+#include "views/live/TForm4.h"
+#include "views/live/TForm6.h"
+#include "views/live/TForm9.h"
 #include "views/live/YearBalance.h"
 #include "views/live/render/DemoPlantData.h"
 

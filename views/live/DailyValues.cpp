@@ -10,8 +10,6 @@
 
 namespace {
 
-void Text(Canvas& c, int x, int y, const std::string& text) { c.TextOut(x, y, text); }
-
 // A closed rectangle drawn as a move and four lines clockwise.
 void Box(Canvas& c, int left, int top, int right, int bottom) {
   c.MoveTo(left, top);
@@ -39,14 +37,14 @@ void DrawBoxes(Canvas& c) {
 
 void DrawHeadings(Canvas& c) {
   c.SetFontHeight(24);
-  Text(c, 340, 0, "Tageswerte");
+  c.TextOut(340, 0, "Tageswerte");
   c.SetFontHeight(22);
-  Text(c, 55, 30, "Leistung/elek. Energie");
-  Text(c, 320, 30, "Einnahmen [Euro]");
-  Text(c, 515, 30, Cp1252FromUtf8("persönlicher Umweltbeitrag"));
-  Text(c, 310, 147, "Globaleinstrahlung");
-  Text(c, 535, 147, "max. Modultemperatur");
-  Text(c, 135, 217, Cp1252FromUtf8("Zählernummer: aktuelle Leistung/Tagesertrag/Jahresertrag"));
+  c.TextOut(55, 30, "Leistung/elek. Energie");
+  c.TextOut(320, 30, "Einnahmen [Euro]");
+  c.TextOut(515, 30, Cp1252FromUtf8("persönlicher Umweltbeitrag"));
+  c.TextOut(310, 147, "Globaleinstrahlung");
+  c.TextOut(535, 147, "max. Modultemperatur");
+  c.TextOut(135, 217, Cp1252FromUtf8("Zählernummer: aktuelle Leistung/Tagesertrag/Jahresertrag"));
 }
 
 void DrawEnergyLabels(Canvas& c) {
@@ -54,32 +52,32 @@ void DrawEnergyLabels(Canvas& c) {
                                        "Monat:",     "Jahr:",      "gesamt:", "Ertrag:"};
   int y = 55;
   for (const char* label : labels) {
-    Text(c, 42, y, label);
+    c.TextOut(42, y, label);
     y += 17;
   }
 }
 
 void DrawEnergyColumn(Canvas& c, const DailyFigures& f) {
-  Text(c, 127, 89, FormatText("%3.1f kWh", f.todayYield * 0.01));
-  Text(c, 127, 106, FormatText("%3.0f kWh", Block3[1] * 0.1));
-  Text(c, 152, 123, FormatText("%3.0f kWh", Block3[2] * 0.1));
-  Text(c, 127, 140, Amount(f.monthYield, "kWh"));
-  Text(c, 127, 157, Amount(f.yearYield, "kWh"));
-  Text(c, 127, 174, Amount(f.totalYield, "kWh"));
-  Text(c, 127, 191, FormatText("%3.1f kWh/kWp", f.todayYield * 0.01 * 100 / PowerScale));
+  c.TextOut(127, 89, FormatText("%3.1f kWh", f.todayYield * 0.01));
+  c.TextOut(127, 106, FormatText("%3.0f kWh", Block3[1] * 0.1));
+  c.TextOut(152, 123, FormatText("%3.0f kWh", Block3[2] * 0.1));
+  c.TextOut(127, 140, Amount(f.monthYield, "kWh"));
+  c.TextOut(127, 157, Amount(f.yearYield, "kWh"));
+  c.TextOut(127, 174, Amount(f.totalYield, "kWh"));
+  c.TextOut(127, 191, FormatText("%3.1f kWh/kWp", f.todayYield * 0.01 * 100 / PowerScale));
 }
 
 void DrawSmallBoxLabels(Canvas& c) {
-  Text(c, 286, 55, "heute:");
-  Text(c, 286, 72, "Jahr:");
-  Text(c, 286, 89, "gesamt:");
-  Text(c, 286, 173, "heute:");
-  Text(c, 286, 190, "Jahr:");
+  c.TextOut(286, 55, "heute:");
+  c.TextOut(286, 72, "Jahr:");
+  c.TextOut(286, 89, "gesamt:");
+  c.TextOut(286, 173, "heute:");
+  c.TextOut(286, 190, "Jahr:");
 }
 
 void DrawPowerRows(Canvas& c, const DailyFigures& f) {
-  Text(c, 150, 55, FormatText("%3.1f kW", f.plantPower * 0.1));
-  Text(c, 150, 72, FormatText("%3.1f kW", Block2[12] * 0.1));
+  c.TextOut(150, 55, FormatText("%3.1f kW", f.plantPower * 0.1));
+  c.TextOut(150, 72, FormatText("%3.1f kW", Block2[12] * 0.1));
 }
 
 std::optional<int64_t> Revenue(const std::optional<int64_t>& kWh, unsigned tariff) {
@@ -89,45 +87,45 @@ std::optional<int64_t> Revenue(const std::optional<int64_t>& kWh, unsigned tarif
 
 void DrawRevenue(Canvas& c, const DailyFigures& f) {
   const unsigned tariff = Block3[13];
-  Text(c, 358, 55, FormatText("%3.0f EUR", f.todayYield * 0.01 * tariff * 0.01));
-  Text(c, 358, 72, Amount(Revenue(f.yearYield, tariff), "EUR"));
-  Text(c, 358, 89, Amount(Revenue(f.totalYield, tariff), "EUR"));
+  c.TextOut(358, 55, FormatText("%3.0f EUR", f.todayYield * 0.01 * tariff * 0.01));
+  c.TextOut(358, 72, Amount(Revenue(f.yearYield, tariff), "EUR"));
+  c.TextOut(358, 89, Amount(Revenue(f.totalYield, tariff), "EUR"));
 }
 
 void DrawIrradiation(Canvas& c) {
   const unsigned today = Block14[81], year = Block3[45];
-  Text(c, 360, 173, today == 0 ? "--- kWh/m2" : FormatText("%3.1f kWh/m2", today * 0.001));
-  Text(c, 360, 190, year == 0 ? "--- kWh/m2" : FormatText("%u kWh/m2", year));
+  c.TextOut(360, 173, today == 0 ? "--- kWh/m2" : FormatText("%3.1f kWh/m2", today * 0.001));
+  c.TextOut(360, 190, year == 0 ? "--- kWh/m2" : FormatText("%u kWh/m2", year));
 }
 
 // Block14[85] holds the temperature + 20; 0 and 120 mean no value.
 void DrawModuleTemperature(Canvas& c) {
   const int v = Block14[85];
   if (v == 0 || v == 120)
-    Text(c, 588, 181, Cp1252FromUtf8("---°C"));
+    c.TextOut(588, 181, Cp1252FromUtf8("---°C"));
   else if (v < 20)
-    Text(c, 588, 181, FormatText("- %d \xB0" "C", 20 - v));
+    c.TextOut(588, 181, FormatText("- %d \xB0" "C", 20 - v));
   else
-    Text(c, 588, 181, FormatText("+ %d \xB0" "C", v - 20));
+    c.TextOut(588, 181, FormatText("+ %d \xB0" "C", v - 20));
 }
 
 // The lifetime yield's equivalents: CO2 (0.7 kg per kWh), heating oil
 // (10.68 kWh per litre) and natural gas (11.46 kWh per cubic metre).
 void DrawEnvironment(Canvas& c, const DailyFigures& f) {
-  Text(c, 561, 55, FormatText("seit: %02u/20%02u", unsigned{Block3[35]}, unsigned{Block3[36]}));
-  Text(c, 525, 72, "CO2:");
-  Text(c, 525, 89, Cp1252FromUtf8("Öl:"));
-  Text(c, 525, 106, "Erdgas:");
+  c.TextOut(561, 55, FormatText("seit: %02u/20%02u", unsigned{Block3[35]}, unsigned{Block3[36]}));
+  c.TextOut(525, 72, "CO2:");
+  c.TextOut(525, 89, Cp1252FromUtf8("Öl:"));
+  c.TextOut(525, 106, "Erdgas:");
   if (!f.totalYield) {
-    Text(c, 581, 72, "--- Tonnen");
-    Text(c, 579, 89, "--- l");
-    Text(c, 599, 106, "--- m3");
+    c.TextOut(581, 72, "--- Tonnen");
+    c.TextOut(579, 89, "--- l");
+    c.TextOut(599, 106, "--- m3");
     return;
   }
   const double total = static_cast<double>(*f.totalYield);
-  Text(c, 581, 72, FormatText("%4.1f Tonnen", total * 0.7 * 0.001));
-  Text(c, 579, 89, FormatText("%5.0f l", total * (1 / 10.68)));
-  Text(c, 599, 106, FormatText("%5.0f m3", total * (1 / 11.46)));
+  c.TextOut(581, 72, FormatText("%4.1f Tonnen", total * 0.7 * 0.001));
+  c.TextOut(579, 89, FormatText("%5.0f l", total * (1 / 10.68)));
+  c.TextOut(599, 106, FormatText("%5.0f m3", total * (1 / 11.46)));
 }
 
 // Meter k in row (k-1) div 3 and column (k-1) mod 3; rows close up when the
@@ -143,28 +141,28 @@ void DrawMeterList(Canvas& c) {
     if (k >= 2 && meters < static_cast<unsigned>(k)) break;
     const int y = 245 + (k - 1) / 3 * step;
     const int col = (k - 1) % 3;
-    Text(c, labelX[col], y, FormatText("Z%d:", k));
-    Text(c, valueX[col], y,
+    c.TextOut(labelX[col], y, FormatText("Z%d:", k));
+    c.TextOut(valueX[col], y,
          FormatText("%3.1f kW/%3.1f kWh/%3.0f kWh", MeterPower(k) * 0.1, MeterTodayYield(k) * 0.01,
                     MeterYearYield(k) * 0.01));
   }
 }
 
 void DrawPlantCheck(Canvas& c, const DailyFigures& f) {
-  Text(c, 42, 488, "Hinweis:");
+  c.TextOut(42, 488, "Hinweis:");
   if (PlantDeviationReported(f.todayYield)) {
-    Text(c, 98, 488,
+    c.TextOut(98, 488,
          FormatText("Abweichung Z1/Z%u evt.durch witterungsbedingte Einfl\xFC" "sse(tr\xFC"
                     "be Tage,Schnee,Teilverschattung)",
                     unsigned{Block14[75]}));
   } else {
-    Text(c, 98, 488, Cp1252FromUtf8("Anlage läuft!"));
+    c.TextOut(98, 488, Cp1252FromUtf8("Anlage läuft!"));
   }
 }
 
 void DrawClock(Canvas& c) {
-  Text(c, 8, 4, FormatTime());
-  Text(c, 50, 4, FormatDate());
+  c.TextOut(8, 4, FormatTime());
+  c.TextOut(50, 4, FormatDate());
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ public:
   // The plant data file (.sol) of the blocks as they stand now.
   Bytes PlantFile();
   PlantModel& Model() { return model_; }
+  // The blocks of the last exchange, as taken when it started.
+  const BlockSet& ExchangeBlocks() const { return exchangeBlocks_; }
   FrameLog& Log() { return log_; }
 
 private:

@@ -2,15 +2,17 @@
 // PNG files, with the time each drawing took. Not a test: a way to look at the
 // charts (and to make screenshots) without a controller.
 //
-//   render-history-charts <output folder> [empty]
+//   render-history-charts <output folder> [sim [YYYY-MM-DD HH:MM [seed]] | demo | empty]
 //
-// Without "empty" the store holds a demonstration plant; with it the store is
-// as at program start, before any data has arrived.
+// sim (the default): the blocks the controller simulator reports at that
+// moment (2 July 2024, 14:52 unless given); demo: a hand-made plant; empty:
+// the store as at program start, before any data has arrived.
 // The background pictures are read from the folder the program lies in.
 #include <QApplication>
 #include <QDir>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -21,6 +23,7 @@
 #include "views/history/YearlyChart.h"
 #include "views/history/YieldChart.h"
 #include "views/history/render/DemoChartData.h"
+#include "views/history/render/SimChartData.h"
 
 namespace {
 
@@ -53,9 +56,16 @@ bool Save(const QImage& image, const QDir& out, const char* name) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const bool empty = argc == 3 && std::string(argv[2]) == "empty";
-  if (argc != 2 && !empty) {
-    std::fprintf(stderr, "usage: render-history-charts <output folder> [empty]\n");
+  const std::string mode = argc >= 3 ? argv[2] : "sim";
+  int year = 2024, month = 7, day = 2, hour = 14, minute = 52;
+  unsigned seed = 1;
+  const bool timeGiven = argc >= 5 && std::sscanf(argv[3], "%d-%d-%d", &year, &month, &day) == 3 &&
+                         std::sscanf(argv[4], "%d:%d", &hour, &minute) == 2;
+  if (argc == 6) seed = static_cast<unsigned>(std::strtoul(argv[5], nullptr, 10));
+  const bool usage = argc < 2 || (mode != "sim" && mode != "demo" && mode != "empty") ||
+                     (mode != "sim" && argc > 3) || argc == 4 || (argc >= 5 && !timeGiven) || argc > 6;
+  if (usage) {
+    std::fprintf(stderr, "usage: render-history-charts <output folder> [sim [YYYY-MM-DD HH:MM [seed]] | demo | empty]\n");
     return 2;
   }
   const QDir out(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1])));
@@ -73,10 +83,12 @@ int main(int argc, char** argv) {
   Form12 = &form12;
   Form3 = &form3;
   Form5 = &form5;
-  if (empty)
-    ClearPlantStore();
-  else
+  if (mode == "sim")
+    FillFromSimulator(year, month, day, hour, minute, seed);
+  else if (mode == "demo")
     FillDemoChartData();
+  else
+    ClearPlantStore();
 
   try {
     Time("DrawDailyChart", DrawDailyChart);

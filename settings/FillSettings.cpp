@@ -1,0 +1,106 @@
+#include "settings/FillSettings.h"
+
+#include <QComboBox>
+#include <QFrame>
+
+#include "link/PlantStore.h"
+#include "settings/Edit.h"
+#include "settings/TForm13.h"
+#include "settings/TForm7.h"
+#include "settings/MonthTable.h"
+#include "settings/SettingsInput.h"
+#include "settings/UpDown.h"
+
+namespace {
+
+constexpr int LargeDisplayTypes = 4;
+constexpr int SmsNumberWords = 6;
+
+void SetNumber(TEdit* edit, int value) { edit->setText(QString::number(value)); }
+
+void SetNumberAndPosition(TEdit* edit, TUpDown* arrows, int value) {
+  SetNumber(edit, value);
+  arrows->SetPosition(value);
+}
+
+// The SMS number the controller keeps from Block17[0] on, two characters a
+// word (high byte first); a zero byte ends it.
+std::string StoredSmsNumber() {
+  std::string text;
+  for (int i = 0; i < SmsNumberWords; ++i) {
+    for (const int shift : {8, 0}) {
+      const char c = static_cast<char>(Block17[i] >> shift);
+      if (c == '\0') return text;
+      text += c;
+    }
+  }
+  return text;
+}
+
+void FillSettingsForm(TForm7& f) {
+  f.Panel1->hide();
+  f.Edit13->SetCp1252Text(
+      FormatText("P%02d%02d%02d", ControllerVersion[0], ControllerVersion[1], ControllerVersion[2]));
+  SetNumberAndPosition(f.Edit15, f.UpDown7, Block3[9]);
+  SetNumber(f.Edit16, Block3[39]);
+  f.UpDown8->SetPosition(Block3[39] / 10);
+  f.UpDown2->SetPosition(Block3[13]);
+  SetNumber(f.Edit17, Block3[4]);
+  SetNumberAndPosition(f.Edit26, f.UpDown17, Block2[16]);
+  SetNumberAndPosition(f.Edit27, f.UpDown18, Block2[17]);
+  SetNumberAndPosition(f.Edit28, f.UpDown19, Block2[13]);
+  SetNumberAndPosition(f.Edit29, f.UpDown20, Block2[14]);
+  SetNumber(f.Edit30, Block2[15] + 1900);
+  f.UpDown21->SetPosition(Block2[15] - 100);
+  SetNumberAndPosition(f.Edit14, f.UpDown3, Block3[43]);
+  SetNumberAndPosition(f.Edit18, f.UpDown4, Block3[44]);
+  f.ComboBox1->setCurrentIndex(Block3[7] < LargeDisplayTypes ? Block3[7] : -1);
+  f.UpDown6->SetPosition(Block3[38]);
+  f.Edit19->setText(QString::fromStdString(TenthsText(Block3[46])));
+  f.UpDown5->SetPosition(Block3[46]);
+  f.Edit3->SetCp1252Text(f.PortName());
+  // The meter count and the commissioning date, so that their up-downs start
+  // on the controller's values.
+  SetNumberAndPosition(f.Edit2, f.UpDown1, Block3[37]);
+  SetNumberAndPosition(f.Edit9, f.UpDown15, Block3[35]);
+  SetNumber(f.Edit10, Block3[36] + 2000);
+  f.UpDown16->SetPosition(Block3[36]);
+}
+
+void FillWizard(TForm13& w) {
+  w.UpDown3->SetPosition(Block2[14] + 23);  // the current month of this year
+  ShowMonthPosition(w.UpDown3->Position());
+  SetNumber(w.Edit5, Block3[35]);
+  SetNumber(w.Edit6, Block3[36] + 2000);
+  // "Ok" on the commissioning page sends the up-down positions: they start on
+  // the stored date, not on January 2006.
+  w.UpDown1->SetPosition(Block3[35]);
+  w.UpDown2->SetPosition(Block3[36]);
+  SetNumber(w.Edit1, Block3[37]);
+  SetNumber(w.Edit4, Block3[48]);
+  SetNumber(w.Edit3, Block3[13]);
+  w.Edit2->setText(QString::fromStdString(TenthsText(Block3[38])));
+  w.Edit7->SetCp1252Text(StoredSmsNumber());
+}
+
+}  // namespace
+
+void FillSettings() {
+  MonthOffset = Block2[24] - Block2[14] - 24;
+  if (Form7 != nullptr) FillSettingsForm(*Form7);
+  if (Form13 != nullptr) FillWizard(*Form13);
+}
+
+void ShowMonthEntry(int p, int v) {
+  Form13->Edit8->SetCp1252Text(MonthText(p));
+  Form13->Edit9->setText(QString::number(v));
+}
+
+void ShowMonthPosition(int p) {
+  if (const auto index = MonthTableIndex(p)) {
+    ShowMonthEntry(p, MonthRun(*index));
+    return;
+  }
+  Form13->Edit8->SetCp1252Text(MonthText(p));
+  Form13->Edit9->clear();
+}

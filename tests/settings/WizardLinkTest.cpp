@@ -1,0 +1,94 @@
+// A wizard action ends as its exact command frame on the line at the next
+// command tick of the polling cycle.
+#include "SettingsTestSupport.h"
+
+namespace {
+
+using WizardLinkTest = SettingsTest;
+
+TEST_F(WizardLinkTest, NothingLeavesBeforeTheCommandTick) {
+  Type(Form13->Edit2, "123.4");
+  Form13->SpeedButton5->click();
+  EXPECT_TRUE(port.TakeWritten().empty());
+  PollTick = 30;
+  PollingTick();
+  EXPECT_TRUE(port.TakeWritten().empty());
+  EXPECT_EQ(CommandTick(43), (Bytes{0xFE, 0x8F, 0x09, 0x01, 0x26, 0x04, 0xD2, 0x00, 0x93}));
+  EXPECT_TRUE(CommandTick(44).empty());  // sent once
+}
+
+TEST_F(WizardLinkTest, WholeNumberPagesGoOutOnePerTickInSlotOrder) {
+  Type(Form13->Edit4, "35");
+  Form13->SpeedButton7->click();
+  Type(Form13->Edit3, "47");
+  Form13->SpeedButton6->click();
+  Type(Form13->Edit1, "48");
+  Form13->SpeedButton3->click();
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x25, 0, 48, 0, 0}));
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x0D, 0, 47, 0, 0}));
+  EXPECT_EQ(CommandTick(45), WithChecksum({0xFE, 0x8F, 9, 1, 0x30, 0, 35, 0, 0}));
+}
+
+TEST_F(WizardLinkTest, CommissioningSendsTheStoredDateUntilTheArrowsMove) {
+  Block3[35] = 5;
+  Block3[36] = 9;
+  FillSettings();
+  Form13->SpeedButton4->click();
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x23, 0, 5, 0, 0}));
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x24, 0, 9, 0, 0}));
+
+  Form13->SpeedButton4->click();  // the positions are read when the frame is built
+  Form13->UpDown1->Click(TUpDown::Button::Up);
+  Form13->UpDown2->Click(TUpDown::Button::Down);
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x23, 0, 6, 0, 0}));
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x24, 0, 8, 0, 0}));
+}
+
+TEST_F(WizardLinkTest, FactoryResetSendsThreeCommandsOnePerTick) {
+  Form13->SpeedButton14->click();
+  Form13->SpeedButton15->click();
+  // While waiting for the controller a command goes out before the connection request.
+  Bytes first = WithChecksum({0xFE, 0x8F, 7, 2, 0x06, 0, 0});
+  first.insert(first.end(), {0xFF, 0xF8, 8, 0x15, 0, 0, 0, 0x14});
+  EXPECT_EQ(CommandTick(60), first);
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 7, 2, 0x03, 0, 0}));
+  EXPECT_EQ(CommandTick(44), NumberFrame(ServiceNumber));
+  EXPECT_TRUE(CommandTick(45).empty());
+}
+
+TEST_F(WizardLinkTest, ModemWithoutPrefixSendsModeTypeAndPrefix) {
+  WizardStep = 12;
+  Form13->ShowStep();
+  Form13->SpeedButton17->click();
+  Form13->SpeedButton22->click();
+  Form13->SpeedButton20->click();
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x0A, 0, 1, 0, 0}));
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x14, 0, 0, 0, 0}));
+  EXPECT_EQ(CommandTick(45), WithChecksum({0xFE, 0x8F, 9, 1, 0x2A, 0, 0, 0, 0}));
+
+  Form13->SpeedButton17->click();
+  Form13->SpeedButton21->click();
+  Form13->SpeedButton19->click();
+  CommandTick(43);
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x14, 0, 1, 0, 0}));
+  EXPECT_EQ(CommandTick(45), WithChecksum({0xFE, 0x8F, 9, 1, 0x2A, 0, 1, 0, 0}));
+}
+
+TEST_F(WizardLinkTest, SmsNumberFrameKeepsThePositions) {
+  Type(Form13->Edit7, "0171ä234");
+  Form13->SpeedButton9->click();
+  EXPECT_EQ(CommandTick(43), NumberFrame("0171.234...."));
+}
+
+TEST_F(WizardLinkTest, YesPagesSendTheirActions) {
+  Form13->SpeedButton11->click();
+  Form13->SpeedButton2->click();
+  Form13->SpeedButton10->click();
+  Form7->Edit17->setText("17");
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x04, 0, 0, 0, 0}));
+  EXPECT_EQ(Text(Form7->Edit17), "0");  // the settings form shows the cleared counter
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 7, 2, 0x02, 0, 0}));
+  EXPECT_EQ(CommandTick(45), WithChecksum({0xFE, 0x8F, 7, 2, 0x01, 0, 0}));
+}
+
+}  // namespace

@@ -130,7 +130,10 @@ void BlockRenderer::RenderMeters() {
 
 void BlockRenderer::RenderMeasurements() {
   BlockTable& b14 = blocks_.Table(14);
-  blocks_.Table(2)[Words::MaxPower] = Word(physics_.MaxPowerWatts(today_, second_) / 100);
+  // Today's highest power, never below the current power the meters show after rounding.
+  int shownNow = 0;
+  for (int k = 1; k <= 48; ++k) shownNow += k <= 36 ? b14[4 + k] : blocks_.Table(19)[k - 29];
+  blocks_.Table(2)[Words::MaxPower] = Word(std::max<long>(std::lround(physics_.MaxPowerWatts(today_, second_) / 100.0), shownNow));
   b14[Words::IrradiationToday] = Word(physics_.IrradiationWh(today_, second_));
   if (today_ >= physics_.Plant().FirstDay) {
     const long temp = std::lround(physics_.MaxModuleTemp(today_, second_)) + 20;

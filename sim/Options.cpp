@@ -159,6 +159,12 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args, ClockSeconds ho
   return result;
 }
 
+std::vector<std::string> OptionNames() {
+  std::vector<std::string> names = {"--help", "--fast"};
+  for (const auto& entry : ValueOptions()) names.push_back(entry.first);
+  return names;
+}
+
 std::string HelpText() {
   return R"(Usage: zentrixnet-sim [OPTION]...
 Plays the plant controller on a serial line for PCZentrixNet: answers the PC's

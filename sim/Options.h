@@ -28,5 +28,7 @@ struct ParsedOptions {
 // controller clock when --start is not given.
 ParsedOptions ParseOptions(const std::vector<std::string>& args, ClockSeconds hostNow);
 std::string HelpText();
+// Every option the command line knows, as written ("--com", ...).
+std::vector<std::string> OptionNames();
 
 }  // namespace Sim

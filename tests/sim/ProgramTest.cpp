@@ -1,0 +1,278 @@
+// zentrixnet-sim as a program, on a real pseudo-terminal: the PC's link core
+// talks to it through the terminal side, as the PC program does.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "SerialLine.h"
+#include "SimTestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+// The link's byte port on a terminal file descriptor.
+class FdPort : public BytePort {
+public:
+  explicit FdPort(int fd) : fd_(fd) {}
+  int WriteBuf(const void* data, int count) override { return static_cast<int>(write(fd_, data, count)); }
+  int ReadBuf(void* data, int count) override {
+    const ssize_t n = read(fd_, data, count);
+    return n > 0 ? static_cast<int>(n) : 0;
+  }
+  void PurgeRead() override { tcflush(fd_, TCIFLUSH); }
+
+private:
+  int fd_;
+};
+
+class TempFolder {
+public:
+  TempFolder() {
+    char name[] = "/tmp/zentrixnet-sim-test-XXXXXX";
+    path_ = mkdtemp(name);
+  }
+  ~TempFolder() { fs::remove_all(path_); }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+  fs::path path_;
+};
+
+// The program in a child process, its standard output on a pipe.
+class SimProcess {
+public:
+  SimProcess(const std::vector<std::string>& args, const std::string& configHome) {
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+      std::vector<char*> argv{const_cast<char*>(SIM_PROGRAM)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(SIM_PROGRAM, argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    out_ = out[0];
+  }
+  ~SimProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    close(out_);
+  }
+  // The first line of its output (the terminal path), waiting up to 10 s.
+  std::string FirstLine() {
+    std::string line;
+    const auto start = Clock::now();
+    while (SecondsSince(start) < 10) {
+      pollfd p{out_, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char c;
+      if (read(out_, &c, 1) != 1) break;
+      if (c == '\n') return line;
+      line += c;
+    }
+    return line;
+  }
+  // Waits up to the limit for the program to end; its exit status, or -1.
+  int Wait(double limitSeconds) {
+    const auto start = Clock::now();
+    while (SecondsSince(start) < limitSeconds) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+  }
+  void Signal(int s) { kill(pid_, s); }
+
+private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+};
+
+int OpenTerminal(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  EXPECT_GE(fd, 0) << path;
+  if (fd >= 0) Sim::MakeRawLine(fd);
+  return fd;
+}
+
+// Collects bytes until `count` have come or the time is up.
+SimTest::Bytes ReadBytes(int fd, size_t count, double limitSeconds) {
+  SimTest::Bytes got;
+  const auto start = Clock::now();
+  while (got.size() < count && SecondsSince(start) < limitSeconds) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 20) <= 0) continue;
+    uint8_t buffer[256];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) got.insert(got.end(), buffer, buffer + n);
+  }
+  return got;
+}
+
+SimTest::Bytes RequestFrame(int code) {
+  SimTest::Bytes f = {0xFF, 0xF8, 6, static_cast<uint8_t>(code), 0, 0};
+  f.back() = FrameFormat::Checksum(f.data(), f.size());
+  return f;
+}
+
+// One polling tick of the PC, then the receive handler for whatever arrives soon after.
+void PcTick(int fd) {
+  PollingTick();
+  for (int quiet = 0; quiet < 3;) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 15) > 0) {
+      GatherRxBytes();
+      quiet = 0;
+    } else {
+      ++quiet;
+    }
+  }
+}
+
+void PcTickUntil(int fd, int target) {
+  for (int i = 0; i < 150 && PollTick != target; ++i) PcTick(fd);
+  ASSERT_EQ(PollTick, target);
+}
+
+const std::vector<std::string> Start = {"--start", "2023-06-21 13:00", "--seed", "7"};
+
+std::vector<std::string> Args(std::vector<std::string> extra) {
+  extra.insert(extra.end(), Start.begin(), Start.end());
+  return extra;
+}
+
+TEST(ProgramTest, ServesThePcOverItsComLinkAndCleansUp) {
+  TempFolder temp;
+  const std::string log = (temp / "sim.log").string();
+  SimProcess sim(Args({"--fast", "--com", "7", "--log", log}), (temp / "config").string());
+  const std::string path = sim.FirstLine();
+  ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
+  const fs::path link = temp / "config/PCZentrixNet/ports/COM7";
+  ASSERT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), path);
+
+  const int fd = OpenTerminal(link.string());
+  FdPort port(fd);
+  ClearPlantStore();
+  SetLinkPort(&port);
+  SetCommandControls(nullptr);
+  InitLink();
+  PcTickUntil(fd, 42);
+  EXPECT_EQ(NoAnswerCount, 0);
+  EXPECT_EQ(Block3[38], 304);
+  EXPECT_EQ(Block2[15], 123);
+  EXPECT_GT(MonthRun(MonthCounter() - 1), 0);
+
+  MeterCountSetting = 12;
+  MarkCommand(SlotSetMeterCount);
+  PcTickUntil(fd, 60);
+  PcTickUntil(fd, 42);
+  EXPECT_EQ(Block3[37], 12);
+  SetLinkPort(nullptr);
+
+  // The PC closes its port and opens it again: the simulator still answers.
+  close(fd);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const int again = OpenTerminal(path);
+  const SimTest::Bytes connect = {0xFF, 0xF8, 8, 0x15, 0, 0, 0, 0x14};
+  ASSERT_EQ(write(again, connect.data(), connect.size()), 8);
+  EXPECT_EQ(ReadBytes(again, 6, 3), (SimTest::Bytes{0xFF, 0xFA, 6, 0x14, 0, 0x13}));
+  close(again);
+
+  sim.Signal(SIGTERM);
+  EXPECT_EQ(sim.Wait(5), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+  std::ifstream in(log);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find(" PC>SIM FE 8F 09 01 25 00 0C 00 C8  SetMeterCount 12\n"), std::string::npos);
+  EXPECT_NE(text.str().find(" SIM>PC FF FA 05 0B 09  EndOfExchange\n"), std::string::npos);
+}
+
+TEST(ProgramTest, PacesItsBytesAtTheLineRate) {
+  TempFolder temp;
+  SimProcess sim(Args({}), (temp / "config").string());
+  const int fd = OpenTerminal(sim.FirstLine());
+  const SimTest::Bytes start = RequestFrame(16);
+  ASSERT_EQ(write(fd, start.data(), start.size()), 6);
+  ASSERT_EQ(ReadBytes(fd, 9, 3).size(), 9u);  // type 1
+  const SimTest::Bytes next = RequestFrame(1);
+  const auto sent = Clock::now();
+  ASSERT_EQ(write(fd, next.data(), next.size()), 6);
+  const SimTest::Bytes block = ReadBytes(fd, 205, 5);
+  const double seconds = SecondsSince(sent);
+  ASSERT_EQ(block.size(), 205u);
+  EXPECT_EQ(block[3], 2);
+  EXPECT_GT(seconds, 0.8);  // 205 bytes of 10 bits at 2400 baud: 0.854 s
+  EXPECT_LT(seconds, 2.0);
+  close(fd);
+}
+
+TEST(ProgramTest, HangUpClosesTheLineAndRemovesTheLink) {
+  TempFolder temp;
+  SimProcess sim(Args({"--com", "8", "--hangup-after", "0.5"}), (temp / "config").string());
+  const int fd = OpenTerminal(sim.FirstLine());
+  const fs::path link = temp / "config/PCZentrixNet/ports/COM8";
+  EXPECT_TRUE(fs::is_symlink(link));
+  // The terminal side reports a hang-up once the master is gone (a raw read without data gives 0 either way).
+  bool hungUp = false;
+  const auto start = Clock::now();
+  while (!hungUp && SecondsSince(start) < 5) {
+    pollfd p{fd, POLLIN, 0};
+    poll(&p, 1, 50);
+    uint8_t b;
+    hungUp = (p.revents & POLLHUP) != 0 || (read(fd, &b, 1) < 0 && errno == EIO);
+  }
+  EXPECT_TRUE(hungUp);
+  EXPECT_EQ(sim.Wait(5), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+  close(fd);
+}
+
+TEST(ProgramTest, WritesAPlantFileWithoutALine) {
+  TempFolder temp;
+  const fs::path file = temp / "plant.sol";
+  SimProcess sim(Args({"--write-sol", file.string(), "--meters", "5"}), (temp / "config").string());
+  EXPECT_EQ(sim.Wait(20), 0);
+  ASSERT_EQ(fs::file_size(file), 3220u);
+  std::ifstream in(file, std::ios::binary);
+  std::vector<char> bytes(3220);
+  in.read(bytes.data(), 3220);
+  // Block3[37], the meter count, little-endian at offset 2 * 37.
+  EXPECT_EQ(static_cast<uint8_t>(bytes[74]), 5);
+  EXPECT_EQ(bytes[75], 0);
+}
+
+TEST(ProgramTest, RefusesABadCommandLine) {
+  TempFolder temp;
+  SimProcess sim({"--meters", "0"}, (temp / "config").string());
+  EXPECT_EQ(sim.Wait(10), 2);
+}
+
+}  // namespace

@@ -27,6 +27,6 @@ TForm9::TForm9(QWidget* owner) : TForm(owner, 361, 337, FormBorder::None) {
   Memo1->setGeometry(24, 48, 305, 265);
   Memo1->setFont(SansFont(17));
   Memo1->setReadOnly(true);
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }

@@ -2,15 +2,18 @@
 // files, with the time each drawing took. Not a test: a way to look at the
 // views (and to make screenshots) without a controller.
 //
-//   render-live-views <output folder> [meters]
+//   render-live-views <output folder> [meters] [--demo]
 //
-// The background pictures are read from the folder the program lies in.
+// The store is filled from the controller simulator's plant, or with --demo
+// from a hand-made plant with a few implausible day values. The background
+// pictures are read from the folder the program lies in.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include "views/live/DailyValues.h"
@@ -20,6 +23,7 @@
 #include "views/live/TForm9.h"
 #include "views/live/YearBalance.h"
 #include "views/live/render/DemoPlantData.h"
+#include "views/live/render/SimPlantData.h"
 
 namespace {
 
@@ -52,8 +56,10 @@ bool Save(const QImage& image, const QDir& out, const char* name) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  const bool demo = argc >= 3 && std::strcmp(argv[argc - 1], "--demo") == 0;
+  if (demo) --argc;
   if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: render-live-views <output folder> [meters]\n");
+    std::fprintf(stderr, "usage: render-live-views <output folder> [meters] [--demo]\n");
     return 2;
   }
   const QDir out(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1])));
@@ -70,7 +76,10 @@ int main(int argc, char** argv) {
   Form6 = &form6;
   Form4 = &form4;
   Form9 = &form9;
-  FillDemoPlantData(meters);
+  if (demo)
+    FillDemoPlantData(meters);
+  else
+    FillPlantDataFromSimulator(meters);
 
   try {
     Time("DrawDailyValues", DrawDailyValues);

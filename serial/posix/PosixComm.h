@@ -1,0 +1,67 @@
+#pragma once
+// The device behind Platform::Comm: the tty's descriptor, the receive queue the
+// binding fills from it, and what the comm-event wait needs to know. Shared by
+// the files of the binding only.
+#include <cstdint>
+#include <mutex>
+
+#include "ReceiveQueue.h"
+#include "serial/Platform.h"
+
+namespace Platform {
+
+// The driver's error counters, where the device keeps them.
+struct LineCounters {
+  int Frame = 0;
+  int Parity = 0;
+  int Overrun = 0;
+  int BufferOverrun = 0;
+  int Break = 0;
+};
+
+struct Comm {
+  int Fd = -1;
+  int WakeFd = -1;  // eventfd: wakes a comm-event wait when its state changed
+  bool HasModemLines = false;
+  bool HasCounters = false;
+
+  std::mutex Lock;  // guards everything below
+  ReceiveQueue Queue;
+  CommDcb Dcb;  // the last control block written, or the one read at open
+  CommTimeouts Timeouts;
+  uint32_t Mask = 0;
+  uint32_t PendingEvents = 0;  // events of the mask that occurred and are not reported yet
+  uint32_t Errors = 0;         // line errors since the last status read
+  bool Rx80Reported = false;   // the 80 % mark was reported and not yet left
+  bool Waiting = false;        // a comm-event wait is in poll()
+  bool TxPending = false;      // written bytes may still be in the output queue
+  int ModemState = 0;
+  LineCounters Counters;
+  bool Lost = false;
+  int LostError = 0;
+};
+
+namespace PosixComm {
+
+// All of these expect the caller to hold comm.Lock.
+
+// Moves what the device holds into the receive queue (as much as fits) and
+// records the events and line errors of the arrival.
+void FillQueue(Comm& comm);
+// Marks the device as gone and wakes a waiting comm-event wait.
+void MarkLost(Comm& comm, int error);
+// Wakes a comm-event wait that is in poll(), so it looks at the state again.
+void WakeWaiter(Comm& comm);
+// Records modem-line changes as events (devices with modem lines only).
+void CheckModemLines(Comm& comm);
+// Records transmit-empty once the output queue has drained; returns how many
+// milliseconds to wait before looking again (-1: nothing to watch).
+int CheckTxEmpty(Comm& comm);
+// Re-arms the 80 % report once the queue is below the mark again.
+void NoteQueueShrunk(Comm& comm, uint32_t sizeBefore);
+// Reads the device's error counters (snapshot at open).
+bool ReadCounters(int fd, LineCounters& counters);
+bool ReadModemLines(int fd, int& bits);
+
+}  // namespace PosixComm
+}  // namespace Platform

@@ -1,0 +1,88 @@
+// The comm-event wait: one poll() on the cancel event, the device and the
+// wake-up descriptor. It watches the device for input only while the receive
+// queue has room, and wakes periodically only while modem lines or a draining
+// output queue are being watched, so an idle port costs no processor time.
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+
+#include "PosixComm.h"
+#include "PosixEvent.h"
+#include "serial/CommConstants.h"
+
+namespace Platform {
+
+using namespace CommConst;
+
+namespace {
+
+constexpr int ModemLinePollMs = 50;
+
+// Events to report now, cleared from the pending set. Received-character
+// events are dropped when nothing is left in the queue to report.
+uint32_t TakeEvents(Comm& comm) {
+  uint32_t events = comm.PendingEvents & comm.Mask;
+  if ((events & EV_RXCHAR) && comm.Queue.Size() == 0) events &= ~EV_RXCHAR;
+  comm.PendingEvents = 0;
+  return events;
+}
+
+int PollTimeoutFor(Comm& comm) {
+  int timeout = PosixComm::CheckTxEmpty(comm);
+  if (comm.HasModemLines && (comm.Mask & EV_MODEMLINES)) {
+    timeout = timeout < 0 ? ModemLinePollMs : std::min(timeout, ModemLinePollMs);
+  }
+  return timeout;
+}
+
+void DrainWakeFd(int fd) {
+  uint64_t value = 0;
+  while (read(fd, &value, sizeof value) < 0 && errno == EINTR) {
+  }
+}
+
+void HandleDeviceReady(Comm& comm, short revents) {
+  if (revents & (POLLIN | POLLHUP | POLLERR)) PosixComm::FillQueue(comm);
+  if (revents & (POLLHUP | POLLERR | POLLNVAL)) PosixComm::MarkLost(comm, EIO);
+}
+
+}  // namespace
+
+CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
+  mask = 0;
+  Event* const cancels[] = {cancel};
+  pollfd fds[3] = {{cancel->Fd, POLLIN, 0}, {comm->WakeFd, POLLIN, 0}, {comm->Fd, 0, 0}};
+  for (;;) {
+    if (PosixEvent::TakeFirstSignalled(cancels) >= 0) return CommWait::Cancelled;
+    int timeout = -1;
+    {
+      std::lock_guard guard(comm->Lock);
+      PosixComm::CheckModemLines(*comm);
+      timeout = PollTimeoutFor(*comm);
+      // What arrived before a hang-up is still reported, then the loss.
+      if (const uint32_t events = TakeEvents(*comm); events != 0) {
+        mask = events;
+        return CommWait::Event;
+      }
+      if (comm->Lost) return CommWait::DeviceLost;
+      fds[2].events = comm->Queue.Space() > 0 ? POLLIN : 0;
+      comm->Waiting = true;
+    }
+    for (pollfd& fd : fds) fd.revents = 0;
+    const int ready = poll(fds, 3, timeout);
+    const int pollError = ready < 0 ? errno : 0;
+    std::lock_guard guard(comm->Lock);
+    comm->Waiting = false;
+    if (pollError != 0 && pollError != EINTR) {
+      PosixComm::MarkLost(*comm, pollError);
+      continue;
+    }
+    if (fds[1].revents & POLLIN) DrainWakeFd(comm->WakeFd);
+    if (fds[2].revents != 0) HandleDeviceReady(*comm, fds[2].revents);
+  }
+}
+
+}  // namespace Platform

@@ -1,0 +1,76 @@
+// Resolves the device name the component formats to a device path:
+// "\\.\" prefixes are dropped, an absolute path is used as it is, and "COMn"
+// goes to the user's ports folder when it holds an entry of that name, else
+// to the fixed mapping of the built-in, USB and modem-class ports.
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <string_view>
+
+#include "serial/Platform.h"
+
+namespace Platform {
+
+namespace {
+
+constexpr std::string_view DevicePrefix = "\\\\.\\";
+
+std::string_view StripDevicePrefixes(std::string_view name) {
+  while (name.substr(0, DevicePrefix.size()) == DevicePrefix) name.remove_prefix(DevicePrefix.size());
+  return name;
+}
+
+// "COM" (any case) followed by digits only; returns the number or -1.
+long ComNumber(std::string_view name) {
+  if (name.size() < 4 || name.size() > 12) return -1;
+  for (size_t i = 0; i < 3; ++i) {
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return -1;
+  }
+  long number = 0;
+  for (char c : name.substr(3)) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
+  if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) return user->pw_dir;
+  return "/";
+}
+
+std::string PortsFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::string base = (config != nullptr && config[0] == '/') ? std::string(config)
+                                                                  : HomeFolder() + "/.config";
+  return base + "/PCZentrixNet/ports";
+}
+
+std::string BuiltInPort(long number) {
+  if (number >= 1 && number <= 4) return "/dev/ttyS" + std::to_string(number - 1);
+  if (number >= 5 && number <= 8) return "/dev/ttyUSB" + std::to_string(number - 5);
+  if (number >= 9 && number <= 11) return "/dev/ttyACM" + std::to_string(number - 9);
+  return {};
+}
+
+}  // namespace
+
+std::string ResolveDevicePath(const std::string& formatted) {
+  const std::string_view name = StripDevicePrefixes(formatted);
+  if (!name.empty() && name.front() == '/') return std::string(name);
+  const long number = ComNumber(name);
+  if (number < 0) return std::string(name);
+  // An entry in the ports folder wins, even a dangling link: then the error
+  // names the entry the user made instead of a port they did not choose.
+  const std::string link = PortsFolder() + "/COM" + std::to_string(number);
+  struct stat info {};
+  if (lstat(link.c_str(), &info) == 0) return link;
+  const std::string builtIn = BuiltInPort(number);
+  return builtIn.empty() ? std::string(name) : builtIn;
+}
+
+}  // namespace Platform

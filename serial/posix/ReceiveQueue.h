@@ -1,0 +1,31 @@
+#pragma once
+// The receive queue the binding keeps for a device: a ring of bytes with a
+// fixed capacity (the requested receive queue size). Storage grows on demand
+// up to that capacity, so a large size costs memory only when it fills.
+#include <cstdint>
+#include <vector>
+
+class ReceiveQueue {
+public:
+  explicit ReceiveQueue(uint32_t capacity = 4096) : Capacity_(capacity) {}
+
+  // Bytes already queued are kept, even beyond a smaller new capacity.
+  void SetCapacity(uint32_t capacity) { Capacity_ = capacity; }
+  uint32_t Capacity() const { return Capacity_; }
+  uint32_t Size() const { return Size_; }
+  uint32_t Space() const { return Size_ >= Capacity_ ? 0 : Capacity_ - Size_; }
+
+  // Appends n bytes; the caller keeps n within Space().
+  void Push(const uint8_t* data, uint32_t n);
+  // Takes up to n bytes from the front; returns how many.
+  uint32_t Pop(uint8_t* out, uint32_t n);
+  void Clear();
+
+private:
+  void Grow(uint32_t needed);
+
+  std::vector<uint8_t> Ring_;
+  uint32_t Capacity_;
+  uint32_t Head_ = 0;
+  uint32_t Size_ = 0;
+};

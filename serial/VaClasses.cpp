@@ -1,0 +1,116 @@
+#include "serial/VaClasses.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+
+#include "link/Exception.h"
+
+// --- the application's exception display ---------------------------------------
+
+namespace {
+
+std::mutex HandlerLock;
+
+std::function<void(const std::exception&)>& ExceptionHandler() {
+  static std::function<void(const std::exception&)> handler;
+  return handler;
+}
+
+}  // namespace
+
+void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler) {
+  std::lock_guard guard(HandlerLock);
+  ExceptionHandler() = std::move(handler);
+}
+
+void HandleApplicationException(const std::exception& error) {
+  std::function<void(const std::exception&)> handler;
+  {
+    std::lock_guard guard(HandlerLock);
+    handler = ExceptionHandler();
+  }
+  if (handler) {
+    handler(error);
+  } else {
+    std::fprintf(stderr, "%s\n", error.what());
+  }
+}
+
+void HandleCurrentException() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    HandleApplicationException(error);
+  } catch (...) {
+    HandleApplicationException(Exception(""));
+  }
+}
+
+// --- configuration objects -------------------------------------------------------
+
+void TVaPersistent::EndUpdate() {
+  if (FUpdateCount > 0) --FUpdateCount;
+  Changed();
+}
+
+void TVaPersistent::Changed() {
+  if (FUpdateCount == 0 && OnChange) OnChange(this);
+}
+
+void TVaPersistent::AssignError(const TVaPersistent& source) const {
+  throw Exception(std::string("Cannot assign a ") + source.ClassName() + " to a " + ClassName());
+}
+
+// --- components ------------------------------------------------------------------
+
+TVaComponent::TVaComponent(TVaComponent* AOwner) : FOwner(AOwner) {
+  if (FOwner != nullptr) FOwner->InsertComponent(this);
+}
+
+TVaComponent::~TVaComponent() {
+  FState |= csDestroying;
+  // Tell everyone who asked, then free what we own (last created first).
+  const std::vector<TVaComponent*> notifies = FFreeNotifies;
+  for (TVaComponent* other : notifies) {
+    other->RemoveFreeNotification(this);
+    other->Notification(this, opRemove);
+  }
+  while (!FComponents.empty()) delete FComponents.back();  // each removes itself
+  if (FOwner != nullptr) {
+    FOwner->RemoveComponent(this);
+    FOwner->Notification(this, opRemove);
+  }
+}
+
+void TVaComponent::SetDesigning(bool designing) {
+  FState = designing ? (FState | csDesigning) : (FState & ~unsigned(csDesigning));
+}
+
+void TVaComponent::Loaded() { FState &= ~unsigned(csLoading); }
+
+void TVaComponent::FreeNotification(TVaComponent* other) {
+  if (other == nullptr || other == this) return;
+  if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), other) == FFreeNotifies.end()) {
+    FFreeNotifies.push_back(other);
+    other->FreeNotification(this);
+  }
+}
+
+void TVaComponent::RemoveFreeNotification(TVaComponent* other) {
+  auto found = std::find(FFreeNotifies.begin(), FFreeNotifies.end(), other);
+  if (found == FFreeNotifies.end()) return;
+  FFreeNotifies.erase(found);
+  other->RemoveFreeNotification(this);
+}
+
+void TVaComponent::Notification(TVaComponent*, TOperation) {}
+
+void TVaComponent::InsertComponent(TVaComponent* child) {
+  FComponents.push_back(child);
+  Notification(child, opInsert);
+}
+
+void TVaComponent::RemoveComponent(TVaComponent* child) {
+  FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), child), FComponents.end());
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The unit VaClasses: the base classes of the component (configuration
+// objects with change notification, components with owner, loading state and
+// removal notices), its synchronisation and thread classes, and the hook to the
+// application's exception display.
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "serial/VaSync.h"
+#include "serial/VaThread.h"
+
+// --- the application's exception display ---------------------------------------
+// The program sets its display (a message box); the default prints to stderr.
+void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler);
+void HandleApplicationException(const std::exception& error);
+// Hands the exception being handled (inside a catch block) to the display;
+// a value that is not a std::exception shows as an exception with an empty message.
+void HandleCurrentException();
+
+// --- configuration objects -------------------------------------------------------
+class TVaPersistent {
+public:
+  virtual ~TVaPersistent() = default;
+
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate();
+  int UpdateCount() const { return FUpdateCount; }
+  virtual const char* ClassName() const { return "TVaPersistent"; }
+
+  // Set by the owning component; called with the changed object.
+  std::function<void(TVaPersistent* Sender)> OnChange;
+
+protected:
+  // Calls OnChange unless an update is in progress.
+  void Changed();
+  // The toolkit's fallback for an assignment between unrelated classes.
+  [[noreturn]] void AssignError(const TVaPersistent& source) const;
+
+private:
+  int FUpdateCount = 0;
+};
+
+// --- components ------------------------------------------------------------------
+enum TOperation { opInsert, opRemove };
+enum TComponentStateFlag : unsigned { csLoading = 1, csDesigning = 2, csDestroying = 4 };
+
+class TVaComponent {
+public:
+  // An owner frees the components it owns when it is destroyed.
+  explicit TVaComponent(TVaComponent* AOwner = nullptr);
+  TVaComponent(const TVaComponent&) = delete;
+  TVaComponent& operator=(const TVaComponent&) = delete;
+  virtual ~TVaComponent();
+
+  TVaComponent* Owner() const { return FOwner; }
+  const std::string& Name() const { return FName; }
+  void SetName(const std::string& name) { FName = name; }
+
+  unsigned ComponentState() const { return FState; }
+  bool Loading() const { return FState & csLoading; }
+  bool Designing() const { return FState & csDesigning; }
+  bool Destroying() const { return FState & csDestroying; }
+  void SetDesigning(bool designing);
+
+  // Reading from a stream: BeginLoading, set the properties, then Loaded.
+  void BeginLoading() { FState |= csLoading; }
+  virtual void Loaded();
+
+  // Both components are told when the other one is destroyed.
+  void FreeNotification(TVaComponent* other);
+  void RemoveFreeNotification(TVaComponent* other);
+
+protected:
+  virtual void Notification(TVaComponent* AComponent, TOperation Operation);
+  // Called first by destructors of derived classes, so that their teardown knows.
+  void MarkDestroying() { FState |= csDestroying; }
+
+private:
+  void InsertComponent(TVaComponent* child);
+  void RemoveComponent(TVaComponent* child);
+
+  TVaComponent* FOwner;
+  std::string FName;
+  unsigned FState = 0;
+  std::vector<TVaComponent*> FComponents;
+  std::vector<TVaComponent*> FFreeNotifies;
+};

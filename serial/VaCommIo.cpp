@@ -1,0 +1,59 @@
+// The port component's reads, writes, status and purge.
+#include <mutex>
+
+#include "serial/CommConstants.h"
+#include "serial/VaComm.h"
+#include "serial/VaCommThreads.h"
+
+using namespace CommConst;
+
+int TVaCustomComm::WriteBuf(const void* Data, int Count) {
+  if (!Active() || Data == nullptr || Count <= 0) return 0;
+  // A device that went away has been reported once; until Close, writes go nowhere quietly.
+  if (Platform::CommLost(FHandle)) return 0;
+  if (FWriteThread) {
+    if (FWriteThread->QueueData(Data, Count)) return Count;
+    throw EVaCommError("Output buffer is full. Please check comm status.");
+  }
+  std::lock_guard guard(FWriteLock);
+  const Platform::WriteResult result =
+      Platform::WriteComm(FHandle, Data, uint32_t(Count), {}, uint32_t(FBuffers.WriteTimeout()));
+  if (result.Status == Platform::WriteStatus::Failed) {
+    if (!Platform::CommLost(FHandle)) RaiseCommError("Write error (%d), %s");
+    if (IsMainThread()) ReportDeviceLost();
+  }
+  // After a time-out the rest is abandoned: nothing is left writing from the caller's memory.
+  return int(result.Written);
+}
+
+int TVaCustomComm::ReadBuf(void* Data, int Count) {
+  if (!Active() || Data == nullptr || Count <= 0) return 0;
+  std::lock_guard guard(FReadLock);
+  uint32_t read = 0;
+  CheckCommResult(Platform::ReadComm(FHandle, Data, uint32_t(Count), read), "Read error (%d), %s");
+  return int(read);
+}
+
+void TVaCustomComm::PurgeRead() { Purge(PURGE_RXABORT | PURGE_RXCLEAR); }
+
+void TVaCustomComm::Purge(uint32_t Flags) {
+  if (!Active()) return;
+  std::lock_guard guard(FReadLock);
+  if (Flags != (PURGE_RXABORT | PURGE_RXCLEAR) && FWriteThread) FWriteThread->PurgeBuffer();
+  CheckCommResult(Platform::PurgeComm(FHandle, Flags), "Error clearing buffers (%d), %s");
+}
+
+void TVaCustomComm::GetComStat(TVaComStat& Stat) {
+  std::lock_guard guard(FReadLock);
+  Stat = TVaComStat{};
+  if (Active()) CheckCommResult(Platform::ClearCommError(FHandle, Stat), "Error retrieving statistics (%d), %s");
+}
+
+int TVaCustomComm::InQueCount() {
+  if (!Active()) return 0;
+  TVaComStat stat;
+  GetComStat(stat);
+  // Reading the status clears the line errors; keep them for the error event.
+  FUnreportedErrors |= stat.Errors;
+  return int(stat.InQue);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The port's two threads. The event thread waits for comm events and hands
+// each one to the component's handlers on the main thread, waiting until they
+// have run. The write thread drains the write buffer to the device, so that
+// WriteBuf returns without waiting for the line.
+#include <condition_variable>
+#include <cstdint>
+
+#include "serial/VaCommBuffer.h"
+#include "serial/VaSync.h"
+#include "serial/VaThread.h"
+
+class TVaCustomComm;
+
+class TVaCommEventThread : public TVaThread {
+public:
+  explicit TVaCommEventThread(TVaCustomComm* owner) : FOwner(owner) {}
+  // Ends a pending wait; the loop ends without dispatching.
+  void Stop();
+
+protected:
+  void Execute() override;
+
+private:
+  void DoEvents();
+
+  uint32_t FMask = 0;  // the events of the current dispatch
+  TVaWaitEvent FEvent;
+  TVaCustomComm* FOwner;
+};
+
+class TVaCommWriteThread : public TVaThread {
+public:
+  TVaCommWriteThread(TVaCustomComm* owner, int bufferSize) : FBuffer(bufferSize), FOwner(owner) {}
+  void Stop();
+
+  // On the caller's thread: queues the bytes, waiting up to the owner's
+  // WriteTimeout for room. False when they did not fit; nothing is queued then.
+  bool QueueData(const void* data, int count);
+  // On the caller's thread: empties the buffer, ending a write in progress.
+  // Waits up to 2000 ms for the thread; if it does not answer, the buffer stays.
+  void PurgeBuffer();
+
+protected:
+  void Execute() override;
+
+private:
+  void WriteBuffered();
+  void WriteCompleted(uint32_t written);
+  void RemoveWritten(uint32_t written);
+  void DropBuffer();
+  void AnswerPurge();
+  void HandleWriteFailure();
+  void ReportOnMainThread(uint32_t mask);
+  void ReportDeviceLost();
+
+  TVaCommBuffer FBuffer;
+  TVaWaitEvent DataReady;
+  TVaWaitEvent StopRequest;
+  TVaWaitEvent PurgeRequest;
+  TVaWaitEvent PurgeDone;
+  std::condition_variable_any FSpaceFreed;  // with the owner's write lock
+  bool FPurgeWanted = false;                // under the write lock
+  bool FFailing = false;                    // in a run of failed writes (thread only)
+  uint32_t FRetryDelay = 0;                 // thread only
+  TVaCustomComm* FOwner;
+};

@@ -1,0 +1,182 @@
+// Comm events reaching the handlers on the main thread.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "SerialTestSupport.h"
+#include "serial/CommConstants.h"
+
+namespace {
+
+class Events : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ConfigureLikeApplication(comm);
+    comm.SetDeviceName(pty.SlavePath());
+  }
+  PseudoTerminal pty;
+  TVaComm comm;
+};
+
+}  // namespace
+
+TEST_F(Events, RxCharCountsQueuedBytesAndFiresOnlyForNewOnes) {
+  std::vector<int> counts;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int count) {
+    EXPECT_EQ(sender, &comm);
+    EXPECT_TRUE(IsMainThread());
+    counts.push_back(count);  // reads nothing: the bytes stay queued
+  };
+  comm.Open();
+  pty.Write("0123456789");
+  ASSERT_TRUE(PumpUntil([&] { return !counts.empty() && counts.back() == 10; }, 2000));
+  const size_t calls = counts.size();
+  PumpFor(300);
+  EXPECT_EQ(counts.size(), calls) << "bytes left queued must not fire again by themselves";
+
+  pty.Write("abcde");
+  ASSERT_TRUE(PumpUntil([&] { return counts.back() == 15; }, 2000)) << "left bytes are counted again";
+
+  char buffer[32];
+  EXPECT_EQ(comm.ReadBuf(buffer, sizeof buffer), 15);  // returns at once with what is queued
+  EXPECT_EQ(std::string(buffer, 15), "0123456789abcde");
+  EXPECT_EQ(comm.InQueCount(), 0);
+  EXPECT_EQ(comm.ReadBuf(buffer, sizeof buffer), 0);
+}
+
+TEST_F(Events, HandlerReadingOneByteAtATimeSeesEveryByte) {
+  std::string received;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int) {
+    char byte = 0;
+    while (sender->ReadBuf(&byte, 1) == 1) received += byte;
+  };
+  comm.Open();
+  std::string sent;
+  for (int i = 0; i < 600; ++i) sent += char('A' + i % 26);
+  pty.Write(sent);
+  ASSERT_TRUE(PumpUntil([&] { return received.size() == sent.size(); }, 3000));
+  EXPECT_EQ(received, sent);
+}
+
+TEST_F(Events, Rx80FullFiresWhenTheQueueReachesFourFifths) {
+  comm.Buffers().SetReadSize(100);
+  int full = 0;
+  comm.OnRx80Full = [&](TVaCustomComm*) { ++full; };
+  comm.Open();
+  pty.Write(std::string(70, 'x'));
+  ASSERT_TRUE(PumpUntil([&] { return comm.InQueCount() == 70; }, 2000));
+  PumpFor(100);
+  EXPECT_EQ(full, 0);
+  pty.Write(std::string(15, 'y'));
+  ASSERT_TRUE(PumpUntil([&] { return full == 1; }, 2000));
+  // The queue holds at most its size; the rest waits in the tty, nothing is dropped.
+  pty.Write(std::string(50, 'z'));
+  ASSERT_TRUE(PumpUntil([&] { return comm.InQueCount() == 100; }, 2000));
+  std::string all(200, '\0');
+  int total = 0;
+  ASSERT_TRUE(PumpUntil([&] {
+    total += comm.ReadBuf(all.data() + total, 200 - total);
+    return total == 135;
+  }, 2000));
+  EXPECT_EQ(all.substr(0, 135), std::string(70, 'x') + std::string(15, 'y') + std::string(50, 'z'));
+  EXPECT_EQ(full, 1);
+}
+
+TEST_F(Events, RxCharRunsBeforeTheOtherHandlersOfTheSameDispatch) {
+  comm.SetMonitorEvents({ceRxChar, ceRxFlag});
+  std::vector<std::string> order;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int count) {
+    std::string bytes(size_t(count), '\0');
+    sender->ReadBuf(bytes.data(), count);
+    order.push_back("rx:" + bytes);
+  };
+  comm.OnRxFlag = [&](TVaCustomComm*) { order.push_back("flag"); };
+  comm.Open();
+  pty.Write("a\tb");  // tab is the event character
+  ASSERT_TRUE(PumpUntil([&] { return order.size() >= 2; }, 2000));
+  EXPECT_EQ(order[0], "rx:a\tb");
+  EXPECT_EQ(order[1], "flag");
+}
+
+TEST_F(Events, ListenersGetTheBytesInsteadOfRxChar) {
+  int rxChar = 0;
+  std::string listened;
+  std::string buffered;
+  comm.OnRxChar = [&](TVaCustomComm*, int) { ++rxChar; };
+  comm.OnRxBuf = [&](TVaCustomComm*, const void* data, int count) {
+    buffered.append(static_cast<const char*>(data), size_t(count));
+  };
+  TVaCommListener listener;
+  listener.OnData = [&](const void* data, int count) { listened.append(static_cast<const char*>(data), size_t(count)); };
+  comm.AttachListener(&listener);
+  EXPECT_EQ(listener.Comm(), &comm);
+  comm.Open();
+  pty.Write("hello");
+  ASSERT_TRUE(PumpUntil([&] { return buffered.size() == 5; }, 2000));
+  EXPECT_EQ(buffered, "hello");
+  EXPECT_EQ(listened, "hello");
+  EXPECT_EQ(rxChar, 0);
+
+  comm.DetachListener(&listener);
+  EXPECT_EQ(listener.Comm(), nullptr);
+  pty.Write("x");
+  ASSERT_TRUE(PumpUntil([&] { return rxChar == 1; }, 2000));
+  EXPECT_EQ(buffered, "hello");
+}
+
+TEST_F(Events, NullStripDropsZeroBytes) {
+  comm.SetOptions({coNullStrip});
+  comm.Open();
+  pty.Write(std::string("a\0b\0\0c", 6));
+  ASSERT_TRUE(PumpUntil([&] { return comm.InQueCount() == 3; }, 2000));
+  char buffer[8];
+  ASSERT_EQ(comm.ReadBuf(buffer, 8), 3);
+  EXPECT_EQ(std::string(buffer, 3), "abc");
+}
+
+TEST_F(Events, TxEmptyFiresOnceAfterTheBufferDrained) {
+  comm.FlowControl().SetXonXoffOut(true);  // lets the test hold the line with XOFF
+  int empty = 0;
+  comm.OnTxEmpty = [&](TVaCustomComm*) {
+    EXPECT_TRUE(IsMainThread());
+    ++empty;
+  };
+  comm.Open();
+  pty.Write(std::string(1, PseudoTerminal::Xoff));
+  PumpFor(50);
+  EXPECT_EQ(comm.WriteBuf("one,", 4), 4);
+  EXPECT_EQ(comm.WriteBuf("two,", 4), 4);
+  EXPECT_EQ(comm.WriteBuf("three", 5), 5);
+  PumpFor(100);
+  EXPECT_EQ(empty, 0);
+  pty.Write(std::string(1, PseudoTerminal::Xon));
+  EXPECT_EQ(pty.Read(13, 2000), "one,two,three");
+  ASSERT_TRUE(PumpUntil([&] { return empty >= 1; }, 2000));
+  PumpFor(100);
+  EXPECT_EQ(empty, 1);
+}
+
+TEST_F(Events, DirectWriteReportsTxEmptyFromTheDevice) {
+  comm.SetDirectWrite(true);
+  comm.SetMonitorEvents({ceTxEmpty});
+  int empty = 0;
+  comm.OnTxEmpty = [&](TVaCustomComm*) { ++empty; };
+  comm.Open();
+  EXPECT_EQ(comm.EventMask(), CommConst::EV_TXEMPTY);
+  EXPECT_EQ(comm.WriteBuf("direct", 6), 6);
+  EXPECT_EQ(pty.Read(6, 2000), "direct");
+  ASSERT_TRUE(PumpUntil([&] { return empty == 1; }, 2000));
+}
+
+TEST_F(Events, NoEventThreadWithoutEventsToWaitFor) {
+  int rxChar = 0;
+  comm.OnRxChar = [&](TVaCustomComm*, int) { ++rxChar; };
+  comm.SetMonitorEvents({ceTxEmpty});  // taken over by the write thread: mask 0
+  comm.Open();
+  EXPECT_EQ(comm.EventMask(), 0u);
+  pty.Write("zz");
+  ASSERT_TRUE(PumpUntil([&] { return comm.InQueCount() == 2; }, 2000));
+  PumpFor(100);
+  EXPECT_EQ(rxChar, 0);
+}

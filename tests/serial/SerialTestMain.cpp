@@ -1,0 +1,11 @@
+// The serial tests run their ports' handlers on the main thread, which needs
+// a Qt Core application and its event loop.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

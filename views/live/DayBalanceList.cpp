@@ -1,6 +1,7 @@
 #include "views/live/DayBalanceList.h"
 
 #include <QString>
+#include <QTextCursor>
 
 #include "link/Cp1252.h"
 #include "link/PlantStore.h"
@@ -43,5 +44,8 @@ void FillDayBalanceList() {
     if (!text.isEmpty()) text += QLatin1Char('\n');
     text += QString::fromStdString(Utf8FromCp1252(line));
   }
+  // As lines are added the list follows them, so it opens on today's line.
   Form9->Memo1->setPlainText(text);
+  Form9->Memo1->moveCursor(QTextCursor::End);
+  Form9->Memo1->ensureCursorVisible();
 }

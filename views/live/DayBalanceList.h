@@ -9,5 +9,5 @@
 // date is no day of the year, one line saying so.
 std::vector<std::string> DayBalanceLines();
 
-// Replaces Memo1's lines with DayBalanceLines().
+// Replaces Memo1's lines with DayBalanceLines() and shows the last one.
 void FillDayBalanceList();

@@ -64,6 +64,7 @@ TEST_F(DayBalanceListTest, OpeningTwiceGivesTheSameList) {
   FillDayBalanceList();
   EXPECT_EQ(form9.Memo1->toPlainText(), first);
   EXPECT_EQ(form9.Memo1->document()->blockCount(), 41);
+  EXPECT_TRUE(form9.Memo1->textCursor().atEnd());  // the list opens on today's line
 }
 
 TEST_F(DayBalanceListTest, DateThatIsNoDayOfTheYearIsSaidSo) {

@@ -52,6 +52,7 @@ int BarTop(int32_t value, uint32_t scale) {
 
 void DrawBars(Canvas& c, const BalanceSlotTable& table, uint32_t scale) {
   c.SetPenColor(Colors::DesktopBackground);
+  c.SetPenWidth(2);
   for (int n = 1; n <= BalanceDays; ++n) {
     if (table[n] == 0) continue;
     c.Rectangle(DayX(n), BaseLine, DayX(n) + 2, BarTop(table[n], scale));

@@ -53,12 +53,18 @@ TEST_F(YearBalanceTest, TodayMarkerOnTheDayOfTheYear) {
       // A date that is no day of the year has no marker.
       {1, 0, 0}, {1, 13, 0}, {0, 6, 0}, {30, 2, 0}, {32, 1, 0}, {65535, 65535, 0},
   };
+  SetPlantSize(100);
+  SetDay(100, 50);
+  SetDay(101, 50);  // a bar whose pen must not depend on the marker
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.day << "." << c.month << ".");
     form4.Image1->GetCanvas().ClearLog();
     Block2[13] = c.day;
     Block2[14] = c.month;
     DrawYearBalance();
+    const auto bars = Rectangles(Colors::DesktopBackground);
+    ASSERT_EQ(bars.size(), 1u);
+    EXPECT_EQ(bars[0]->width, 2);
     const auto markers = Rectangles(Colors::Red);
     if (c.x == 0) {
       EXPECT_TRUE(markers.empty());

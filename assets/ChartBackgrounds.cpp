@@ -149,9 +149,9 @@ void DrawModule(QPainter& p, QPointF topLeft, QPointF topRight, QPointF bottomRi
 void DrawPanelRow(QPainter& p) {
   // Modules along a line receding to the right, tilted towards the sun.
   for (int i = 0; i < 5; ++i) {
-    const double x = 70 + i * 128, scale = 1.0 - i * 0.07;
-    const double w = 118 * scale, h = 70 * scale, lean = 34 * scale;
-    const double bottom = 380 - i * 12;
+    const double x = 60 + i * 132, scale = 1.0 - i * 0.08;
+    const double w = 120 * scale, h = 72 * scale, lean = 34 * scale;
+    const double bottom = 292 - i * 13;
     const QPointF bl(x, bottom), br(x + w, bottom - 6 * scale);
     const QPointF tl(x + lean, bottom - h), tr(x + w + lean, bottom - h - 6 * scale);
     p.setPen(QPen(QColor(90, 92, 96), 3 * scale));
@@ -159,6 +159,14 @@ void DrawPanelRow(QPainter& p) {
     p.drawLine(tr + QPointF(-4, 8), QPointF(tr.x() - 4, bottom + 12 * scale));
     DrawModule(p, tl, tr, br, bl);
   }
+}
+
+// The splash window writes its two lines centred between y = 330 and 405; a
+// light plaque keeps them readable over the meadow.
+void DrawTextPlaque(QPainter& p) {
+  p.setPen(QPen(QColor(255, 255, 255, 220), 1.5));
+  p.setBrush(QColor(255, 255, 255, 165));
+  p.drawRoundedRect(QRectF(176, 326, 440, 84), 14, 14);
 }
 
 }  // namespace
@@ -201,20 +209,21 @@ QImage MakeSplashPicture() {
   QImage image(792, 432, QImage::Format_RGB32);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  VerticalGradient(p, 0, 0, 791, 300, 0xFF2D6CC0, 0xFFB8D8F2);
-  VerticalGradient(p, 0, 300, 791, 431, 0xFF7DB04A, 0xFF3E7A2A);
+  VerticalGradient(p, 0, 0, 791, 260, 0xFF2D6CC0, 0xFFB8D8F2);
+  VerticalGradient(p, 0, 260, 791, 431, 0xFF7DB04A, 0xFF3E7A2A);
   // A soft hill line over the horizon.
-  QPainterPath hill(QPointF(0, 310));
-  hill.cubicTo(200, 276, 420, 322, 792, 290);
+  QPainterPath hill(QPointF(0, 236));
+  hill.cubicTo(200, 206, 420, 250, 792, 218);
   hill.lineTo(792, 432);
   hill.lineTo(0, 432);
   hill.closeSubpath();
-  QLinearGradient grass(0, 280, 0, 432);
+  QLinearGradient grass(0, 210, 0, 432);
   grass.setColorAt(0, QColor(120, 170, 80));
   grass.setColorAt(1, QColor(58, 112, 40));
   p.fillPath(hill, grass);
-  DrawSun(p, QPointF(650, 100), 44);
+  DrawSun(p, QPointF(650, 90), 40);
   DrawPanelRow(p);
+  DrawTextPlaque(p);
   p.setRenderHint(QPainter::Antialiasing, false);
   Frame(p, 792, 432);
   return image;

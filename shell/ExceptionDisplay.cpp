@@ -1,0 +1,45 @@
+#include "shell/ExceptionDisplay.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <cstdio>
+
+namespace {
+
+std::string LastMessage;
+int Count = 0;
+bool BoxesEnabled = true;
+QPointer<QMessageBox> Box;
+
+// One box at a time: a second error while the first is still on screen
+// replaces its text instead of stacking boxes (or nested event loops).
+void ShowBox(const QString& text) {
+  if (!BoxesEnabled || QApplication::instance() == nullptr) return;
+  if (Box.isNull()) {
+    Box = new QMessageBox(QMessageBox::Critical, QStringLiteral("PCZentrixNet"), text, QMessageBox::Ok);
+    Box->setAttribute(Qt::WA_DeleteOnClose);
+    Box->setModal(false);
+    Box->setObjectName(QStringLiteral("ExceptionBox"));
+  } else {
+    Box->setText(text);
+  }
+  Box->show();
+  Box->raise();
+}
+
+}  // namespace
+
+void ShowExceptionMessage(const std::string& message) {
+  LastMessage = message;
+  ++Count;
+  std::fprintf(stderr, "PCZentrixNet: error: %s\n", message.c_str());
+  std::fflush(stderr);
+  ShowBox(QString::fromLocal8Bit(message.c_str()));
+}
+
+void ShowException(const std::exception& e) { ShowExceptionMessage(e.what()); }
+
+const std::string& LastExceptionMessage() { return LastMessage; }
+int ExceptionCount() { return Count; }
+void SetExceptionBoxesEnabled(bool enabled) { BoxesEnabled = enabled; }

@@ -1,0 +1,25 @@
+// PCZentrixNet: monitoring and configuration of a photovoltaic plant's controller.
+#include <QScreen>
+
+#include "shell/Application.h"
+#include "shell/ExceptionDisplay.h"
+#include "shell/TStart.h"
+
+int main(int argc, char** argv) {
+  TApplication app(argc, argv);
+  int result = 0;
+  try {
+    CreateWindows();
+    const QRect desktop = app.primaryScreen()->availableGeometry();
+    Start->adjustSize();
+    Start->move(desktop.center() - Start->rect().center());
+    Start->show();
+    result = app.exec();
+  } catch (const std::exception& e) {
+    ShowException(e);
+  } catch (...) {
+    ShowExceptionMessage("");
+  }
+  delete Start;
+  return result;
+}

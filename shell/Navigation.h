@@ -1,0 +1,16 @@
+#pragma once
+// Placing and hiding the secondary windows.
+class QWidget;
+
+// Left and top that centre a window of the given outer size over the main
+// window's outer rectangle (halves truncated toward zero).
+struct WindowPosition {
+  int Left, Top;
+};
+WindowPosition CentredPosition(int mainLeft, int mainTop, int mainWidth, int mainHeight,
+                               int windowWidth, int windowHeight);
+
+// Places the window centred over the main window; showing it is a separate step.
+void CentreOver(QWidget* window, int extraTop = 0);
+// Hides every view and the settings windows, in a fixed order; Form8 is left alone.
+void HideAllViews();

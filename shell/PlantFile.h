@@ -1,0 +1,33 @@
+#pragma once
+// The plant data file (.sol): the block tables as they lie in memory, in three
+// pieces, 3220 bytes, words little-endian, no header:
+//   0     1620  Block3 .. Block10 and 20 reserved bytes
+//   1620   600  Block2, Block14, Block19
+//   2220  1000  Block15 .. Block18 and 200 reserved bytes
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/Exception.h"
+
+constexpr size_t PlantFileSize = 3220;
+
+// A plant file that cannot be written or read.
+class EPlantFileError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// The file's bytes for the store as it is now.
+std::vector<uint8_t> PlantFileBytes();
+// Takes the bytes of a file into the store: as many as there are, in file
+// order; the rest of the tables keeps its content. Returns the bytes taken.
+size_t LoadPlantFileBytes(const std::vector<uint8_t>& bytes);
+
+// Writes the store to a file. The bytes go to a temporary file beside the
+// target, which then replaces the target, so a failed save never destroys the
+// previous file. Raises EPlantFileError with the reason on failure.
+void SavePlantFile(const std::string& path);
+// Reads a file into the store and recomputes the scales. Raises
+// EPlantFileError when the file cannot be opened or read.
+void OpenPlantFile(const std::string& path);

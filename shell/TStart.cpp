@@ -1,0 +1,363 @@
+#include "shell/TStart.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include "link/Cp1252.h"
+#include "link/Frames.h"
+#include "link/PlantStore.h"
+#include "link/Polling.h"
+#include "serial/VaComm.h"
+#include "settings/FillSettings.h"
+#include "settings/TForm13.h"
+#include "settings/TForm7.h"
+#include "shell/ExceptionDisplay.h"
+#include "shell/Navigation.h"
+#include "shell/PlantFile.h"
+#include "shell/TForm11.h"
+#include "views/history/ChartForms.h"
+#include "views/history/DailyChart.h"
+#include "views/history/MonthlyChart.h"
+#include "views/history/YearlyChart.h"
+#include "views/history/YieldChart.h"
+#include "views/live/TForm4.h"
+#include "views/live/TForm6.h"
+#include "views/live/TForm9.h"
+#include "views/live/DailyValues.h"
+#include "views/live/DayBalanceList.h"
+#include "views/live/YearBalance.h"
+
+TStart* Start = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 792;
+constexpr int ClientHeight = 574;
+constexpr int PortCount = 11;
+
+QString FromCp1252(const std::string& text) { return QString::fromStdString(Utf8FromCp1252(text)); }
+
+QString PortName(int port) { return QStringLiteral("COM %1").arg(port); }
+
+QFileDialog* MakeFileDialog(QWidget* owner, QFileDialog::AcceptMode mode) {
+  auto* dialog = new QFileDialog(owner);
+  dialog->setAcceptMode(mode);
+  dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog->setDefaultSuffix(QStringLiteral("sol"));
+  dialog->setNameFilters({QStringLiteral("*.sol (*.sol)"), QStringLiteral("Alle Dateien(*.*) (*)")});
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  return dialog;
+}
+
+// Connects a menu item or button to a handler whose exceptions reach the display.
+template <class Sender, class Signal, class Handler>
+void Bind(Sender* sender, Signal signal, QObject* context, Handler handler) {
+  QObject::connect(sender, signal, context, [handler] { Guarded(handler); });
+}
+
+}  // namespace
+
+TStart::TStart() {
+  Start = this;
+  setWindowTitle(QStringLiteral("PCZentrixNet "));
+  setFont(QFont(QStringLiteral("MS Sans Serif")));
+  auto* client = new QWidget(this);
+  client->setFixedSize(ClientWidth, ClientHeight);
+  client->setAutoFillBackground(true);
+  QPalette palette = client->palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  client->setPalette(palette);
+  setCentralWidget(client);
+
+  CreateMenus();
+  CreateStartPanel();
+  CreateStatusLine();
+  OpenDialog1 = MakeFileDialog(this, QFileDialog::AcceptOpen);
+  SaveDialog1 = MakeFileDialog(this, QFileDialog::AcceptSave);
+
+  Timer2 = new QTimer(this);
+  Timer2->setInterval(1000);
+  Bind(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+  Timer3 = new QTimer(this);
+  Timer3->setInterval(10);
+  Bind(Timer3, &QTimer::timeout, this, [this] { Timer3Timer(); });
+  Timer3->start();
+
+  ConfigurePort();
+  SetLinkPort(VaComm1);
+  InitLink();
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+TStart::~TStart() {
+  SetLinkPort(nullptr);
+  delete VaComm1;
+  if (Start == this) Start = nullptr;
+}
+
+void TStart::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  FileMenu = bar->addMenu(QStringLiteral("Datei"));
+  ffnen1 = FileMenu->addAction(QStringLiteral("Öffnen"));
+  Speichernunter1 = FileMenu->addAction(QStringLiteral("Speichern unter.."));
+  Beenden1 = FileMenu->addAction(QStringLiteral("Beenden"));
+  Bind(ffnen1, &QAction::triggered, this, [this] { ffnen1Click(); });
+  Bind(Speichernunter1, &QAction::triggered, this, [this] { Speichernunter1Click(); });
+  Bind(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
+
+  Ansicht1 = bar->addMenu(QStringLiteral("Anlagendaten"));
+  Bild11 = Ansicht1->addAction(QStringLiteral("&Tagesdaten"));
+  Bild21 = Ansicht1->addAction(QStringLiteral("Monatsdaten"));
+  Bild31 = Ansicht1->addAction(QStringLiteral("Jahresdaten"));
+  Bild41 = Ansicht1->addAction(QStringLiteral("Jahresenergiebilanz"));
+  Tagesenergiebilanz1 = Ansicht1->addAction(QStringLiteral("Tagesenergiebilanz"));
+  Bild51 = Ansicht1->addAction(QStringLiteral("Ertrag der Anlage"));
+  Bild61 = Ansicht1->addAction(QStringLiteral("Tageswerte"));
+  Bild71 = Ansicht1->addAction(QStringLiteral("Einstellungen"));
+  Bind(Bild11, &QAction::triggered, this, [this] { Bild11Click(); });
+  Bind(Bild21, &QAction::triggered, this, [this] { Bild21Click(); });
+  Bind(Bild31, &QAction::triggered, this, [this] { Bild31Click(); });
+  Bind(Bild41, &QAction::triggered, this, [this] { Bild41Click(); });
+  Bind(Tagesenergiebilanz1, &QAction::triggered, this, [this] { Tagesenergiebilanz1Click(); });
+  Bind(Bild51, &QAction::triggered, this, [this] { Bild51Click(); });
+  Bind(Bild61, &QAction::triggered, this, [this] { Bild61Click(); });
+  Bind(Bild71, &QAction::triggered, this, [this] { Bild71Click(); });
+
+  Optionen1 = bar->addMenu(QStringLiteral("Schnittstelle"));
+  for (int port = 1; port <= PortCount; ++port) {
+    ComItems[port] = Optionen1->addAction(PortName(port));
+    Bind(ComItems[port], &QAction::triggered, this, [this, port] { ComItemClick(port); });
+  }
+
+  Hilfe1 = bar->addMenu(QStringLiteral("Hilfe"));
+  Info1 = Hilfe1->addAction(QStringLiteral("&Info"));
+  Bind(Info1, &QAction::triggered, this, [this] { Info1Click(); });
+
+  for (QMenu* menu : {FileMenu, Ansicht1, Optionen1, Hilfe1}) menu->menuAction()->setVisible(false);
+}
+
+void TStart::CreateStartPanel() {
+  Panel1 = new QFrame(centralWidget());
+  Panel1->setGeometry(24, 208, 745, 121);
+  Panel1->setFrameShape(QFrame::Panel);
+  Panel1->setFrameShadow(QFrame::Raised);
+  Label1 = new QLabel(QStringLiteral("Schnittstellenauswahl"), Panel1);
+  QFont heading = font();
+  heading.setPixelSize(20);
+  heading.setBold(true);
+  Label1->setFont(heading);
+  Label1->setGeometry(0, 16, 745, 30);
+  Label1->setAlignment(Qt::AlignCenter);
+  for (int port = 1; port <= PortCount; ++port) {
+    auto* button = new QPushButton(PortName(port), Panel1);
+    button->setGeometry(24 + 64 * (port - 1), 64, 57, 22);
+    button->setFlat(false);
+    button->setFocusPolicy(Qt::NoFocus);
+    Bind(button, &QPushButton::clicked, this, [this, port] { SpeedButtonClick(port); });
+    SpeedButtons[port] = button;
+  }
+}
+
+void TStart::CreateStatusLine() {
+  Label2 = new QLabel(QStringLiteral("Verbindungsstatus:"), centralWidget());
+  Label2->setGeometry(128, 534, 125, 16);
+  Edit1 = new QLineEdit(centralWidget());
+  Edit1->setGeometry(256, 530, 425, 24);
+  Edit1->setReadOnly(true);
+  Edit1->setFocusPolicy(Qt::NoFocus);
+  QPalette blue = Edit1->palette();
+  blue.setColor(QPalette::Text, Qt::blue);
+  Edit1->setPalette(blue);
+  Edit2 = new QLineEdit(centralWidget());
+  Edit2->setGeometry(688, 0, 57, 21);
+  Edit2->setReadOnly(true);
+  Edit2->setFocusPolicy(Qt::NoFocus);
+}
+
+void TStart::ConfigurePort() {
+  VaComm1 = new TVaComm(nullptr);
+  VaComm1->SetBaudrate(br2400);
+  VaComm1->EventChars().SetEventChar(9);
+  VaComm1->EventChars().SetEofChar(9);
+  VaComm1->FlowControl().SetControlDtr(dtrDisabled);
+  VaComm1->FlowControl().SetControlRts(rtsDisabled);
+  VaComm1->SetDeviceName("\\\\.\\COM%d");
+  VaComm1->SetMonitorEvents(TVaCommEvents{ceRxChar, ceRx80Full});
+  VaComm1->OnRxChar = [this](TVaCustomComm*, int count) { VaComm1RxChar(count); };
+}
+
+// --- views -------------------------------------------------------------------
+
+void TStart::Bild11Click() {
+  HideAllViews();
+  CentreOver(Form1);
+  Form1->show();
+  ShowRequest = 1;
+  DrawDailyChart();
+}
+
+void TStart::Bild21Click() {
+  CentreOver(Form12);
+  Form12->show();
+  ShowRequest = 2;
+  DrawMonthlyChart();
+}
+
+void TStart::Bild31Click() {
+  HideAllViews();
+  CentreOver(Form3);
+  Form3->show();
+  ShowRequest = 3;
+  DrawYearlyChart();
+}
+
+void TStart::Bild41Click() {
+  CentreOver(Form4);
+  Form4->show();
+  ShowRequest = 4;
+  DrawYearBalance();
+}
+
+void TStart::Bild51Click() {
+  CentreOver(Form5);
+  Form5->show();
+  ShowRequest = 5;
+  DrawYieldChart();
+}
+
+void TStart::Tagesenergiebilanz1Click() {
+  CentreOver(Form9);
+  Form9->show();
+  ShowRequest = 6;
+  FillDayBalanceList();
+}
+
+void TStart::Bild61Click() {
+  CentreOver(Form6, 20);
+  Form6->show();
+  ShowRequest = 7;
+  DrawDailyValues();
+}
+
+void TStart::Bild71Click() {
+  WizardStep = 0;
+  CentreOver(Form13, 25);
+  Form13->show();
+  ShowRequest = 8;
+  Form13->ShowStep();
+  FillSettings();
+}
+
+void TStart::Info1Click() {
+  CentreOver(Form11);
+  Form11->show();
+}
+
+void TStart::tamsel() { HideAllViews(); }
+void TStart::tamsel1() { HideAllViews(); }
+
+void TStart::mousePressEvent(QMouseEvent* event) {
+  Guarded([this] { tamsel(); });
+  QMainWindow::mousePressEvent(event);
+}
+
+void TStart::Timer3Timer() {
+  HideAllViews();
+  Timer3->stop();
+}
+
+// --- plant file ----------------------------------------------------------------
+
+void TStart::ffnen1Click() {
+  if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
+  const QString chosen = OpenDialog1->selectedFiles().constFirst();
+  OpenFile(QFile::encodeName(chosen).toStdString());
+  SaveDialog1->selectFile(chosen);
+  OpenDialog1->selectFile(QString());
+}
+
+void TStart::Speichernunter1Click() {
+  if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
+  SaveFile(QFile::encodeName(SaveDialog1->selectedFiles().constFirst()).toStdString());
+}
+
+void TStart::OpenFile(const std::string& path) { OpenPlantFile(path); }
+void TStart::SaveFile(const std::string& path) { SavePlantFile(path); }
+
+// --- ending ---------------------------------------------------------------------
+
+void TStart::Beenden1Click() {
+  VaComm1->Close();
+  close();
+}
+
+void TStart::closeEvent(QCloseEvent* event) {
+  Guarded([this] { VaComm1->Close(); });
+  event->accept();
+  QCoreApplication::quit();
+}
+
+// --- port selection ----------------------------------------------------------------
+
+void TStart::SpeedButtonClick(int port) { SelectPort(port, true); }
+
+void TStart::ComItemClick(int port) { SelectPort(port, port >= 5); }
+
+void TStart::SelectPort(int port, bool bringUpDailyChart) {
+  VaComm1->Close();
+  VaComm1->SetPortNum(port);
+  Edit2->setText(PortName(port));
+  if (Form7 != nullptr) Form7->SetPortName(PortName(port).toStdString());
+  VaComm1->Open();  // a port that cannot be opened raises here: nothing below runs
+  if (!bringUpDailyChart) return;
+  Timer2->start();
+  Panel1->hide();
+  CentreOver(Form1);
+  Form1->show();
+  ShowRequest = 1;
+  // The menus appear even when the chart cannot be drawn (a missing picture),
+  // so the program stays usable; the error still reaches the display.
+  try {
+    DrawDailyChart();
+  } catch (...) {
+    ShowMenus();
+    throw;
+  }
+  ShowMenus();
+}
+
+void TStart::ShowMenus() {
+  for (QMenu* menu : {Optionen1, Hilfe1, Ansicht1, FileMenu}) menu->menuAction()->setVisible(true);
+}
+
+// --- polling -------------------------------------------------------------------------
+
+void TStart::Timer2Timer() { ApplyTick(PollingTick()); }
+
+void TStart::ApplyTick(const TickActions& actions) {
+  if (actions.StatusText) Edit1->setText(FromCp1252(*actions.StatusText));
+  if (!actions.Refresh) return;
+  if (Form7 != nullptr) Form7->ShowLinkState(actions);
+  if (actions.RedrawView != 0) RedrawView(actions.RedrawView, actions.HideAllFirst);
+}
+
+void TStart::RedrawView(int view, bool hideAllFirst) {
+  if (hideAllFirst) HideAllViews();
+  QWidget* const forms[] = {nullptr, Form1, Form12, Form3, Form4, Form5};
+  void (*const draws[])() = {nullptr, DrawDailyChart, DrawMonthlyChart, DrawYearlyChart, DrawYearBalance,
+                             DrawYieldChart};
+  CentreOver(forms[view]);
+  forms[view]->show();
+  draws[view]();
+}
+
+void TStart::VaComm1RxChar(int) { GatherRxBytes(); }

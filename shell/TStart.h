@@ -1,0 +1,93 @@
+#pragma once
+// The main window: owns the serial port, the polling timer and the menus
+// through which the user reaches every other window.
+#include <QMainWindow>
+#include <array>
+#include <string>
+
+class QAction;
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+class TVaComm;
+struct TickActions;
+
+class TStart : public QMainWindow {
+public:
+  TStart();
+  ~TStart() override;
+
+  // Menu "Datei".
+  QMenu* FileMenu;
+  QAction *ffnen1, *Speichernunter1, *Beenden1;
+  // Menu "Anlagendaten".
+  QMenu* Ansicht1;
+  QAction *Bild11, *Bild21, *Bild31, *Bild41, *Tagesenergiebilanz1, *Bild51, *Bild61, *Bild71;
+  // Menu "Schnittstelle": items "COM 1" .. "COM 11" (index 1..11).
+  QMenu* Optionen1;
+  std::array<QAction*, 12> ComItems{};
+  // Menu "Hilfe".
+  QMenu* Hilfe1;
+  QAction* Info1;
+
+  QFrame* Panel1;
+  QLabel* Label1;
+  std::array<QPushButton*, 12> SpeedButtons{};  // SpeedButton1 .. SpeedButton11
+  QLabel* Label2;
+  QLineEdit* Edit1;  // status line of the polling cycle
+  QLineEdit* Edit2;  // the chosen port
+  QTimer* Timer2;    // the polling cycle, 1000 ms
+  QTimer* Timer3;    // hides every other window once, 10 ms after start
+  TVaComm* VaComm1;
+  QFileDialog* OpenDialog1;
+  QFileDialog* SaveDialog1;
+
+  // Handlers.
+  void Bild11Click();
+  void Bild21Click();
+  void Bild31Click();
+  void Bild41Click();
+  void Bild51Click();
+  void Tagesenergiebilanz1Click();
+  void Bild61Click();
+  void Bild71Click();
+  void Info1Click();
+  void ffnen1Click();
+  void Speichernunter1Click();
+  void Beenden1Click();
+  void tamsel();
+  void tamsel1();
+  void Timer2Timer();
+  void Timer3Timer();
+  void VaComm1RxChar(int count);
+  // Port buttons and items: the full form (buttons, items COM 5 .. COM 11) and
+  // the short form (items COM 1 .. COM 4, which only switch the port).
+  void SpeedButtonClick(int port);
+  void ComItemClick(int port);
+
+  // The plant file steps behind the menu items, without the dialogs.
+  void OpenFile(const std::string& path);
+  void SaveFile(const std::string& path);
+
+  // Applies what a polling tick asks of the windows.
+  void ApplyTick(const TickActions& actions);
+
+protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  void CreateMenus();
+  void CreateStartPanel();
+  void CreateStatusLine();
+  void ConfigurePort();
+  void SelectPort(int port, bool bringUpDailyChart);
+  void RedrawView(int view, bool hideAllFirst);
+  void ShowMenus();
+};
+
+extern TStart* Start;

@@ -1,0 +1,235 @@
+#include <QAction>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+
+#include "ShellTestSupport.h"
+#include "link/PlantStore.h"
+#include "serial/VaComm.h"
+#include "settings/TForm13.h"
+#include "settings/TForm7.h"
+#include "shell/ExceptionDisplay.h"
+#include "shell/Navigation.h"
+#include "shell/TForm10.h"
+#include "shell/TForm11.h"
+#include "shell/TForm8.h"
+#include "shell/TStart.h"
+#include "views/history/ChartForms.h"
+#include "views/live/TForm4.h"
+#include "views/live/TForm6.h"
+#include "views/live/TForm9.h"
+
+namespace {
+
+// Records the order in which watched windows are hidden.
+class HideRecorder : public QObject {
+public:
+  explicit HideRecorder(const std::vector<std::pair<QWidget*, std::string>>& windows) : windows_(windows) {
+    for (auto& [w, name] : windows_) w->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Hide)
+      for (auto& [w, name] : windows_)
+        if (w == watched) order.push_back(name);
+    return false;
+  }
+  std::vector<std::string> order;
+
+private:
+  std::vector<std::pair<QWidget*, std::string>> windows_;
+};
+
+bool MenusVisible() {
+  const QMenu* menus[] = {Start->FileMenu, Start->Ansicht1, Start->Optionen1, Start->Hilfe1};
+  return std::all_of(std::begin(menus), std::end(menus), [](const QMenu* m) { return m->menuAction()->isVisible(); });
+}
+
+bool AnyMenuVisible() {
+  const QMenu* menus[] = {Start->FileMenu, Start->Ansicht1, Start->Optionen1, Start->Hilfe1};
+  return std::any_of(std::begin(menus), std::end(menus), [](const QMenu* m) { return m->menuAction()->isVisible(); });
+}
+
+std::vector<QWidget*> ViewWindows() {
+  return {Form1, Form3, Form4, Form5, Form6, Form7, Form9, Form10, Form11, Form12, Form13};
+}
+
+using WindowsTest = ShellTest;
+
+TEST(CentreOverArithmetic, HalvesTruncateTowardZero) {
+  WindowPosition p = CentredPosition(100, 50, 792, 620, 792, 432);
+  EXPECT_EQ(p.Left, 100);
+  EXPECT_EQ(p.Top, 50 + 94);
+  p = CentredPosition(0, 0, 101, 101, 50, 50);  // 51 / 2 = 25
+  EXPECT_EQ(p.Left, 25);
+  // A window larger than the main window: negative halves round toward zero.
+  p = CentredPosition(10, 20, 100, 100, 301, 201);
+  EXPECT_EQ(p.Left, 10 - 100);
+  EXPECT_EQ(p.Top, 20 - 50);
+}
+
+TEST_F(WindowsTest, StartsWithThePortPanelOnly) {
+  EXPECT_FALSE(AnyMenuVisible());
+  EXPECT_FALSE(Start->Panel1->isHidden());
+  EXPECT_TRUE(Start->Edit1->text().isEmpty());
+  EXPECT_FALSE(Start->Timer2->isActive());
+  EXPECT_EQ(Start->Timer2->interval(), 1000);
+  EXPECT_EQ(Start->windowTitle(), QStringLiteral("PCZentrixNet "));
+  EXPECT_EQ(Start->centralWidget()->size(), QSize(792, 574));
+  for (int port = 1; port <= 11; ++port) {
+    EXPECT_EQ(Start->SpeedButtons[port]->text(), QStringLiteral("COM %1").arg(port));
+    EXPECT_EQ(Start->SpeedButtons[port]->geometry(), QRect(24 + 64 * (port - 1), 64, 57, 22));
+  }
+  EXPECT_FALSE(Start->VaComm1->Active());
+  // Window sizes of the creation table.
+  EXPECT_EQ(Form1->size(), QSize(792, 432));
+  EXPECT_EQ(Form12->size(), QSize(753, 321));
+  EXPECT_EQ(Form8->size(), QSize(655, 435));
+  EXPECT_EQ(Form10->size(), QSize(792, 432));
+  EXPECT_EQ(Form11->size(), QSize(321, 168));
+  EXPECT_EQ(Form11->windowTitle(), QStringLiteral("PCZentrixNet.exe"));
+  // Timer3 hides every other window shortly after start, then stops.
+  Form1->show();
+  Form12->show();
+  PumpEvents(60);
+  EXPECT_FALSE(Form1->isVisible());
+  EXPECT_FALSE(Form12->isVisible());
+  EXPECT_FALSE(Start->Timer3->isActive());
+}
+
+TEST_F(WindowsTest, HideAllViewsOrderLeavesForm8Alone) {
+  std::vector<std::pair<QWidget*, std::string>> watched = {
+      {Form1, "Form1"}, {Form3, "Form3"},   {Form4, "Form4"},   {Form5, "Form5"},
+      {Form6, "Form6"}, {Form7, "Form7"},   {Form9, "Form9"},   {Form10, "Form10"},
+      {Form11, "Form11"}, {Form12, "Form12"}, {Form13, "Form13"}, {Form8, "Form8"}};
+  for (auto& [w, name] : watched) w->show();
+  HideRecorder recorder(watched);
+  HideAllViews();
+  EXPECT_EQ(recorder.order, (std::vector<std::string>{"Form1", "Form3", "Form4", "Form5", "Form6", "Form7",
+                                                      "Form9", "Form10", "Form11", "Form12", "Form13"}));
+  EXPECT_TRUE(Form8->isVisible());
+}
+
+TEST_F(WindowsTest, MenuHandlersShowTheirViews) {
+  Start->Bild11Click();
+  EXPECT_TRUE(Form1->isVisible());
+  EXPECT_EQ(ShowRequest, 1);
+  Start->Bild21Click();  // the monthly chart opens over the daily chart
+  EXPECT_TRUE(Form1->isVisible());
+  EXPECT_TRUE(Form12->isVisible());
+  EXPECT_EQ(ShowRequest, 2);
+  Start->Bild31Click();  // the yearly chart hides all others first
+  EXPECT_TRUE(Form3->isVisible());
+  EXPECT_FALSE(Form1->isVisible());
+  EXPECT_FALSE(Form12->isVisible());
+  EXPECT_EQ(ShowRequest, 3);
+  Start->Bild41Click();
+  EXPECT_TRUE(Form4->isVisible());
+  EXPECT_TRUE(Form3->isVisible());
+  EXPECT_EQ(ShowRequest, 4);
+  Start->Bild51Click();
+  EXPECT_EQ(ShowRequest, 5);
+  EXPECT_TRUE(Form5->isVisible());
+  Start->Tagesenergiebilanz1Click();
+  EXPECT_EQ(ShowRequest, 6);
+  EXPECT_TRUE(Form9->isVisible());
+  Start->Bild61Click();
+  EXPECT_EQ(ShowRequest, 7);
+  EXPECT_TRUE(Form6->isVisible());
+  const QRect main = Start->frameGeometry();
+  EXPECT_EQ(Form6->frameGeometry().top(), main.top() + (main.height() - Form6->frameGeometry().height()) / 2 + 20);
+  WizardStep = 5;
+  Start->Bild71Click();
+  EXPECT_EQ(ShowRequest, 8);
+  EXPECT_EQ(WizardStep, 0);
+  EXPECT_TRUE(Form13->isVisible());
+  EXPECT_EQ(Form13->frameGeometry().top(), main.top() + (main.height() - Form13->frameGeometry().height()) / 2 + 25);
+  EXPECT_EQ(Form13->frameGeometry().left(), main.left() + (main.width() - Form13->frameGeometry().width()) / 2);
+  Start->Info1Click();
+  EXPECT_TRUE(Form11->isVisible());
+  EXPECT_FALSE(Form10->isVisible());
+  EXPECT_FALSE(Form8->isVisible());
+  EXPECT_FALSE(Form7->isVisible());
+
+  // A click on the main window's free area hides every view.
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 400), Start->mapToGlobal(QPointF(5, 400)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(Start, &press);
+  for (QWidget* w : ViewWindows()) EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(ShowRequest, 8);  // the choice stays for the next refresh
+}
+
+TEST_F(WindowsTest, ChoosingAPortOpensTheRestOfTheProgram) {
+  LinkedPty pty(PortsDir(), 3);
+  Start->SpeedButtons[3]->click();
+  EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
+  EXPECT_TRUE(Start->VaComm1->Active());
+  EXPECT_EQ(Start->VaComm1->PortNum(), 3);
+  EXPECT_EQ(Start->Edit2->text(), QStringLiteral("COM 3"));
+  EXPECT_TRUE(Start->Timer2->isActive());
+  EXPECT_TRUE(Start->Panel1->isHidden());
+  EXPECT_TRUE(MenusVisible());
+  EXPECT_TRUE(Form1->isVisible());
+  EXPECT_EQ(ShowRequest, 1);
+
+  // The short form (menu item COM 1 .. COM 4) only switches the port.
+  LinkedPty second(PortsDir(), 4);
+  Start->Bild21Click();
+  Form1->hide();
+  Start->ComItems[4]->trigger();
+  EXPECT_EQ(Start->VaComm1->PortNum(), 4);
+  EXPECT_TRUE(Start->VaComm1->Active());
+  EXPECT_EQ(Start->Edit2->text(), QStringLiteral("COM 4"));
+  EXPECT_FALSE(Form1->isVisible());
+  EXPECT_EQ(ShowRequest, 2);
+  // Menu items COM 5 .. COM 11 bring the daily chart to the front, like the buttons.
+  LinkedPty third(PortsDir(), 9);
+  Start->ComItems[9]->trigger();
+  EXPECT_EQ(Start->VaComm1->PortNum(), 9);
+  EXPECT_TRUE(Form1->isVisible());
+  EXPECT_EQ(ShowRequest, 1);
+  // Choosing the port that is open closes and reopens it.
+  Start->ComItems[9]->trigger();
+  EXPECT_TRUE(Start->VaComm1->Active());
+  EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
+}
+
+TEST_F(WindowsTest, APortThatCannotBeOpenedLeavesThePanel) {
+  const QString link = QDir(PortsDir()).filePath(QStringLiteral("COM7"));
+  QFile::remove(link);
+  QFile::link(QStringLiteral("/nonexistent/ttyGone"), link);
+  const int before = ExceptionCount();
+  Start->SpeedButtons[7]->click();
+  EXPECT_EQ(ExceptionCount(), before + 1);
+  EXPECT_EQ(LastExceptionMessage(), "Specified device not found (" + link.toStdString() + ").");
+  EXPECT_FALSE(Start->VaComm1->Active());
+  EXPECT_FALSE(Start->Panel1->isHidden());
+  EXPECT_FALSE(AnyMenuVisible());
+  EXPECT_FALSE(Start->Timer2->isActive());
+  EXPECT_EQ(Start->Edit2->text(), QStringLiteral("COM 7"));
+  QFile::remove(link);
+}
+
+TEST_F(WindowsTest, EndingClosesThePortFirst) {
+  LinkedPty pty(PortsDir(), 2);
+  Start->SpeedButtons[2]->click();
+  ASSERT_TRUE(Start->VaComm1->Active());
+  bool portClosedBeforeWindow = false;
+  Start->VaComm1->OnClose = [&](TVaCustomComm*) { portClosedBeforeWindow = Start->isVisible(); };
+  Start->show();
+  Start->Beenden1Click();
+  EXPECT_FALSE(Start->VaComm1->Active());
+  EXPECT_TRUE(portClosedBeforeWindow);
+  EXPECT_FALSE(Start->isVisible());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -119,7 +119,8 @@ void Runner::ReadLine(short events) {
     sim_.Receive(buffer, static_cast<size_t>(n));
     return;
   }
-  if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+  const bool hungUp = (events & (POLLHUP | POLLERR)) != 0 || (n < 0 && errno == EIO);
+  if (!hungUp) return;
   if (!line_.IsPseudoTerminal()) {
     std::cerr << "zentrixnet-sim: the device " << line_.Path() << " hung up\n";
     line_.Close();

@@ -70,6 +70,32 @@ TEST_P(WholeExchangeTest, FillsEveryBlockTable) {
   EXPECT_EQ(MonthCounter(), 24 + 12 * 12 + 6);
 }
 
+TEST(PcFramesTest, FoundAmongStrayBytesAndDroppedWhenLeftUnfinished) {
+  Sim::ManualClock clock(0);
+  std::ostringstream log;
+  Sim::Simulator sim(Config(), clock, &log);
+  const Bytes connect = {0xFF, 0xF8, 8, 0x15, 0, 0, 0, 0x14};
+  Bytes noisy = {0x00, 0x12, 0xFF, 0x00};
+  noisy.insert(noisy.end(), connect.begin(), connect.end());
+  sim.Receive(noisy);
+  EXPECT_EQ(sim.TakeDue(), (Bytes{0xFF, 0xFA, 6, 0x14, 0, 0x13}));
+  EXPECT_NE(log.str().find("PC>SIM 00 12 FF 00  Unframed bytes, dropped\n"), std::string::npos);
+  // Half a request, then nothing for longer than a frame may pause: it is dropped,
+  // and the bytes that follow make a frame of their own.
+  sim.Receive(Bytes(connect.begin(), connect.begin() + 4));
+  clock.Advance(600);
+  sim.Poll();
+  EXPECT_NE(log.str().find("PC>SIM FF F8 08 15  Unframed bytes, dropped\n"), std::string::npos);
+  sim.Receive(connect);
+  EXPECT_EQ(sim.TakeDue().size(), 6u);
+  // A frame with a bad checksum is not acted on.
+  Bytes bad = connect;
+  bad.back() ^= 1;
+  sim.Receive(bad);
+  EXPECT_TRUE(sim.TakeDue().empty());
+  EXPECT_NE(log.str().find("Frame with bad checksum, ignored"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(ControllerTypes, WholeExchangeTest, ::testing::Values(14, 20, 22, 24, 250, 255));
 
 }  // namespace

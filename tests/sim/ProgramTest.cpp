@@ -217,7 +217,8 @@ TEST(ProgramTest, ServesThePcOverItsComLinkAndCleansUp) {
 
 TEST(ProgramTest, PacesItsBytesAtTheLineRate) {
   TempFolder temp;
-  SimProcess sim(Args({}), (temp / "config").string());
+  const fs::path sol = temp / "now.sol";
+  SimProcess sim(Args({"--sol-on-signal", sol.string()}), (temp / "config").string());
   const int fd = OpenTerminal(sim.FirstLine());
   const SimTest::Bytes start = RequestFrame(16);
   ASSERT_EQ(write(fd, start.data(), start.size()), 6);
@@ -232,6 +233,29 @@ TEST(ProgramTest, PacesItsBytesAtTheLineRate) {
   EXPECT_GT(seconds, 0.8);  // 205 bytes of 10 bits at 2400 baud: 0.854 s
   EXPECT_LT(seconds, 2.0);
   close(fd);
+
+  // On request it writes a plant file while it runs.
+  sim.Signal(SIGUSR1);
+  for (int i = 0; i < 100 && !(fs::exists(sol) && fs::file_size(sol) == 3220); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(fs::exists(sol) ? fs::file_size(sol) : 0, 3220u);
+}
+
+TEST(ProgramTest, UsesAGivenTerminalDevice) {
+  TempFolder temp;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string device = ptsname(master);
+  SimProcess sim(Args({"--fast", "--device", device}), (temp / "config").string());
+  EXPECT_EQ(sim.FirstLine(), device);
+  const SimTest::Bytes connect = {0xFF, 0xF8, 8, 0x15, 0, 0, 0, 0x14};
+  ASSERT_EQ(write(master, connect.data(), connect.size()), 8);
+  EXPECT_EQ(ReadBytes(master, 6, 3), (SimTest::Bytes{0xFF, 0xFA, 6, 0x14, 0, 0x13}));
+  sim.Signal(SIGINT);
+  EXPECT_EQ(sim.Wait(5), 0);
+  close(master);
 }
 
 TEST(ProgramTest, HangUpClosesTheLineAndRemovesTheLink) {

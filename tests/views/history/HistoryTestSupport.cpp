@@ -38,13 +38,6 @@ const DrawLogEntry* TextAt(const std::vector<DrawLogEntry>& log, int x, int y) {
   return nullptr;
 }
 
-std::vector<DrawLogEntry> TextsNamed(const std::vector<DrawLogEntry>& log, const std::string& text) {
-  std::vector<DrawLogEntry> texts;
-  for (const DrawLogEntry& e : log)
-    if (e.op == DrawLogEntry::TextOut && e.text == text) texts.push_back(e);
-  return texts;
-}
-
 std::vector<Polyline> PolylinesFrom(const std::vector<DrawLogEntry>& log, const std::vector<QPoint>& starts) {
   std::vector<Polyline> lines;
   bool open = false;

@@ -16,9 +16,6 @@ protected:
   void SetUp() override;
   void TearDown() override;
 
-  // The draw log of a chart window's picture, cleared before each drawing.
-  static Canvas& CanvasOf(TImage* image) { return image->GetCanvas(); }
-
   TForm1 form1{nullptr};
   TForm12 form12{nullptr};
   TForm3 form3{nullptr};
@@ -34,8 +31,6 @@ void SetTodayYield(int hundredthsOfKwh);
 std::vector<DrawLogEntry> Texts(const std::vector<DrawLogEntry>& log);
 // The text drawn at (x, y), or nullptr.
 const DrawLogEntry* TextAt(const std::vector<DrawLogEntry>& log, int x, int y);
-// The text entries whose text is the given one.
-std::vector<DrawLogEntry> TextsNamed(const std::vector<DrawLogEntry>& log, const std::string& text);
 
 // A move followed by its lines: the start and the end point of every line.
 struct Polyline {

@@ -1,5 +1,6 @@
 #include "Clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>

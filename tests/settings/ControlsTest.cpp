@@ -60,12 +60,4 @@ TEST(EditTest, MaxLengthLimitsTypingButNotTheProgramsText) {
   EXPECT_EQ(edit.text(), "150");
 }
 
-TEST(EditTest, TextsAreCodePage1252InTheProgram) {
-  TEdit edit(nullptr);
-  edit.setText(QString::fromUtf8("Zähler ß"));
-  EXPECT_EQ(edit.Cp1252Text(), "Z\xE4hler \xDF");
-  edit.SetCp1252Text("\xDC" "berpr\xFC" "fung");
-  EXPECT_EQ(edit.text(), QString::fromUtf8("Überprüfung"));
-}
-
 }  // namespace

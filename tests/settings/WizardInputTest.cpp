@@ -84,19 +84,6 @@ TEST_F(WizardInputTest, SmsNumberKeepsDigitsAndDotsTheRest) {
   EXPECT_EQ(Text(w.Edit7), "............");
 }
 
-TEST_F(WizardInputTest, CommissioningArrowsWriteMonthAndYear) {
-  TForm13& w = *Form13;
-  w.UpDown1->SetPosition(11);
-  w.UpDown1->Click(TUpDown::Button::Up);
-  EXPECT_EQ(Text(w.Edit5), "12");
-  w.UpDown1->Click(TUpDown::Button::Up);
-  EXPECT_EQ(Text(w.Edit5), "12");
-  w.UpDown2->Click(TUpDown::Button::Up);
-  EXPECT_EQ(Text(w.Edit6), "2007");
-  w.SpeedButton4->click();
-  EXPECT_EQ(MarkedSlots(), (std::vector<int>{SlotSetCommissioningMonth, SlotSetCommissioningYear}));
-}
-
 class MonthTableTest : public WizardInputTest {
 protected:
   void SetUp() override {

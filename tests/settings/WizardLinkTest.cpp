@@ -40,6 +40,7 @@ TEST_F(WizardLinkTest, CommissioningSendsTheStoredDateUntilTheArrowsMove) {
   Form13->SpeedButton4->click();  // the positions are read when the frame is built
   Form13->UpDown1->Click(TUpDown::Button::Up);
   Form13->UpDown2->Click(TUpDown::Button::Down);
+  EXPECT_EQ(Text(Form13->Edit5) + "/" + Text(Form13->Edit6), "6/2008");
   EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x23, 0, 6, 0, 0}));
   EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x24, 0, 8, 0, 0}));
 }

@@ -100,18 +100,6 @@ TEST_F(WizardPagesTest, FactoryResetAsksFirstAndAbbruchMarksNothing) {
   EXPECT_EQ(MarkedSlots(), (std::vector<int>{SlotSetDateTime, SlotStartLearningPhase, SlotSendServiceNumber}));
 }
 
-TEST_F(WizardPagesTest, YesPagesMarkTheirAction) {
-  const std::pair<QPushButton*, int> pages[] = {{Form13->SpeedButton10, SlotClearDailyValues},
-                                                {Form13->SpeedButton2, SlotClearYearEnergy},
-                                                {Form13->SpeedButton11, SlotClearRestartCount},
-                                                {Form13->SpeedButton12, SlotStartLearningPhase}};
-  for (const auto& [button, slot] : pages) {
-    button->click();
-    EXPECT_EQ(MarkedSlots(), std::vector<int>{slot});
-    PendingCommands[slot] = 0;
-  }
-}
-
 TEST_F(WizardPagesTest, TransmissionPageButtons) {
   TForm13& w = *Form13;
   auto visible = [&] {

@@ -199,6 +199,8 @@ private:
   void DoClose();
   void DoError();
   void UpdateDisplay();
+  // Whether a transmit-empty report would reach a handler or listener.
+  bool WantsTxEmpty() const;
   // Tells OnError and the exception display, once per open, that the device went away.
   void ReportDeviceLost();
   void StopThreads();

@@ -22,6 +22,10 @@ void TVaCustomComm::UpdateDisplay() {
   if (FDisplay != nullptr) FDisplay->Refresh(this);
 }
 
+bool TVaCustomComm::WantsTxEmpty() const {
+  return bool(OnTxEmpty) || (FListenerNotification && !FListeners.empty());
+}
+
 void TVaCustomComm::DoRxChar() {
   const int count = InQueCount();
   if (count <= 0) return;

@@ -123,19 +123,20 @@ void TVaCommWriteThread::WriteBuffered() {
 // Deciding that the buffer is empty and resetting DataReady happen under the
 // write lock, so an append that lands in between is never lost.
 void TVaCommWriteThread::WriteCompleted(uint32_t written) {
-  bool empty = false;
+  bool report = false;
   {
     std::lock_guard guard(FOwner->FWriteLock);
     FBuffer.Remove(int(written));
-    empty = FBuffer.Count() == 0;
+    const bool empty = FBuffer.Count() == 0;
     if (empty) {
       DataReady.Reset();
     } else {
       DataReady.Signal();
     }
+    report = empty && FReportTxEmpty;
   }
   FSpaceFreed.notify_all();
-  if (empty) ReportOnMainThread(EV_TXEMPTY);
+  if (report) ReportOnMainThread(EV_TXEMPTY);
 }
 
 void TVaCommWriteThread::RemoveWritten(uint32_t written) {
@@ -218,6 +219,9 @@ bool TVaCommWriteThread::QueueData(const void* data, int count) {
     if (!room) return false;
   }
   FBuffer.Append(data, count);
+  // Taken here, on the caller's thread, where the handlers are set: without a
+  // handler the drained buffer needs no trip to the main thread.
+  FReportTxEmpty = FOwner->WantsTxEmpty();
   DataReady.Signal();
   return true;
 }

@@ -61,6 +61,7 @@ private:
   TVaWaitEvent PurgeDone;
   std::condition_variable_any FSpaceFreed;  // with the owner's write lock
   bool FPurgeWanted = false;                // under the write lock
+  bool FReportTxEmpty = false;              // under the write lock: someone listens to transmit-empty
   bool FFailing = false;                    // in a run of failed writes (thread only)
   uint32_t FRetryDelay = 0;                 // thread only
   TVaCustomComm* FOwner;

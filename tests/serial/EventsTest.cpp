@@ -6,6 +6,7 @@
 
 #include "SerialTestSupport.h"
 #include "serial/CommConstants.h"
+#include "serial/VaDisplay.h"
 
 namespace {
 
@@ -179,4 +180,31 @@ TEST_F(Events, NoEventThreadWithoutEventsToWaitFor) {
   ASSERT_TRUE(PumpUntil([&] { return comm.InQueCount() == 2; }, 2000));
   PumpFor(100);
   EXPECT_EQ(rxChar, 0);
+}
+
+namespace {
+class CountingDisplay : public TVaDisplay {
+public:
+  int Refreshes = 0;
+  void Refresh(TVaCustomComm*) override { ++Refreshes; }
+};
+}  // namespace
+
+TEST_F(Events, TheDisplayIsRefreshedPerDispatchAndForgottenWhenDestroyed) {
+  auto* display = new CountingDisplay;
+  comm.SetDisplay(display);
+  int rxChar = 0;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int count) {
+    std::string bytes(size_t(count), '\0');
+    sender->ReadBuf(bytes.data(), count);
+    ++rxChar;
+  };
+  comm.Open();
+  pty.Write("1");
+  ASSERT_TRUE(PumpUntil([&] { return rxChar == 1; }, 2000));
+  EXPECT_EQ(display->Refreshes, 1);
+  delete display;
+  EXPECT_EQ(comm.Display(), nullptr);
+  pty.Write("2");
+  ASSERT_TRUE(PumpUntil([&] { return rxChar == 2; }, 2000));
 }

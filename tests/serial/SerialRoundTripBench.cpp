@@ -1,0 +1,194 @@
+// Round trip of 205-byte frames over a pseudo-terminal pair, through TVaComm
+// and through QSerialPort in the same run. A thread echoes every byte on the
+// master side; the port under test writes a frame and runs the event loop
+// until the whole frame has come back. Prints median and 99th percentile of
+// each and their ratio (TVaComm / QSerialPort).
+//
+//   serial_bench [rounds]     (default 2000 per port, in two alternating halves)
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSerialPort>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "serial/VaComm.h"
+
+namespace {
+
+constexpr int FrameSize = 205;
+using Clock = std::chrono::steady_clock;
+
+// The far end: sends back whatever arrives on the master side.
+class EchoPeer {
+public:
+  EchoPeer() {
+    char name[256] = {};
+    if (openpty(&Master_, &Slave_, name, nullptr, nullptr) != 0) {
+      std::perror("openpty");
+      std::exit(1);
+    }
+    SlavePath_ = name;
+    termios raw{};
+    tcgetattr(Slave_, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(Slave_, TCSANOW, &raw);
+    Thread_ = std::thread([this] { Run(); });
+  }
+  ~EchoPeer() {
+    Stop_ = true;
+    Thread_.join();
+    close(Master_);
+    close(Slave_);
+  }
+  const std::string& SlavePath() const { return SlavePath_; }
+
+private:
+  void Run() {
+    char buffer[4096];
+    while (!Stop_) {
+      pollfd fd{Master_, POLLIN, 0};
+      if (poll(&fd, 1, 50) <= 0) continue;
+      const ssize_t n = read(Master_, buffer, sizeof buffer);
+      for (ssize_t done = 0; n > 0 && done < n;) {
+        const ssize_t w = write(Master_, buffer + done, size_t(n - done));
+        if (w > 0) done += w;
+      }
+    }
+  }
+
+  int Master_ = -1;
+  int Slave_ = -1;
+  std::string SlavePath_;
+  std::atomic<bool> Stop_{false};
+  std::thread Thread_;
+};
+
+std::string MakeFrame(int round) {
+  std::string frame(FrameSize, '\0');
+  for (int i = 0; i < FrameSize; ++i) frame[size_t(i)] = char((round * 31 + i * 7) & 0xFF);
+  return frame;
+}
+
+// One port under test: send a frame, then collect the echo.
+struct Port {
+  std::function<void(const std::string&)> Send;
+  std::string Received;
+  QEventLoop Loop;
+};
+
+// Runs `rounds` round trips; returns their durations in microseconds.
+std::vector<double> Measure(Port& port, int rounds, int firstRound) {
+  std::vector<double> times;
+  times.reserve(size_t(rounds));
+  for (int round = firstRound; round < firstRound + rounds; ++round) {
+    const std::string frame = MakeFrame(round);
+    port.Received.clear();
+    const auto start = Clock::now();
+    port.Send(frame);
+    if (port.Received.size() < frame.size()) port.Loop.exec();
+    const auto end = Clock::now();
+    if (port.Received != frame) {
+      std::fprintf(stderr, "round %d: echo differs (%zu bytes back)\n", round, port.Received.size());
+      std::exit(1);
+    }
+    times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+  }
+  return times;
+}
+
+void Collect(Port& port, const char* data, qint64 count) {
+  port.Received.append(data, size_t(count));
+  if (port.Received.size() >= FrameSize) port.Loop.quit();
+}
+
+std::vector<double> RunVaComm(const std::string& path, int rounds, int firstRound) {
+  TVaComm comm;
+  comm.SetDeviceName(path);
+  comm.SetBaudrate(br2400);
+  comm.SetMonitorEvents({ceRxChar});
+  Port port;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int count) {
+    std::string bytes(size_t(count), '\0');
+    const int read = sender->ReadBuf(bytes.data(), count);
+    Collect(port, bytes.data(), read);
+  };
+  port.Send = [&](const std::string& frame) { comm.WriteBuf(frame.data(), int(frame.size())); };
+  comm.Open();
+  std::vector<double> times = Measure(port, rounds, firstRound);
+  comm.Close();
+  return times;
+}
+
+std::vector<double> RunQSerialPort(const std::string& path, int rounds, int firstRound) {
+  QSerialPort serial;
+  serial.setPortName(QString::fromStdString(path));
+  if (!serial.open(QIODevice::ReadWrite)) {
+    std::fprintf(stderr, "QSerialPort: cannot open %s: %s\n", path.c_str(), qPrintable(serial.errorString()));
+    std::exit(1);
+  }
+  serial.setBaudRate(QSerialPort::Baud2400);
+  serial.setDataBits(QSerialPort::Data8);
+  serial.setParity(QSerialPort::NoParity);
+  serial.setStopBits(QSerialPort::OneStop);
+  serial.setFlowControl(QSerialPort::NoFlowControl);
+  Port port;
+  QObject::connect(&serial, &QSerialPort::readyRead, [&] {
+    const QByteArray bytes = serial.readAll();
+    Collect(port, bytes.constData(), bytes.size());
+  });
+  port.Send = [&](const std::string& frame) { serial.write(frame.data(), qint64(frame.size())); };
+  std::vector<double> times = Measure(port, rounds, firstRound);
+  serial.close();
+  return times;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  std::sort(values.begin(), values.end());
+  const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
+  return values[index];
+}
+
+void Append(std::vector<double>& to, const std::vector<double>& from) { to.insert(to.end(), from.begin(), from.end()); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const int rounds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
+  EchoPeer peer;
+  const std::string path = peer.SlavePath();
+
+  // Warm up both, then alternate halves so that neither profits from running second.
+  RunVaComm(path, 20, 0);
+  RunQSerialPort(path, 20, 0);
+  std::vector<double> vaComm;
+  std::vector<double> qt;
+  const int half = rounds / 2;
+  Append(vaComm, RunVaComm(path, half, 100));
+  Append(qt, RunQSerialPort(path, half, 100));
+  Append(qt, RunQSerialPort(path, rounds - half, 100 + half));
+  Append(vaComm, RunVaComm(path, rounds - half, 100 + half));
+
+  const double vaMedian = Percentile(vaComm, 0.5);
+  const double vaP99 = Percentile(vaComm, 0.99);
+  const double qtMedian = Percentile(qt, 0.5);
+  const double qtP99 = Percentile(qt, 0.99);
+  std::printf("Round trip of %d-byte frames over a pseudo-terminal, %d rounds each\n", FrameSize, rounds);
+  std::printf("  %-12s median %8.1f us   p99 %8.1f us\n", "TVaComm", vaMedian, vaP99);
+  std::printf("  %-12s median %8.1f us   p99 %8.1f us\n", "QSerialPort", qtMedian, qtP99);
+  std::printf("  ratio TVaComm/QSerialPort: median %.2f   p99 %.2f\n", vaMedian / qtMedian, vaP99 / qtP99);
+  return 0;
+}

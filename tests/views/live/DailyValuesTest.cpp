@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QTemporaryDir>
-#include <regex>
+#include <algorithm>
+#include <cctype>
 
 #include "link/Cp1252.h"
 #include "tests/views/live/LiveTestSupport.h"
@@ -9,12 +10,15 @@ namespace {
 
 class DailyValuesTest : public LiveViewTest {
 protected:
+  static bool IsMeterLabel(const std::string& t) {
+    return t.size() >= 3 && t.front() == 'Z' && t.back() == ':' &&
+           std::all_of(t.begin() + 1, t.end() - 1, [](unsigned char ch) { return std::isdigit(ch); });
+  }
   // The meter labels "Zk:" in drawing order.
   std::vector<const DrawLogEntry*> MeterLabels() {
-    static const std::regex label("Z[0-9]+:");
     std::vector<const DrawLogEntry*> labels;
     for (const DrawLogEntry& e : Log6())
-      if (e.op == DrawLogEntry::TextOut && std::regex_match(e.text, label)) labels.push_back(&e);
+      if (e.op == DrawLogEntry::TextOut && IsMeterLabel(e.text)) labels.push_back(&e);
     return labels;
   }
   static void SetMeterToday(int k, uint16_t v) {

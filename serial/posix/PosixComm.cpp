@@ -83,10 +83,11 @@ Comm* OpenComm(const std::string& path) {
   int error = LockExclusively(fd);
   if (error == 0) error = CheckIsTerminal(fd);
   if (error == 0) error = SetExclusive(fd);
+  const bool exclusive = error == 0;  // only then is the exclusive mode ours to undo
   const int wake = error == 0 ? eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK) : -1;
   if (error == 0 && wake < 0) error = errno;
   if (error != 0) {
-    ioctl(fd, TIOCNXCL);
+    if (exclusive) ioctl(fd, TIOCNXCL);
     close(fd);
     SetLastError(error);
     return nullptr;

@@ -141,7 +141,7 @@ int CheckTxEmpty(Comm& comm) {
   }
   // Look again after about the time the queued characters take on the line.
   const uint64_t baud = std::max<uint32_t>(comm.Dcb.BaudRate, 1);
-  return int(std::clamp<uint64_t>(uint64_t(queued) * 10000 / baud, 1, 100));
+  return int(std::clamp<uint64_t>(uint64_t(queued) * 10000 / baud, 10, 100));
 }
 
 bool ReadCounters(int fd, LineCounters& counters) {

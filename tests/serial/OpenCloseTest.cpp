@@ -33,6 +33,7 @@ TEST(OpenClose, OpensClosesAndReopensAPseudoTerminal) {
   const uint32_t start = Platform::GetTickCount();
   comm.Close();
   EXPECT_GE(MillisecondsSince(start), 290u) << "Close pauses";
+  EXPECT_LT(MillisecondsSince(start), 1000u) << "Close ends the threads' waits at once";
   EXPECT_FALSE(comm.Active());
 
   const uint32_t again = Platform::GetTickCount();

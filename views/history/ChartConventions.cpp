@@ -29,17 +29,6 @@ void DrawBarValue(Canvas& canvas, const BarGeometry& g, int left, int value) {
 
 }  // namespace
 
-const char* AxisLabelFormat(int n, const AxisThresholds& thresholds) {
-  if (n < thresholds.a) return "   %d";
-  if (n < thresholds.b) return "  %d";
-  if (n < thresholds.c) return " %d";
-  return "%d";
-}
-
-const char* FormatAxisLabel(int n, const AxisThresholds& thresholds) {
-  return FormatText(AxisLabelFormat(n, thresholds), n);
-}
-
 BarGeometry MonthlyBar() { return {251, 23, 177, MonthChartMax, 11, 11, 23, 23, FlatBarFill::BelowTop}; }
 BarGeometry YearlyBar() { return {279, 24, 184, YearChartMax, 13, 12, 23, 23, FlatBarFill::BelowTop}; }
 

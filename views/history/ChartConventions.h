@@ -1,24 +1,14 @@
 #pragma once
-// What the four history charts share: the padding of axis numbers, the two bar
+// What the four history charts share: the axis numbers, the two bar
 // operations with their geometries, the footer with the controller's clock,
 // the month table arithmetic and the canvas preparation of every drawing.
 #include <cstdint>
 
+#include "views/AxisLabel.h"
+
 class Canvas;
 class TForm;
 class TImage;
-
-// Axis numbers are padded with blanks so that, in a fixed-pitch font, they end
-// at about the same place: below a, b and c they get three, two and one blank.
-struct AxisThresholds {
-  int a, b, c;
-};
-constexpr AxisThresholds DailyAxisThresholds{1000, 10000, 100000};
-constexpr AxisThresholds BarAxisThresholds{10, 100, 1000};
-
-const char* AxisLabelFormat(int n, const AxisThresholds& thresholds);
-// Formats n with its padded format into TextBuffer and returns TextBuffer.
-const char* FormatAxisLabel(int n, const AxisThresholds& thresholds);
 
 // Where a flat bar's flood fill starts: two pixels below its top edge, or one
 // pixel above its baseline.

@@ -18,7 +18,7 @@ QFont SansFont(int cellHeight) {
 
 }  // namespace
 
-TForm9::TForm9(QWidget* owner) : TForm(owner, 361, 337, FormBorder::None) {
+TForm9::TForm9(QWidget* owner) : TForm(owner, 361, 337, FormBorder::None, QStringLiteral("Tagesenergiebilanz")) {
   Label1 = new QLabel(QStringLiteral("Tagesenergiebilanz [kWh]"), this);
   Label1->setGeometry(48, 16, 220, 24);
   Label1->setFont(SansFont(20));

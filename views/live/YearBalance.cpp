@@ -2,6 +2,7 @@
 
 #include "link/Cp1252.h"
 #include "link/PlantStore.h"
+#include "views/AxisLabel.h"
 #include "views/live/BalanceSlots.h"
 #include "views/live/TForm4.h"
 
@@ -17,12 +18,7 @@ constexpr int MarkerTop = ChartTop + 2;
 int DayX(int n) { return 2 * n + 50; }
 
 // A scale number right-aligned to four character cells of the fixed-pitch font.
-const char* ScaleLabel(uint32_t v) {
-  if (v < 10) return FormatText("   %u", v);
-  if (v < 100) return FormatText("  %u", v);
-  if (v < 1000) return FormatText(" %u", v);
-  return FormatText("%u", v);
-}
+const char* ScaleLabel(uint32_t v) { return FormatAxisLabel(static_cast<int>(v), BarAxisThresholds); }
 
 void DrawScale(Canvas& c, uint32_t scale) {
   const uint32_t quarter = scale / 4;

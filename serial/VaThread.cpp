@@ -1,7 +1,8 @@
 #include "serial/VaThread.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
+#include <QEvent>
+#include <QObject>
 
 #include <algorithm>
 #include <condition_variable>
@@ -35,10 +36,31 @@ Dispatcher& TheDispatcher() {
   return dispatcher;
 }
 
-void WakeMainThread() {
-  if (QCoreApplication* app = QCoreApplication::instance()) {
-    QMetaObject::invokeMethod(app, &CheckSynchronize, Qt::QueuedConnection);
+// Lives on the main thread and receives the wake-up events that threads post
+// after queuing a call. It never looks at the event before it has taken the
+// dispatcher's lock, under which the event was posted: so even tools that do
+// not see inside Qt know that the event was made before it is used.
+class MainThreadWaker : public QObject {
+public:
+  bool event(QEvent*) override {
+    { std::lock_guard guard(TheDispatcher().Lock); }
+    CheckSynchronize();
+    return true;
   }
+};
+
+std::atomic<MainThreadWaker*> Waker{nullptr};
+
+// On the main thread, once a Qt application exists.
+void CreateWaker() {
+  if (Waker.load() == nullptr && QCoreApplication::instance() != nullptr && IsMainThread()) {
+    Waker.store(new MainThreadWaker);  // lives as long as the program
+  }
+}
+
+// Caller holds the dispatcher's lock.
+void WakeMainThread() {
+  if (MainThreadWaker* waker = Waker.load()) QCoreApplication::postEvent(waker, new QEvent(QEvent::User));
 }
 
 void RunCall(SyncCall* call) {
@@ -99,6 +121,7 @@ TVaThread::~TVaThread() {
 }
 
 void TVaThread::Start() {
+  CreateWaker();
   if (!FThread.joinable()) FThread = std::thread(&TVaThread::Run, this);
 }
 
@@ -149,13 +172,10 @@ void TVaThread::Synchronize(const std::function<void()>& method) {
   }
   Dispatcher& d = TheDispatcher();
   SyncCall call{this, &method};
-  {
-    std::lock_guard guard(d.Lock);
-    d.Queue.push_back(&call);
-  }
-  d.Changed.notify_all();
-  WakeMainThread();
   std::unique_lock lock(d.Lock);
+  d.Queue.push_back(&call);
+  WakeMainThread();
+  d.Changed.notify_all();  // a main-thread WaitFor serves the call too
   d.Changed.wait(lock, [&] { return call.Done; });
 }
 

@@ -113,8 +113,10 @@ bool DeviceTookLine(const termios2& wanted, const termios2& got) {
   return std::abs(double(got.c_ospeed) - rate) <= rate * 0.03;
 }
 
+// A driver without control of this line answers ENOTTY or EINVAL: nothing to set then.
 int SetModemLine(int fd, int line, bool on) {
-  return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line) == 0 ? 0 : errno;
+  if (ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line) == 0 || errno == ENOTTY || errno == EINVAL) return 0;
+  return errno;
 }
 
 // RTS raised by the driver while sending: the RS-485 mode of the tty.

@@ -26,6 +26,13 @@ void CentreOver(QWidget* window, int extraTop) {
   window->move(p.Left, p.Top + extraTop);
 }
 
+void ShowForm(QWidget* window) {
+  if (window == nullptr) return;
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
 void HideAllViews() {
   QWidget* const order[] = {Form1, Form3, Form4, Form5, Form6, Form7, Form9, Form10, Form11, Form12, Form13};
   for (QWidget* w : order)

@@ -12,5 +12,7 @@ WindowPosition CentredPosition(int mainLeft, int mainTop, int mainWidth, int mai
 
 // Places the window centred over the main window; showing it is a separate step.
 void CentreOver(QWidget* window, int extraTop = 0);
+// Shows a window and brings it to the front, also when it was already shown.
+void ShowForm(QWidget* window);
 // Hides every view and the settings windows, in a fixed order; Form8 is left alone.
 void HideAllViews();

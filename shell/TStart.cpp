@@ -81,8 +81,6 @@ TStart::TStart() {
   CreateMenus();
   CreateStartPanel();
   CreateStatusLine();
-  OpenDialog1 = MakeFileDialog(this, QFileDialog::AcceptOpen);
-  SaveDialog1 = MakeFileDialog(this, QFileDialog::AcceptSave);
 
   Timer2 = new QTimer(this);
   Timer2->setInterval(1000);
@@ -200,14 +198,14 @@ void TStart::ConfigurePort() {
 void TStart::Bild11Click() {
   HideAllViews();
   CentreOver(Form1);
-  Form1->show();
+  ShowForm(Form1);
   ShowRequest = 1;
   DrawDailyChart();
 }
 
 void TStart::Bild21Click() {
   CentreOver(Form12);
-  Form12->show();
+  ShowForm(Form12);
   ShowRequest = 2;
   DrawMonthlyChart();
 }
@@ -215,35 +213,35 @@ void TStart::Bild21Click() {
 void TStart::Bild31Click() {
   HideAllViews();
   CentreOver(Form3);
-  Form3->show();
+  ShowForm(Form3);
   ShowRequest = 3;
   DrawYearlyChart();
 }
 
 void TStart::Bild41Click() {
   CentreOver(Form4);
-  Form4->show();
+  ShowForm(Form4);
   ShowRequest = 4;
   DrawYearBalance();
 }
 
 void TStart::Bild51Click() {
   CentreOver(Form5);
-  Form5->show();
+  ShowForm(Form5);
   ShowRequest = 5;
   DrawYieldChart();
 }
 
 void TStart::Tagesenergiebilanz1Click() {
   CentreOver(Form9);
-  Form9->show();
+  ShowForm(Form9);
   ShowRequest = 6;
   FillDayBalanceList();
 }
 
 void TStart::Bild61Click() {
   CentreOver(Form6, 20);
-  Form6->show();
+  ShowForm(Form6);
   ShowRequest = 7;
   DrawDailyValues();
 }
@@ -251,7 +249,7 @@ void TStart::Bild61Click() {
 void TStart::Bild71Click() {
   WizardStep = 0;
   CentreOver(Form13, 25);
-  Form13->show();
+  ShowForm(Form13);
   ShowRequest = 8;
   Form13->ShowStep();
   FillSettings();
@@ -259,7 +257,7 @@ void TStart::Bild71Click() {
 
 void TStart::Info1Click() {
   CentreOver(Form11);
-  Form11->show();
+  ShowForm(Form11);
 }
 
 void TStart::tamsel() { HideAllViews(); }
@@ -277,17 +275,35 @@ void TStart::Timer3Timer() {
 
 // --- plant file ----------------------------------------------------------------
 
+// The dialogs are made when first needed: a file dialog starts threads of
+// its own that an unused dialog should not cost.
+QFileDialog* TStart::OpenDialog() {
+  if (OpenDialog1 == nullptr) OpenDialog1 = MakeFileDialog(this, QFileDialog::AcceptOpen);
+  return OpenDialog1;
+}
+
+QFileDialog* TStart::SaveDialog() {
+  if (SaveDialog1 == nullptr) SaveDialog1 = MakeFileDialog(this, QFileDialog::AcceptSave);
+  return SaveDialog1;
+}
+
 void TStart::ffnen1Click() {
-  if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
-  const QString chosen = OpenDialog1->selectedFiles().constFirst();
+  QFileDialog* dialog = OpenDialog();
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+  const QString chosen = dialog->selectedFiles().constFirst();
+  dialog->selectFile(QString());
+  OpenChosenFile(chosen);
+}
+
+void TStart::OpenChosenFile(const QString& chosen) {
   OpenFile(QFile::encodeName(chosen).toStdString());
-  SaveDialog1->selectFile(chosen);
-  OpenDialog1->selectFile(QString());
+  SaveDialog()->selectFile(chosen);  // the next save proposes the opened name
 }
 
 void TStart::Speichernunter1Click() {
-  if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
-  SaveFile(QFile::encodeName(SaveDialog1->selectedFiles().constFirst()).toStdString());
+  QFileDialog* dialog = SaveDialog();
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+  SaveFile(QFile::encodeName(dialog->selectedFiles().constFirst()).toStdString());
 }
 
 void TStart::OpenFile(const std::string& path) { OpenPlantFile(path); }
@@ -322,7 +338,7 @@ void TStart::SelectPort(int port, bool bringUpDailyChart) {
   Timer2->start();
   Panel1->hide();
   CentreOver(Form1);
-  Form1->show();
+  ShowForm(Form1);
   ShowRequest = 1;
   // The menus appear even when the chart cannot be drawn (a missing picture),
   // so the program stays usable; the error still reaches the display.
@@ -356,7 +372,7 @@ void TStart::RedrawView(int view, bool hideAllFirst) {
   void (*const draws[])() = {nullptr, DrawDailyChart, DrawMonthlyChart, DrawYearlyChart, DrawYearBalance,
                              DrawYieldChart};
   CentreOver(forms[view]);
-  forms[view]->show();
+  ShowForm(forms[view]);
   draws[view]();
 }
 

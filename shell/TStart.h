@@ -43,8 +43,10 @@ public:
   QTimer* Timer2;    // the polling cycle, 1000 ms
   QTimer* Timer3;    // hides every other window once, 10 ms after start
   TVaComm* VaComm1;
-  QFileDialog* OpenDialog1;
-  QFileDialog* SaveDialog1;
+  QFileDialog* OpenDialog1 = nullptr;  // made on first use
+  QFileDialog* SaveDialog1 = nullptr;
+  QFileDialog* OpenDialog();
+  QFileDialog* SaveDialog();
 
   // Handlers.
   void Bild11Click();
@@ -70,6 +72,7 @@ public:
   void ComItemClick(int port);
 
   // The plant file steps behind the menu items, without the dialogs.
+  void OpenChosenFile(const QString& chosen);
   void OpenFile(const std::string& path);
   void SaveFile(const std::string& path);
 

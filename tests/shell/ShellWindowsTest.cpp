@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMenu>
@@ -224,6 +225,21 @@ TEST_F(WindowsTest, EndingClosesThePortFirst) {
   EXPECT_FALSE(Start->VaComm1->Active());
   EXPECT_TRUE(portClosedBeforeWindow);
   EXPECT_FALSE(Start->isVisible());
+}
+
+TEST_F(WindowsTest, OpeningAFileProposesItsNameForTheNextSave) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("anlage.sol"));
+  Block3[37] = 12;
+  Start->SaveFile(path.toStdString());
+  Block3[37] = 0;
+  Start->OpenChosenFile(path);
+  EXPECT_EQ(Block3[37], 12);
+  ASSERT_FALSE(Start->SaveDialog()->selectedFiles().isEmpty());
+  EXPECT_EQ(Start->SaveDialog()->selectedFiles().constFirst(), path);
+  EXPECT_EQ(Start->SaveDialog()->defaultSuffix(), QStringLiteral("sol"));
+  EXPECT_EQ(Start->OpenDialog()->nameFilters(),
+            (QStringList{QStringLiteral("*.sol (*.sol)"), QStringLiteral("Alle Dateien(*.*) (*)")}));
 }
 
 }  // namespace

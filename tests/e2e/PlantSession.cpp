@@ -1,0 +1,177 @@
+#include "PlantSession.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr int MainClientWidth = 792;
+constexpr int MainClientHeight = 574;
+const QString MainTitle = QStringLiteral("PCZentrixNet ");
+
+QString ReadText(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(f.readAll());
+}
+
+}  // namespace
+
+PlantSession::PlantSession(Desktop& desktop, const QString& binDir) : desktop_(desktop), binDir_(binDir) {
+  QDir(work_.path()).mkpath(QStringLiteral("config/PCZentrixNet/ports"));
+  for (const char* picture : {"b1.bmp", "b2.bmp", "b3.bmp", "b4.bmp", "b5.bmp", "b6.bmp", "splash.bmp"})
+    QFile::copy(QDir(binDir_).filePath(picture), work_.filePath(picture));
+}
+
+PlantSession::~PlantSession() {
+  QuitProgram();
+  StopSimulator();
+}
+
+bool PlantSession::StartSimulator(const QStringList& options, int com) {
+  StopSimulator();
+  simLog_ = work_.filePath(QStringLiteral("sim-%1.log").arg(++simRuns_));
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("config")));
+  sim_.setProcessEnvironment(env);
+  sim_.setProgram(QDir(binDir_).filePath(QStringLiteral("zentrixnet-sim")));
+  sim_.setArguments(QStringList{"--com", QString::number(com), "--log", simLog_} + options);
+  sim_.start();
+  if (!sim_.waitForStarted(5000) || !sim_.waitForReadyRead(5000)) return false;
+  return sim_.readLine().startsWith("/dev/");
+}
+
+void PlantSession::KillSimulator() {
+  if (sim_.state() == QProcess::NotRunning) return;
+  sim_.kill();
+  sim_.waitForFinished(3000);
+}
+
+void PlantSession::StopSimulator() {
+  if (sim_.state() == QProcess::NotRunning) return;
+  sim_.terminate();
+  if (!sim_.waitForFinished(3000)) KillSimulator();
+}
+
+QString PlantSession::SimulatorLog() const { return ReadText(simLog_); }
+
+int PlantSession::LogLineCount() const { return SimulatorLog().count(QLatin1Char('\n')); }
+
+QString PlantSession::WaitForLog(const QString& text, int timeoutMs, int skipLines) const {
+  QElapsedTimer timer;
+  timer.start();
+  do {
+    const QStringList lines = SimulatorLog().split(QLatin1Char('\n'));
+    for (int i = skipLines; i < lines.size(); ++i)
+      if (lines[i].contains(text)) return lines[i];
+    QThread::msleep(200);
+  } while (timer.elapsed() < timeoutMs);
+  return {};
+}
+
+bool PlantSession::StartProgram() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("config")));
+  env.insert(QStringLiteral("DISPLAY"), desktop_.Display());
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  program_.setProcessEnvironment(env);
+  program_.setWorkingDirectory(work_.path());
+  program_.setStandardErrorFile(work_.filePath(QStringLiteral("program-errors.txt")));
+  program_.setProgram(QDir(binDir_).filePath(QStringLiteral("PCZentrixNet")));
+  program_.start();
+  if (!program_.waitForStarted(5000)) return false;
+  return desktop_.FindWindow(MainTitle, 15000).has_value();
+}
+
+bool PlantSession::ProgramRunning() const { return program_.state() == QProcess::Running; }
+
+QString PlantSession::ProgramErrors() const {
+  QFile f(work_.filePath(QStringLiteral("program-errors.txt")));
+  return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
+}
+
+long PlantSession::ProgramCpuMs() const {
+  std::ifstream stat("/proc/" + std::to_string(program_.processId()) + "/stat");
+  std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  // Fields after the command name, which ends with the last ')'.
+  std::istringstream fields(content.substr(content.rfind(')') + 2));
+  std::string field;
+  long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14) utime = std::stol(field);
+    if (i == 15) stime = std::stol(field);
+  }
+  return (utime + stime) * 1000 / ::sysconf(_SC_CLK_TCK);
+}
+
+void PlantSession::QuitProgram() {
+  if (program_.state() == QProcess::NotRunning) return;
+  program_.terminate();
+  if (!program_.waitForFinished(5000)) {
+    program_.kill();
+    program_.waitForFinished(2000);
+  }
+}
+
+std::optional<ScreenRect> PlantSession::MainWindow() const { return desktop_.FindWindow(MainTitle); }
+
+void PlantSession::ClickPortButton(int port) {
+  const auto main = MainWindow();
+  if (!main) return;
+  // The panel's buttons, in client coordinates; the menu bar is hidden until
+  // a port is chosen, so the client area starts at the window's corner.
+  const int menuBar = main->Height - MainClientHeight;
+  desktop_.Click(main->X + 24 + 24 + 64 * (port - 1) + 28, main->Y + menuBar + 208 + 64 + 11);
+}
+
+void PlantSession::ChooseMenuItem(Menu menu, int item) {
+  const auto main = MainWindow();
+  if (!main) return;
+  const int menuBar = main->Height - MainClientHeight;
+  // Open the first menu with a click on its title, walk to the wanted menu
+  // and item with the keyboard, as a user of the keyboard would.
+  // A menu opened by a click has no item selected; one reached with the
+  // arrow key starts on its first item.
+  desktop_.Key(QStringLiteral("Escape"));
+  desktop_.Move(main->X + main->Width / 2, main->Y + main->Height - 8);
+  desktop_.Click(main->X + 20, main->Y + menuBar / 2);
+  if (qEnvironmentVariableIsSet("PCZN_E2E_TRACE"))
+    desktop_.Screenshot(QString(), work_.filePath(QStringLiteral("open-%1-%2.png").arg(static_cast<int>(menu)).arg(item)));
+  for (int i = 0; i < static_cast<int>(menu); ++i) desktop_.Key(QStringLiteral("Right"));
+  const int downs = menu == Menu::Datei ? item + 1 : item;
+  for (int i = 0; i < downs; ++i) desktop_.Key(QStringLiteral("Down"));
+  if (qEnvironmentVariableIsSet("PCZN_E2E_TRACE"))
+    desktop_.Screenshot(QString(), work_.filePath(QStringLiteral("menu-%1-%2.png").arg(static_cast<int>(menu)).arg(item)));
+  desktop_.Key(QStringLiteral("Return"));
+  QThread::msleep(300);
+}
+
+bool PlantSession::ClickIn(const QString& windowTitle, int x, int y) {
+  const auto window = desktop_.FindWindow(windowTitle);
+  if (!window) return false;
+  desktop_.Click(window->X + x, window->Y + y);
+  return true;
+}
+
+bool PlantSession::AnswerFileDialog(const QString& path) {
+  QThread::msleep(800);  // the dialog opens with its file name field focused
+  desktop_.Key(QStringLiteral("ctrl+a"));
+  desktop_.Type(path);
+  desktop_.Key(QStringLiteral("Return"));
+  QThread::msleep(800);
+  return true;
+}
+
+bool PlantSession::DismissErrorBox() {
+  const auto box = desktop_.FindWindow(QStringLiteral("PCZentrixNet"), 5000);
+  if (!box) return false;
+  desktop_.Click(box->X + box->Width / 2, box->Y + box->Height / 2);  // focus the box
+  desktop_.Key(QStringLiteral("Return"));
+  return !desktop_.FindWindow(QStringLiteral("PCZentrixNet"), 1000).has_value();
+}

@@ -1,0 +1,64 @@
+#pragma once
+// A whole-program run as a user has it: the simulator on a pseudo-terminal
+// linked as a COM port in a ports folder of the run's own, the real program in
+// a working folder that holds its pictures, on a headless desktop.
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "Desktop.h"
+
+// The menus of the main window, in the order of the menu bar.
+enum class Menu { Datei = 0, Anlagendaten = 1, Schnittstelle = 2, Hilfe = 3 };
+
+class PlantSession {
+public:
+  PlantSession(Desktop& desktop, const QString& binDir);
+  ~PlantSession();
+
+  QString WorkDir() const { return work_.path(); }
+  void KeepWorkDir() { work_.setAutoRemove(false); }
+  QString File(const QString& name) const { return work_.filePath(name); }
+
+  // The simulator as COM `com`, with extra options; its log goes to sim-N.log.
+  bool StartSimulator(const QStringList& options, int com = 1);
+  // Ends the simulator as a pulled cable would: at once, mid-frame or not.
+  void KillSimulator();
+  void StopSimulator();
+  QString SimulatorLog() const;
+  // Waits until the simulator's log holds a line containing `text` (after
+  // `skipLines` lines), up to `timeoutMs`; returns that line or an empty text.
+  QString WaitForLog(const QString& text, int timeoutMs, int skipLines = 0) const;
+  int LogLineCount() const;
+
+  bool StartProgram();
+  bool ProgramRunning() const;
+  // What the program wrote to its standard error (the exception display's lines).
+  QString ProgramErrors() const;
+  qint64 ProgramPid() const { return program_.processId(); }
+  // CPU time (user + system) of the program so far, in milliseconds.
+  long ProgramCpuMs() const;
+  void QuitProgram();
+
+  // User steps.
+  std::optional<ScreenRect> MainWindow() const;
+  void ClickPortButton(int port);
+  // Opens a menu of the menu bar and picks its item `item` (0 = first).
+  void ChooseMenuItem(Menu menu, int item);
+  // Clicks a point given in a window's client coordinates.
+  bool ClickIn(const QString& windowTitle, int x, int y);
+  // Types a path into the open file dialog and confirms it.
+  bool AnswerFileDialog(const QString& path);
+  // Closes the exception display's message box (Return on it).
+  bool DismissErrorBox();
+
+private:
+  Desktop& desktop_;
+  QString binDir_;
+  QTemporaryDir work_;
+  QProcess sim_;
+  QProcess program_;
+  QString simLog_;
+  int simRuns_ = 0;
+};

@@ -1,0 +1,185 @@
+// The real program against the simulator on a headless desktop. One program
+// run is shared by the cases, which follow each other as a user's session
+// would; each case states what it needs from the earlier ones.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QThread>
+#include <memory>
+
+#include "PlantSession.h"
+#include "settings/Edit.h"
+#include "settings/TForm13.h"
+
+namespace {
+
+// The cycle is paced by a one-second timer: connection, 24 ticks, the
+// exchange, the refresh at tick 41, commands up to tick 54.
+constexpr int CycleMs = 60000;
+
+struct SharedRun {
+  Desktop desktop;
+  std::unique_ptr<PlantSession> session;
+};
+SharedRun* Shared = nullptr;
+
+// The wizard's controls, from a twin of the window built in this process.
+QPoint CentreOf(QWidget* control, QWidget* window) {
+  return control->mapTo(window, control->rect().center());
+}
+
+// The words of the last data block of a type that the simulator sent, from its log.
+std::vector<int> LastBlockWords(const QString& log, int type) {
+  const QString head = QStringLiteral("SIM>PC FF FA CD %1 ").arg(type, 2, 16, QLatin1Char('0')).toUpper();
+  const int at = log.lastIndexOf(head);
+  if (at < 0) return {};
+  const QString hex = log.mid(at + 7).section(QStringLiteral("  "), 0, 0);
+  const QStringList bytes = hex.split(QLatin1Char(' '));
+  std::vector<int> words;
+  for (int i = 0; i < 100 && 5 + 2 * i < bytes.size(); ++i)
+    words.push_back(bytes[4 + 2 * i].toInt(nullptr, 16) << 8 | bytes[5 + 2 * i].toInt(nullptr, 16));
+  return words;
+}
+
+class WholeProgram : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    Shared = new SharedRun;
+    ASSERT_TRUE(Shared->desktop.Start()) << Shared->desktop.Error().toStdString();
+    Shared->session = std::make_unique<PlantSession>(Shared->desktop, QStringLiteral(PCZN_BIN_DIR));
+    ASSERT_TRUE(Shared->session->StartSimulator({"--start", "2026-06-21 13:07", "--meters", "5"}));
+    ASSERT_TRUE(Shared->session->StartProgram());
+  }
+  static void TearDownTestSuite() {
+    if (qEnvironmentVariableIsSet("PCZN_E2E_TRACE")) Shared->session->KeepWorkDir();
+    delete Shared;
+    Shared = nullptr;
+  }
+  void SetUp() override { ASSERT_TRUE(Shared && Shared->session && Shared->session->ProgramRunning()); }
+  PlantSession& S() { return *Shared->session; }
+  Desktop& D() { return Shared->desktop; }
+};
+
+TEST_F(WholeProgram, FirstCycleConnectsExchangesAndRefreshes) {
+  S().ClickPortButton(1);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Tagesdaten"), 5000)) << "the daily chart comes up with the port";
+  EXPECT_FALSE(S().WaitForLog(QStringLiteral("ConnectAnswer ready"), 5000).isEmpty());
+  EXPECT_FALSE(S().WaitForLog(QStringLiteral("Request 16"), 35000).isEmpty());
+  EXPECT_FALSE(S().WaitForLog(QStringLiteral("EndOfExchange"), 25000).isEmpty());
+  const QString log = S().SimulatorLog();
+  for (int type : {2, 3, 4, 5, 6, 7, 8, 9, 10, 14, 15}) {
+    EXPECT_TRUE(log.contains(QStringLiteral("SIM>PC FF FA CD %1 ").arg(type, 2, 16, QLatin1Char('0')).toUpper()))
+        << "block " << type;
+  }
+  QThread::msleep(20000);  // past the refresh at tick 41
+  EXPECT_TRUE(D().WindowVisible(QStringLiteral("Tagesdaten")));
+  EXPECT_FALSE(S().ProgramErrors().contains(QStringLiteral("error"))) << S().ProgramErrors().toStdString();
+}
+
+TEST_F(WholeProgram, EveryViewOpensFromTheMenu) {
+  const struct {
+    int item;
+    const char* title;
+  } views[] = {{0, "Tagesdaten"},         {1, "Monatsdaten"},       {2, "Jahresdaten"},
+               {3, "Jahresenergiebilanz"}, {4, "Tagesenergiebilanz"}, {5, "Ertrag der Anlage"},
+               {6, "Tageswerte"},          {7, "Einstellungen"}};
+  for (const auto& v : views) {
+    S().ChooseMenuItem(Menu::Anlagendaten, v.item);
+    EXPECT_TRUE(D().FindWindow(QString::fromUtf8(v.title), 5000)) << v.title;
+    EXPECT_TRUE(D().Screenshot(QString::fromUtf8(v.title), S().File(QStringLiteral("view-%1.png").arg(v.item))));
+  }
+  S().ChooseMenuItem(Menu::Hilfe, 0);
+  EXPECT_TRUE(D().FindWindow(QStringLiteral("PCZentrixNet.exe"), 5000));
+  EXPECT_FALSE(S().ProgramErrors().contains(QStringLiteral("error"))) << S().ProgramErrors().toStdString();
+}
+
+TEST_F(WholeProgram, AWizardChangeReachesTheControllerAndShowsInTheNextCycle) {
+  TForm13 twin;  // the real window's layout
+  S().ChooseMenuItem(Menu::Anlagendaten, 7);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Einstellungen"), 5000));
+  const QPoint weiter = CentreOf(twin.SpeedButton1, &twin);
+  ASSERT_TRUE(S().ClickIn(QStringLiteral("Einstellungen"), weiter.x(), weiter.y()));  // to page 1
+  const QPoint field = CentreOf(twin.Edit1, &twin);
+  S().ClickIn(QStringLiteral("Einstellungen"), field.x(), field.y());
+  D().Key(QStringLiteral("ctrl+a"));
+  D().Type(QStringLiteral("7"));
+  const QPoint ok = CentreOf(twin.SpeedButton3, &twin);
+  S().ClickIn(QStringLiteral("Einstellungen"), ok.x(), ok.y());
+
+  // At the next command tick the frame goes out exactly; the controller's
+  // next blocks then carry the new meter count.
+  const QString sent = S().WaitForLog(QStringLiteral("PC>SIM FE 8F 09 01 25 00 07 00 C3"), CycleMs + 5000);
+  ASSERT_FALSE(sent.isEmpty()) << S().SimulatorLog().right(2000).toStdString();
+  const int after = S().LogLineCount();
+  ASSERT_FALSE(S().WaitForLog(QStringLiteral("EndOfExchange"), CycleMs + 10000, after).isEmpty());
+  const std::vector<int> block3 = LastBlockWords(S().SimulatorLog(), 3);
+  ASSERT_EQ(block3.size(), 100u);
+  EXPECT_EQ(block3[37], 7);
+}
+
+TEST_F(WholeProgram, SaveAndReopenAPlantFile) {
+  const QString path = S().File(QStringLiteral("plant.sol"));
+  S().ChooseMenuItem(Menu::Datei, 1);
+  S().AnswerFileDialog(path);
+  QFile saved(path);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "no file written";
+  const QByteArray bytes = saved.readAll();
+  ASSERT_EQ(bytes.size(), 3220);
+  // Block3[37], the meter count, little-endian at offset 74; the wizard set it to 7.
+  EXPECT_EQ(static_cast<uint8_t>(bytes[74]) | static_cast<uint8_t>(bytes[75]) << 8, 7);
+  S().ChooseMenuItem(Menu::Datei, 0);
+  S().AnswerFileDialog(path);
+  EXPECT_FALSE(S().ProgramErrors().contains(QStringLiteral("error"))) << S().ProgramErrors().toStdString();
+  // The next save proposes the opened name and writes the same content.
+  QFile::remove(path);
+  S().ChooseMenuItem(Menu::Datei, 1);
+  D().Key(QStringLiteral("Return"));
+  QThread::msleep(800);
+  EXPECT_TRUE(QFile::exists(path));
+}
+
+TEST_F(WholeProgram, AMissingPictureIsShownAndTheProgramCarriesOn) {
+  ASSERT_TRUE(QFile::remove(S().File(QStringLiteral("b3.bmp"))));
+  S().ChooseMenuItem(Menu::Anlagendaten, 2);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("PCZentrixNet"), 5000)) << "no message box";
+  EXPECT_TRUE(S().ProgramErrors().contains(QStringLiteral("b3.bmp")));
+  EXPECT_TRUE(S().DismissErrorBox());
+  S().ChooseMenuItem(Menu::Anlagendaten, 1);
+  EXPECT_TRUE(D().FindWindow(QStringLiteral("Monatsdaten"), 5000));
+  QFile::copy(QStringLiteral(PCZN_BIN_DIR "/b3.bmp"), S().File(QStringLiteral("b3.bmp")));
+}
+
+TEST_F(WholeProgram, AHangUpMidExchangeIsReportedOnceAndANewPortChoiceRecovers) {
+  S().ChooseMenuItem(Menu::Anlagendaten, 0);
+  const int before = S().LogLineCount();
+  ASSERT_FALSE(S().WaitForLog(QStringLiteral("Request 16"), CycleMs + 10000, before).isEmpty());
+  QThread::msleep(3000);  // a few blocks into the exchange
+  S().KillSimulator();
+  const QString errorsBefore = S().ProgramErrors();
+  const long cpuBefore = S().ProgramCpuMs();
+  QThread::msleep(5000);
+  const long cpuUsed = S().ProgramCpuMs() - cpuBefore;
+  EXPECT_LT(cpuUsed, 500) << "the program must not spin on a vanished line";
+  const QString errors = S().ProgramErrors();
+  EXPECT_LE(errors.count(QStringLiteral("error")) - errorsBefore.count(QStringLiteral("error")), 1) << errors.toStdString();
+  S().DismissErrorBox();
+
+  ASSERT_TRUE(S().StartSimulator({"--start", "2026-06-21 14:00", "--meters", "5"}));
+  S().ChooseMenuItem(Menu::Schnittstelle, 0);  // "COM 1"
+  // The cycle goes on from where it was: the next connection request comes
+  // when it returns to the connecting state.
+  EXPECT_FALSE(S().WaitForLog(QStringLiteral("ConnectAnswer ready"), CycleMs + 5000).isEmpty());
+  EXPECT_FALSE(S().WaitForLog(QStringLiteral("EndOfExchange"), CycleMs + 15000).isEmpty());
+  EXPECT_TRUE(S().ProgramRunning());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");  // the twins of this process; the program gets the desktop
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

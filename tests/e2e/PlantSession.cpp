@@ -25,6 +25,9 @@ QString ReadText(const QString& path) {
 
 PlantSession::PlantSession(Desktop& desktop, const QString& binDir) : desktop_(desktop), binDir_(binDir) {
   QDir(work_.path()).mkpath(QStringLiteral("config/PCZentrixNet/ports"));
+  QDir(work_.path()).mkpath(QStringLiteral("runtime"));
+  QFile::setPermissions(work_.filePath(QStringLiteral("runtime")), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                                        QFileDevice::ExeOwner);
   for (const char* picture : {"b1.bmp", "b2.bmp", "b3.bmp", "b4.bmp", "b5.bmp", "b6.bmp", "splash.bmp"})
     QFile::copy(QDir(binDir_).filePath(picture), work_.filePath(picture));
 }
@@ -79,6 +82,7 @@ bool PlantSession::StartProgram() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("config")));
   env.insert(QStringLiteral("DISPLAY"), desktop_.Display());
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), work_.filePath(QStringLiteral("runtime")));
   env.remove(QStringLiteral("QT_QPA_PLATFORM"));
   program_.setProcessEnvironment(env);
   program_.setWorkingDirectory(work_.path());

@@ -1,0 +1,111 @@
+// The headless demonstration: the program against the simulator on a virtual
+// display. It chooses COM 1, waits for a whole data cycle, opens every view
+// and the setup wizard from the menu, saves a screenshot of each and a plant
+// file into the folder given, and exits 0 only if all of that worked.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <cstdio>
+
+#include "PlantSession.h"
+
+namespace {
+
+int Failures = 0;
+
+void Say(const QString& text) {
+  std::printf("%s\n", qPrintable(text));
+  std::fflush(stdout);
+}
+
+void Check(bool ok, const QString& what) {
+  Say((ok ? QStringLiteral("   ok    ") : QStringLiteral("   FAIL  ")) + what);
+  if (!ok) ++Failures;
+}
+
+// Waits for a line of the simulator's log, telling the user how long it takes.
+bool WaitShowingProgress(const PlantSession& session, const QString& text, const QString& what, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < timeoutMs) {
+    if (!session.WaitForLog(text, 5000).isEmpty()) return true;
+    Say(QStringLiteral("   ... %1 (%2 s)").arg(what).arg(timer.elapsed() / 1000));
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: pczn-demo <folder with the program> <output folder>\n");
+    return 2;
+  }
+  const QString binDir = QString::fromLocal8Bit(argv[1]);
+  const QDir out(QString::fromLocal8Bit(argv[2]));
+  QDir().mkpath(out.path());
+
+  Desktop desktop;
+  if (!desktop.Start()) {
+    Say(QStringLiteral("cannot start a virtual display: ") + desktop.Error());
+    return 1;
+  }
+  PlantSession session(desktop, binDir);
+  Say(QStringLiteral("== starting the simulator as COM 1 and the program on display ") + desktop.Display());
+  if (!session.StartSimulator({"--meters", "6", "--start", "2026-06-21 13:07"}) || !session.StartProgram()) {
+    Say(QStringLiteral("cannot start the simulator or the program"));
+    return 1;
+  }
+  desktop.Screenshot(QString(), out.filePath(QStringLiteral("0-start.png")));
+
+  Say(QStringLiteral("== choosing COM 1; a data cycle takes about a minute"));
+  session.ClickPortButton(1);
+  Check(desktop.FindWindow(QStringLiteral("Tagesdaten"), 5000).has_value(), QStringLiteral("the daily chart opens"));
+  Check(WaitShowingProgress(session, QStringLiteral("ConnectAnswer ready"), QStringLiteral("connecting"), 20000),
+        QStringLiteral("the controller answers"));
+  Check(WaitShowingProgress(session, QStringLiteral("EndOfExchange"), QStringLiteral("waiting for the data exchange"),
+                            60000),
+        QStringLiteral("a whole data exchange"));
+  Say(QStringLiteral("   ... waiting for the refresh of the views"));
+  QThread::msleep(19000);
+
+  Say(QStringLiteral("== opening every view"));
+  const struct {
+    int item;
+    const char* title;
+    const char* file;
+  } views[] = {{0, "Tagesdaten", "1-tagesdaten.png"},
+               {1, "Monatsdaten", "2-monatsdaten.png"},
+               {2, "Jahresdaten", "3-jahresdaten.png"},
+               {3, "Jahresenergiebilanz", "4-jahresenergiebilanz.png"},
+               {4, "Tagesenergiebilanz", "5-tagesenergiebilanz.png"},
+               {5, "Ertrag der Anlage", "6-ertrag-der-anlage.png"},
+               {6, "Tageswerte", "7-tageswerte.png"},
+               {7, "Einstellungen", "8-einstellungen.png"}};
+  for (const auto& v : views) {
+    session.ChooseMenuItem(Menu::Anlagendaten, v.item);
+    const QString title = QString::fromUtf8(v.title);
+    const QString file = out.filePath(QString::fromLatin1(v.file));
+    Check(desktop.FindWindow(title, 5000).has_value() && desktop.Screenshot(title, file), title + " -> " + file);
+  }
+  desktop.Screenshot(QString(), out.filePath(QStringLiteral("9-desktop.png")));
+
+  Say(QStringLiteral("== saving the plant data"));
+  const QString plantFile = out.absoluteFilePath(QStringLiteral("anlage.sol"));
+  QFile::remove(plantFile);
+  session.ChooseMenuItem(Menu::Datei, 1);
+  session.AnswerFileDialog(plantFile);
+  Check(QFile(plantFile).size() == 3220, QStringLiteral("plant file ") + plantFile);
+  const QString errors = session.ProgramErrors();
+  Check(!errors.contains(QStringLiteral("error")),
+        QStringLiteral("no error reported by the program") + (errors.contains(QStringLiteral("error")) ? ": " + errors : QString()));
+
+  session.QuitProgram();
+  session.StopSimulator();
+  Say(Failures == 0 ? QStringLiteral("== demo complete: screenshots and plant file in ") + out.absolutePath()
+                    : QStringLiteral("== demo FAILED in %1 step(s); see ").arg(Failures) + out.absolutePath());
+  return Failures == 0 ? 0 : 1;
+}

@@ -1,6 +1,5 @@
 #include "shell/Application.h"
 
-#include "serial/VaClasses.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
 #include "shell/ExceptionDisplay.h"
@@ -14,9 +13,7 @@
 #include "views/live/TForm6.h"
 #include "views/live/TForm9.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
-  SetApplicationExceptionHandler([](const std::exception& e) { ShowException(e); });
-}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) { InstallExceptionDisplay(); }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <cstdio>
 
+#include "serial/VaClasses.h"
+
 namespace {
 
 std::string LastMessage;
@@ -30,6 +32,10 @@ void ShowBox(const QString& text) {
 
 }  // namespace
 
+void InstallExceptionDisplay() {
+  SetApplicationExceptionHandler([](const std::exception& e) { ShowException(e); });
+}
+
 void ShowExceptionMessage(const std::string& message) {
   LastMessage = message;
   ++Count;
@@ -43,3 +49,8 @@ void ShowException(const std::exception& e) { ShowExceptionMessage(e.what()); }
 const std::string& LastExceptionMessage() { return LastMessage; }
 int ExceptionCount() { return Count; }
 void SetExceptionBoxesEnabled(bool enabled) { BoxesEnabled = enabled; }
+
+void ClearExceptionRecord() {
+  LastMessage.clear();
+  Count = 0;
+}

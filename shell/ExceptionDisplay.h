@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+// Makes this display the one that the serial port component reports to.
+void InstallExceptionDisplay();
 // Shows the exception's text (also written to standard error).
 void ShowException(const std::exception& e);
 void ShowExceptionMessage(const std::string& message);
@@ -26,3 +28,4 @@ void Guarded(Handler&& handler) {
 const std::string& LastExceptionMessage();
 int ExceptionCount();
 void SetExceptionBoxesEnabled(bool enabled);
+void ClearExceptionRecord();

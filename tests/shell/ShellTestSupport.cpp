@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QStringList>
 
 #include "link/PlantStore.h"
 #include "shell/Application.h"
@@ -53,6 +54,50 @@ void PumpEvents(int milliseconds) {
   } while (timer.elapsed() < milliseconds);
 }
 
+bool SimulatorProcess::Start(int com, const QStringList& options) {
+  process_.setProgram(QStringLiteral(PCZN_SIMULATOR));
+  process_.setArguments(QStringList{"--com", QString::number(com), "--log", logPath_} + options);
+  process_.start();
+  if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(5000)) return false;
+  return process_.readLine().startsWith("/dev/");
+}
+
+void SimulatorProcess::Stop() {
+  if (process_.state() == QProcess::NotRunning) return;
+  process_.terminate();
+  if (!process_.waitForFinished(5000)) {
+    process_.kill();
+    process_.waitForFinished(2000);
+  }
+}
+
+QString SimulatorProcess::Log() const {
+  QFile f(logPath_);
+  return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+std::map<int, std::vector<uint16_t>> SimulatorProcess::LastIntactBlocks() const {
+  std::map<int, std::vector<uint16_t>> blocks;
+  for (const QString& line : Log().split(QLatin1Char('\n'))) {
+    const QStringList fields = line.section(QStringLiteral("  "), 0, 0).split(QLatin1Char(' '));
+    if (fields.size() < 3 || fields[1] != QLatin1String("SIM>PC")) continue;
+    std::vector<uint8_t> bytes;
+    for (int i = 2; i < fields.size(); ++i) bytes.push_back(static_cast<uint8_t>(fields[i].toUInt(nullptr, 16)));
+    // A line may carry stray bytes before its frame; find a whole, intact block in it.
+    for (size_t at = 0; at + 205 <= bytes.size(); ++at) {
+      if (bytes[at] != 0xFF || bytes[at + 1] != 0xFA || bytes[at + 2] != 205) continue;
+      uint8_t sum = 0;
+      for (size_t i = at; i < at + 204; ++i) sum = static_cast<uint8_t>(sum + bytes[i]);
+      if (sum != bytes[at + 204]) continue;
+      std::vector<uint16_t> words(100);
+      for (int i = 0; i < 100; ++i) words[i] = static_cast<uint16_t>(bytes[at + 4 + 2 * i] << 8 | bytes[at + 5 + 2 * i]);
+      blocks[bytes[at + 3]] = words;
+      break;
+    }
+  }
+  return blocks;
+}
+
 void ShellTest::SetUpTestSuite() {
   if (ConfigDir == nullptr) {
     ConfigDir = new QTemporaryDir();
@@ -66,6 +111,8 @@ QString ShellTest::PortsDir() const { return ConfigDir->filePath(QStringLiteral(
 
 void ShellTest::SetUp() {
   SetExceptionBoxesEnabled(false);
+  InstallExceptionDisplay();
+  ClearExceptionRecord();
   ClearPlantStore();
   CreateWindows();
 }

@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,26 @@ private:
 
 // Runs the event loop for the given time (port events, timers, repaints).
 void PumpEvents(int milliseconds);
+
+// The simulator program on a pseudo-terminal linked as a COM port of the
+// tests' ports folder, with its frame log in a file.
+class SimulatorProcess {
+public:
+  explicit SimulatorProcess(const QString& logPath) : logPath_(logPath) {}
+  ~SimulatorProcess() { Stop(); }
+  // Starts it as COM `com` with the given options; false when it does not come up.
+  bool Start(int com, const QStringList& options);
+  void Stop();
+  bool Running() const { return process_.state() == QProcess::Running; }
+  QString Log() const;
+  // The last data block of each type that went out whole and intact
+  // (type -> 100 words), read from the log's exact bytes.
+  std::map<int, std::vector<uint16_t>> LastIntactBlocks() const;
+
+private:
+  QString logPath_;
+  QProcess process_;
+};
 
 class ShellTest : public ::testing::Test {
 protected:

@@ -26,18 +26,10 @@ bool Stored(const uint16_t* table) {
 class ShellWithSimulatorTest : public ShellTest {
 protected:
   void StartSimulator(int com) {
-    sim.setProgram(QStringLiteral(PCZN_SIMULATOR));
-    sim.setArguments({"--com", QString::number(com), "--fast", "--start", "2026-06-21 13:07", "--meters", "5"});
-    sim.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-    sim.start();
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    ASSERT_TRUE(sim.waitForReadyRead(5000));
-    const QString slave = QString::fromLocal8Bit(sim.readLine()).trimmed();
-    ASSERT_TRUE(slave.startsWith("/dev/pts/")) << slave.toStdString();
+    ASSERT_TRUE(sim.Start(com, {"--fast", "--start", "2026-06-21 13:07", "--meters", "5"}));
   }
   void TearDown() override {
-    sim.terminate();
-    sim.waitForFinished(5000);
+    sim.Stop();
     ShellTest::TearDown();
   }
   // One polling tick as the timer runs it, then time for the port's events.
@@ -46,7 +38,8 @@ protected:
     PumpEvents(pumpMs);
     return Start->Edit1->text();
   }
-  QProcess sim;
+  QTemporaryDir logDir;
+  SimulatorProcess sim{logDir.filePath(QStringLiteral("sim.log"))};
 };
 
 TEST_F(ShellWithSimulatorTest, AWholeCycleFillsTheStore) {
@@ -72,6 +65,8 @@ TEST_F(ShellWithSimulatorTest, AWholeCycleFillsTheStore) {
 
   for (int type : {2, 3, 4, 5, 6, 7, 8, 9, 10, 14, 15, 16, 17, 18, 19})
     EXPECT_TRUE(Stored(BlockTable(type))) << "block " << type;
+  for (const auto& [type, words] : sim.LastIntactBlocks())
+    EXPECT_TRUE(std::equal(words.begin(), words.end(), BlockTable(type))) << "block " << type;
   EXPECT_EQ(ControllerType, 24);
   EXPECT_EQ(Block3[37], 5);
   EXPECT_EQ(Block2[14], 6);  // June
@@ -89,9 +84,3 @@ TEST_F(ShellWithSimulatorTest, AWholeCycleFillsTheStore) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

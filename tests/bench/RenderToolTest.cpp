@@ -61,7 +61,8 @@ TEST(DrawTiming, TimesEveryViewAndPassesAMissingPictureOn) {
   QTemporaryDir empty;
   ASSERT_TRUE(QDir::setCurrent(empty.path()));
   for (const View& view : windows.Views()) {
-    if (view.Image != nullptr) EXPECT_THROW(TimeView(view, 1), EPictureError) << view.Routine;
+    if (view.Image == nullptr) continue;  // the list has no picture
+    EXPECT_THROW(TimeView(view, 1), EPictureError) << view.Routine;
   }
   QDir::setCurrent(pictures);
 }

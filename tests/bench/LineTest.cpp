@@ -1,0 +1,119 @@
+// The controller side of the exchange benchmark on a real pseudo-terminal, and
+// the window watch on a real virtual display.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <xcb/xcb.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "MonotonicClock.h"
+#include "PacedController.h"
+#include "PacedLine.h"
+#include "WindowMapWatch.h"
+#include "tests/e2e/Desktop.h"
+
+namespace {
+
+// The PC's end of the line: a plain descriptor on the terminal side.
+class PcEnd {
+public:
+  explicit PcEnd(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_NOCTTY)) {}
+  ~PcEnd() { close(fd_); }
+  bool Open() const { return fd_ >= 0; }
+  void Write(const std::vector<uint8_t>& bytes) const {
+    ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  // Reads exactly n bytes (or what came within 5 s).
+  std::vector<uint8_t> Read(size_t n) const {
+    std::vector<uint8_t> bytes;
+    const int64_t deadline = MonotonicNs() + 5'000'000'000;
+    while (bytes.size() < n && MonotonicNs() < deadline) {
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      uint8_t buffer[256];
+      const ssize_t got = read(fd_, buffer, std::min(sizeof buffer, n - bytes.size()));
+      if (got > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    return bytes;
+  }
+
+private:
+  int fd_;
+};
+
+std::vector<uint8_t> Request(uint8_t code) { return {0xFF, 0xF8, 6, code, 0, static_cast<uint8_t>(0xFF + 0xF8 + 6 + code)}; }
+
+double LineMs(int bytes) { return PacedLine::WireNs(bytes) / 1e6; }
+
+// The controller answers only after the request has crossed the line and
+// sends its answer no faster than the line: both lower bounds hold however
+// busy the machine is.
+TEST(PacedController, AnswersAtTheLineRateAndRecordsTheExchange) {
+  PacedController controller(Sim::SimConfig{});
+  const PcEnd pc(controller.PortPath());
+  ASSERT_TRUE(pc.Open());
+  controller.Start();
+
+  const int64_t start = MonotonicNs();
+  pc.Write(Request(16));
+  const std::vector<uint8_t> info = pc.Read(9);
+  const double infoMs = static_cast<double>(MonotonicNs() - start) / 1e6;
+  ASSERT_EQ(info.size(), 9u);
+  EXPECT_EQ(info[1], 0xFA);
+  EXPECT_EQ(info[3], 1);  // the controller's type and version come first
+  EXPECT_GE(infoMs, LineMs(6 + 9) - 0.01);
+
+  const int64_t replied = MonotonicNs();
+  pc.Write(Request(1));
+  const std::vector<uint8_t> block = pc.Read(205);
+  const double blockMs = static_cast<double>(MonotonicNs() - replied) / 1e6;
+  ASSERT_EQ(block.size(), 205u);
+  EXPECT_EQ(block[3], 2);
+  EXPECT_GE(blockMs, LineMs(6 + 205) - 0.01);
+  controller.Stop();
+
+  EXPECT_TRUE(controller.Failure().empty());
+  EXPECT_EQ(controller.CompletedExchanges(), 0);  // no end frame yet
+  EXPECT_NE(controller.FrameLog().find("Request 16 (start of exchange)"), std::string::npos);
+}
+
+// Maps a top-level window with the given title on the display.
+void MapWindow(xcb_connection_t* c, const std::string& title) {
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  const xcb_window_t w = xcb_generate_id(c);
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, 0, 0, 50, 50, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                    screen->root_visual, 0, nullptr);
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                      static_cast<uint32_t>(title.size()), title.data());
+  xcb_map_window(c, w);
+  xcb_flush(c);
+}
+
+TEST(WindowMapWatch, ReportsTheMappingOfTheWindowWithTheTitleOnly) {
+  Desktop desktop;
+  if (!desktop.Start()) GTEST_SKIP() << desktop.Error().toStdString();
+  const WindowMapWatch watch(desktop.Display().toStdString());
+  ASSERT_TRUE(watch.Connected()) << watch.Error();
+  xcb_connection_t* c = xcb_connect(desktop.Display().toStdString().c_str(), nullptr);
+  ASSERT_FALSE(xcb_connection_has_error(c));
+
+  MapWindow(c, "Early");
+  EXPECT_TRUE(watch.MappedAt("Early", 0, 2000).has_value());
+  const int64_t before = MonotonicNs();
+  EXPECT_FALSE(watch.MappedAt("Early", before, 100).has_value());  // mapped before the time asked about
+  MapWindow(c, "Other");
+  MapWindow(c, "Main ");
+  const std::optional<int64_t> mapped = watch.MappedAt("Main ", before, 2000);
+  ASSERT_TRUE(mapped.has_value());
+  EXPECT_GE(*mapped, before);
+  EXPECT_LE(*mapped, MonotonicNs());
+  EXPECT_FALSE(watch.MappedAt("Main", before, 100).has_value());  // the title must match exactly
+  xcb_disconnect(c);
+}
+
+}  // namespace

@@ -3,38 +3,14 @@
 // themselves; the pictures give the areas they land in a finished look.
 #include <QPainter>
 
+#include "PictureShapes.h"
 #include "Pictures.h"
 
 namespace {
 
-constexpr QRgb Light = 0xFFFFFFFF;
-constexpr QRgb Shadow = 0xFF808080;
 constexpr QRgb Panel = 0xFFF4F2EC;
 constexpr QRgb Grid = 0xFFC8C8C8;
 constexpr QRgb MonthLine = 0xFFE4E4E4;
-
-QImage Grey(int width, int height) {
-  QImage image(width, height, QImage::Format_RGB32);
-  image.fill(PictureGrey);
-  return image;
-}
-
-// A two-tone frame: light on the top and left, shadow on the bottom and right
-// (raised), or the other way round (sunken). The rectangle's corners are inclusive.
-void Bevel(QPainter& p, int left, int top, int right, int bottom, bool raised) {
-  p.setPen(QColor::fromRgb(raised ? Light : Shadow));
-  p.drawLine(left, top, right, top);
-  p.drawLine(left, top, left, bottom);
-  p.setPen(QColor::fromRgb(raised ? Shadow : Light));
-  p.drawLine(right, top, right, bottom);
-  p.drawLine(left, bottom, right, bottom);
-}
-
-// A sunken panel whose inside covers the given rectangle (corners inclusive).
-void SunkenPanel(QPainter& p, int left, int top, int right, int bottom, QRgb fill) {
-  p.fillRect(left, top, right - left + 1, bottom - top + 1, QColor::fromRgb(fill));
-  Bevel(p, left - 1, top - 1, right + 1, bottom + 1, false);
-}
 
 // Yearly energy balance geometry (as the chart draws it): base line y = 316,
 // full scale 260 pixels above it, day n's bar at x = 2 n + 50 (days 1..366).
@@ -46,7 +22,7 @@ constexpr int AxisRight = 786;
 constexpr int MonthStarts[] = {31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335};
 
 void DrawBalanceChartArea(QPainter& p) {
-  SunkenPanel(p, AxisLeft, ScaleTop - 4, AxisRight, BaseLine, Light);
+  SunkenPanel(p, AxisLeft, ScaleTop - 4, AxisRight, BaseLine, FrameLight);
   p.setPen(QColor::fromRgb(MonthLine));
   for (int start : MonthStarts) {
     const int x = 2 * (start + 1) + 50 - 1;
@@ -55,9 +31,9 @@ void DrawBalanceChartArea(QPainter& p) {
   // Grid lines at the heights of the scale labels: 0, 1/4, 1/2, 3/4 and the full scale.
   for (int i = 0; i <= 4; ++i) {
     const int y = BaseLine - 65 * i;
-    p.setPen(QColor::fromRgb(i == 0 ? Shadow : Grid));
+    p.setPen(QColor::fromRgb(i == 0 ? FrameShadow : Grid));
     p.drawLine(AxisLeft, y, AxisRight, y);
-    p.setPen(QColor::fromRgb(Shadow));
+    p.setPen(QColor::fromRgb(FrameShadow));
     p.drawLine(AxisLeft - 5, y, AxisLeft - 2, y);
   }
 }
@@ -73,7 +49,7 @@ constexpr Box ValueBoxes[] = {
 }  // namespace
 
 QImage MakeYearBalanceBackground() {
-  QImage image = Grey(793, 393);
+  QImage image = GreyPicture(793, 393);
   QPainter p(&image);
   Bevel(p, 0, 0, 792, 392, true);
   DrawBalanceChartArea(p);
@@ -83,12 +59,12 @@ QImage MakeYearBalanceBackground() {
 }
 
 QImage MakeDailyValuesBackground() {
-  QImage image = Grey(785, 505);
+  QImage image = GreyPicture(785, 505);
   QPainter p(&image);
   Bevel(p, 0, 0, 784, 504, true);
   for (const Box& b : ValueBoxes) {
     const int width = b.right - b.left + 1, height = b.bottom - b.top + 1;
-    p.fillRect(b.left + 3, b.top + 3, width, height, QColor::fromRgb(Shadow));  // drop shadow
+    p.fillRect(b.left + 3, b.top + 3, width, height, QColor::fromRgb(FrameShadow));  // drop shadow
     p.fillRect(b.left, b.top, width, height, QColor::fromRgb(Panel));
   }
   // The meter list below its heading, and the plant check line.

@@ -30,6 +30,7 @@ constexpr double CpuShareGoal = 0.01;
 constexpr double MemoryGoalMB = 60;  // MB of 10^6 bytes
 const std::string MainTitle = "PCZentrixNet ";
 const QString EndOfExchange = QStringLiteral("EndOfExchange");
+const QString StartOfExchange = QStringLiteral("(start of exchange)");
 
 double MB(long kb) { return static_cast<double>(kb) * 1024 / 1e6; }
 
@@ -63,11 +64,11 @@ bool PrintStarts(const std::vector<double>& times) {
   return met;
 }
 
-// Waits for the `n`-th end of an exchange in the simulator's log, polling it often.
-bool WaitForExchangeEnd(const PlantSession& session, int n, int timeoutMs) {
+// Waits until the simulator's log holds `text` `n` times, looking often.
+bool WaitForLogCount(const PlantSession& session, const QString& text, int n, int timeoutMs) {
   const int64_t deadline = MonotonicNs() + int64_t{timeoutMs} * 1'000'000;
   while (MonotonicNs() < deadline) {
-    if (session.SimulatorLog().count(EndOfExchange) >= n) return true;
+    if (session.SimulatorLog().count(text) >= n) return true;
     QThread::msleep(20);
   }
   return false;
@@ -75,36 +76,51 @@ bool WaitForExchangeEnd(const PlantSession& session, int n, int timeoutMs) {
 
 struct IdleFigures {
   pid_t Pid = 0;
-  double WallMs = 0;
-  double CpuMs = 0;
+  double WallMs = 0, CpuMs = 0;                  // whole cycles
+  double ExchangeWallMs = 0, ExchangeCpuMs = 0;  // the parts from request 16 to the end frame
   std::vector<ThreadCpu> ThreadsBefore, ThreadsAfter;
   MemoryFigures Memory;
 };
 
+// The program's processor time at one moment.
+struct Sample {
+  int64_t AtNs;
+  std::optional<double> CpuMs;
+};
+
+Sample Take(pid_t pid) { return {MonotonicNs(), ProcessCpuMs(pid)}; }
+
+double WallMs(const Sample& from, const Sample& to) { return static_cast<double>(to.AtNs - from.AtNs) / 1e6; }
+
+// From the end of the first exchange over `cycles` whole cycles, each ending
+// with an exchange, sampled also where each exchange starts.
 std::optional<IdleFigures> MeasureConnected(PlantSession& session, int cycles) {
-  const qint64 pid = session.ProgramPid();
-  if (!WaitForExchangeEnd(session, 1, 120000)) {
+  IdleFigures f;
+  f.Pid = static_cast<pid_t>(session.ProgramPid());
+  if (!WaitForLogCount(session, EndOfExchange, 1, 120000)) {
     std::fprintf(stderr, "program_bench: no data exchange within 120 s of choosing COM 1\n");
     return std::nullopt;
   }
-  IdleFigures f;
-  f.Pid = static_cast<pid_t>(pid);
-  const int64_t start = MonotonicNs();
-  const std::optional<double> cpuStart = ProcessCpuMs(static_cast<pid_t>(pid));
-  f.ThreadsBefore = ThreadCpuTimes(static_cast<pid_t>(pid));
-  if (!WaitForExchangeEnd(session, 1 + cycles, cycles * 90000)) {
-    std::fprintf(stderr, "program_bench: fewer than %d further exchanges\n", cycles);
+  const Sample first = Take(f.Pid);
+  f.ThreadsBefore = ThreadCpuTimes(f.Pid);
+  Sample last = first;
+  for (int cycle = 1; cycle <= cycles; ++cycle) {
+    if (!WaitForLogCount(session, StartOfExchange, 1 + cycle, 90000)) break;
+    const Sample started = Take(f.Pid);
+    if (!WaitForLogCount(session, EndOfExchange, 1 + cycle, 60000)) break;
+    last = Take(f.Pid);
+    if (!started.CpuMs || !last.CpuMs) break;
+    f.ExchangeWallMs += WallMs(started, last);
+    f.ExchangeCpuMs += *last.CpuMs - *started.CpuMs;
+  }
+  f.ThreadsAfter = ThreadCpuTimes(f.Pid);
+  const std::optional<MemoryFigures> memory = ProcessMemory(f.Pid);
+  if (!first.CpuMs || !last.CpuMs || !memory || session.SimulatorLog().count(EndOfExchange) < 1 + cycles) {
+    std::fprintf(stderr, "program_bench: the program ended or the exchanges stopped while measured\n");
     return std::nullopt;
   }
-  const std::optional<double> cpuEnd = ProcessCpuMs(static_cast<pid_t>(pid));
-  f.WallMs = static_cast<double>(MonotonicNs() - start) / 1e6;
-  f.ThreadsAfter = ThreadCpuTimes(static_cast<pid_t>(pid));
-  const std::optional<MemoryFigures> memory = ProcessMemory(static_cast<pid_t>(pid));
-  if (!cpuStart || !cpuEnd || !memory) {
-    std::fprintf(stderr, "program_bench: the program ended while measured\n");
-    return std::nullopt;
-  }
-  f.CpuMs = *cpuEnd - *cpuStart;
+  f.WallMs = WallMs(first, last);
+  f.CpuMs = *last.CpuMs - *first.CpuMs;
   f.Memory = *memory;
   return f;
 }
@@ -131,6 +147,10 @@ bool PrintConnected(const IdleFigures& f, int cycles) {
   std::printf("connected and polling, left alone, over %d whole cycles (%.1f s): processor %.0f ms = %.2f %% of a "
               "core   goal <= %.0f %%: %s\n",
               cycles, f.WallMs / 1000, f.CpuMs, 100 * share, 100 * CpuShareGoal, cpuMet ? "met" : "MISSED");
+  const double restMs = f.WallMs - f.ExchangeWallMs;
+  std::printf("  in the exchanges (%.1f s): %.2f %%; the rest of the cycles (%.1f s): %.2f %%\n",
+              f.ExchangeWallMs / 1000, 100 * f.ExchangeCpuMs / f.ExchangeWallMs, restMs / 1000,
+              100 * (f.CpuMs - f.ExchangeCpuMs) / restMs);
   PrintThreads(f);
   std::printf("resident memory: VmRSS %.1f MB, VmHWM (peak) %.1f MB   goal <= %.0f MB: %s\n", MB(f.Memory.RssKb),
               MB(f.Memory.HwmKb), MemoryGoalMB, memoryMet ? "met" : "MISSED");

@@ -297,13 +297,16 @@ void TStart::ffnen1Click() {
 
 void TStart::OpenChosenFile(const QString& chosen) {
   OpenFile(QFile::encodeName(chosen).toStdString());
-  SaveDialog()->selectFile(chosen);  // the next save proposes the opened name
+  ProposedSaveName = chosen;
 }
 
 void TStart::Speichernunter1Click() {
   QFileDialog* dialog = SaveDialog();
+  if (!ProposedSaveName.isEmpty()) dialog->selectFile(ProposedSaveName);
   if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
-  SaveFile(QFile::encodeName(dialog->selectedFiles().constFirst()).toStdString());
+  const QString chosen = dialog->selectedFiles().constFirst();
+  SaveFile(QFile::encodeName(chosen).toStdString());
+  ProposedSaveName = chosen;
 }
 
 void TStart::OpenFile(const std::string& path) { OpenPlantFile(path); }

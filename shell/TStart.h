@@ -47,6 +47,9 @@ public:
   QFileDialog* SaveDialog1 = nullptr;
   QFileDialog* OpenDialog();
   QFileDialog* SaveDialog();
+  // The name the next save proposes: the file last opened or saved. Kept so that
+  // opening a file does not make the save dialog before it is needed.
+  QString ProposedSaveName;
 
   // Handlers.
   void Bild11Click();

@@ -235,8 +235,15 @@ TEST_F(WindowsTest, OpeningAFileProposesItsNameForTheNextSave) {
   Block3[37] = 0;
   Start->OpenChosenFile(path);
   EXPECT_EQ(Block3[37], 12);
-  ASSERT_FALSE(Start->SaveDialog()->selectedFiles().isEmpty());
-  EXPECT_EQ(Start->SaveDialog()->selectedFiles().constFirst(), path);
+  EXPECT_EQ(Start->ProposedSaveName, path);
+}
+
+TEST_F(WindowsTest, FileDialogsOfferPlantFiles) {
+#if defined(__SANITIZE_THREAD__)
+  // A file dialog runs a file-info thread that Qt synchronises with futexes
+  // ThreadSanitizer cannot see; its reports there are about Qt, not us.
+  GTEST_SKIP() << "not under ThreadSanitizer";
+#endif
   EXPECT_EQ(Start->SaveDialog()->defaultSuffix(), QStringLiteral("sol"));
   EXPECT_EQ(Start->OpenDialog()->nameFilters(),
             (QStringList{QStringLiteral("*.sol (*.sol)"), QStringLiteral("Alle Dateien(*.*) (*)")}));

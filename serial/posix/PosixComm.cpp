@@ -163,7 +163,7 @@ bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read) {
   read = 0;
   if (comm == nullptr) return Fail(EBADF);
   std::lock_guard guard(comm->Lock);
-  if (comm->Queue.Size() < count) PosixComm::FillQueue(*comm);
+  if (comm->Queue.Size() < count) PosixComm::FillQueueUnlessWatched(*comm);
   const uint32_t sizeBefore = comm->Queue.Size();
   read = comm->Queue.Pop(static_cast<uint8_t*>(data), count);
   PosixComm::NoteQueueShrunk(*comm, sizeBefore);
@@ -223,7 +223,7 @@ bool ClearCommError(Comm* comm, CommStat& stat) {
   stat = CommStat{};
   if (comm == nullptr) return Fail(EBADF);
   std::lock_guard guard(comm->Lock);
-  PosixComm::FillQueue(*comm);
+  PosixComm::FillQueueUnlessWatched(*comm);
   int outQueue = 0;
   if (comm->Lost || ioctl(comm->Fd, TIOCOUTQ, &outQueue) != 0) outQueue = 0;
   stat.Errors = comm->Errors;

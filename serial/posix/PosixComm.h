@@ -34,6 +34,7 @@ struct Comm {
   uint32_t Errors = 0;         // line errors since the last status read
   bool Rx80Reported = false;   // the 80 % mark was reported and not yet left
   bool Waiting = false;        // a comm-event wait is in poll()
+  bool Watched = false;        // a comm-event wait runs and moves arrivals into the queue
   bool TxPending = false;      // written bytes may still be in the output queue
   int ModemState = 0;
   LineCounters Counters;
@@ -48,6 +49,10 @@ namespace PosixComm {
 // Moves what the device holds into the receive queue (as much as fits) and
 // records the events and line errors of the arrival.
 void FillQueue(Comm& comm);
+// The same for readers: while a comm-event wait watches the device it does
+// this itself as bytes arrive, so readers take from the queue alone and do
+// not spend a read on a device that is empty.
+void FillQueueUnlessWatched(Comm& comm);
 // Marks the device as gone and wakes a waiting comm-event wait.
 void MarkLost(Comm& comm, int error);
 // Wakes a comm-event wait that is in poll(), so it looks at the state again.

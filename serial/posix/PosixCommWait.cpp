@@ -2,6 +2,8 @@
 // wake-up descriptor. It watches the device for input only while the receive
 // queue has room, and wakes periodically only while modem lines or a draining
 // output queue are being watched, so an idle port costs no processor time.
+// From its first call until it is cancelled or the device is lost, readers
+// leave the moving of arrived bytes into the queue to it.
 #include <poll.h>
 #include <unistd.h>
 
@@ -56,10 +58,15 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
   Event* const cancels[] = {cancel};
   pollfd fds[3] = {{cancel->Fd, POLLIN, 0}, {comm->WakeFd, POLLIN, 0}, {comm->Fd, 0, 0}};
   for (;;) {
-    if (PosixEvent::TakeFirstSignalled(cancels) >= 0) return CommWait::Cancelled;
+    if (PosixEvent::TakeFirstSignalled(cancels) >= 0) {
+      std::lock_guard guard(comm->Lock);
+      comm->Watched = false;
+      return CommWait::Cancelled;
+    }
     int timeout = -1;
     {
       std::lock_guard guard(comm->Lock);
+      comm->Watched = true;
       PosixComm::CheckModemLines(*comm);
       timeout = PollTimeoutFor(*comm);
       // What arrived before a hang-up is still reported, then the loss.
@@ -67,7 +74,10 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
         mask = events;
         return CommWait::Event;
       }
-      if (comm->Lost) return CommWait::DeviceLost;
+      if (comm->Lost) {
+        comm->Watched = false;
+        return CommWait::DeviceLost;
+      }
       fds[2].events = comm->Queue.Space() > 0 ? POLLIN : 0;
       comm->Waiting = true;
     }

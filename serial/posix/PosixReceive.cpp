@@ -111,6 +111,10 @@ void FillQueue(Comm& comm) {
   RecordArrival(comm, sizeBefore, sawEventChar);
 }
 
+void FillQueueUnlessWatched(Comm& comm) {
+  if (!comm.Watched) FillQueue(comm);
+}
+
 void NoteQueueShrunk(Comm& comm, uint32_t sizeBefore) {
   if (comm.Queue.Size() < Rx80Mark(comm)) comm.Rx80Reported = false;
   // A full queue kept the wait from watching the device; now it may again.

@@ -7,7 +7,8 @@
 // The tick runs every second, as in the program, while the PC waits for the
 // connection answer and from the start of an exchange to its end frame; the
 // ticks in which the PC only counts are driven at once, so that a cycle takes
-// about 16 s instead of 56.
+// about 16 s instead of 56. After the exchanges the same reply latency is
+// measured on the line alone, without the program, for comparison.
 //
 //   exchange_bench [exchanges]     (default 8)
 #include <QCoreApplication>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BareLine.h"
 #include "PacedController.h"
 #include "link/Frames.h"
 #include "link/PlantStore.h"
@@ -108,6 +110,15 @@ bool PrintSummary(const std::vector<ExchangeFigures>& exchanges) {
   return ratioMet && latencyMet;
 }
 
+// The same latency on the line alone, measured right after, for comparison.
+void PrintBareLine() {
+  constexpr int Blocks = 129, BlockBytes = 20;
+  const TimeSummary bare = Summarize(MeasureBareReplyLatenciesMs(Blocks, BlockBytes));
+  std::printf("the line alone, for comparison (a bare thread answering %d-byte blocks on another pseudo-terminal, "
+              "same pacing, %d blocks): median %.3f ms, p99 %.3f ms, slowest %.3f ms\n",
+              BlockBytes, bare.Count, bare.Median, bare.P99, bare.Slowest);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,5 +174,7 @@ int main(int argc, char** argv) {
               "end frames the PC did not take: %d\n",
               Count(log, "(again)"), Count(log, "bad checksum"), Count(log, "unexpected"),
               controller.Recorder().StrayPcBytes(), endsUnseen);
-  return PrintSummary(exchanges) ? 0 : 4;
+  const bool met = PrintSummary(exchanges);
+  PrintBareLine();
+  return met ? 0 : 4;
 }

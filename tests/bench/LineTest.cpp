@@ -1,5 +1,5 @@
-// The controller side of the exchange benchmark on a real pseudo-terminal, and
-// the window watch on a real virtual display.
+// The controller side of the exchange benchmark and the bare line on real
+// pseudo-terminals, and the window watch on a real virtual display.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BareLine.h"
 #include "MonotonicClock.h"
 #include "PacedController.h"
 #include "PacedLine.h"
@@ -114,6 +115,20 @@ TEST(WindowMapWatch, ReportsTheMappingOfTheWindowWithTheTitleOnly) {
   EXPECT_LE(*mapped, MonotonicNs());
   EXPECT_FALSE(watch.MappedAt("Main", before, 100).has_value());  // the title must match exactly
   xcb_disconnect(c);
+}
+
+// The bare line answers every block but the last, and no sooner than the
+// block's bytes can have crossed: four blocks of six bytes take at least 24
+// byte times (100 ms).
+TEST(BareLine, AnswersEachBlockButTheLast) {
+  const int64_t start = MonotonicNs();
+  const std::vector<double> latencies = MeasureBareReplyLatenciesMs(4, 6);
+  EXPECT_GE(MonotonicNs() - start, 24 * 1'000'000'000LL / PacedLine::BytesPerSecond);
+  ASSERT_EQ(latencies.size(), 3u);
+  for (double ms : latencies) {
+    EXPECT_GT(ms, 0);
+    EXPECT_LT(ms, 1000);  // an answer, not the poll's time-out
+  }
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
 #include "shell/PlantFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-#include "link/Cp1252.h"
 #include "link/PlantStore.h"
 
 namespace {
@@ -56,7 +57,42 @@ std::string ErrnoText(int error) {
   return std::to_string(error) + ", " + std::strerror(error);
 }
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+// "Die Datei "…" kann nicht <done> werden (<reason>)." The message is UTF-8,
+// like every text the error display shows.
+EPlantFileError FileError(const std::string& path, const char* done, const std::string& reason) {
+  return EPlantFileError("Die Datei \"" + path + "\" kann nicht " + done + " werden (" + reason + ").");
+}
+
+// The file a path names, with symbolic links resolved; the path itself when it
+// does not resolve (a new file, a dangling link).
+std::string LinkTarget(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::string target(resolved);
+  std::free(resolved);
+  return target;
+}
+
+// An existing file keeps its permissions; a new one gets what the user's umask allows.
+mode_t ModeFor(const std::string& target) {
+  struct stat status {};
+  if (::stat(target.c_str(), &status) == 0) return status.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// Writes all bytes; returns 0 or the error number.
+int WriteWhole(int fd, const std::vector<uint8_t>& bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    written += static_cast<size_t>(n);
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -79,41 +115,30 @@ size_t LoadPlantFileBytes(const std::vector<uint8_t>& bytes) {
 }
 
 void SavePlantFile(const std::string& path) {
-  const std::vector<uint8_t> bytes = PlantFileBytes();
-  const std::string temporary = path + ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    const int error = errno;
-    throw EPlantFileError(Cp1252FromUtf8("Die Datei ") + Quoted(path) +
-                          Cp1252FromUtf8(" kann nicht gespeichert werden (") + ErrnoText(error) + ").");
-  }
-  size_t written = 0;
-  int error = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
-    }
-    written += static_cast<size_t>(n);
-  }
+  // Through a link the file it points to is replaced and the link kept.
+  const std::string target = LinkTarget(path);
+  std::string temporary = target + ".XXXXXX";
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) throw FileError(path, "gespeichert", ErrnoText(errno));
+  int error = WriteWhole(fd, PlantFileBytes());
+  if (error == 0 && ::fchmod(fd, ModeFor(target)) != 0) error = errno;
   if (error == 0 && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+  if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(temporary.c_str());
-    throw EPlantFileError(Cp1252FromUtf8("Die Datei ") + Quoted(path) +
-                          Cp1252FromUtf8(" kann nicht gespeichert werden (") + ErrnoText(error) + ").");
+    throw FileError(path, "gespeichert", ErrnoText(error));
   }
 }
 
 void OpenPlantFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    const int error = errno;
-    throw EPlantFileError(Cp1252FromUtf8("Die Datei ") + Quoted(path) +
-                          Cp1252FromUtf8(" kann nicht geöffnet werden (") + ErrnoText(error) + ").");
+  // Non-blocking, so that a pipe or a device chosen by mistake cannot hang the window.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw FileError(path, "geöffnet", ErrnoText(errno));
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    throw FileError(path, "geöffnet", "keine gewöhnliche Datei");
   }
   std::vector<uint8_t> bytes(PlantFileSize);
   size_t got = 0;
@@ -129,10 +154,7 @@ void OpenPlantFile(const std::string& path) {
     got += static_cast<size_t>(n);
   }
   ::close(fd);
-  if (error != 0) {
-    throw EPlantFileError(Cp1252FromUtf8("Die Datei ") + Quoted(path) +
-                          Cp1252FromUtf8(" kann nicht gelesen werden (") + ErrnoText(error) + ").");
-  }
+  if (error != 0) throw FileError(path, "gelesen", ErrnoText(error));
   bytes.resize(got);
   LoadPlantFileBytes(bytes);
   RecomputeScales();

@@ -24,10 +24,12 @@ std::vector<uint8_t> PlantFileBytes();
 // order; the rest of the tables keeps its content. Returns the bytes taken.
 size_t LoadPlantFileBytes(const std::vector<uint8_t>& bytes);
 
-// Writes the store to a file. The bytes go to a temporary file beside the
+// Writes the store to a file. The bytes go to a new temporary file beside the
 // target, which then replaces the target, so a failed save never destroys the
-// previous file. Raises EPlantFileError with the reason on failure.
+// previous file; an existing file keeps its permissions, a link stays a link.
+// Raises EPlantFileError with the reason on failure.
 void SavePlantFile(const std::string& path);
 // Reads a file into the store and recomputes the scales. Raises
-// EPlantFileError when the file cannot be opened or read.
+// EPlantFileError when the file cannot be opened or read, or is not a regular
+// file (a folder, a pipe, a device).
 void OpenPlantFile(const std::string& path);

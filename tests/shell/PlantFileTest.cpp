@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <cstring>
 #include <fstream>
@@ -129,13 +132,50 @@ TEST_F(PlantFileTest, FailedSaveRaisesAndKeepsThePreviousFile) {
   } catch (const EPlantFileError& e) {
     EXPECT_NE(std::string(e.what()).find("taken.sol"), std::string::npos);
   }
-  EXPECT_FALSE(QFile::exists(dir.filePath("taken.sol.tmp")));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            (QStringList{"keep.sol", "taken.sol"}))
+      << "no temporary file is left behind";
   EXPECT_EQ(ReadFile(Path("keep.sol")), before);
 }
 
-TEST_F(PlantFileTest, OpeningAMissingFileRaisesAndChangesNothing) {
+// Saving over an existing file keeps what the user set up around it: its
+// permissions, a link pointing at it, and a file that happens to be named
+// like a temporary one.
+TEST_F(PlantFileTest, SavingKeepsPermissionsLinksAndNeighbours) {
+  WriteFile(Path("real.sol"), {1, 2, 3});
+  ASSERT_EQ(chmod(Path("real.sol").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("real.sol", Path("link.sol").c_str()), 0);
+  WriteFile(Path("link.sol.tmp"), {9});
+  WriteFile(Path("real.sol.tmp"), {9});
+  Block3[0] = 0x1234;
+  SavePlantFile(Path("link.sol"));
+  struct stat status {};
+  ASSERT_EQ(lstat(Path("link.sol").c_str(), &status), 0);
+  EXPECT_TRUE(S_ISLNK(status.st_mode)) << "the link stays a link";
+  ASSERT_EQ(stat(Path("real.sol").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0600u);
+  const auto saved = ReadFile(Path("real.sol"));
+  ASSERT_EQ(saved.size(), PlantFileSize);
+  EXPECT_EQ(WordAt(saved, 0), 0x1234);
+  EXPECT_EQ(ReadFile(Path("link.sol.tmp")), std::vector<uint8_t>{9});
+  EXPECT_EQ(ReadFile(Path("real.sol.tmp")), std::vector<uint8_t>{9});
+}
+
+TEST_F(PlantFileTest, OpeningWhatIsNoPlantFileRaisesAndChangesNothing) {
   Block3[0] = 7;
   EXPECT_THROW(OpenPlantFile(Path("nothing.sol")), EPlantFileError);
+  // A pipe would block a plain open until a writer comes; a folder cannot be read.
+  ASSERT_EQ(mkfifo(Path("pipe.sol").c_str(), 0600), 0);
+  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.sol"));
+  for (const char* name : {"pipe.sol", "folder.sol"}) {
+    try {
+      OpenPlantFile(Path(name));
+      ADD_FAILURE() << name << " was opened";
+    } catch (const EPlantFileError& e) {
+      // The message is UTF-8 text for the error display.
+      EXPECT_NE(std::string(e.what()).find("kann nicht geöffnet werden"), std::string::npos) << e.what();
+    }
+  }
   EXPECT_EQ(Block3[0], 7);
 }
 

@@ -62,20 +62,24 @@ void FillSettingsForm(TForm7& f) {
   // The meter count and the commissioning date, so that their up-downs start
   // on the controller's values.
   SetNumberAndPosition(f.Edit2, f.UpDown1, Block3[37]);
-  SetNumberAndPosition(f.Edit9, f.UpDown15, Block3[35]);
-  SetNumber(f.Edit10, Block3[36] + 2000);
+  // Their fields show the positions, which is what the commands send.
+  f.UpDown15->SetPosition(Block3[35]);
+  SetNumber(f.Edit9, f.UpDown15->Position());
   f.UpDown16->SetPosition(Block3[36]);
+  SetNumber(f.Edit10, f.UpDown16->Position() + 2000);
 }
 
 void FillWizard(TForm13& w) {
   w.UpDown3->SetPosition(Block2[14] + 23);  // the current month of this year
   ShowMonthPosition(w.UpDown3->Position());
-  SetNumber(w.Edit5, Block3[35]);
-  SetNumber(w.Edit6, Block3[36] + 2000);
   // "Ok" on the commissioning page sends the up-down positions: they start on
-  // the stored date, not on January 2006.
+  // the stored date, not on January 2006, and the fields show the positions,
+  // so that a stored date outside the arrows' range is not shown as one date
+  // and sent as another.
   w.UpDown1->SetPosition(Block3[35]);
   w.UpDown2->SetPosition(Block3[36]);
+  w.UpDown1Click();
+  w.UpDown2Click();
   SetNumber(w.Edit1, Block3[37]);
   SetNumber(w.Edit4, Block3[48]);
   SetNumber(w.Edit3, Block3[13]);

@@ -45,6 +45,19 @@ TEST_F(WizardLinkTest, CommissioningSendsTheStoredDateUntilTheArrowsMove) {
   EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x24, 0, 8, 0, 0}));
 }
 
+// A stored date the arrows cannot reach (a fresh store, a plant from 2004):
+// the fields show what "Ok" sends.
+TEST_F(WizardLinkTest, CommissioningShowsWhatItSendsForADateOutOfRange) {
+  Block3[35] = 0;
+  Block3[36] = 4;
+  FillSettings();
+  EXPECT_EQ(Text(Form13->Edit5) + "/" + Text(Form13->Edit6), "1/2006");
+  EXPECT_EQ(Text(Form7->Edit9) + "/" + Text(Form7->Edit10), "1/2004");
+  Form13->SpeedButton4->click();
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x23, 0, 1, 0, 0}));
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x24, 0, 6, 0, 0}));
+}
+
 TEST_F(WizardLinkTest, FactoryResetSendsThreeCommandsOnePerTick) {
   Form13->SpeedButton14->click();
   Form13->SpeedButton15->click();

@@ -15,7 +15,8 @@ entry="$prefix/share/applications/pczentrixnet.desktop"
 path=$(sed -n 's/^Path=//p' "$entry")
 exec_name=$(sed -n 's/^Exec=//p' "$entry")
 [ "$path" = "$prefix/share/pczentrixnet" ] || fail "Path= is '$path'"
-[ -x "$prefix/bin/$exec_name" ] || fail "Exec= names '$exec_name', not an installed program"
+[ "$exec_name" = "$prefix/bin/PCZentrixNet" ] && [ -x "$exec_name" ] ||
+  fail "Exec= is '$exec_name', not the installed program's full path"
 for p in b1 b2 b3 b4 b5 b6; do
   [ -s "$path/$p.bmp" ] || fail "picture $p.bmp not beside the entry's working folder"
 done

@@ -6,47 +6,6 @@
 
 #include "link/Exception.h"
 
-// --- the application's exception display ---------------------------------------
-
-namespace {
-
-std::mutex HandlerLock;
-
-std::function<void(const std::exception&)>& ExceptionHandler() {
-  static std::function<void(const std::exception&)> handler;
-  return handler;
-}
-
-}  // namespace
-
-void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler) {
-  std::lock_guard guard(HandlerLock);
-  ExceptionHandler() = std::move(handler);
-}
-
-void HandleApplicationException(const std::exception& error) {
-  std::function<void(const std::exception&)> handler;
-  {
-    std::lock_guard guard(HandlerLock);
-    handler = ExceptionHandler();
-  }
-  if (handler) {
-    handler(error);
-  } else {
-    std::fprintf(stderr, "%s\n", error.what());
-  }
-}
-
-void HandleCurrentException() {
-  try {
-    throw;
-  } catch (const std::exception& error) {
-    HandleApplicationException(error);
-  } catch (...) {
-    HandleApplicationException(Exception(""));
-  }
-}
-
 // --- configuration objects -------------------------------------------------------
 
 void TVaPersistent::EndUpdate() {

@@ -1,23 +1,17 @@
 #pragma once
 // The unit VaClasses: the base classes of the component (configuration
 // objects with change notification, components with owner, loading state and
-// removal notices), its synchronisation and thread classes, and the hook to the
-// application's exception display.
+// removal notices), its synchronisation and thread classes. The hook to the
+// application's exception display comes with link/Exception.h.
 #include <exception>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "link/Exception.h"
+
 #include "serial/VaSync.h"
 #include "serial/VaThread.h"
-
-// --- the application's exception display ---------------------------------------
-// The program sets its display (a message box); the default prints to stderr.
-void SetApplicationExceptionHandler(std::function<void(const std::exception&)> handler);
-void HandleApplicationException(const std::exception& error);
-// Hands the exception being handled (inside a catch block) to the display;
-// a value that is not a std::exception shows as an exception with an empty message.
-void HandleCurrentException();
 
 // --- configuration objects -------------------------------------------------------
 class TVaPersistent {

@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include "link/Exception.h"
 #include "settings/Edit.h"
 #include "settings/TForm13.h"
 #include "settings/UpDown.h"
@@ -190,5 +191,13 @@ void TForm13::ConnectHandlers() {
       {SpeedButton19, &TForm13::SpeedButton19Click}, {SpeedButton20, &TForm13::SpeedButton20Click},
       {SpeedButton21, &TForm13::SpeedButton21Click}, {SpeedButton22, &TForm13::SpeedButton22Click}};
   for (const auto& [button, handler] : buttons)
-    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
+    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] {
+      // A command written at once (the month table) may fail on the port;
+      // the error goes to the display instead of unwinding through Qt.
+      try {
+        (this->*h)();
+      } catch (...) {
+        HandleCurrentException();
+      }
+    });
 }

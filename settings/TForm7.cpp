@@ -12,12 +12,13 @@
 #include <QPushButton>
 
 #include "link/Commands.h"
+#include "link/Exception.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "settings/Edit.h"
-#include "settings/TForm13.h"
 #include "settings/MonthTable.h"
 #include "settings/SettingsInput.h"
+#include "settings/TForm13.h"
 #include "settings/UpDown.h"
 
 TForm7* Form7 = nullptr;
@@ -227,7 +228,15 @@ void TForm7::ConnectHandlers() {
       {SpeedButton15, &TForm7::SpeedButton15Click}, {SpeedButton16, &TForm7::SpeedButton16Click},
       {SpeedButton17, &TForm7::SpeedButton17Click}};
   for (const auto& [button, handler] : buttons)
-    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
+    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] {
+      // A command written at once (the month table) may fail on the port;
+      // the error goes to the display instead of unwinding through Qt.
+      try {
+        (this->*h)();
+      } catch (...) {
+        HandleCurrentException();
+      }
+    });
 }
 
 void TForm7::ShowLinkState(const TickActions& actions) {

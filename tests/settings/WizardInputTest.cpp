@@ -1,6 +1,7 @@
 #include <QToolButton>
 #include <cstring>
 
+#include "link/Exception.h"
 #include "SettingsTestSupport.h"
 
 namespace {
@@ -119,6 +120,26 @@ TEST_F(MonthTableTest, OkSendsTheEntryAtOnceWithItsCodeByte) {
   Type(Form13->Edit9, "65535");
   Form13->SpeedButton13->click();
   EXPECT_EQ(port.TakeWritten(), WithChecksum({0xFE, 0x8F, 9, 5, 13, 0xFF, 0xFF, 0, 0}));
+}
+
+// A port that fails every write, as a vanished adapter does.
+class FailingPort : public MemoryPort {
+public:
+  int WriteBuf(const void*, int) override { throw Exception("Write error (5, Input/output error)"); }
+};
+
+// The month table writes at once; a failing port reaches the error display,
+// and the click returns to the window normally.
+TEST_F(MonthTableTest, AWriteErrorGoesToTheDisplay) {
+  FailingPort failing;
+  SetLinkPort(&failing);
+  std::vector<std::string> shown;
+  SetApplicationExceptionHandler([&](const std::exception& e) { shown.push_back(e.what()); });
+  Type(Form13->Edit9, "1234");
+  Form13->SpeedButton13->click();
+  SetApplicationExceptionHandler(nullptr);
+  SetLinkPort(&port);
+  EXPECT_EQ(shown, std::vector<std::string>{"Write error (5, Input/output error)"});
 }
 
 TEST_F(MonthTableTest, EntriesThatCannotBeSentAreRefused) {

@@ -81,12 +81,29 @@ void Canvas::MoveTo(int x, int y) {
   Record({DrawLogEntry::MoveTo, x, y});
 }
 
+// A horizontal or vertical line from (x0, y0) up to, not including, (x1, y1),
+// only where it crosses the image: a bar millions of pixels high costs no more
+// than one as high as the picture.
+void Canvas::DrawStraightLine(int x0, int y0, int x1, int y1, uint32_t argb) {
+  if (image_ == nullptr || (x0 == x1 && y0 == y1)) return;
+  const int last = x0 == x1 ? (y1 > y0 ? y1 - 1 : y1 + 1) : (x1 > x0 ? x1 - 1 : x1 + 1);
+  if (x0 == x1) {
+    const int from = std::max(std::min(y0, last), 0), to = std::min(std::max(y0, last), image_->height() - 1);
+    for (int y = from; y <= to; ++y) SetPixel(x0, y, argb);
+  } else {
+    const int from = std::max(std::min(x0, last), 0), to = std::min(std::max(x0, last), image_->width() - 1);
+    for (int x = from; x <= to; ++x) SetPixel(x, y0, argb);
+  }
+}
+
 void Canvas::LineTo(int x, int y) {
   DrawLogEntry entry{DrawLogEntry::LineTo, x, y, penX_, penY_, penColor_, penWidth_};
   Record(entry);
   if (image_ != nullptr) {
     const uint32_t argb = ArgbFromColor(penColor_);
-    if (penWidth_ <= 1) {
+    if (penWidth_ <= 1 && (penX_ == x || penY_ == y)) {
+      DrawStraightLine(penX_, penY_, x, y, argb);
+    } else if (penWidth_ <= 1) {
       // Bresenham from the current position up to, not including, the end point.
       int x0 = penX_, y0 = penY_;
       const int dx = std::abs(x - x0), sx = x0 < x ? 1 : -1;

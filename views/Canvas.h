@@ -83,6 +83,7 @@ public:
 
 private:
   void SetPixel(int x, int y, uint32_t argb);
+  void DrawStraightLine(int x0, int y0, int x1, int y1, uint32_t argb);
   void Record(DrawLogEntry entry);
   void Changed();
 

@@ -44,6 +44,25 @@ TEST_F(CanvasTest, LineExcludesItsEndPoint) {
   EXPECT_EQ(canvas.Log()[2].y2, 5);
 }
 
+// Lines from far outside the picture (bars of absurd data) draw only what
+// lies inside it, with the same end-point rule.
+TEST_F(CanvasTest, StraightLinesFromFarOutsideDrawTheirVisiblePart) {
+  canvas.SetPenColor(Colors::Red);
+  canvas.MoveTo(5, 10'000'000);
+  canvas.LineTo(5, 3);
+  EXPECT_EQ(canvas.Pixel(5, 39), Colors::Red);
+  EXPECT_EQ(canvas.Pixel(5, 4), Colors::Red);
+  EXPECT_NE(canvas.Pixel(5, 3), Colors::Red);
+  canvas.MoveTo(-10'000'000, 7);
+  canvas.LineTo(6, 7);
+  EXPECT_EQ(canvas.Pixel(0, 7), Colors::Red);
+  EXPECT_EQ(canvas.Pixel(5, 7), Colors::Red);
+  EXPECT_NE(canvas.Pixel(6, 7), Colors::Red);
+  canvas.MoveTo(70, 20);  // right of the picture: nothing to draw
+  canvas.LineTo(70, -5);
+  EXPECT_NE(canvas.Pixel(59, 10), Colors::Red);
+}
+
 TEST_F(CanvasTest, FloodFillStopsAtTheBorderColour) {
   // A closed yellow outline, filled blue inside; outside stays untouched.
   canvas.SetPenColor(Colors::Yellow);

@@ -85,7 +85,10 @@ void DrawFooter(Canvas& canvas, int y) {
 int CurrentYearRow() { return (MonthCounter() - 1) / 12; }
 
 int MonthEnergy(int row, int m) {
-  int v = MonthRun(12 * row + m + 1);
+  // The last plant year's row runs past the month slots into the meters'
+  // yearly yields, which are no months: those months count as empty.
+  const int index = 12 * row + m + 1;
+  int v = index <= LastMonthSlot ? MonthRun(index) : 0;
   if (Block2[14] == m + 1) v += TodayYield / 100;
   return v;
 }

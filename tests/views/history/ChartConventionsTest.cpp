@@ -127,6 +127,11 @@ TEST(MonthTable, RowsAndTodaysEnergy) {
   EXPECT_EQ(MonthEnergy(3, 3), 103);
   Block2[14] = 13;
   EXPECT_EQ(MonthEnergy(3, 4), 104);
+  // Row 21 ends with slot 261: October to December would be meter yields.
+  for (int index = 253; index <= 264; ++index) SetMonthRun(index, 500);
+  EXPECT_EQ(MonthEnergy(21, 8), 500);
+  EXPECT_EQ(MonthEnergy(21, 9), 0);
+  EXPECT_EQ(MonthEnergy(21, 11), 0);
 }
 
 // A missing picture stops the drawing before anything is drawn or changed.

@@ -43,6 +43,19 @@ void ResetRxFrame() {
   RxFrame[0] = RxFrame[1] = RxFrame[2] = 0;
 }
 
+namespace {
+
+// Decodes the gathered frame and makes room for the next one, also when the
+// reply cannot be written: the next byte must not land behind a stale frame.
+void DecodeWholeFrame() {
+  struct ResetAfterwards {
+    ~ResetAfterwards() { ResetRxFrame(); }
+  } reset;
+  DecodeFrame();
+}
+
+}  // namespace
+
 void GatherRxBytes() {
   for (;;) {
     RxActivity = 3;
@@ -52,8 +65,7 @@ void GatherRxBytes() {
     if (RxFrame[0] != FrameFormat::ResponseHead0) continue;  // wait for a start byte
     if (RxFrame[1] == FrameFormat::ResponseHead1) {
       if (RxIndex == RxFrame[2] - 1) {
-        DecodeFrame();
-        ResetRxFrame();
+        DecodeWholeFrame();
       } else if (RxIndex > MaxRxIndex) {
         ResetRxFrame();
       } else {

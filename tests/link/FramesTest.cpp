@@ -109,6 +109,25 @@ TEST_F(FramesTest, SilenceBetweenTicksDropsPartialFrame) {
   EXPECT_EQ(Block4[99], 1099);
 }
 
+// A port whose writes fail, as a line that does not drain does.
+class RefusingPort : public MemoryPort {
+public:
+  int WriteBuf(const void*, int) override { throw Exception("Output buffer is full. Please check comm status."); }
+};
+
+TEST_F(FramesTest, AReplyThatCannotBeWrittenStillEndsTheFrame) {
+  RefusingPort refusing;
+  SetLinkPort(&refusing);
+  refusing.Feed(DataBlock(4, 1000));
+  EXPECT_THROW(GatherRxBytes(), Exception);
+  EXPECT_EQ(Block4[0], 1000);
+  EXPECT_EQ(RxIndex, 0) << "the next byte would land behind the old frame";
+  // The next frame is gathered from its first byte.
+  SetLinkPort(&port);
+  Receive(DataBlock(5, 2000));
+  EXPECT_EQ(Block5[0], 2000);
+}
+
 TEST_F(FramesTest, NoPortMeansNoReadAndNoWrite) {
   SetLinkPort(nullptr);
   SendRequest(16);

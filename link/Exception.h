@@ -5,6 +5,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 class Exception : public std::runtime_error {
 public:
@@ -21,3 +22,13 @@ void HandleApplicationException(const std::exception& error);
 // Hands the exception being handled (inside a catch block) to the display;
 // a value that is not a std::exception shows as an exception with an empty message.
 void HandleCurrentException();
+
+// Runs a handler; an exception that leaves it goes to the display.
+template <class Handler>
+void Guarded(Handler&& handler) {
+  try {
+    std::forward<Handler>(handler)();
+  } catch (...) {
+    HandleCurrentException();
+  }
+}

@@ -191,13 +191,7 @@ void TForm13::ConnectHandlers() {
       {SpeedButton19, &TForm13::SpeedButton19Click}, {SpeedButton20, &TForm13::SpeedButton20Click},
       {SpeedButton21, &TForm13::SpeedButton21Click}, {SpeedButton22, &TForm13::SpeedButton22Click}};
   for (const auto& [button, handler] : buttons)
-    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] {
-      // A command written at once (the month table) may fail on the port;
-      // the error goes to the display instead of unwinding through Qt.
-      try {
-        (this->*h)();
-      } catch (...) {
-        HandleCurrentException();
-      }
-    });
+    // A command written at once (the month table) may fail on the port; the
+    // error goes to the display instead of unwinding through Qt.
+    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] { Guarded([&] { (this->*h)(); }); });
 }

@@ -228,15 +228,9 @@ void TForm7::ConnectHandlers() {
       {SpeedButton15, &TForm7::SpeedButton15Click}, {SpeedButton16, &TForm7::SpeedButton16Click},
       {SpeedButton17, &TForm7::SpeedButton17Click}};
   for (const auto& [button, handler] : buttons)
-    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] {
-      // A command written at once (the month table) may fail on the port;
-      // the error goes to the display instead of unwinding through Qt.
-      try {
-        (this->*h)();
-      } catch (...) {
-        HandleCurrentException();
-      }
-    });
+    // A command written at once (the month table) may fail on the port; the
+    // error goes to the display instead of unwinding through Qt.
+    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] { Guarded([&] { (this->*h)(); }); });
 }
 
 void TForm7::ShowLinkState(const TickActions& actions) {

@@ -3,9 +3,11 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <tuple>
+#include <utility>
 
 #include "link/Cp1252.h"
 
@@ -19,6 +21,13 @@ QFont MakeFont(const std::string& family, int cellHeight, bool bold, FontPitch p
   font.setStyleStrategy(QFont::NoAntialias);
   font.setHintingPreference(QFont::PreferFullHinting);
   return font;
+}
+
+// The pixels a line from a0 up to, not including, a1 covers along its axis,
+// limited to 0 .. size - 1; empty when from > to.
+std::pair<int, int> VisibleSpan(int a0, int a1, int size) {
+  const int last = a1 > a0 ? a1 - 1 : a1 + 1;
+  return {std::max(std::min(a0, last), 0), std::min(std::max(a0, last), size - 1)};
 }
 
 }  // namespace
@@ -86,14 +95,9 @@ void Canvas::MoveTo(int x, int y) {
 // than one as high as the picture.
 void Canvas::DrawStraightLine(int x0, int y0, int x1, int y1, uint32_t argb) {
   if (image_ == nullptr || (x0 == x1 && y0 == y1)) return;
-  const int last = x0 == x1 ? (y1 > y0 ? y1 - 1 : y1 + 1) : (x1 > x0 ? x1 - 1 : x1 + 1);
-  if (x0 == x1) {
-    const int from = std::max(std::min(y0, last), 0), to = std::min(std::max(y0, last), image_->height() - 1);
-    for (int y = from; y <= to; ++y) SetPixel(x0, y, argb);
-  } else {
-    const int from = std::max(std::min(x0, last), 0), to = std::min(std::max(x0, last), image_->width() - 1);
-    for (int x = from; x <= to; ++x) SetPixel(x, y0, argb);
-  }
+  const bool vertical = x0 == x1;
+  const auto [from, to] = vertical ? VisibleSpan(y0, y1, image_->height()) : VisibleSpan(x0, x1, image_->width());
+  for (int a = from; a <= to; ++a) SetPixel(vertical ? x0 : a, vertical ? a : y0, argb);
 }
 
 void Canvas::LineTo(int x, int y) {

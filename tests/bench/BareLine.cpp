@@ -1,17 +1,15 @@
 #include "BareLine.h"
 
 #include <poll.h>
-#include <pty.h>
 #include <sys/prctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <ctime>
-#include <stdexcept>
 #include <thread>
 
 #include "MonotonicClock.h"
 #include "PacedLine.h"
+#include "RawPty.h"
 
 namespace {
 
@@ -45,12 +43,8 @@ void SleepUntil(int64_t ns) {
 }  // namespace
 
 std::vector<double> MeasureBareReplyLatenciesMs(int blocks, int blockBytes) {
-  int master = -1, slave = -1;
-  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
-  termios raw{};
-  tcgetattr(slave, &raw);
-  cfmakeraw(&raw);
-  tcsetattr(slave, TCSANOW, &raw);
+  const RawPty pty = OpenRawPty();
+  const int master = pty.Master, slave = pty.Slave;
   std::thread reader(AnswerBlocks, slave, blockBytes);
   prctl(PR_SET_TIMERSLACK, 1UL);
   const int64_t byteNs = 1'000'000'000 / PacedLine::BytesPerSecond;

@@ -1,17 +1,15 @@
 #include "PacedController.h"
 
 #include <fcntl.h>
-#include <pty.h>
 #include <sys/prctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <stdexcept>
 
 #include "MonotonicClock.h"
+#include "RawPty.h"
 #include "link/FrameFormat.h"
 
 namespace {
@@ -35,14 +33,10 @@ std::vector<Sim::Bytes> SplitFrames(const Sim::Bytes& bytes) {
 }  // namespace
 
 PacedController::PacedController(const Sim::SimConfig& config) {
-  char name[256] = {};
-  if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
-    throw std::runtime_error(std::string("openpty: ") + std::strerror(errno));
-  portPath_ = name;
-  termios raw{};
-  tcgetattr(slave_, &raw);
-  cfmakeraw(&raw);
-  tcsetattr(slave_, TCSANOW, &raw);
+  const RawPty pty = OpenRawPty();
+  master_ = pty.Master;
+  slave_ = pty.Slave;
+  portPath_ = pty.Path;
   sim_ = std::make_unique<Sim::Simulator>(config, clock_, &log_);
 }
 

@@ -13,13 +13,13 @@
 
 namespace {
 
-// A saved plant file of full size whose meter count (Block3[37], little-endian
-// at offset 74) is the simulator's: the store was filled from the controller.
+// A saved plant file of full size whose meter count is the simulator's: the
+// store was filled from the controller.
 bool PlantFileHoldsMeters(const QString& path, int meters) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
   const QByteArray bytes = file.readAll();
-  return bytes.size() == 3220 && (static_cast<uint8_t>(bytes[74]) | static_cast<uint8_t>(bytes[75]) << 8) == meters;
+  return bytes.size() == 3220 && MeterCountOf(bytes) == meters;
 }
 
 int Failures = 0;

@@ -2,12 +2,18 @@
 // A whole-program run as a user has it: the simulator on a pseudo-terminal
 // linked as a COM port in a ports folder of the run's own, the real program in
 // a working folder that holds its pictures, on a headless desktop.
+#include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <vector>
 
 #include "Desktop.h"
+
+// The meter count a plant file holds: Block3[37], little-endian at offset 74.
+inline int MeterCountOf(const QByteArray& plantFile) {
+  return plantFile.size() < 76 ? -1 : static_cast<uint8_t>(plantFile[74]) | static_cast<uint8_t>(plantFile[75]) << 8;
+}
 
 // The menus of the main window, in the order of the menu bar.
 enum class Menu { Datei = 0, Anlagendaten = 1, Schnittstelle = 2, Hilfe = 3 };

@@ -127,8 +127,7 @@ TEST_F(WholeProgram, SaveAndReopenAPlantFile) {
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "no file written";
   const QByteArray bytes = saved.readAll();
   ASSERT_EQ(bytes.size(), 3220);
-  // Block3[37], the meter count, little-endian at offset 74; the wizard set it to 7.
-  EXPECT_EQ(static_cast<uint8_t>(bytes[74]) | static_cast<uint8_t>(bytes[75]) << 8, 7);
+  EXPECT_EQ(MeterCountOf(bytes), 7);  // the wizard set it
   // An opened file reaches the store: a copy with the reserved bytes after
   // Block10 marked (no block ever writes them) is opened and saved again.
   QByteArray marked = bytes;

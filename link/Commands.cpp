@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "FrameFormat.h"
+#include "protocol/FrameFormat.h"
 #include "Frames.h"
 #include "PlantStore.h"
 

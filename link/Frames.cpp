@@ -1,7 +1,7 @@
 #include "Frames.h"
 
-#include "BytePort.h"
-#include "FrameFormat.h"
+#include "base/BytePort.h"
+#include "protocol/FrameFormat.h"
 #include "Polling.h"
 
 uint8_t TxFrame[256] = {};

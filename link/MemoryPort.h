@@ -6,7 +6,7 @@
 #include <deque>
 #include <vector>
 
-#include "BytePort.h"
+#include "base/BytePort.h"
 
 class MemoryPort : public BytePort {
 public:

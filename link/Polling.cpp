@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "BytePort.h"
+#include "base/BytePort.h"
 #include "Commands.h"
-#include "Cp1252.h"
-#include "FrameFormat.h"
+#include "protocol/Cp1252.h"
+#include "protocol/FrameFormat.h"
 #include "Frames.h"
 #include "PlantStore.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 
 // --- configuration objects -------------------------------------------------------
 

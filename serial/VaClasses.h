@@ -2,13 +2,13 @@
 // The unit VaClasses: the base classes of the component (configuration
 // objects with change notification, components with owner, loading state and
 // removal notices), its synchronisation and thread classes. The hook to the
-// application's exception display comes with link/Exception.h.
+// application's exception display comes with base/Exception.h.
 #include <exception>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 
 #include "serial/VaSync.h"
 #include "serial/VaThread.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "link/BytePort.h"
-#include "link/Exception.h"
+#include "base/BytePort.h"
+#include "base/Exception.h"
 #include "serial/Platform.h"
 #include "serial/VaClasses.h"
 #include "serial/VaPrst.h"

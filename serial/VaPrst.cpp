@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 #include "serial/CommConstants.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 #include "serial/VaComm.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 
 TVaHandleObject::~TVaHandleObject() { Platform::CloseEvent(FHandle); }
 

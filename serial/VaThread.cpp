@@ -1,9 +1,5 @@
 #include "serial/VaThread.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
-
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -36,31 +32,11 @@ Dispatcher& TheDispatcher() {
   return dispatcher;
 }
 
-// Lives on the main thread and receives the wake-up events that threads post
-// after queuing a call. It never looks at the event before it has taken the
-// dispatcher's lock, under which the event was posted: so even tools that do
-// not see inside Qt know that the event was made before it is used.
-class MainThreadWaker : public QObject {
-public:
-  bool event(QEvent*) override {
-    { std::lock_guard guard(TheDispatcher().Lock); }
-    CheckSynchronize();
-    return true;
-  }
-};
-
-std::atomic<MainThreadWaker*> Waker{nullptr};
-
-// On the main thread, once a Qt application exists.
-void CreateWaker() {
-  if (Waker.load() == nullptr && QCoreApplication::instance() != nullptr && IsMainThread()) {
-    Waker.store(new MainThreadWaker);  // lives as long as the program
-  }
-}
+std::atomic<MainThreadWake*> Wake{nullptr};
 
 // Caller holds the dispatcher's lock.
 void WakeMainThread() {
-  if (MainThreadWaker* waker = Waker.load()) QCoreApplication::postEvent(waker, new QEvent(QEvent::User));
+  if (MainThreadWake* wake = Wake.load()) wake->Wake();
 }
 
 void RunCall(SyncCall* call) {
@@ -93,8 +69,14 @@ SyncCall* TakeCallOf(Dispatcher& d, const TVaThread* thread) {
 
 bool IsMainThread() { return std::this_thread::get_id() == MainThreadId; }
 
+void SetMainThreadWake(MainThreadWake* wake) { Wake.store(wake); }
+
 void CheckSynchronize() {
   Dispatcher& d = TheDispatcher();
+  // Taken first in any case: whatever a waking thread made before it queued
+  // its call (an event object of the wake, say) is then seen as made, also by
+  // tools that cannot see inside the event loop.
+  { std::lock_guard guard(d.Lock); }
   // Handlers run one at a time: calls queued while one runs (say, from a
   // message box inside a handler) wait for the outer loop below.
   if (!IsMainThread() || !d.Running.empty()) return;
@@ -121,7 +103,6 @@ TVaThread::~TVaThread() {
 }
 
 void TVaThread::Start() {
-  CreateWaker();
   if (!FThread.joinable()) FThread = std::thread(&TVaThread::Run, this);
 }
 

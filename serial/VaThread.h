@@ -2,13 +2,14 @@
 // The thread base of the component's event and write threads: terminate flag,
 // priority, wait-for-end, and Synchronize, which runs a method on the main
 // thread while the calling thread waits. Calls queued for the main thread run
-// from its Qt event loop (a QCoreApplication must exist), one at a time; a
-// main-thread WaitFor keeps running the calls of the thread it waits for, so
+// when the main thread calls CheckSynchronize, one at a time; the program
+// injects how a queuing thread wakes it (SetMainThreadWake). A main-thread WaitFor keeps running the calls of the thread it waits for, so
 // stopping a thread never deadlocks with a thread that waits for the main thread.
 #include <atomic>
 #include <functional>
 #include <thread>
 
+#include "base/MainThreadWake.h"
 #include "serial/Platform.h"
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
@@ -53,6 +54,10 @@ private:
 };
 
 bool IsMainThread();
-// Runs the calls queued for the main thread (the Qt event loop calls it after
-// each Synchronize; a program without an event loop may call it itself).
+// How threads that queue a call wake the main thread (nullptr: they do not;
+// the main thread must then call CheckSynchronize on its own). The wake must
+// outlive every thread that may use it.
+void SetMainThreadWake(MainThreadWake* wake);
+// Runs the calls queued for the main thread; the program calls it from its
+// loop whenever the wake fired.
 void CheckSynchronize();

@@ -3,7 +3,7 @@
 #include <QPalette>
 #include <QValidator>
 
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 #include "settings/Edit.h"
 #include "settings/TForm13.h"
 #include "settings/UpDown.h"

@@ -12,7 +12,7 @@
 #include <QPushButton>
 
 #include "link/Commands.h"
-#include "link/Exception.h"
+#include "base/Exception.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "settings/Edit.h"

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "link/Exception.h"  // Guarded: handlers hand their exceptions to this display
+#include "base/Exception.h"  // Guarded: handlers hand their exceptions to this display
 
 // Makes this display the one that Guarded and the serial port component report to.
 void InstallExceptionDisplay();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 
 constexpr size_t PlantFileSize = 3220;
 

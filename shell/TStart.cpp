@@ -12,11 +12,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 #include "link/Frames.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
+#include "session/qt/QtMainThreadWake.h"
 #include "settings/FillSettings.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
@@ -90,6 +91,7 @@ TStart::TStart() {
   Bind(Timer3, &QTimer::timeout, this, [this] { Timer3Timer(); });
   Timer3->start();
 
+  InstallQtMainThreadWake();
   ConfigurePort();
   SetLinkPort(VaComm1);
   InitLink();

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "link/FrameFormat.h"
+#include "protocol/FrameFormat.h"
 
 namespace Sim {
 

@@ -1,7 +1,7 @@
 #include "CommandFrame.h"
 
-#include "link/Cp1252.h"
-#include "link/FrameFormat.h"
+#include "protocol/Cp1252.h"
+#include "protocol/FrameFormat.h"
 
 namespace Sim {
 

@@ -22,6 +22,10 @@ constexpr std::array<int, 17> ExchangeOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 14, 10
                                                EndOfExchangeType};
 
 // The request code with which the PC answers a block of this type; 0 for none.
+// The PC's link has a table of its own for the same rule, and so do the word
+// meanings (WordMap.h) and the plant model: the simulator never uses the PC
+// side's, so that it is an independent second reading that can catch the PC
+// side's mistakes instead of repeating them.
 int PcReplyCode(int type, int controllerType);
 
 class ExchangeChain {

@@ -1,6 +1,6 @@
 #include "PcFrameReader.h"
 
-#include "link/FrameFormat.h"
+#include "protocol/FrameFormat.h"
 
 namespace Sim {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "CommandFrame.h"
-#include "link/FrameFormat.h"
+#include "protocol/FrameFormat.h"
 
 namespace Sim {
 

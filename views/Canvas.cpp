@@ -9,7 +9,7 @@
 #include <tuple>
 #include <utility>
 
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 
 namespace {
 

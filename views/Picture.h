@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <string>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 #include "views/Canvas.h"
 
 // A picture file that cannot be read.

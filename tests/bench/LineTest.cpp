@@ -16,7 +16,7 @@
 #include "PacedController.h"
 #include "PacedLine.h"
 #include "WindowMapWatch.h"
-#include "tests/e2e/Desktop.h"
+#include "tools/desktop/Desktop.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "ExchangeRecorder.h"
 #include "PacedLine.h"
 #include "ProcStats.h"
-#include "views/render/TimeSummary.h"
+#include "tools/render/TimeSummary.h"
 
 namespace {
 

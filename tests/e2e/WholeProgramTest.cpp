@@ -9,7 +9,7 @@
 #include <QThread>
 #include <memory>
 
-#include "PlantSession.h"
+#include "tools/desktop/PlantSession.h"
 #include "settings/Edit.h"
 #include "settings/TForm13.h"
 

@@ -1,11 +1,11 @@
-// The serial tests run their ports' handlers on the main thread, which needs
-// a Qt Core application and its event loop.
+// The serial tests run their ports' handlers on the main thread, in a plain
+// loop of their own (no event loop, no Qt).
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include "SerialTestSupport.h"
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  InstallPlainMainLoop();
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

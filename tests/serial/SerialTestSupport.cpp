@@ -7,8 +7,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
@@ -16,7 +14,26 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "base/WakeSignal.h"
 #include "serial/VaClasses.h"
+#include "serial/VaThread.h"
+
+namespace {
+
+// The tests' main thread has no event loop: queuing threads wake it through this.
+WakeSignal& MainThreadSignal() {
+  static WakeSignal signal;
+  return signal;
+}
+
+}  // namespace
+
+void InstallPlainMainLoop() { SetMainThreadWake(&MainThreadSignal()); }
+
+void RunMainThreadCalls(int waitMs) {
+  MainThreadSignal().WaitForWake(std::chrono::milliseconds(waitMs));
+  CheckSynchronize();
+}
 
 PseudoTerminal::PseudoTerminal() {
   char name[256] = {};
@@ -54,7 +71,7 @@ std::string PseudoTerminal::Read(size_t want, int timeoutMs) {
     const int left = timeoutMs - int(MillisecondsSince(start));
     if (left <= 0) break;
     // The port's threads may wait for the main thread meanwhile: keep its loop going.
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    RunMainThreadCalls(0);
     pollfd fd{Master_, POLLIN, 0};
     if (poll(&fd, 1, std::min(left, 5)) <= 0) continue;
     char buffer[4096];
@@ -73,8 +90,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   const uint32_t start = Platform::GetTickCount();
   while (!done()) {
     if (int(MillisecondsSince(start)) >= timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    Platform::Sleep(1);
+    RunMainThreadCalls(1);
   }
   return true;
 }

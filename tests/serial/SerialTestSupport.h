@@ -37,7 +37,12 @@ private:
   std::string SlavePath_;
 };
 
-// Runs the main thread's event loop until done() holds or the time is up; returns done().
+// The main thread's loop of the tests: queued calls wake it, RunMainThreadCalls
+// waits up to waitMs for a wake and runs what is queued.
+void InstallPlainMainLoop();
+void RunMainThreadCalls(int waitMs);
+
+// Runs the main thread's loop until done() holds or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 void PumpFor(int milliseconds);
 uint32_t MillisecondsSince(uint32_t tick);

@@ -1,7 +1,7 @@
 #include <QToolButton>
 #include <cstring>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 #include "SettingsTestSupport.h"
 
 namespace {

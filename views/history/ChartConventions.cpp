@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
 #include "views/Canvas.h"
 #include "views/Form.h"

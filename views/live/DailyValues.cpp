@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
 #include "views/live/DailyFigures.h"
 #include "views/live/TForm6.h"

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QTextCursor>
 
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
 #include "views/live/BalanceCalendar.h"
 #include "views/live/TForm9.h"

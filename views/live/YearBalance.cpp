@@ -1,6 +1,6 @@
 #include "views/live/YearBalance.h"
 
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
 #include "views/AxisLabel.h"
 #include "views/live/BalanceSlots.h"

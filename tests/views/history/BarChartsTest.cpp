@@ -1,5 +1,5 @@
 #include "HistoryTestSupport.h"
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 #include "views/history/MonthlyChart.h"
 #include "views/history/YearlyChart.h"
 #include "views/history/YieldChart.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "link/Cp1252.h"
+#include "protocol/Cp1252.h"
 #include "tests/views/live/LiveTestSupport.h"
 
 namespace {

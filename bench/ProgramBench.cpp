@@ -20,8 +20,8 @@
 #include "MonotonicClock.h"
 #include "ProcStats.h"
 #include "WindowMapWatch.h"
-#include "tests/e2e/PlantSession.h"
-#include "views/render/TimeSummary.h"
+#include "tools/desktop/PlantSession.h"
+#include "tools/render/TimeSummary.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 // Times the drawing of a view: the draw routine (which reloads the view's
 // background picture) and the repaint of its window that shows the result.
-#include "views/render/TimeSummary.h"
-#include "views/render/ViewWindows.h"
+#include "tools/render/TimeSummary.h"
+#include "tools/render/ViewWindows.h"
 
 struct DrawTimes {
   double FirstMs = 0;      // the first drawing, routine and repaint, not in the figures below

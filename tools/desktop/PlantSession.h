@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "Desktop.h"
+#include "tools/desktop/Desktop.h"
 
 // The meter count a plant file holds: Block3[37], little-endian at offset 74.
 inline int MeterCountOf(const QByteArray& plantFile) {

@@ -1,4 +1,4 @@
-#include "views/render/DrawTiming.h"
+#include "tools/render/DrawTiming.h"
 
 #include <chrono>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "Cp1252.h"
+#include "protocol/Cp1252.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "ExchangeRecorder.h"
 
-#include "link/FrameFormat.h"
+#include "protocol/FrameFormat.h"
 
 namespace {
 

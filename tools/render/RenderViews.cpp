@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "link/PlantStore.h"
-#include "views/render/DemoPlant.h"
-#include "views/render/DrawTiming.h"
-#include "views/render/SimPlant.h"
-#include "views/render/ViewWindows.h"
+#include "tools/render/DemoPlant.h"
+#include "tools/render/DrawTiming.h"
+#include "tools/render/SimPlant.h"
+#include "tools/render/ViewWindows.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QThread>
 #include <cstdio>
 
-#include "PlantSession.h"
+#include "tools/desktop/PlantSession.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "PlantSession.h"
+#include "tools/desktop/PlantSession.h"
 
 #include <unistd.h>
 

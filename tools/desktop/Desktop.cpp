@@ -1,4 +1,4 @@
-#include "Desktop.h"
+#include "tools/desktop/Desktop.h"
 
 #include <unistd.h>
 

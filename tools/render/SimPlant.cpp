@@ -1,4 +1,4 @@
-#include "views/render/SimPlant.h"
+#include "tools/render/SimPlant.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "link/Exception.h"
+#include "base/Exception.h"
 
 #include <cstdio>
 #include <mutex>

@@ -25,7 +25,8 @@
 #include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
-#include "views/render/TimeSummary.h"
+#include "tools/render/TimeSummary.h"
+#include "session/qt/QtMainThreadWake.h"
 
 namespace {
 
@@ -123,6 +124,7 @@ void PrintBareLine() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  InstallQtMainThreadWake();
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const int wanted = argc > 1 ? std::max(1, std::atoi(argv[1])) : 8;
 

@@ -1,4 +1,4 @@
-#include "views/render/TimeSummary.h"
+#include "tools/render/TimeSummary.h"
 
 #include <algorithm>
 #include <cmath>

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "serial/VaComm.h"
+#include "session/qt/QtMainThreadWake.h"
 
 namespace {
 
@@ -167,6 +168,7 @@ void Append(std::vector<double>& to, const std::vector<double>& from) { to.inser
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  InstallQtMainThreadWake();
   const int rounds = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
   EchoPeer peer;
   const std::string path = peer.SlavePath();

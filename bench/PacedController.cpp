@@ -10,7 +10,7 @@
 
 #include "MonotonicClock.h"
 #include "RawPty.h"
-#include "link/FrameFormat.h"
+#include "protocol/FrameFormat.h"
 
 namespace {
 

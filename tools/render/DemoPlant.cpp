@@ -1,4 +1,4 @@
-#include "views/render/DemoPlant.h"
+#include "tools/render/DemoPlant.h"
 
 #include <algorithm>
 #include <cmath>

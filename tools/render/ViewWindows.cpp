@@ -1,4 +1,4 @@
-#include "views/render/ViewWindows.h"
+#include "tools/render/ViewWindows.h"
 
 #include "views/history/ChartForms.h"
 #include "views/history/DailyChart.h"

@@ -1,0 +1,36 @@
+#include "session/qt/QtMainThreadWake.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+
+#include "serial/VaThread.h"
+
+namespace {
+
+// Lives on the main thread and receives the events that queuing threads post.
+class QueuedCallsReceiver : public QObject {
+public:
+  bool event(QEvent*) override {
+    CheckSynchronize();
+    return true;
+  }
+};
+
+class QtMainThreadWake : public MainThreadWake {
+public:
+  QtMainThreadWake() : Receiver_(new QueuedCallsReceiver) {}  // lives as long as the program
+  void Wake() override { QCoreApplication::postEvent(Receiver_, new QEvent(QEvent::User)); }
+
+private:
+  QueuedCallsReceiver* Receiver_;
+};
+
+}  // namespace
+
+void InstallQtMainThreadWake() {
+  static QtMainThreadWake* wake = nullptr;
+  if (wake != nullptr || QCoreApplication::instance() == nullptr || !IsMainThread()) return;
+  wake = new QtMainThreadWake;  // lives as long as the program, past every port's threads
+  SetMainThreadWake(wake);
+}

@@ -7,8 +7,8 @@
 #include "settings/Edit.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
-#include "settings/MonthTable.h"
-#include "settings/SettingsInput.h"
+#include "settings/input/MonthTable.h"
+#include "settings/input/SettingsInput.h"
 #include "settings/UpDown.h"
 
 namespace {

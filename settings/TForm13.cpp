@@ -9,8 +9,8 @@
 #include "link/PlantStore.h"
 #include "settings/Edit.h"
 #include "settings/FillSettings.h"
-#include "settings/MonthTable.h"
-#include "settings/SettingsInput.h"
+#include "settings/input/MonthTable.h"
+#include "settings/input/SettingsInput.h"
 #include "settings/UpDown.h"
 
 int WizardStep = 0;

@@ -16,8 +16,8 @@
 #include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "settings/Edit.h"
-#include "settings/MonthTable.h"
-#include "settings/SettingsInput.h"
+#include "settings/input/MonthTable.h"
+#include "settings/input/SettingsInput.h"
 #include "settings/TForm13.h"
 #include "settings/UpDown.h"
 

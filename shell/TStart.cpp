@@ -23,7 +23,7 @@
 #include "settings/TForm7.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/Navigation.h"
-#include "shell/PlantFile.h"
+#include "link/PlantFile.h"
 #include "shell/TForm11.h"
 #include "views/history/ChartForms.h"
 #include "views/history/DailyChart.h"

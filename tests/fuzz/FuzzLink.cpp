@@ -14,7 +14,7 @@
 #include "PcFrames.h"
 #include "ReferenceLink.h"
 #include "link/Dcl.h"
-#include "link/MemoryPort.h"
+#include "tests/support/MemoryPort.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include "FuzzCheck.h"
 #include "link/PlantStore.h"
-#include "shell/PlantFile.h"
+#include "link/PlantFile.h"
 
 static_assert(std::endian::native == std::endian::little,
               "the file's words are little-endian, so here the file is the store's memory");

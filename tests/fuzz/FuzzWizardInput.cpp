@@ -21,9 +21,9 @@
 #include "FuzzCheck.h"
 #include "PcFrames.h"
 #include "link/Dcl.h"
-#include "link/MemoryPort.h"
-#include "settings/MonthTable.h"
-#include "settings/SettingsInput.h"
+#include "tests/support/MemoryPort.h"
+#include "settings/input/MonthTable.h"
+#include "settings/input/SettingsInput.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "link/Dcl.h"
-#include "link/MemoryPort.h"
+#include "tests/support/MemoryPort.h"
 
 using Bytes = std::vector<uint8_t>;
 

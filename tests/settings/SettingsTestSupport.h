@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "link/Dcl.h"
-#include "link/MemoryPort.h"
+#include "tests/support/MemoryPort.h"
 #include "settings/Edit.h"
 #include "settings/FillSettings.h"
 #include "settings/TForm13.h"

@@ -9,7 +9,7 @@
 
 #include "Simulator.h"
 #include "link/Dcl.h"
-#include "link/MemoryPort.h"
+#include "tests/support/MemoryPort.h"
 
 namespace SimTest {
 

@@ -2,14 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "link/PlantStore.h"
-#include "shell/PlantFile.h"
+#include "link/PlantFile.h"
 
 namespace {
 
@@ -27,14 +27,25 @@ uint16_t WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
   return static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
 }
 
+namespace fs = std::filesystem;
+
 class PlantFileTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ClearPlantStore();
-    ASSERT_TRUE(dir.isValid());
+    char name[] = "/tmp/plant-file-test-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    dir = name;
   }
-  std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
-  QTemporaryDir dir;
+  void TearDown() override { fs::remove_all(dir); }
+  std::string Path(const char* name) const { return (dir / name).string(); }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  fs::path dir;
 };
 
 TEST_F(PlantFileTest, FreshStoreSavesZeros) {
@@ -124,7 +135,7 @@ TEST_F(PlantFileTest, FailedSaveRaisesAndKeepsThePreviousFile) {
   // A file name that the folder cannot take: the temporary cannot be created.
   EXPECT_THROW(SavePlantFile(Path("missing-folder/x.sol")), EPlantFileError);
   // A target that cannot be replaced (a folder of that name): the rename fails.
-  ASSERT_TRUE(QDir(dir.path()).mkdir("taken.sol"));
+  ASSERT_TRUE(fs::create_directory(dir / "taken.sol"));
   Block3[0] = 43;
   try {
     SavePlantFile(Path("taken.sol"));
@@ -132,8 +143,7 @@ TEST_F(PlantFileTest, FailedSaveRaisesAndKeepsThePreviousFile) {
   } catch (const EPlantFileError& e) {
     EXPECT_NE(std::string(e.what()).find("taken.sol"), std::string::npos);
   }
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-            (QStringList{"keep.sol", "taken.sol"}))
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"keep.sol", "taken.sol"}))
       << "no temporary file is left behind";
   EXPECT_EQ(ReadFile(Path("keep.sol")), before);
 }
@@ -166,7 +176,7 @@ TEST_F(PlantFileTest, OpeningWhatIsNoPlantFileRaisesAndChangesNothing) {
   EXPECT_THROW(OpenPlantFile(Path("nothing.sol")), EPlantFileError);
   // A pipe would block a plain open until a writer comes; a folder cannot be read.
   ASSERT_EQ(mkfifo(Path("pipe.sol").c_str(), 0600), 0);
-  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.sol"));
+  ASSERT_TRUE(fs::create_directory(dir / "folder.sol"));
   for (const char* name : {"pipe.sol", "folder.sol"}) {
     try {
       OpenPlantFile(Path(name));

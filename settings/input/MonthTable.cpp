@@ -1,4 +1,4 @@
-#include "settings/MonthTable.h"
+#include "settings/input/MonthTable.h"
 
 #include "link/Commands.h"
 #include "link/PlantStore.h"

@@ -1,4 +1,4 @@
-#include "settings/SettingsInput.h"
+#include "settings/input/SettingsInput.h"
 
 #include <cstdio>
 

@@ -25,8 +25,9 @@ std::vector<uint8_t> PlantFileBytes();
 size_t LoadPlantFileBytes(const std::vector<uint8_t>& bytes);
 
 // Writes the store to a file. The bytes go to a new temporary file beside the
-// target, which then replaces the target, so a failed save never destroys the
-// previous file; an existing file keeps its permissions, a link stays a link.
+// target, which then replaces the target in one step, so a failed save never
+// destroys the previous file; an existing file keeps its permissions, a link
+// stays a link. Standard library only, so that it serves every system.
 // Raises EPlantFileError with the reason on failure.
 void SavePlantFile(const std::string& path);
 // Reads a file into the store and recomputes the scales. Raises

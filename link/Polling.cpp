@@ -10,6 +10,8 @@
 #include "Frames.h"
 #include "PlantStore.h"
 
+LinkStatistics LinkCounts;
+
 namespace {
 
 constexpr int ConnectingTick = 60;
@@ -90,6 +92,7 @@ void InitLink() {
   ResetRxFrame();
   for (int slot = 1; slot <= 28; ++slot) PendingCommands[slot] = 0;
   SetScaleStartValues();
+  LinkCounts = LinkStatistics{};
   if (LinkPort() != nullptr) LinkPort()->PurgeRead();
 }
 
@@ -147,11 +150,14 @@ void DecodeFrame() {
   VerifyRxChecksum();
   const int type = RxFrame[3];
   if (ChecksumOk == 0 || !LengthFitsType(type, RxFrame[2])) {
+    ++LinkCounts.FramesAskedAgain;
+    if (ChecksumOk == 0) ++LinkCounts.BadChecksums;
     SendFrame();  // ask for the same frame again
     return;
   }
   if (uint16_t* table = BlockTable(type)) {
     StoreBlock(table);
+    ++LinkCounts.BlocksStored;
     SendRequest(ReplyCodeFor(type));
     return;
   }
@@ -161,7 +167,10 @@ void DecodeFrame() {
       std::memcpy(ControllerVersion, RxFrame + 5, 3);
       SendRequest(ReplyCodeFor(1));
       break;
-    case 11: NoAnswerCount = 0; break;
+    case 11:
+      NoAnswerCount = 0;
+      ++LinkCounts.ExchangesCompleted;
+      break;
     case 20: ConnectPending = RxFrame[4]; break;
     default: break;  // types 0, 12, 13 and above 20 are ignored
   }

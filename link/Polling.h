@@ -22,6 +22,16 @@ struct TickActions {
   int CommandSent = 0;  // the slot whose command went out at this tick, 0 for none
 };
 
+// What the decoder has seen since the last InitLink: for summaries and for
+// noticing that a data exchange has completed.
+struct LinkStatistics {
+  unsigned long BlocksStored = 0;        // data blocks taken into the store
+  unsigned long FramesAskedAgain = 0;    // frames answered by sending the last frame again
+  unsigned long BadChecksums = 0;        // of those, the ones whose checksum was wrong
+  unsigned long ExchangesCompleted = 0;  // type-11 frames: a whole data exchange is in the store
+};
+extern LinkStatistics LinkCounts;
+
 // Start values of the link (as at program start) and a purge of the port.
 void InitLink();
 // One tick of the polling timer.

@@ -86,6 +86,8 @@ public:
   void Loaded() override;
 
   bool Active() const { return FHandle != nullptr; }
+  // True once the open device went away and that was reported (until the next Open).
+  bool DeviceLost() const { return FLostReported; }
   void Open();
   void Close();
   // Raises "Can't perform this operation while port is open" when open.

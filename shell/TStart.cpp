@@ -13,10 +13,10 @@
 #include <QTimer>
 
 #include "protocol/Cp1252.h"
-#include "link/Frames.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
+#include "session/PollingSession.h"
 #include "session/qt/QtMainThreadWake.h"
 #include "settings/FillSettings.h"
 #include "settings/TForm13.h"
@@ -92,15 +92,13 @@ TStart::TStart() {
   Timer3->start();
 
   InstallQtMainThreadWake();
-  ConfigurePort();
-  SetLinkPort(VaComm1);
-  InitLink();
+  Session = std::make_unique<PollingSession>();
+  VaComm1 = &Session->Port();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TStart::~TStart() {
-  SetLinkPort(nullptr);
-  delete VaComm1;
+  Session.reset();
   if (Start == this) Start = nullptr;
 }
 
@@ -181,18 +179,6 @@ void TStart::CreateStatusLine() {
   Edit2->setGeometry(688, 0, 57, 21);
   Edit2->setReadOnly(true);
   Edit2->setFocusPolicy(Qt::NoFocus);
-}
-
-void TStart::ConfigurePort() {
-  VaComm1 = new TVaComm(nullptr);
-  VaComm1->SetBaudrate(br2400);
-  VaComm1->EventChars().SetEventChar(9);
-  VaComm1->EventChars().SetEofChar(9);
-  VaComm1->FlowControl().SetControlDtr(dtrDisabled);
-  VaComm1->FlowControl().SetControlRts(rtsDisabled);
-  VaComm1->SetDeviceName("\\\\.\\COM%d");
-  VaComm1->SetMonitorEvents(TVaCommEvents{ceRxChar, ceRx80Full});
-  VaComm1->OnRxChar = [this](TVaCustomComm*, int count) { VaComm1RxChar(count); };
 }
 
 // --- views -------------------------------------------------------------------
@@ -334,11 +320,10 @@ void TStart::SpeedButtonClick(int port) { SelectPort(port, true); }
 void TStart::ComItemClick(int port) { SelectPort(port, port >= 5); }
 
 void TStart::SelectPort(int port, bool bringUpDailyChart) {
-  VaComm1->Close();
-  VaComm1->SetPortNum(port);
+  Session->Close();
   Edit2->setText(PortName(port));
   if (Form7 != nullptr) Form7->SetPortName(PortName(port).toStdString());
-  VaComm1->Open();  // a port that cannot be opened raises here: nothing below runs
+  Session->Open(PortChoice::Com(port));  // a port that cannot be opened raises here: nothing below runs
   if (!bringUpDailyChart) return;
   Timer2->start();
   Panel1->hide();
@@ -362,7 +347,7 @@ void TStart::ShowMenus() {
 
 // --- polling -------------------------------------------------------------------------
 
-void TStart::Timer2Timer() { ApplyTick(PollingTick()); }
+void TStart::Timer2Timer() { ApplyTick(Session->Tick()); }
 
 void TStart::ApplyTick(const TickActions& actions) {
   if (actions.StatusText) Edit1->setText(FromCp1252(*actions.StatusText));
@@ -380,5 +365,3 @@ void TStart::RedrawView(int view, bool hideAllFirst) {
   ShowForm(forms[view]);
   draws[view]();
 }
-
-void TStart::VaComm1RxChar(int) { GatherRxBytes(); }

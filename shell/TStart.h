@@ -3,6 +3,7 @@
 // through which the user reaches every other window.
 #include <QMainWindow>
 #include <array>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -13,6 +14,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class PollingSession;
 class TVaComm;
 struct TickActions;
 
@@ -42,7 +44,8 @@ public:
   QLineEdit* Edit2;  // the chosen port
   QTimer* Timer2;    // the polling cycle, 1000 ms
   QTimer* Timer3;    // hides every other window once, 10 ms after start
-  TVaComm* VaComm1;
+  std::unique_ptr<PollingSession> Session;  // the port, the polling cycle and the received bytes
+  TVaComm* VaComm1;  // the session's port
   QFileDialog* OpenDialog1 = nullptr;  // made on first use
   QFileDialog* SaveDialog1 = nullptr;
   QFileDialog* OpenDialog();
@@ -68,7 +71,6 @@ public:
   void tamsel1();
   void Timer2Timer();
   void Timer3Timer();
-  void VaComm1RxChar(int count);
   // Port buttons and items: the full form (buttons, items COM 5 .. COM 11) and
   // the short form (items COM 1 .. COM 4, which only switch the port).
   void SpeedButtonClick(int port);
@@ -90,7 +92,6 @@ private:
   void CreateMenus();
   void CreateStartPanel();
   void CreateStatusLine();
-  void ConfigurePort();
   void SelectPort(int port, bool bringUpDailyChart);
   void RedrawView(int view, bool hideAllFirst);
   void ShowMenus();

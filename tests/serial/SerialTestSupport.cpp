@@ -14,26 +14,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "base/WakeSignal.h"
 #include "serial/VaClasses.h"
-#include "serial/VaThread.h"
-
-namespace {
-
-// The tests' main thread has no event loop: queuing threads wake it through this.
-WakeSignal& MainThreadSignal() {
-  static WakeSignal signal;
-  return signal;
-}
-
-}  // namespace
-
-void InstallPlainMainLoop() { SetMainThreadWake(&MainThreadSignal()); }
-
-void RunMainThreadCalls(int waitMs) {
-  MainThreadSignal().WaitForWake(std::chrono::milliseconds(waitMs));
-  CheckSynchronize();
-}
 
 PseudoTerminal::PseudoTerminal() {
   char name[256] = {};
@@ -85,17 +66,6 @@ void PseudoTerminal::CloseMaster() {
   if (Master_ >= 0) close(Master_);
   Master_ = -1;
 }
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-  const uint32_t start = Platform::GetTickCount();
-  while (!done()) {
-    if (int(MillisecondsSince(start)) >= timeoutMs) return false;
-    RunMainThreadCalls(1);
-  }
-  return true;
-}
-
-void PumpFor(int milliseconds) { PumpUntil([] { return false; }, milliseconds); }
 
 uint32_t MillisecondsSince(uint32_t tick) { return Platform::GetTickCount() - tick; }
 

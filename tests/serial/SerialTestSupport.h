@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "serial/VaComm.h"
+#include "tests/support/PlainMainLoop.h"
 
 // A pseudo-terminal pair. The port under test opens SlavePath; the test plays
 // the other end on Master. The test keeps its own slave descriptor open, so
@@ -37,14 +38,6 @@ private:
   std::string SlavePath_;
 };
 
-// The main thread's loop of the tests: queued calls wake it, RunMainThreadCalls
-// waits up to waitMs for a wake and runs what is queued.
-void InstallPlainMainLoop();
-void RunMainThreadCalls(int waitMs);
-
-// Runs the main thread's loop until done() holds or the time is up; returns done().
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
-void PumpFor(int milliseconds);
 uint32_t MillisecondsSince(uint32_t tick);
 // Processor time of the whole process so far.
 double ProcessCpuMilliseconds();

@@ -1,0 +1,99 @@
+#include "session/PollingSession.h"
+
+#include "link/Frames.h"
+#include "serial/VaComm.h"
+
+namespace {
+
+// The program has always named its ports so; on Linux the binding maps COM n
+// to a device.
+constexpr const char* ComDeviceName = "\\\\.\\COM%d";
+
+// A device path as a device name: the component formats the name, so a '%'
+// of the path must stand for itself.
+std::string DeviceNameFor(const std::string& path) {
+  std::string name;
+  for (char c : path) {
+    name += c;
+    if (c == '%') name += '%';
+  }
+  return name;
+}
+
+}  // namespace
+
+PollingSession::PollingSession() : Port_(std::make_unique<TVaComm>(nullptr)) {
+  Configure();
+  SetLinkPort(Port_.get());
+  InitLink();
+  ExchangesSeen_ = LinkCounts.ExchangesCompleted;
+}
+
+PollingSession::~PollingSession() {
+  SetLinkPort(nullptr);
+  Port_->OnRxChar = nullptr;
+}
+
+// 2400 baud 8N1 without handshake, DTR and RTS off; the receive event with a
+// count of the waiting bytes.
+void PollingSession::Configure() {
+  TVaComm& port = *Port_;
+  port.SetBaudrate(br2400);
+  port.EventChars().SetEventChar(9);
+  port.EventChars().SetEofChar(9);
+  port.FlowControl().SetControlDtr(dtrDisabled);
+  port.FlowControl().SetControlRts(rtsDisabled);
+  port.SetDeviceName(ComDeviceName);
+  port.SetMonitorEvents(TVaCommEvents{ceRxChar, ceRx80Full});
+  port.OnRxChar = [this](TVaCustomComm*, int) { ReceiveBytes(); };
+}
+
+void PollingSession::Open(const PortChoice& choice) {
+  Close();
+  if (choice.Number > 0) {
+    Port_->SetDeviceName(ComDeviceName);
+    Port_->SetPortNum(choice.Number);
+  } else {
+    Port_->SetDeviceName(DeviceNameFor(choice.Path));
+  }
+  LostReported_ = false;
+  SilenceReported_ = false;
+  TicksSinceExchange_ = 0;
+  Port_->Open();
+}
+
+void PollingSession::Close() { Port_->Close(); }
+
+bool PollingSession::IsOpen() const { return Port_->Active(); }
+
+TickActions PollingSession::Tick() {
+  TickActions actions = PollingTick();
+  if (actions.StatusText) Status_ = *actions.StatusText;
+  NoticeLostPort();
+  NoticeSilence();
+  return actions;
+}
+
+// The body of the receive event: the link gathers and answers the frames; a
+// type-11 frame among them completes the exchange.
+void PollingSession::ReceiveBytes() {
+  GatherRxBytes();
+  if (LinkCounts.ExchangesCompleted == ExchangesSeen_) return;
+  ExchangesSeen_ = LinkCounts.ExchangesCompleted;
+  TicksSinceExchange_ = 0;
+  SilenceReported_ = false;
+  if (On.ExchangeCompleted) On.ExchangeCompleted();
+}
+
+void PollingSession::NoticeLostPort() {
+  if (LostReported_ || !Port_->Active() || !Port_->DeviceLost()) return;
+  LostReported_ = true;
+  if (On.PortLost) On.PortLost();
+}
+
+void PollingSession::NoticeSilence() {
+  if (!Port_->Active()) return;
+  if (++TicksSinceExchange_ < SilentAfterTicks || SilenceReported_) return;
+  SilenceReported_ = true;
+  if (On.ControllerSilent) On.ControllerSilent();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The polling session: the serial port set up for the controller's line, the
+// polling cycle's one-second tick, the bytes the port receives, and what the
+// session's user must hear of: a completed data exchange, a controller that
+// stopped answering, a lost port. The program's main window, the bridge and the
+// console poller each drive one from their own loop (Tick once a second, and
+// the main thread's queued calls in between).
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/Polling.h"
+#include "session/PortChoice.h"
+
+class TVaComm;
+
+class PollingSession {
+public:
+  // Ticks after the last completed exchange (or the opening) that count as a
+  // controller that stopped answering: one whole cycle of 56 ticks plus the
+  // time an exchange with a few frames asked again may take.
+  static constexpr int SilentAfterTicks = 75;
+
+  struct Events {
+    std::function<void()> ExchangeCompleted;  // a whole data exchange is in the store
+    std::function<void()> ControllerSilent;   // once per silence of SilentAfterTicks
+    std::function<void()> PortLost;           // once per opening; the port reported it already
+  };
+
+  // The port set up as the controller's line wants it and attached to the
+  // link, which starts at its start values. One session at a time.
+  PollingSession();
+  ~PollingSession();
+  PollingSession(const PollingSession&) = delete;
+  PollingSession& operator=(const PollingSession&) = delete;
+
+  TVaComm& Port() { return *Port_; }
+  // Closes the port, points it at the choice and opens it. Raises
+  // EVaCommError with the component's text when the port cannot be opened.
+  void Open(const PortChoice& choice);
+  void Close();
+  bool IsOpen() const;
+  bool PortWasLost() const { return LostReported_; }
+
+  // One tick of the polling cycle: what the caller must show.
+  TickActions Tick();
+  // The last status line of the cycle (code page 1252), empty before the first.
+  const std::string& StatusText() const { return Status_; }
+  int TicksSinceExchange() const { return TicksSinceExchange_; }
+
+  Events On;
+
+private:
+  void Configure();
+  void ReceiveBytes();
+  void NoticeLostPort();
+  void NoticeSilence();
+
+  std::unique_ptr<TVaComm> Port_;
+  std::string Status_;
+  unsigned long ExchangesSeen_ = 0;
+  int TicksSinceExchange_ = 0;
+  bool SilenceReported_ = false;
+  bool LostReported_ = false;
+};

@@ -1,0 +1,106 @@
+#include "tests/support/ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+[[noreturn]] void RunChild(int out, const std::string& program, const std::vector<std::string>& args,
+                           const ChildProcess::Environment& env) {
+  dup2(out, STDOUT_FILENO);
+  for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv(program.c_str(), argv.data());
+  _exit(127);
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           const Environment& env) {
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) RunChild(out[1], program, args, env);
+  close(out[1]);
+  out_ = out[0];
+}
+
+ChildProcess::~ChildProcess() {
+  if (Running()) {
+    kill(pid_, SIGKILL);
+    Wait(5);
+  }
+  close(out_);
+}
+
+std::string ChildProcess::ReadLine(double limitSeconds) {
+  std::string line;
+  const auto start = Clock::now();
+  while (SecondsSince(start) < limitSeconds) {
+    pollfd p{out_, POLLIN, 0};
+    if (poll(&p, 1, 50) <= 0) continue;
+    char c;
+    if (read(out_, &c, 1) != 1) break;
+    if (c == '\n') return line;
+    line += c;
+  }
+  return line;
+}
+
+std::string ChildProcess::ReadAvailable() {
+  std::string text;
+  for (;;) {
+    pollfd p{out_, POLLIN, 0};
+    if (poll(&p, 1, 0) <= 0) return text;
+    char buffer[4096];
+    const ssize_t n = read(out_, buffer, sizeof buffer);
+    if (n <= 0) return text;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+int ChildProcess::Wait(double limitSeconds) {
+  const auto start = Clock::now();
+  while (pid_ > 0) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      break;
+    }
+    if (SecondsSince(start) >= limitSeconds) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return status_;
+}
+
+void ChildProcess::Signal(int signal) {
+  if (pid_ > 0) kill(pid_, signal);
+}
+
+int ChildProcess::Stop(double graceSeconds) {
+  Signal(SIGTERM);
+  if (Wait(graceSeconds) == -1) {
+    Signal(SIGKILL);
+    Wait(5);
+  }
+  return status_;
+}
+
+bool ChildProcess::Running() { return pid_ > 0 && Wait(0) == -1; }

@@ -1,0 +1,36 @@
+#pragma once
+// A program the tests start in a child process: its arguments and extra
+// environment, its standard output on a pipe (standard error stays the
+// test's), its first line, its end.
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class ChildProcess {
+public:
+  using Environment = std::vector<std::pair<std::string, std::string>>;
+  ChildProcess(const std::string& program, const std::vector<std::string>& args, const Environment& env = {});
+  ~ChildProcess();  // kills a child that still runs
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  // The next line of its output, waiting up to the limit; what came so far otherwise.
+  std::string ReadLine(double limitSeconds = 10);
+  // Everything it wrote up to now, without waiting.
+  std::string ReadAvailable();
+  // Waits up to the limit for it to end; its exit status (128 + signal when
+  // killed), or -1 when it still runs.
+  int Wait(double limitSeconds);
+  void Signal(int signal);
+  // SIGTERM, then SIGKILL after the grace time; the exit status.
+  int Stop(double graceSeconds = 5);
+  bool Running();
+
+private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  int status_ = -1;
+};

@@ -5,7 +5,7 @@
 
 #include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
-#include "views/live/DailyFigures.h"
+#include "link/DailyFigures.h"
 #include "views/live/TForm6.h"
 
 namespace {
@@ -59,12 +59,12 @@ void DrawEnergyLabels(Canvas& c) {
 
 void DrawEnergyColumn(Canvas& c, const DailyFigures& f) {
   c.TextOut(127, 89, FormatText("%3.1f kWh", f.todayYield * 0.01));
-  c.TextOut(127, 106, FormatText("%3.0f kWh", Block3[1] * 0.1));
-  c.TextOut(152, 123, FormatText("%3.0f kWh", Block3[2] * 0.1));
+  c.TextOut(127, 106, FormatText("%3.0f kWh", f.yesterdayYield * 0.1));
+  c.TextOut(152, 123, FormatText("%3.0f kWh", f.dayBeforeYield * 0.1));
   c.TextOut(127, 140, Amount(f.monthYield, "kWh"));
   c.TextOut(127, 157, Amount(f.yearYield, "kWh"));
   c.TextOut(127, 174, Amount(f.totalYield, "kWh"));
-  c.TextOut(127, 191, FormatText("%3.1f kWh/kWp", f.todayYield * 0.01 * 100 / PowerScale));
+  c.TextOut(127, 191, FormatText("%3.1f kWh/kWp", f.specificYield));
 }
 
 void DrawSmallBoxLabels(Canvas& c) {
@@ -77,42 +77,31 @@ void DrawSmallBoxLabels(Canvas& c) {
 
 void DrawPowerRows(Canvas& c, const DailyFigures& f) {
   c.TextOut(150, 55, FormatText("%3.1f kW", f.plantPower * 0.1));
-  c.TextOut(150, 72, FormatText("%3.1f kW", Block2[12] * 0.1));
-}
-
-std::optional<int64_t> Revenue(const std::optional<int64_t>& kWh, unsigned tariff) {
-  if (!kWh) return std::nullopt;
-  return RevenueEuro(*kWh, tariff);
+  c.TextOut(150, 72, FormatText("%3.1f kW", f.maxPower * 0.1));
 }
 
 void DrawRevenue(Canvas& c, const DailyFigures& f) {
-  const unsigned tariff = Block3[13];
-  c.TextOut(358, 55, FormatText("%3.0f EUR", f.todayYield * 0.01 * tariff * 0.01));
-  c.TextOut(358, 72, Amount(Revenue(f.yearYield, tariff), "EUR"));
-  c.TextOut(358, 89, Amount(Revenue(f.totalYield, tariff), "EUR"));
+  c.TextOut(358, 55, FormatText("%3.0f EUR", f.todayRevenue));
+  c.TextOut(358, 72, Amount(f.yearRevenue, "EUR"));
+  c.TextOut(358, 89, Amount(f.totalRevenue, "EUR"));
 }
 
-void DrawIrradiation(Canvas& c) {
-  const unsigned today = Block14[81], year = Block3[45];
-  c.TextOut(360, 173, today == 0 ? "--- kWh/m2" : FormatText("%3.1f kWh/m2", today * 0.001));
-  c.TextOut(360, 190, year == 0 ? "--- kWh/m2" : FormatText("%u kWh/m2", year));
+void DrawIrradiation(Canvas& c, const DailyFigures& f) {
+  c.TextOut(360, 173, !f.todayIrradiation ? "--- kWh/m2" : FormatText("%3.1f kWh/m2", *f.todayIrradiation));
+  c.TextOut(360, 190, !f.yearIrradiation ? "--- kWh/m2" : FormatText("%u kWh/m2", *f.yearIrradiation));
 }
 
-// Block14[85] holds the temperature + 20; 0 and 120 mean no value.
-void DrawModuleTemperature(Canvas& c) {
-  const int v = Block14[85];
-  if (v == 0 || v == 120)
+void DrawModuleTemperature(Canvas& c, const DailyFigures& f) {
+  if (!f.moduleTemperature)
     c.TextOut(588, 181, Cp1252FromUtf8("---°C"));
-  else if (v < 20)
-    c.TextOut(588, 181, FormatText("- %d \xB0" "C", 20 - v));
+  else if (*f.moduleTemperature < 0)
+    c.TextOut(588, 181, FormatText("- %d \xB0" "C", -*f.moduleTemperature));
   else
-    c.TextOut(588, 181, FormatText("+ %d \xB0" "C", v - 20));
+    c.TextOut(588, 181, FormatText("+ %d \xB0" "C", *f.moduleTemperature));
 }
 
-// The lifetime yield's equivalents: CO2 (0.7 kg per kWh), heating oil
-// (10.68 kWh per litre) and natural gas (11.46 kWh per cubic metre).
 void DrawEnvironment(Canvas& c, const DailyFigures& f) {
-  c.TextOut(561, 55, FormatText("seit: %02u/20%02u", unsigned{Block3[35]}, unsigned{Block3[36]}));
+  c.TextOut(561, 55, FormatText("seit: %02u/20%02u", f.commissioningMonth, f.commissioningYear));
   c.TextOut(525, 72, "CO2:");
   c.TextOut(525, 89, Cp1252FromUtf8("Öl:"));
   c.TextOut(525, 106, "Erdgas:");
@@ -122,18 +111,17 @@ void DrawEnvironment(Canvas& c, const DailyFigures& f) {
     c.TextOut(599, 106, "--- m3");
     return;
   }
-  const double total = static_cast<double>(*f.totalYield);
-  c.TextOut(581, 72, FormatText("%4.1f Tonnen", total * 0.7 * 0.001));
-  c.TextOut(579, 89, FormatText("%5.0f l", total * (1 / 10.68)));
-  c.TextOut(599, 106, FormatText("%5.0f m3", total * (1 / 11.46)));
+  c.TextOut(581, 72, FormatText("%4.1f Tonnen", *f.co2Tonnes));
+  c.TextOut(579, 89, FormatText("%5.0f l", *f.oilLitres));
+  c.TextOut(599, 106, FormatText("%5.0f m3", *f.gasCubicMetres));
 }
 
 // Meter k in row (k-1) div 3 and column (k-1) mod 3; rows close up when the
 // plant has more than 25 meters. Meter 1 is always shown.
-void DrawMeterList(Canvas& c) {
+void DrawMeterList(Canvas& c, const DailyFigures& f) {
   static const int labelX[3] = {42, 274, 515};
   static const int valueX[3] = {70, 302, 543};
-  const unsigned meters = Block3[37];
+  const unsigned meters = f.meterCount;
   const int step = meters > 25 ? 14 : 20;
   c.SetFontName("Courier New");
   c.SetFontHeight(14);
@@ -142,19 +130,18 @@ void DrawMeterList(Canvas& c) {
     const int y = 245 + (k - 1) / 3 * step;
     const int col = (k - 1) % 3;
     c.TextOut(labelX[col], y, FormatText("Z%d:", k));
-    c.TextOut(valueX[col], y,
-         FormatText("%3.1f kW/%3.1f kWh/%3.0f kWh", MeterPower(k) * 0.1, MeterTodayYield(k) * 0.01,
-                    MeterYearYield(k) * 0.01));
+    const MeterFigures m = ComputeMeterFigures(k);
+    c.TextOut(valueX[col], y, FormatText("%3.1f kW/%3.1f kWh/%3.0f kWh", m.power, m.todayYield, m.yearYield));
   }
 }
 
 void DrawPlantCheck(Canvas& c, const DailyFigures& f) {
   c.TextOut(42, 488, "Hinweis:");
-  if (PlantDeviationReported(f.todayYield)) {
+  if (f.deviationReported) {
     c.TextOut(98, 488,
          FormatText("Abweichung Z1/Z%u evt.durch witterungsbedingte Einfl\xFC" "sse(tr\xFC"
                     "be Tage,Schnee,Teilverschattung)",
-                    unsigned{Block14[75]}));
+                    f.deviatingMeter));
   } else {
     c.TextOut(98, 488, Cp1252FromUtf8("Anlage läuft!"));
   }
@@ -185,10 +172,10 @@ void DrawDailyValues() {
   DrawSmallBoxLabels(c);
   DrawPowerRows(c, f);
   DrawRevenue(c, f);
-  DrawIrradiation(c);
-  DrawModuleTemperature(c);
+  DrawIrradiation(c, f);
+  DrawModuleTemperature(c, f);
   DrawEnvironment(c, f);
-  DrawMeterList(c);
+  DrawMeterList(c, f);
   DrawPlantCheck(c, f);
   DrawClock(c);
 }

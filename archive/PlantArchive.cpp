@@ -12,6 +12,7 @@ namespace {
 
 constexpr const char* OpenFailed = "Archiv nicht zu öffnen";
 constexpr const char* WriteFailed = "Archiv nicht zu schreiben";
+constexpr const char* Damaged = "Archiv beschädigt";
 
 void MakeFolderOf(const std::filesystem::path& file) {
   const std::filesystem::path folder = file.parent_path();
@@ -21,9 +22,15 @@ void MakeFolderOf(const std::filesystem::path& file) {
   if (error) throw ArchiveError(file, "Archivordner nicht anzulegen", error.message());
 }
 
+// The first problems quick_check finds, on one line. A file SQLite cannot
+// even read that far (not a database, malformed) is damaged as well.
 void CheckIntact(SqliteDatabase& db) {
-  const std::string result = db.QueryText("PRAGMA quick_check", OpenFailed);
-  if (result != "ok") throw ArchiveError(db.File(), "Archiv beschädigt", result);
+  SqliteStatement check = db.Prepare("PRAGMA quick_check(3)", Damaged);
+  std::string problems;
+  while (check.Step()) problems += (problems.empty() ? "" : "; ") + check.Text(0);
+  if (problems == "ok") return;
+  for (char& c : problems) c = c == '\n' ? ' ' : c;
+  throw ArchiveError(db.File(), Damaged, problems);
 }
 
 std::string VersionText(const std::array<uint8_t, 3>& v) {

@@ -109,7 +109,9 @@ int KilledWriterTest::KillRepeatedly(const fs::path& file, std::mt19937& random)
     else EXPECT_EQ(WEXITSTATUS(status), 0) << "the writer failed in round " << round;
 
     // A writer killed before it made the file leaves none.
-    if (fs::exists(file)) EXPECT_EQ(Query(file, "PRAGMA integrity_check"), "ok\n") << "round " << round;
+    if (fs::exists(file)) {
+      EXPECT_EQ(Query(file, "PRAGMA integrity_check"), "ok\n") << "round " << round;
+    }
     const size_t finished = reported.empty() ? from : reported.back() + 1;
     const int held = ExchangesHeld(file);
     // The last exchange may have been committed just before its report was sent.

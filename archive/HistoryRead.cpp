@@ -1,6 +1,8 @@
 // PlantArchive: what the archive view and the CSV export read back.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <utility>
 
 #include "archive/PlantArchive.h"
 #include "archive/Sqlite.h"
@@ -12,6 +14,18 @@ namespace {
 constexpr const char* ReadFailed = "Archiv nicht zu lesen";
 
 DayNumber DayOf(const SqliteStatement& row, int column) { return ParseIsoDate(row.Text(column)).value_or(0); }
+int IntOf(const SqliteStatement& row, int column) { return static_cast<int>(row.Int(column)); }
+
+// The rows of a query over the range from..to (its two parameters), each made
+// into a value by make.
+template <class Key, class Make>
+auto RangeRows(SqliteDatabase& db, const std::string& sql, const Key& from, const Key& to, Make make) {
+  std::vector<decltype(make(std::declval<const SqliteStatement&>()))> rows;
+  SqliteStatement row = db.Prepare(sql, ReadFailed);
+  row.Bind(from).Bind(to);
+  while (row.Step()) rows.push_back(make(row));
+  return rows;
+}
 
 }  // namespace
 
@@ -22,18 +36,15 @@ ArchiveInfo PlantArchive::Info() const {
     const std::string key = row.Text(0), value = row.Text(1);
     if (key == "plant_id") info.PlantId = value;
     if (key == "controller_clock") info.ControllerClock = value;
-    if (key == "controller_type") info.ControllerType = std::stoi(value);
+    if (key == "controller_type") info.ControllerType = std::atoi(value.c_str());
     if (key == "controller_version") info.ControllerVersion = value;
   }
   return info;
 }
 
 std::vector<DayNumber> PlantArchive::DaysWithSamples(DayNumber from, DayNumber to) const {
-  std::vector<DayNumber> days;
-  SqliteStatement row = db_->Prepare("SELECT DISTINCT day FROM samples WHERE day BETWEEN ? AND ? ORDER BY day", ReadFailed);
-  row.Bind(IsoDate(from)).Bind(IsoDate(to));
-  while (row.Step()) days.push_back(DayOf(row, 0));
-  return days;
+  return RangeRows(*db_, "SELECT DISTINCT day FROM samples WHERE day BETWEEN ? AND ? ORDER BY day", IsoDate(from),
+                   IsoDate(to), [](const SqliteStatement& r) { return DayOf(r, 0); });
 }
 
 std::optional<std::pair<DayNumber, DayNumber>> PlantArchive::DaySpan() const {
@@ -65,46 +76,33 @@ std::vector<DayCurve> PlantArchive::Curves(DayNumber from, DayNumber to) const {
 }
 
 std::vector<DayYield> PlantArchive::DayYields(DayNumber from, DayNumber to) const {
-  std::vector<DayYield> days;
-  SqliteStatement row = db_->Prepare(
-      "SELECT day, energy_wh, complete FROM day_yields WHERE day BETWEEN ? AND ? ORDER BY day", ReadFailed);
-  row.Bind(IsoDate(from)).Bind(IsoDate(to));
-  while (row.Step()) days.push_back({DayOf(row, 0), row.Int(2) != 0, row.Int(1)});
-  return days;
+  return RangeRows(*db_, "SELECT day, energy_wh, complete FROM day_yields WHERE day BETWEEN ? AND ? ORDER BY day",
+                   IsoDate(from), IsoDate(to),
+                   [](const SqliteStatement& r) { return DayYield{DayOf(r, 0), r.Int(2) != 0, r.Int(1)}; });
 }
 
 std::vector<MonthYield> PlantArchive::Months(int fromYear, int toYear) const {
-  std::vector<MonthYield> months;
-  SqliteStatement row = db_->Prepare(
-      "SELECT year, month, energy_wh, complete FROM months WHERE year BETWEEN ? AND ? ORDER BY year, month",
-      ReadFailed);
-  row.Bind(fromYear).Bind(toYear);
-  while (row.Step())
-    months.push_back({static_cast<int>(row.Int(0)), static_cast<int>(row.Int(1)), row.Int(3) != 0, row.Int(2)});
-  return months;
+  return RangeRows(*db_,
+                   "SELECT year, month, energy_wh, complete FROM months WHERE year BETWEEN ? AND ? ORDER BY year, month",
+                   int64_t{fromYear}, int64_t{toYear},
+                   [](const SqliteStatement& r) { return MonthYield{IntOf(r, 0), IntOf(r, 1), r.Int(3) != 0, r.Int(2)}; });
 }
 
 std::vector<YearYield> PlantArchive::Years() const { return YearsOf(Months(INT32_MIN, INT32_MAX)); }
 
 std::vector<MeterDay> PlantArchive::MeterDays(DayNumber from, DayNumber to) const {
-  std::vector<MeterDay> meters;
-  SqliteStatement row = db_->Prepare(
-      "SELECT day, meter, energy_wh, complete FROM meter_days WHERE day BETWEEN ? AND ? ORDER BY day, meter",
-      ReadFailed);
-  row.Bind(IsoDate(from)).Bind(IsoDate(to));
-  while (row.Step()) meters.push_back({DayOf(row, 0), static_cast<int>(row.Int(1)), row.Int(3) != 0, row.Int(2)});
-  return meters;
+  return RangeRows(*db_,
+                   "SELECT day, meter, energy_wh, complete FROM meter_days WHERE day BETWEEN ? AND ? ORDER BY day, meter",
+                   IsoDate(from), IsoDate(to),
+                   [](const SqliteStatement& r) { return MeterDay{DayOf(r, 0), IntOf(r, 1), r.Int(3) != 0, r.Int(2)}; });
 }
 
 std::vector<MeterYear> PlantArchive::MeterYears(int fromYear, int toYear) const {
-  std::vector<MeterYear> meters;
-  SqliteStatement row = db_->Prepare(
-      "SELECT year, meter, energy_wh, complete FROM meter_years WHERE year BETWEEN ? AND ? ORDER BY year, meter",
-      ReadFailed);
-  row.Bind(fromYear).Bind(toYear);
-  while (row.Step())
-    meters.push_back({static_cast<int>(row.Int(0)), static_cast<int>(row.Int(1)), row.Int(3) != 0, row.Int(2)});
-  return meters;
+  return RangeRows(*db_,
+                   "SELECT year, meter, energy_wh, complete FROM meter_years WHERE year BETWEEN ? AND ?"
+                   " ORDER BY year, meter",
+                   int64_t{fromYear}, int64_t{toYear},
+                   [](const SqliteStatement& r) { return MeterYear{IntOf(r, 0), IntOf(r, 1), r.Int(3) != 0, r.Int(2)}; });
 }
 
 PlantHistory PlantArchive::History(DayNumber from, DayNumber to) const {

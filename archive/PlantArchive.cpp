@@ -47,13 +47,14 @@ PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions opt
   if (options.Create) MakeFolderOf(file);
   db_ = std::make_unique<SqliteDatabase>(file, options.Create, options.BusyTimeoutMs);
   CheckIntact(*db_);
+  // Before anything is set in the file: a file that is no archive stays as it was.
+  PrepareSchema(*db_);
   // WAL: readers never wait for the writer, and a write cut off by a crash is
   // rolled back at the next opening. NORMAL: a commit survives the program's
   // crash without waiting for the disk; a power cut may take the last few
   // exchanges back (never the file's consistency), and the controller still
   // holds their data, so the next exchange brings it again.
   db_->Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL", OpenFailed);
-  PrepareSchema(*db_);
 }
 
 PlantArchive::~PlantArchive() = default;

@@ -160,6 +160,7 @@ TEST_F(FailureTest, ForeignAndNewerFilesAreRefused) {
   }
   EXPECT_FALSE(fs::exists(folder / "missing.sqlite"));
   EXPECT_EQ(Query(foreign, "SELECT count(*) FROM sqlite_master"), "1\n") << "the foreign file was changed";
+  EXPECT_EQ(Query(foreign, "PRAGMA journal_mode"), "delete\n") << "the foreign file was changed";
 }
 
 }  // namespace

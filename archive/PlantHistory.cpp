@@ -23,17 +23,17 @@ PlantHistory CompleteOnly(const PlantHistory& h) {
 
 std::vector<YearYield> YearsOf(const std::vector<MonthYield>& months) {
   std::vector<YearYield> years;
-  std::vector<int> monthsSeen;
+  bool allComplete = true;
   for (const MonthYield& m : months) {
     if (years.empty() || years.back().Year != m.Year) {
-      years.push_back({m.Year, true, 0});
-      monthsSeen.push_back(0);
+      years.push_back({m.Year, false, 0});
+      allComplete = true;
     }
     years.back().EnergyWh += m.EnergyWh;
-    years.back().Complete = years.back().Complete && m.Complete;
-    ++monthsSeen.back();
+    allComplete = allComplete && m.Complete;
+    // A year is over with its December; the first plant year starts later than January.
+    years.back().Complete = allComplete && m.Month == 12;
   }
-  for (size_t i = 0; i < years.size(); ++i) years[i].Complete = years[i].Complete && monthsSeen[i] == 12;
   return years;
 }
 

@@ -74,8 +74,8 @@ struct PlantHistory {
 // The complete periods of a history alone.
 PlantHistory CompleteOnly(const PlantHistory& history);
 
-// The years of the given months (ordered by year): each year's sum,
-// complete when every month of it given is complete and all twelve are given.
+// The years of the given months (ordered by year): each year's sum, complete
+// when every month of it given is complete, December included.
 std::vector<YearYield> YearsOf(const std::vector<MonthYield>& months);
 
 }  // namespace Archive

@@ -1,5 +1,6 @@
 #include "PlantStore.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -39,6 +40,8 @@ int NoAnswerCount = 3;
 int ShowRequest = 0;
 
 char TextBuffer[TextBufferSize] = {};
+
+const uint8_t RingSlotOrder[3][3] = {{0, 2, 1}, {1, 0, 2}, {2, 1, 0}};
 
 const int MonthStartDay[14] = {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366};
 
@@ -124,6 +127,12 @@ uint16_t MonthRun(int index) {
 void SetMonthRun(int index, uint16_t value) {
   if (index < 0 || index >= MonthRunLength) return;
   SetGroupCWord(index, value);
+}
+
+int TodaySampleCount() {
+  const int minutes = Block2[16] * 60 + Block2[17];
+  if (minutes <= 360) return 0;
+  return std::min((minutes - 360 + 14) / 15, RingSlotSamples);
 }
 
 int ControllerMonth() {

@@ -81,6 +81,12 @@ constexpr int RingLength = 168;
 constexpr int RingSlotSamples = 56;
 uint16_t PowerRing(int j);       // from Block3[62]
 uint16_t IrradianceRing(int j);  // from Block5[30]
+// For each today slot s (Block3[24], 0..2): the slots of today, yesterday and
+// the day before yesterday.
+extern const uint8_t RingSlotOrder[3][3];
+// How many of today's samples (from 6:00 on) have come by the controller's
+// time, 0..56: a quarter hour that has begun counts.
+int TodaySampleCount();
 // DayRun[n-1] is the yield of day-of-year n (0.1 kWh); 400 words from Block7[0].
 constexpr int DayRunLength = 400;
 uint16_t DayRun(int index);

@@ -29,10 +29,6 @@ constexpr int TodayPanel = 2;
 // Today's curve starts 19 pixels above the zero line.
 constexpr int TodayStartY = 281;
 
-// For each today slot s (Block3[24]): the slots of today, yesterday and the day
-// before yesterday.
-constexpr uint8_t RingSlotOrder[3][3] = {{0, 2, 1}, {1, 0, 2}, {2, 1, 0}};
-
 using Ring = uint16_t (*)(int);
 
 // A slot number the rings do not have is taken as slot 0, in the store as well.
@@ -47,14 +43,6 @@ unsigned Sample(Ring ring, int j, unsigned threshold) {
   const unsigned w = ring(j);
   if (w == 0 && ring(j - 1) > threshold && ring(j + 1) > threshold) return ring(j - 1);
   return w;
-}
-
-// Today's samples up to the controller's time; a quarter hour that has begun
-// draws its sample.
-int TodaySampleCount() {
-  const int minutes = Block2[16] * 60 + Block2[17];
-  if (minutes <= 360) return 0;
-  return std::min((minutes - 360 + 14) / 15, SamplesPerDay);
 }
 
 int IrradianceHeight(unsigned w) { return static_cast<int>(w) * 252 / 1200; }

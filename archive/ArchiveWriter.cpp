@@ -1,0 +1,49 @@
+#include "archive/ArchiveWriter.h"
+
+#include <exception>
+#include <utility>
+
+#include "archive/ArchiveLocation.h"
+
+namespace Archive {
+
+ArchiveWriter::ArchiveWriter(std::filesystem::path file, Report report, std::filesystem::path folder,
+                             ArchiveOptions options)
+    : file_(std::move(file)), folder_(std::move(folder)), report_(std::move(report)), options_(options) {}
+
+ArchiveWriter::~ArchiveWriter() = default;
+
+std::filesystem::path ArchiveWriter::File() const { return archive_ ? archive_->File() : std::filesystem::path(); }
+
+bool ArchiveWriter::Record(const ExchangeRecord& record) {
+  if (!on_) return false;
+  try {
+    OpenFor(record.PlantId);
+    archive_->Write(record);
+    return true;
+  } catch (const std::exception& error) {
+    TurnOff(error.what());
+    return false;
+  }
+}
+
+// Keeps the open archive while it is the plant's; another plant (a second
+// controller on the line) gets its own file unless the user named one.
+void ArchiveWriter::OpenFor(const std::string& plantId) {
+  std::filesystem::path wanted = file_;
+  if (wanted.empty()) {
+    if (folder_.empty()) folder_ = DefaultArchiveFolder();
+    wanted = ArchiveFileFor(folder_, plantId);
+  }
+  if (archive_ && archive_->File() == wanted) return;
+  archive_.reset();
+  archive_ = std::make_unique<PlantArchive>(wanted, options_);
+}
+
+void ArchiveWriter::TurnOff(const std::string& message) {
+  on_ = false;
+  archive_.reset();
+  if (report_) report_(message + ". Die Archivierung ist bis zum nächsten Start ausgeschaltet.");
+}
+
+}  // namespace Archive

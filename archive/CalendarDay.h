@@ -1,0 +1,25 @@
+#pragma once
+// Calendar days as the archive keys them: the controller's own calendar date,
+// counted in days from 1970-01-01 (Gregorian, no time zone).
+#include <optional>
+#include <string>
+
+namespace Archive {
+
+using DayNumber = int;
+
+struct CivilDate {
+  int Year = 1970;
+  int Month = 1;
+  int Day = 1;
+};
+
+// The day of a calendar date, or nothing for a date that does not exist (30 February).
+std::optional<DayNumber> DayNumberOf(int year, int month, int day);
+CivilDate DateOf(DayNumber day);
+
+// "YYYY-MM-DD", and back (nothing for any other text or an impossible date).
+std::string IsoDate(DayNumber day);
+std::optional<DayNumber> ParseIsoDate(const std::string& text);
+
+}  // namespace Archive

@@ -1,0 +1,30 @@
+#pragma once
+// Writes the plant's history as CSV files into a folder, one file per kind of
+// data (see CsvTables.h). All files are written under temporary names and
+// renamed only when every one is complete: a cancelled or failed export leaves
+// no file behind, and older files of the same names stay as they were.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "archive/CsvFormat.h"
+#include "archive/PlantHistory.h"
+
+namespace Archive {
+
+// Told how many rows of all files are written so far and how many there are in
+// all, every few hundred rows and at the end; returns false to cancel.
+using CsvProgress = std::function<bool(int64_t done, int64_t total)>;
+
+struct CsvExportResult {
+  bool Cancelled = false;
+  std::vector<std::filesystem::path> Files;  // the files put in place
+};
+
+// Makes the folder if it is missing. Throws ArchiveError (with the file's path)
+// when a file cannot be written.
+CsvExportResult ExportCsv(const PlantHistory& history, const std::filesystem::path& folder, CsvStyle style,
+                          const CsvProgress& progress = {});
+
+}  // namespace Archive

@@ -1,0 +1,122 @@
+#include "archive/PlantArchive.h"
+
+#include <cstdio>
+#include <system_error>
+
+#include "archive/Schema.h"
+#include "archive/Sqlite.h"
+
+namespace Archive {
+
+namespace {
+
+constexpr const char* OpenFailed = "Archiv nicht zu öffnen";
+constexpr const char* WriteFailed = "Archiv nicht zu schreiben";
+constexpr const char* Damaged = "Archiv beschädigt";
+
+void MakeFolderOf(const std::filesystem::path& file) {
+  const std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) return;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) throw ArchiveError(file, "Archivordner nicht anzulegen", error.message());
+}
+
+// The first problems quick_check finds, on one line. A file SQLite cannot
+// even read that far (not a database, malformed) is damaged as well.
+void CheckIntact(SqliteDatabase& db) {
+  SqliteStatement check = db.Prepare("PRAGMA quick_check(3)", Damaged);
+  std::string problems;
+  while (check.Step()) problems += (problems.empty() ? "" : "; ") + check.Text(0);
+  if (problems == "ok") return;
+  for (char& c : problems) c = c == '\n' ? ' ' : c;
+  throw ArchiveError(db.File(), Damaged, problems);
+}
+
+std::string VersionText(const std::array<uint8_t, 3>& v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "P%02d%02d%02d", v[0], v[1], v[2]);
+  return text;
+}
+
+}  // namespace
+
+PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions options) : file_(file) {
+  std::error_code error;
+  if (!options.Create && !std::filesystem::exists(file, error)) throw ArchiveError(file, OpenFailed, "die Datei gibt es nicht");
+  if (options.Create) MakeFolderOf(file);
+  db_ = std::make_unique<SqliteDatabase>(file, options.Create, options.BusyTimeoutMs);
+  CheckIntact(*db_);
+  // Before anything is set in the file: a file that is no archive stays as it was.
+  PrepareSchema(*db_);
+  // WAL: readers never wait for the writer, and a write cut off by a crash is
+  // rolled back at the next opening. NORMAL: a commit survives the program's
+  // crash without waiting for the disk; a power cut may take the last few
+  // exchanges back (never the file's consistency), and the controller still
+  // holds their data, so the next exchange brings it again.
+  db_->Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL", OpenFailed);
+}
+
+PlantArchive::~PlantArchive() = default;
+
+int64_t PlantArchive::Write(const ExchangeRecord& record) {
+  const int64_t before = db_->TotalChanges();
+  SqliteTransaction transaction(*db_);
+  CheckPlant(record.PlantId);
+  if (IsNewest(record)) {
+    WriteHistory(record.History);
+    ClosePassedPeriods(record);
+    WriteInfo(record);
+  } else {
+    // An older exchange (a plant file taken over late) adds the complete
+    // periods the archive lacks but never turns running values back.
+    WriteHistory(CompleteOnly(record.History));
+  }
+  transaction.Commit();
+  return db_->TotalChanges() - before;
+}
+
+bool PlantArchive::IsNewest(const ExchangeRecord& record) {
+  const std::string last =
+      db_->QueryText("SELECT value FROM plant WHERE key = 'controller_clock'", WriteFailed);
+  return ClockText(record.Clock) >= last;
+}
+
+void PlantArchive::CheckPlant(const std::string& plantId) {
+  SqliteStatement read = db_->Prepare("SELECT value FROM plant WHERE key = 'plant_id'", WriteFailed);
+  if (!read.Step()) {
+    db_->Prepare("INSERT INTO plant(key, value) VALUES('plant_id', ?)", WriteFailed).Bind(plantId).Run();
+    return;
+  }
+  const std::string stored = read.Text(0);
+  if (stored != plantId)
+    throw ArchiveError(file_, "Archiv einer anderen Anlage",
+                       "es gehört zur Anlage \"" + stored + "\", die Daten kommen von der Anlage \"" + plantId + "\"");
+}
+
+void PlantArchive::ClosePassedPeriods(const ExchangeRecord& record) {
+  const std::string today = IsoDate(record.Today);
+  const int64_t month = int64_t{record.Clock.Year} * 12 + record.Clock.Month;
+  for (const char* table : {"samples", "day_yields", "meter_days"})
+    db_->Prepare(std::string("UPDATE ") + table + " SET complete = 1 WHERE complete = 0 AND day < ?", WriteFailed)
+        .Bind(today)
+        .Run();
+  db_->Prepare("UPDATE months SET complete = 1 WHERE complete = 0 AND year * 12 + month < ?", WriteFailed)
+      .Bind(month)
+      .Run();
+  db_->Prepare("UPDATE meter_years SET complete = 1 WHERE complete = 0 AND year < ?", WriteFailed)
+      .Bind(record.Clock.Year)
+      .Run();
+}
+
+void PlantArchive::WriteInfo(const ExchangeRecord& record) {
+  SqliteStatement put = db_->Prepare(
+      "INSERT INTO plant(key, value) VALUES(?, ?) ON CONFLICT(key) DO UPDATE SET value = excluded.value"
+      " WHERE value IS NOT excluded.value",
+      WriteFailed);
+  put.Bind("controller_clock").Bind(ClockText(record.Clock)).Run();
+  put.Bind("controller_type").Bind(std::to_string(record.ControllerType)).Run();
+  put.Bind("controller_version").Bind(VersionText(record.ControllerVersion)).Run();
+}
+
+}  // namespace Archive

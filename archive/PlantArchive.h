@@ -1,0 +1,76 @@
+#pragma once
+// One plant's archive: a SQLite file (WAL) that keeps every day the
+// controller ever reported, keyed by the controller's own calendar. Each
+// completed exchange is written in one transaction; writing the same exchange
+// again changes nothing; a complete day, month or year is never overwritten.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/ArchiveError.h"
+#include "archive/ExchangeRecord.h"
+
+namespace Archive {
+
+class SqliteDatabase;
+
+struct ArchiveOptions {
+  bool Create = true;         // make the file (and its folder) when it does not exist
+  int BusyTimeoutMs = 2000;   // how long to wait for another program's write to end
+};
+
+// What the archive knows of its plant and of the last exchange written.
+struct ArchiveInfo {
+  std::string PlantId;          // "" while nothing has been written
+  std::string ControllerClock;  // "YYYY-MM-DD HH:MM" of the last exchange
+  int ControllerType = 0;
+  std::string ControllerVersion;  // "P%02d%02d%02d"
+};
+
+class PlantArchive {
+public:
+  // Opens the file, checks that it is intact and an archive, and brings its
+  // tables up to date. Throws ArchiveError.
+  explicit PlantArchive(const std::filesystem::path& file, ArchiveOptions options = {});
+  ~PlantArchive();
+  PlantArchive(const PlantArchive&) = delete;
+  PlantArchive& operator=(const PlantArchive&) = delete;
+
+  const std::filesystem::path& File() const { return file_; }
+
+  // Writes one exchange: its values, then every running row of a period that
+  // has passed by the record's date is closed. Of an exchange older than the
+  // last one written only the complete periods are taken. A record of another
+  // plant is refused. Returns the number of rows changed. Throws ArchiveError.
+  int64_t Write(const ExchangeRecord& record);
+
+  ArchiveInfo Info() const;
+  // The days from..to (inclusive) that have quarter-hour samples, in order.
+  std::vector<DayNumber> DaysWithSamples(DayNumber from, DayNumber to) const;
+  // The first and last day with a yield or samples, if any.
+  std::optional<std::pair<DayNumber, DayNumber>> DaySpan() const;
+  std::vector<DayCurve> Curves(DayNumber from, DayNumber to) const;
+  std::vector<DayYield> DayYields(DayNumber from, DayNumber to) const;
+  std::vector<MonthYield> Months(int fromYear, int toYear) const;
+  std::vector<YearYield> Years() const;
+  std::vector<MeterDay> MeterDays(DayNumber from, DayNumber to) const;
+  std::vector<MeterYear> MeterYears(int fromYear, int toYear) const;
+  // Everything of the days from..to, with the months and meter years of the
+  // calendar years they touch (so that each year's sum is whole).
+  PlantHistory History(DayNumber from, DayNumber to) const;
+
+private:
+  void CheckPlant(const std::string& plantId);
+  bool IsNewest(const ExchangeRecord& record);
+  void WriteHistory(const PlantHistory& history);
+  void ClosePassedPeriods(const ExchangeRecord& record);
+  void WriteInfo(const ExchangeRecord& record);
+
+  std::filesystem::path file_;
+  std::unique_ptr<SqliteDatabase> db_;
+};
+
+}  // namespace Archive

@@ -1,0 +1,107 @@
+#include "archive/Sqlite.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace Archive {
+
+SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, bool create, int busyTimeoutMs) : file_(file) {
+  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  if (sqlite3_open_v2(Utf8Path(file).c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    const std::string reason = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw ArchiveError(file, "Archiv nicht zu öffnen", reason);
+  }
+  sqlite3_extended_result_codes(db_, 1);
+  sqlite3_busy_timeout(db_, busyTimeoutMs);
+}
+
+SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
+
+void SqliteDatabase::Fail(const char* what) const { throw ArchiveError(file_, what, sqlite3_errmsg(db_)); }
+
+void SqliteDatabase::Exec(const std::string& sql, const char* what) {
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(what);
+}
+
+SqliteStatement SqliteDatabase::Prepare(const std::string& sql, const char* what) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) Fail(what);
+  return SqliteStatement(*this, statement, what);
+}
+
+std::string SqliteDatabase::QueryText(const std::string& sql, const char* what) {
+  SqliteStatement statement = Prepare(sql, what);
+  return statement.Step() ? statement.Text(0) : std::string();
+}
+
+int64_t SqliteDatabase::QueryInt(const std::string& sql, const char* what) {
+  SqliteStatement statement = Prepare(sql, what);
+  return statement.Step() ? statement.Int(0) : 0;
+}
+
+int64_t SqliteDatabase::TotalChanges() const { return sqlite3_total_changes64(db_); }
+
+SqliteStatement::SqliteStatement(SqliteDatabase& db, sqlite3_stmt* statement, const char* what)
+    : db_(db), statement_(statement), what_(what) {}
+
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
+
+SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
+    : db_(other.db_), statement_(std::exchange(other.statement_, nullptr)), what_(other.what_),
+      nextParameter_(other.nextParameter_) {}
+
+SqliteStatement& SqliteStatement::Bind(int64_t value) {
+  if (sqlite3_bind_int64(statement_, nextParameter_++, value) != SQLITE_OK) db_.Fail(what_);
+  return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(const std::string& value) {
+  if (sqlite3_bind_text(statement_, nextParameter_++, value.data(), static_cast<int>(value.size()),
+                        SQLITE_TRANSIENT) != SQLITE_OK)
+    db_.Fail(what_);
+  return *this;
+}
+
+bool SqliteStatement::Step() {
+  const int rc = sqlite3_step(statement_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc != SQLITE_DONE) db_.Fail(what_);
+  return false;
+}
+
+void SqliteStatement::Run() {
+  while (Step()) {
+  }
+  Reset();
+}
+
+void SqliteStatement::Reset() {
+  sqlite3_reset(statement_);
+  sqlite3_clear_bindings(statement_);
+  nextParameter_ = 1;
+}
+
+int64_t SqliteStatement::Int(int column) const { return sqlite3_column_int64(statement_, column); }
+
+std::string SqliteStatement::Text(int column) const {
+  const unsigned char* text = sqlite3_column_text(statement_, column);
+  return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
+}
+
+SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) {
+  db_.Exec("BEGIN IMMEDIATE", "Archiv nicht zu schreiben");
+}
+
+SqliteTransaction::~SqliteTransaction() {
+  if (open_) sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void SqliteTransaction::Commit() {
+  db_.Exec("COMMIT", "Archiv nicht zu schreiben");
+  open_ = false;
+}
+
+}  // namespace Archive

@@ -1,0 +1,114 @@
+#include "archive/StoreRecord.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "link/PlantStore.h"
+
+namespace Archive {
+
+namespace {
+
+std::optional<ControllerClock> ClockFromStore() {
+  const ControllerClock c{Block2[15] + 1900, Block2[14], Block2[13], Block2[16], Block2[17]};
+  if (!DayNumberOf(c.Year, c.Month, c.Day) || c.Hour > 23 || c.Minute > 59) return std::nullopt;
+  return c;
+}
+
+DayCurve CurveOfSlot(int slot, DayNumber day, int samples, bool complete) {
+  DayCurve curve{day, complete, {}};
+  for (int i = 0; i < samples; ++i) {
+    const int j = RingSlotSamples * slot + i;
+    curve.Samples.push_back({PowerRing(j) * 100, IrradianceRing(j)});
+  }
+  return curve;
+}
+
+// The three days of the rings, oldest first; today only up to the controller's time.
+std::vector<DayCurve> CurvesFromStore(DayNumber today) {
+  std::vector<DayCurve> curves;
+  const int todaySlot = Block3[24];
+  if (todaySlot > 2) return curves;  // no slot is marked as today: the samples cannot be dated
+  for (int back = 2; back >= 0; --back) {
+    const int samples = back == 0 ? TodaySampleCount() : RingSlotSamples;
+    if (samples > 0) curves.push_back(CurveOfSlot(RingSlotOrder[todaySlot][back], today - back, samples, back > 0));
+  }
+  return curves;
+}
+
+int DayOfYear366(const CivilDate& d) { return MonthStartDay[d.Month] + d.Day; }
+
+// The finished days of the current year from DayRun, the last two days of the
+// old year (which DayRun no longer holds in the new one) from Block3[2] (the
+// day before yesterday) and Block3[1] (yesterday), and today so far.
+std::vector<DayYield> DayYieldsFromStore(const ControllerClock& clock, DayNumber today, int todayYield) {
+  std::vector<DayYield> days;
+  const DayNumber newYear = *DayNumberOf(clock.Year, 1, 1);
+  for (int back = 2; back >= 1; --back)
+    if (today - back < newYear) days.push_back({today - back, true, Block3[back] * int64_t{100}});
+  for (DayNumber day = newYear; day < today; ++day)
+    days.push_back({day, true, DayRun(DayOfYear366(DateOf(day)) - 1) * int64_t{100}});
+  days.push_back({today, false, todayYield * int64_t{10}});
+  return days;
+}
+
+bool BeforeCommissioning(int year, int month) {
+  const int m = Block3[35], y = 2000 + Block3[36];
+  return m >= 1 && m <= 12 && (year < y || (year == y && month < m));
+}
+
+// Every month slot up to the current one, dated back from the controller's
+// month; the current month with today so far. Empty months before the
+// commissioning are no part of the plant's history.
+std::vector<MonthYield> MonthsFromStore(const ControllerClock& clock, int todayYield) {
+  std::vector<MonthYield> months;
+  const int current = MonthCounter();
+  if (current == 0 || (current - 1) % 12 + 1 != clock.Month) return months;  // the counter does not fit the clock
+  const int currentRow = (current - 1) / 12;
+  for (int slot = 1; slot <= current; ++slot) {
+    const int year = clock.Year + (slot - 1) / 12 - currentRow, month = (slot - 1) % 12 + 1;
+    int64_t wh = MonthRun(slot) * int64_t{1000};
+    if (slot == current) wh += todayYield * int64_t{10};
+    if (wh == 0 && BeforeCommissioning(year, month)) continue;
+    months.push_back({year, month, slot < current, wh});
+  }
+  return months;
+}
+
+int MeterCountOfStore() { return std::clamp<int>(Block3[37], 1, 48); }
+
+void AddMeters(const ExchangeRecord& record, PlantHistory& history) {
+  for (int k = 1; k <= MeterCountOfStore(); ++k) {
+    history.MeterDays.push_back({record.Today, k, false, MeterTodayYield(k) * int64_t{10}});
+    history.MeterYears.push_back({record.Clock.Year, k, false, MeterYearYield(k) * int64_t{10}});
+  }
+}
+
+}  // namespace
+
+std::string ControllerIdentity() {
+  if (Block2[60] == 0 && Block2[62] == 0 && Block2[63] == 0) return "";
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d%02d%02d", Block2[60], Block2[62], Block2[63]);
+  return text;
+}
+
+std::optional<ExchangeRecord> RecordFromStore(const std::string& plantName) {
+  const std::optional<ControllerClock> clock = ClockFromStore();
+  if (!clock) return std::nullopt;
+  ExchangeRecord record;
+  const std::string id = ControllerIdentity();
+  record.PlantId = id.empty() ? plantName : id;
+  record.Clock = *clock;
+  record.Today = *DayNumberOf(clock->Year, clock->Month, clock->Day);
+  record.ControllerType = ControllerType;
+  std::copy(std::begin(ControllerVersion), std::end(ControllerVersion), record.ControllerVersion.begin());
+  const int todayYield = ComputeTodayYield();
+  record.History.Curves = CurvesFromStore(record.Today);
+  record.History.Days = DayYieldsFromStore(*clock, record.Today, todayYield);
+  record.History.Months = MonthsFromStore(*clock, todayYield);
+  AddMeters(record, record.History);
+  return record;
+}
+
+}  // namespace Archive

@@ -1,0 +1,166 @@
+// A locked, read-only, damaged or foreign archive is reported once, with its
+// path; the link goes on polling and archiving stays off.
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "ArchiveTestSupport.h"
+#include "archive/ArchiveWriter.h"
+
+namespace {
+
+using namespace ArchiveTest;
+
+struct PollingOutcome {
+  int Exchanges = 0;  // completed exchanges
+  int Written = 0;    // of them archived
+  std::vector<std::string> Reports;
+};
+
+// Polls the simulator for a few exchanges with an archive writer on the file.
+PollingOutcome PollWithArchive(const fs::path& file, int exchanges = 3, Archive::ArchiveOptions options = {},
+                               const std::function<void()>& afterFirst = {}) {
+  ArchiveRun run(FastPlant({2024, 6, 10, 10, 0, 0}, 60));
+  PollingOutcome outcome;
+  Archive::ArchiveWriter writer(file, [&](const std::string& m) { outcome.Reports.push_back(m); }, {}, options);
+  for (int i = 0; i < exchanges; ++i) {
+    const auto record = run.NextExchange();
+    if (!record) continue;
+    ++outcome.Exchanges;
+    outcome.Written += writer.Record(*record);
+    if (i == 0 && afterFirst) afterFirst();
+  }
+  return outcome;
+}
+
+// The same in a child process without root's rights, so that file permissions hold.
+PollingOutcome PollWithoutRoot(const fs::path& file) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    const PollingOutcome o = PollWithArchive(file);
+    std::ostringstream text;
+    text << o.Exchanges << "\n" << o.Written << "\n";
+    for (const std::string& r : o.Reports) text << r << "\n";
+    const std::string s = text.str();
+    _exit(write(fds[1], s.data(), s.size()) == static_cast<ssize_t>(s.size()) ? 0 : 3);
+  }
+  close(fds[1]);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::istringstream lines(text);
+  PollingOutcome o;
+  lines >> o.Exchanges >> o.Written;
+  lines.ignore();
+  for (std::string line; std::getline(lines, line);) o.Reports.push_back(line);
+  return o;
+}
+
+void ExpectOneReportAndPollingGoesOn(const PollingOutcome& o, const fs::path& file, const std::string& reason) {
+  EXPECT_EQ(o.Exchanges, 3) << "polling stopped";
+  EXPECT_EQ(o.Written, 0);
+  ASSERT_EQ(o.Reports.size(), 1u);
+  EXPECT_NE(o.Reports[0].find(file.string()), std::string::npos) << o.Reports[0];
+  EXPECT_NE(o.Reports[0].find(reason), std::string::npos) << o.Reports[0];
+  EXPECT_NE(o.Reports[0].find("bis zum nächsten Start"), std::string::npos) << o.Reports[0];
+}
+
+void Overwrite(const fs::path& file, std::streamoff at, const std::string& bytes) {
+  std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+  f.seekp(at);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// An archive with a few exchanges in it, its WAL folded into the file.
+void MakeArchive(const fs::path& file) {
+  ArchiveRun run(FastPlant({2024, 6, 1, 10, 0, 0}, 600));
+  Archive::PlantArchive archive(file);
+  for (int i = 0; i < 3; ++i) archive.Write(*run.NextExchange());
+}
+
+class FailureTest : public ::testing::Test {
+protected:
+  void SetUp() override { fs::permissions(folder.Path(), fs::perms::all); }
+  TempFolder folder;
+};
+
+TEST_F(FailureTest, ReadOnlyFolder) {
+  const fs::path readOnly = folder / "readonly";
+  fs::create_directory(readOnly);
+  MakeArchive(readOnly / "full.sqlite");
+  fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  ExpectOneReportAndPollingGoesOn(PollWithoutRoot(readOnly / "new.sqlite"), readOnly / "new.sqlite",
+                                  "unable to open");
+  ExpectOneReportAndPollingGoesOn(PollWithoutRoot(readOnly / "full.sqlite"), readOnly / "full.sqlite", "readonly");
+}
+
+TEST_F(FailureTest, FileThatIsNoDatabase) {
+  const fs::path file = folder / "Anlage.sqlite";
+  std::ofstream(file) << std::string(8192, 'x');
+  ExpectOneReportAndPollingGoesOn(PollWithArchive(file), file, "not a database");
+  EXPECT_EQ(fs::file_size(file), 8192u) << "the damaged file was changed";
+}
+
+TEST_F(FailureTest, ArchiveWithDamagedPages) {
+  const fs::path file = folder / "Anlage.sqlite";
+  MakeArchive(file);
+  ASSERT_GT(fs::file_size(file), 8 * 4096u);
+  Overwrite(file, 5 * 4096, std::string(2 * 4096, '\x5A'));
+  ExpectOneReportAndPollingGoesOn(PollWithArchive(file), file, "Archiv beschädigt");
+}
+
+TEST_F(FailureTest, ArchiveLockedByAnotherProgram) {
+  const fs::path file = folder / "Anlage.sqlite";
+  MakeArchive(file);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const std::string before = Dump(file);
+  // The lock ends after the first exchange: archiving stays off all the same.
+  const auto release = [&] { sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr); };
+  ExpectOneReportAndPollingGoesOn(PollWithArchive(file, 3, {true, 100}, release), file, "locked");
+  sqlite3_close(other);
+  EXPECT_EQ(Dump(file), before);
+}
+
+// Files the archive refuses to open, and why.
+TEST_F(FailureTest, ForeignAndNewerFilesAreRefused) {
+  const fs::path foreign = folder / "foreign.sqlite", newer = folder / "newer.sqlite";
+  sqlite3* db = nullptr;
+  sqlite3_open(foreign.c_str(), &db);
+  sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  { Archive::PlantArchive archive(newer); }
+  sqlite3_open(newer.c_str(), &db);
+  sqlite3_exec(db, "PRAGMA user_version = 7", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  const std::pair<fs::path, std::string> cases[] = {
+      {foreign, "kein Anlagenarchiv"}, {newer, "Version 7"}, {folder / "missing.sqlite", "gibt es nicht"}};
+  for (const auto& [file, reason] : cases) {
+    try {
+      Archive::PlantArchive archive(file, {false, 100});
+      ADD_FAILURE() << file << " was opened";
+    } catch (const Archive::ArchiveError& e) {
+      EXPECT_EQ(e.File(), file);
+      EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_FALSE(fs::exists(folder / "missing.sqlite"));
+  EXPECT_EQ(Query(foreign, "SELECT count(*) FROM sqlite_master"), "1\n") << "the foreign file was changed";
+  EXPECT_EQ(Query(foreign, "PRAGMA journal_mode"), "delete\n") << "the foreign file was changed";
+}
+
+}  // namespace

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "link/Exception.h"
+#include "base/Exception.h"
 
 namespace Archive {
 

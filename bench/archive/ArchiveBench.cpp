@@ -18,7 +18,7 @@
 
 #include "ArchiveTestSupport.h"
 #include "archive/PlantArchive.h"
-#include "views/render/TimeSummary.h"
+#include "tools/render/TimeSummary.h"
 
 namespace {
 

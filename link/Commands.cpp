@@ -19,8 +19,6 @@ public:
   int DisplayOffHour() const override { return 0; }
   int LargeDisplayType() const override { return 0; }
   int CalibrationPosition() const override { return 50; }
-  int CommissioningMonthPosition() const override { return 1; }
-  int CommissioningYearPosition() const override { return 6; }
   void RestartCountCleared() override {}
   void YearEnergyCleared() override {}
 };
@@ -78,17 +76,21 @@ void SendStartScreenLine(int line) {
   SendFrame();
 }
 
-// The SMS number text (length 30); the bytes after the number are sent as 0.
-void SendNumberText() {
+// A number text (length 30); the bytes after the number are sent as 0.
+void SendNumberText(const char* number) {
   TxFrame[0] = FrameFormat::CommandHead0;
   TxFrame[1] = FrameFormat::CommandHead1;
   TxFrame[2] = 30;
   TxFrame[3] = FrameFormat::GroupNumberText;
-  std::memcpy(TxFrame + 4, SmsNumber, 12);
+  std::memcpy(TxFrame + 4, number, 12);
   std::memset(TxFrame + 16, 0, 12);
   TxFrame[28] = 0;
   SendFrame();
 }
+
+// The commands of the factory settings in the order they go out; only the
+// factory settings mark SendServiceNumber.
+constexpr int FactoryResetSlots[] = {SlotSetDateTime, SlotStartLearningPhase, SlotSendServiceNumber};
 
 bool IsKeptInStartScreen(uint8_t c) {
   if (c >= 0x30 && c <= 0x7A) return true;
@@ -112,6 +114,19 @@ CommandControls& CurrentCommandControls() { return *Controls; }
 
 void MarkCommand(int slot) {
   if (slot >= 1 && slot <= PendingSlots) PendingCommands[slot] = 1;
+}
+
+void MarkFactoryReset() {
+  for (const int slot : FactoryResetSlots) MarkCommand(slot);
+}
+
+int NextPendingCommand() {
+  if (PendingCommands[SlotSendServiceNumber] == 1)
+    for (const int slot : FactoryResetSlots)
+      if (PendingCommands[slot] == 1) return slot;
+  for (int slot = 1; slot <= PendingSlots; ++slot)
+    if (PendingCommands[slot] == 1) return slot;
+  return 0;
 }
 
 bool BuildCommand(int slot) {
@@ -141,13 +156,13 @@ bool BuildCommand(int slot) {
       break;
     case SlotClearDailyValues: SendAction(0x01); break;
     case SlotSetCommissioningMonth:
-      SendWord(GroupSetValue, 0x23, Controls->CommissioningMonthPosition());
+      SendWord(GroupSetValue, 0x23, CommissioningMonthSetting);
       break;
     case SlotSetCommissioningYear:
-      SendWord(GroupSetValue, 0x24, Controls->CommissioningYearPosition());
+      SendWord(GroupSetValue, 0x24, CommissioningYearSetting);
       break;
     case SlotSetDialPrefix: SendByte(0x2A, PendingCommands[SlotDialPrefixValue]); break;
-    case SlotSetSmsNumber: SendNumberText(); break;
+    case SlotSetSmsNumber: SendNumberText(SmsNumber); break;
     case SlotSetDisplayOnHour: SendWord(GroupSetValue, 0x2B, Controls->DisplayOnHour()); break;
     case SlotSetDisplayOffHour: SendWord(GroupSetValue, 0x2C, Controls->DisplayOffHour()); break;
     case SlotSetLargeDisplayType: SendWord(GroupSetValue, 0x07, Controls->LargeDisplayType()); break;
@@ -159,8 +174,8 @@ bool BuildCommand(int slot) {
 }
 
 void SendServiceNumber() {
-  std::memcpy(SmsNumber, ServiceNumber, sizeof SmsNumber);
-  SendNumberText();
+  if (PendingCommands[SlotSetSmsNumber] != 1) std::memcpy(SmsNumber, ServiceNumber, sizeof SmsNumber);
+  SendNumberText(ServiceNumber);
 }
 
 void SetMonthTableEntry(int monthPosition, uint32_t value) {

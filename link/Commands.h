@@ -14,8 +14,6 @@ public:
   virtual int DisplayOffHour() const = 0;              // 0..23
   virtual int LargeDisplayType() const = 0;            // 0..3
   virtual int CalibrationPosition() const = 0;         // 50..1200 mV
-  virtual int CommissioningMonthPosition() const = 0;  // 1..12
-  virtual int CommissioningYearPosition() const = 0;   // 6..30, years from 2000
   // The restart counter was cleared: the settings window shows "0".
   virtual void RestartCountCleared() = 0;
   // The year energy was cleared: the settings window hides its confirmation panel.
@@ -57,12 +55,21 @@ enum CommandSlot : int {
 
 // Marks a command for the polling tick (sets its slot to 1).
 void MarkCommand(int slot);
+// Marks the factory settings: set the clock, start the learning phase and
+// send the service number.
+void MarkFactoryReset();
+// The slot whose command the polling tick sends next, 0 when none is marked:
+// the lowest marked slot, except that a pending factory reset goes first, so
+// that the user's other settings of the same cycle reach the controller after it.
+int NextPendingCommand();
 // Builds the command of a slot into TxFrame and sends it. Returns false for a
 // slot without a command (8, 29, out of range), which sends nothing.
 bool BuildCommand(int slot);
 
 // The fixed service number that SendServiceNumber puts into SmsNumber.
 extern const char ServiceNumber[13];
+// Sends the service number. A number the user confirmed that still waits for
+// SetSmsNumber stays in SmsNumber and goes out after it.
 void SendServiceNumber();
 
 // Builds and sends the month-table entry at once: code (position + MonthOffset)

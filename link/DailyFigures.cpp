@@ -20,13 +20,14 @@ int PlantPower() {
 // Month, year and lifetime yield from the month counter and today's yield.
 void AddMonthYields(DailyFigures& f) {
   const int today = f.todayYield / 100;
-  // A counter of 0 (no data yet) has no finished months: the figures are
-  // today's yield alone. A counter beyond the month slots would read the
-  // meters' yearly yields as months, so those figures are left unknown.
+  // A counter of 0 (no data yet) has no finished months: the month reads
+  // MonthRun[0], the year and the total are today's yield alone. A counter
+  // beyond the month slots would read the meters' yearly yields as months, so
+  // those figures are left unknown.
   if (Block2[24] != 0 && MonthCounter() == 0) return;
   const int m = MonthCounter();
   const int yearStart = m == 0 ? 0 : ((m - 1) / 12) * 12;
-  f.monthYield = (m == 0 ? 0 : MonthRun(m)) + today;
+  f.monthYield = MonthRun(m) + today;
   f.yearYield = MonthSum(yearStart + 1, m) + today;
   f.totalYield = MonthSum(1, m) + today;
 }

@@ -31,6 +31,8 @@ int TariffSetting = 0;
 int SensitivitySetting = 0;
 int ConnectionModeSetting = 0;
 int ModemTypeSetting = 0;
+int CommissioningMonthSetting = 1;
+int CommissioningYearSetting = 6;
 int MonthOffset = 0;
 char StartScreenLines[4][21] = {};
 char SmsNumber[13] = {};
@@ -241,6 +243,8 @@ void ClearPlantStore() {
   ConnectPending = 0xFF;
   MeterCountSetting = PlantSizeSetting = TariffSetting = SensitivitySetting = 0;
   ConnectionModeSetting = ModemTypeSetting = MonthOffset = 0;
+  CommissioningMonthSetting = 1;
+  CommissioningYearSetting = 6;
   std::memset(StartScreenLines, 0, sizeof StartScreenLines);
   std::memset(SmsNumber, 0, sizeof SmsNumber);
   PollTick = 60;

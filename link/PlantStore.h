@@ -142,6 +142,10 @@ extern int TariffSetting;
 extern int SensitivitySetting;
 extern int ConnectionModeSetting;
 extern int ModemTypeSetting;
+// The commissioning month (1..12) and year (from 2000) confirmed in the wizard;
+// they start on the wizard's start positions, January 2006.
+extern int CommissioningMonthSetting;
+extern int CommissioningYearSetting;
 extern int MonthOffset;
 extern char StartScreenLines[4][21];
 extern char SmsNumber[13];

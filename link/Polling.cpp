@@ -41,13 +41,11 @@ void StoreBlock(uint16_t* table) {
 }
 
 void SendPendingCommand(TickActions& actions) {
-  for (int slot = 1; slot <= PendingSlots; ++slot) {
-    if (PendingCommands[slot] != 1) continue;
-    BuildCommand(slot);
-    PendingCommands[slot] = 0;
-    actions.CommandSent = slot;
-    return;
-  }
+  const int slot = NextPendingCommand();
+  if (slot == 0) return;
+  BuildCommand(slot);
+  PendingCommands[slot] = 0;
+  actions.CommandSent = slot;
 }
 
 void FillRefresh(TickActions& actions) {

@@ -67,9 +67,7 @@ void TForm13::SpeedButton16Click() { CloseConfirmation(); }
 
 void TForm13::SpeedButton15Click() {
   CloseConfirmation();
-  MarkCommand(SlotSetDateTime);
-  MarkCommand(SlotSendServiceNumber);
-  MarkCommand(SlotStartLearningPhase);
+  MarkFactoryReset();
 }
 
 void TForm13::AcceptWholeNumber(int step, const TEdit* edit, int min, int max, int& setting, int slot) {
@@ -111,8 +109,11 @@ void TForm13::SpeedButton5Click() {
 void TForm13::UpDown1Click() { Edit5->setText(QString::number(UpDown1->Position())); }
 void TForm13::UpDown2Click() { Edit6->setText(QString::number(UpDown2->Position() + 2000)); }
 
-// The builders read both positions when the frames are built.
+// The confirmed date is kept for the builders: a later fill or arrow click
+// moves the up-downs but does not change what goes out.
 void TForm13::SpeedButton4Click() {
+  CommissioningMonthSetting = UpDown1->Position();
+  CommissioningYearSetting = UpDown2->Position();
   MarkCommand(SlotSetCommissioningMonth);
   MarkCommand(SlotSetCommissioningYear);
 }

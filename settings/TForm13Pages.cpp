@@ -19,10 +19,15 @@ constexpr int PageTop = 120;
 constexpr int LastPageHeight = 177;
 constexpr int OkLeft = 160;
 constexpr int FieldTop = 56;
+constexpr int CaptionTop = 8;
+constexpr int LabelHeight = 17;
+constexpr int EditHeight = 21;
+constexpr int InfoRow = LabelHeight + EditHeight + 4;  // heading, field, gap
 
-QLabel* AddLabel(QWidget* page, const char* text, int x, int y, int width = PageWidth - 16) {
+// Without a width the label reaches to 8 pixels before the page's right edge.
+QLabel* AddLabel(QWidget* page, const char* text, int x, int y, int width = 0) {
   auto* label = new QLabel(QString::fromUtf8(text), page);
-  label->setGeometry(x, y, width, 17);
+  label->setGeometry(x, y, width > 0 ? width : PageWidth - 8 - x, LabelHeight);
   return label;
 }
 
@@ -35,7 +40,7 @@ QPushButton* AddButton(QWidget* page, const char* text, int x, int y, int width 
 
 TEdit* AddEdit(QWidget* page, int x, int y, int width, int maxLength = 0) {
   auto* edit = new TEdit(page, maxLength);
-  edit->setGeometry(x, y, width, 21);
+  edit->setGeometry(x, y, width, EditHeight);
   return edit;
 }
 
@@ -74,7 +79,7 @@ QFrame* TForm13::NewPage(int step, const char* caption, int height) {
   p.setColor(QPalette::Window, QColor(0xF0, 0xF0, 0xF0));
   page->setPalette(p);
   page->setAutoFillBackground(true);
-  AddLabel(page, caption, 8, 8);
+  AddLabel(page, caption, 8, CaptionTop);
   pages_[step] = page;
   return page;
 }
@@ -163,15 +168,21 @@ void TForm13::BuildSelectionPages() {
   SpeedButton20 = AddButton(Panel13, "Nein", 136, 106, 105);
 }
 
+// Four rows of a heading over its field; the page's caption heads the first.
+// The last field ends a few pixels above the panel's bottom border.
 void TForm13::BuildInfoPage() {
   Panel14 = NewPage(13, "Internetkennung", LastPageHeight);
-  Edit10 = AddDisplay(Panel14, 8, 26, PageWidth - 16);
-  AddLabel(Panel14, "Zentrix Net Version:", 8, 52);
-  Edit13 = AddDisplay(Panel14, 8, 70, PageWidth - 16);
-  AddLabel(Panel14, "Datenübertragung:", 8, 96);
-  Edit12 = AddDisplay(Panel14, 8, 114, PageWidth - 16);
-  AddLabel(Panel14, "letzte Datenübertragung um:", 8, 138);
-  Edit11 = AddDisplay(Panel14, 8, 154, PageWidth - 16);
+  const auto heading = [this](int row, const char* text) { AddLabel(Panel14, text, 8, CaptionTop + row * InfoRow); };
+  const auto field = [this](int row) {
+    return AddDisplay(Panel14, 8, CaptionTop + row * InfoRow + LabelHeight, PageWidth - 16);
+  };
+  Edit10 = field(0);
+  heading(1, "Zentrix Net Version:");
+  Edit13 = field(1);
+  heading(2, "Datenübertragung:");
+  Edit12 = field(2);
+  heading(3, "letzte Datenübertragung um:");
+  Edit11 = field(3);
 }
 
 void TForm13::ConnectHandlers() {

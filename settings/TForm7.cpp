@@ -18,7 +18,6 @@
 #include "settings/Edit.h"
 #include "settings/input/MonthTable.h"
 #include "settings/input/SettingsInput.h"
-#include "settings/TForm13.h"
 #include "settings/UpDown.h"
 
 TForm7* Form7 = nullptr;
@@ -253,15 +252,6 @@ int TForm7::DisplayOnHour() const { return UpDown3->Position(); }
 int TForm7::DisplayOffHour() const { return UpDown4->Position(); }
 int TForm7::LargeDisplayType() const { return std::max(ComboBox1->currentIndex(), 0); }
 int TForm7::CalibrationPosition() const { return UpDown5->Position(); }
-
-// The commissioning commands carry the wizard's up-down positions; without a
-// wizard this form's own commissioning up-downs stand in.
-int TForm7::CommissioningMonthPosition() const {
-  return Form13 != nullptr ? Form13->UpDown1->Position() : UpDown15->Position();
-}
-int TForm7::CommissioningYearPosition() const {
-  return Form13 != nullptr ? Form13->UpDown2->Position() : UpDown16->Position();
-}
 
 void TForm7::RestartCountCleared() { Edit17->setText("0"); }
 void TForm7::YearEnergyCleared() { Panel1->hide(); }

@@ -36,8 +36,6 @@ public:
   int DisplayOffHour() const override;
   int LargeDisplayType() const override;
   int CalibrationPosition() const override;
-  int CommissioningMonthPosition() const override;
-  int CommissioningYearPosition() const override;
   void RestartCountCleared() override;
   void YearEnergyCleared() override;
 

@@ -24,6 +24,7 @@
 #include "shell/ExceptionDisplay.h"
 #include "shell/Navigation.h"
 #include "link/PlantFile.h"
+#include "shell/TFileDialog.h"
 #include "shell/TForm11.h"
 #include "views/history/ChartForms.h"
 #include "views/history/DailyChart.h"
@@ -48,16 +49,6 @@ constexpr int PortCount = 11;
 QString FromCp1252(const std::string& text) { return QString::fromStdString(Utf8FromCp1252(text)); }
 
 QString PortName(int port) { return QStringLiteral("COM %1").arg(port); }
-
-QFileDialog* MakeFileDialog(QWidget* owner, QFileDialog::AcceptMode mode) {
-  auto* dialog = new QFileDialog(owner);
-  dialog->setAcceptMode(mode);
-  dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog->setDefaultSuffix(QStringLiteral("sol"));
-  dialog->setNameFilters({QStringLiteral("*.sol (*.sol)"), QStringLiteral("Alle Dateien(*.*) (*)")});
-  dialog->setOption(QFileDialog::DontUseNativeDialog);
-  return dialog;
-}
 
 // Connects a menu item or button to a handler whose exceptions reach the display.
 template <class Sender, class Signal, class Handler>
@@ -266,12 +257,12 @@ void TStart::Timer3Timer() {
 // The dialogs are made when first needed: a file dialog starts threads of
 // its own that an unused dialog should not cost.
 QFileDialog* TStart::OpenDialog() {
-  if (OpenDialog1 == nullptr) OpenDialog1 = MakeFileDialog(this, QFileDialog::AcceptOpen);
+  if (OpenDialog1 == nullptr) OpenDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen);
   return OpenDialog1;
 }
 
 QFileDialog* TStart::SaveDialog() {
-  if (SaveDialog1 == nullptr) SaveDialog1 = MakeFileDialog(this, QFileDialog::AcceptSave);
+  if (SaveDialog1 == nullptr) SaveDialog1 = new TFileDialog(this, QFileDialog::AcceptSave);
   return SaveDialog1;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QThread>
@@ -148,6 +149,42 @@ TEST_F(WholeProgram, SaveAndReopenAPlantFile) {
   QFile again(markedPath);
   ASSERT_TRUE(again.open(QIODevice::ReadOnly)) << "the save did not propose the opened file's name";
   EXPECT_EQ(again.readAll().mid(1600, 20), marked.mid(1600, 20)) << "the opened file's bytes did not reach the store";
+}
+
+// A path typed quickly into a folder the dialog has not read yet: the file
+// name completion finishes reading it after the dialog has closed. Nothing of
+// the dialog may stay on the screen, and the next menu click opens the next
+// dialog. Needs the saved plant file of the case before.
+TEST_F(WholeProgram, AClosedFileDialogLeavesNothingOnTheScreen) {
+  const QByteArray plant = [&] {
+    QFile f(S().File(QStringLiteral("plant.sol")));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(3220, '\0');
+  }();
+  QDir(S().WorkDir()).mkpath(QStringLiteral("quick/opened"));
+  QDir(S().WorkDir()).mkpath(QStringLiteral("quick/saved"));
+  const QString opened = S().File(QStringLiteral("quick/opened/plant.sol"));
+  {
+    QFile out(opened);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(plant) == plant.size());
+  }
+  constexpr int QuickTypingMs = 5;
+  const auto windows = [&] { return D().VisibleWindows().join(QLatin1Char(' ')).toStdString(); };
+  const std::string before = windows();
+  S().ChooseMenuItem(Menu::Datei, 0);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Open"), 5000)) << "no open dialog";
+  S().AnswerFileDialog(opened, QuickTypingMs);
+  QThread::msleep(1500);  // the completion's folder reading ends
+  EXPECT_EQ(windows(), before) << "a window of the open dialog stayed on the screen";
+
+  const QString saved = S().File(QStringLiteral("quick/saved/plant.sol"));
+  S().ChooseMenuItem(Menu::Datei, 1);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Save As"), 5000)) << "the menu click did not open the save dialog";
+  S().AnswerFileDialog(saved, QuickTypingMs);
+  for (int i = 0; i < 30 && !QFile::exists(saved); ++i) QThread::msleep(100);
+  EXPECT_TRUE(QFile::exists(saved));
+  QThread::msleep(1500);
+  EXPECT_EQ(windows(), before) << "a window of the save dialog stayed on the screen";
+  EXPECT_FALSE(S().ProgramErrors().contains(QStringLiteral("error"))) << S().ProgramErrors().toStdString();
 }
 
 TEST_F(WholeProgram, AMissingPictureIsShownAndTheProgramCarriesOn) {

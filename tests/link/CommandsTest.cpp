@@ -12,8 +12,6 @@ public:
   int DisplayOffHour() const override { return 22; }
   int LargeDisplayType() const override { return 2; }
   int CalibrationPosition() const override { return 655; }
-  int CommissioningMonthPosition() const override { return 4; }
-  int CommissioningYearPosition() const override { return 9; }
   void RestartCountCleared() override { ++restartCleared; }
   void YearEnergyCleared() override { ++yearCleared; }
   int pulses = 10000;
@@ -47,6 +45,8 @@ TEST_F(CommandsTest, EveryValueCommandHasItsCodeAndShape) {
   ConnectionModeSetting = 1;
   ModemTypeSetting = 1;
   SensitivitySetting = 40;
+  CommissioningMonthSetting = 4;
+  CommissioningYearSetting = 9;
   PendingCommands[SlotDialPrefixValue] = 1;
   const struct { int slot; Bytes body; } words[] = {
       {SlotSetMeterCount, {1, 0x25, 0, 48}},        {SlotSetTariff, {1, 0x0D, 0, 57}},

@@ -153,6 +153,37 @@ TEST_F(PollingCycleTest, PendingCommandsOnePerTickLowestSlotFirst) {
   EXPECT_EQ(PendingCommands[SlotSetPlantSize], 2);
 }
 
+// A factory reset clears the controller's values: it goes out before the
+// user's settings of the same cycle, and the user's SMS number survives the
+// service number that the reset sends.
+TEST_F(PollingCycleTest, FactoryResetGoesFirstAndKeepsTheUsersSmsNumber) {
+  Connect();
+  MeterCountSetting = 12;
+  MarkCommand(SlotSetMeterCount);
+  FilterSmsNumber("0171 234", SmsNumber);
+  MarkCommand(SlotSetSmsNumber);
+  MarkFactoryReset();
+  TickUntil(43);
+  port.TakeWritten();
+  std::vector<int> sent;
+  std::vector<Bytes> frames;
+  for (int i = 0; i < 6; ++i) {
+    RxActivity = 3;
+    sent.push_back(PollingTick().CommandSent);
+    frames.push_back(port.TakeWritten());
+  }
+  EXPECT_EQ(sent, (std::vector<int>{SlotSetDateTime, SlotStartLearningPhase, SlotSendServiceNumber,
+                                    SlotSetMeterCount, SlotSetSmsNumber, 0}));
+  EXPECT_EQ(Bytes(frames[2].begin() + 4, frames[2].begin() + 16), Bytes(ServiceNumber, ServiceNumber + 12));
+  EXPECT_EQ(frames[3], WithChecksum({0xFE, 0x8F, 9, 1, 0x25, 0, 12, 0, 0}));
+  const char* user = "0171.234....";
+  EXPECT_EQ(Bytes(frames[4].begin() + 4, frames[4].begin() + 16), Bytes(user, user + 12));
+  // Without a number of the user's waiting, the reset leaves its own in SmsNumber.
+  MarkFactoryReset();
+  for (int i = 0; i < 3; ++i) PollingTick();
+  EXPECT_STREQ(SmsNumber, ServiceNumber);
+}
+
 TEST_F(PollingCycleTest, PendingCommandGoesOutWhileWaitingAtSixty) {
   SensitivitySetting = 25;
   MarkCommand(SlotSetMonitorSensitivity);

@@ -70,8 +70,6 @@ TEST_F(FillSettingsTest, WritesTheWizardAndPositionsItsCommissioningUpDowns) {
   EXPECT_EQ(Text(w.Edit6), "2009");
   EXPECT_EQ(w.UpDown1->Position(), 5);
   EXPECT_EQ(w.UpDown2->Position(), 9);
-  EXPECT_EQ(Form7->CommissioningMonthPosition(), 5);
-  EXPECT_EQ(Form7->CommissioningYearPosition(), 9);
 }
 
 TEST_F(FillSettingsTest, MonthTableOpensOnTheCurrentMonth) {

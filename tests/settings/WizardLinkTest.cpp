@@ -37,12 +37,37 @@ TEST_F(WizardLinkTest, CommissioningSendsTheStoredDateUntilTheArrowsMove) {
   EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x23, 0, 5, 0, 0}));
   EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x24, 0, 9, 0, 0}));
 
-  Form13->SpeedButton4->click();  // the positions are read when the frame is built
   Form13->UpDown1->Click(TUpDown::Button::Up);
   Form13->UpDown2->Click(TUpDown::Button::Down);
   EXPECT_EQ(Text(Form13->Edit5) + "/" + Text(Form13->Edit6), "6/2008");
+  Form13->SpeedButton4->click();
   EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x23, 0, 6, 0, 0}));
   EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x24, 0, 8, 0, 0}));
+}
+
+// What "Ok" confirmed goes out, even when the wizard is filled again (going
+// round to page 0, or opening it anew) or the arrows move before the command
+// ticks.
+TEST_F(WizardLinkTest, CommissioningSendsTheDateConfirmedWithOk) {
+  Block3[35] = 6;
+  Block3[36] = 24;
+  Form13->ShowStep();
+  WizardStep = 3;
+  Form13->ShowStep();
+  Form13->UpDown1->Click(TUpDown::Button::Up);
+  Form13->UpDown2->Click(TUpDown::Button::Up);
+  EXPECT_EQ(Text(Form13->Edit5) + "/" + Text(Form13->Edit6), "7/2025");
+  Form13->SpeedButton4->click();
+  EXPECT_EQ(MarkedSlots(), (std::vector<int>{SlotSetCommissioningMonth, SlotSetCommissioningYear}));
+
+  while (WizardStep != 0) Form13->SpeedButton1->click();  // round to page 0, which fills the wizard
+  EXPECT_EQ(Form13->UpDown1->Position(), 6);
+  EXPECT_EQ(Form13->UpDown2->Position(), 24);
+  Form13->UpDown1->Click(TUpDown::Button::Down);
+  EXPECT_EQ(MarkedSlots(), (std::vector<int>{SlotSetCommissioningMonth, SlotSetCommissioningYear}));
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 9, 1, 0x23, 0, 7, 0, 0}));
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 9, 1, 0x24, 0, 25, 0, 0}));
+  EXPECT_TRUE(MarkedSlots().empty());
 }
 
 // A stored date the arrows cannot reach (a fresh store, a plant from 2004):
@@ -68,6 +93,23 @@ TEST_F(WizardLinkTest, FactoryResetSendsThreeCommandsOnePerTick) {
   EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 7, 2, 0x03, 0, 0}));
   EXPECT_EQ(CommandTick(44), NumberFrame(ServiceNumber));
   EXPECT_TRUE(CommandTick(45).empty());
+}
+
+// The user's number and the factory settings confirmed in the same cycle: the
+// reset goes out first, then the user's settings, the typed number included.
+TEST_F(WizardLinkTest, SmsNumberConfirmedWithAFactoryResetReachesTheController) {
+  Type(Form13->Edit7, "0171 234567");
+  Form13->SpeedButton9->click();
+  Type(Form13->Edit1, "9");
+  Form13->SpeedButton3->click();
+  Form13->SpeedButton14->click();
+  Form13->SpeedButton15->click();
+  EXPECT_EQ(CommandTick(43), WithChecksum({0xFE, 0x8F, 7, 2, 0x06, 0, 0}));
+  EXPECT_EQ(CommandTick(44), WithChecksum({0xFE, 0x8F, 7, 2, 0x03, 0, 0}));
+  EXPECT_EQ(CommandTick(45), NumberFrame(ServiceNumber));
+  EXPECT_EQ(CommandTick(46), WithChecksum({0xFE, 0x8F, 9, 1, 0x25, 0, 9, 0, 0}));
+  EXPECT_EQ(CommandTick(47), NumberFrame("0171.234567."));
+  EXPECT_TRUE(CommandTick(48).empty());
 }
 
 TEST_F(WizardLinkTest, ModemWithoutPrefixSendsModeTypeAndPrefix) {

@@ -31,6 +31,24 @@ TEST_F(WizardPagesTest, WeiterWalksTheFourteenPagesAndStartsAgain) {
   EXPECT_GT(w.SpeedButton1->y(), w.Panel14->y() + w.Panel14->height());
 }
 
+// Every control of a page lies inside the panel, clear of its border, and no
+// two controls of the last page cover each other.
+TEST_F(WizardPagesTest, ControlsFitInsideTheirPanel) {
+  constexpr int Clearance = 2;
+  for (int step = 0; step < TForm13::Pages; ++step) {
+    const QFrame* page = Form13->PageOf(step);
+    const QRect inside = page->contentsRect().adjusted(Clearance, Clearance, -Clearance, -Clearance);
+    for (const QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      EXPECT_TRUE(inside.contains(control->geometry())) << "page " << step << ": " << control->metaObject()->className()
+                                                        << " at " << control->y() << ".." << control->geometry().bottom();
+  }
+  const auto controls = Form13->Panel14->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(controls.size(), 8);
+  for (int i = 0; i < controls.size(); ++i)
+    for (int j = i + 1; j < controls.size(); ++j)
+      EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry())) << i << " and " << j;
+}
+
 TEST_F(WizardPagesTest, StepsOutsideTheCycleShowTheFirstPage) {
   for (int step : {14, 99, -1}) {
     WizardStep = step;

@@ -6,11 +6,14 @@
 #include <algorithm>
 
 #include "ShellTestSupport.h"
+#include "link/Commands.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
+#include "settings/TForm13.h"
 #include "settings/TForm7.h"
 #include "settings/Edit.h"
+#include "settings/UpDown.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/TStart.h"
 #include "views/history/ChartForms.h"
@@ -37,6 +40,24 @@ protected:
     Start->Timer2Timer();
     PumpEvents(pumpMs);
     return Start->Edit1->text();
+  }
+  // Connects and runs the exchange up to the refresh; false when it did not end.
+  bool RunToRefresh() {
+    for (int i = 0; i < 10 && PollTick != 0; ++i) Tick(100);
+    if (PollTick != 0) return false;
+    while (PollTick < 24) Tick();
+    Tick(1500);  // 24: the exchange runs at the line's speed
+    while (PollTick < 42) Tick();
+    return NoAnswerCount == 0;
+  }
+  // The simulator's log lines that name a command, in order.
+  std::vector<std::string> LoggedCommands() {
+    std::vector<std::string> commands;
+    for (const QString& line : sim.Log().split(QLatin1Char('\n'))) {
+      if (!line.contains(QLatin1String(" PC>SIM FE 8F "))) continue;
+      commands.push_back(line.section(QStringLiteral("  "), 1).trimmed().toStdString());
+    }
+    return commands;
   }
   QTemporaryDir logDir;
   SimulatorProcess sim{logDir.filePath(QStringLiteral("sim.log"))};
@@ -80,6 +101,47 @@ TEST_F(ShellWithSimulatorTest, AWholeCycleFillsTheStore) {
   EXPECT_EQ(DayChartMax, 36000u);    // 30.4 kWp
   while (PollTick != 60) status = Tick();
   EXPECT_EQ(status, QStringLiteral("  60  Verbindungsaufbau zwischen PC und ZentrixNet"));
+  EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
+}
+
+// What the user confirmed in the wizard is what the controller receives: a
+// commissioning date set with "Ok" survives the wizard being filled again, and
+// a typed SMS number survives the factory reset confirmed in the same cycle,
+// which goes out first.
+TEST_F(ShellWithSimulatorTest, TheControllerReceivesWhatTheWizardConfirmed) {
+  StartSimulator(7);
+  Start->SpeedButtons[7]->click();
+  ASSERT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
+  Start->Timer2->stop();  // the test drives the ticks
+  ASSERT_TRUE(RunToRefresh());
+  ASSERT_EQ(Block3[35], 4);  // the simulator's plant: April 2023
+  ASSERT_EQ(Block3[36], 23);
+
+  Start->Bild71->trigger();  // "Einstellungen"
+  TForm13& w = *Form13;
+  while (WizardStep != 3) w.SpeedButton1->click();
+  for (int i = 0; i < 3; ++i) w.UpDown1->Click(TUpDown::Button::Up);
+  for (int i = 0; i < 2; ++i) w.UpDown2->Click(TUpDown::Button::Up);
+  ASSERT_EQ(w.Edit5->text() + "/" + w.Edit6->text(), QStringLiteral("7/2025"));
+  w.SpeedButton4->click();
+  while (WizardStep != 11) w.SpeedButton1->click();
+  w.Edit7->setText(QStringLiteral("0171 2345678"));
+  w.SpeedButton9->click();
+  while (WizardStep != 0) w.SpeedButton1->click();  // page 0 fills the wizard again
+  w.SpeedButton14->click();
+  w.SpeedButton15->click();
+  Start->Bild71->trigger();  // and opening it anew fills it once more
+  ASSERT_EQ(w.UpDown1->Position(), 4);
+
+  const size_t before = LoggedCommands().size();
+  while (PollTick != 60) Tick();
+  Tick(200);  // the last command waiting for the connection goes out too
+  std::vector<std::string> sent = LoggedCommands();
+  sent.erase(sent.begin(), sent.begin() + static_cast<long>(before));
+  const std::vector<std::string> expected = {
+      "SetDateTime", "StartLearningPhase", "SetSmsNumber \"" + std::string(ServiceNumber) + "\"",
+      "SetCommissioningMonth 7", "SetCommissioningYear 25", "SetSmsNumber \"0171.2345678\""};
+  EXPECT_EQ(sent, expected) << sim.Log().right(3000).toStdString();
   EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
 }
 

@@ -15,8 +15,6 @@ public:
   int DisplayOffHour() const override { return 21; }
   int LargeDisplayType() const override { return 2; }
   int CalibrationPosition() const override { return 777; }
-  int CommissioningMonthPosition() const override { return 7; }
-  int CommissioningYearPosition() const override { return 20; }
   void RestartCountCleared() override {}
   void YearEnergyCleared() override {}
 };
@@ -61,6 +59,8 @@ TEST_F(CommandEffectsTest, SettingsShowInTheNextBlocks) {
   SensitivitySetting = 35;
   ConnectionModeSetting = 1;
   ModemTypeSetting = 0;
+  CommissioningMonthSetting = 7;
+  CommissioningYearSetting = 20;
   PendingCommands[SlotDialPrefixValue] = 1;
   FilterText(0, "Hallo & Gr\xFC\xDF" "e");
   FilterText(3, "Zeile 4");

@@ -108,9 +108,16 @@ void Desktop::Key(const QString& keys) const {
   QThread::msleep(100);
 }
 
-void Desktop::Type(const QString& text) const {
-  Run(QStringLiteral("xdotool"), {"type", "--delay", "40", text});
+void Desktop::Type(const QString& text, int delayMs) const {
+  Run(QStringLiteral("xdotool"), {"type", "--delay", QString::number(delayMs), text});
   QThread::msleep(100);
+}
+
+QStringList Desktop::VisibleWindows() const {
+  QStringList ids = Run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--class", "."})
+                        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ids.sort();
+  return ids;
 }
 
 bool Desktop::Screenshot(const QString& title, const QString& path) const {

@@ -27,7 +27,9 @@ public:
   void Click(int x, int y) const;
   void Move(int x, int y) const;
   void Key(const QString& keys) const;  // xdotool key names, e.g. "Down", "Return", "ctrl+a"
-  void Type(const QString& text) const;
+  void Type(const QString& text, int delayMs = 40) const;  // delayMs between the keys
+  // The ids of every window mapped on the screen, titled or not, sorted.
+  QStringList VisibleWindows() const;
   // Saves a PNG of the window with this title, or of the whole screen for an empty title.
   bool Screenshot(const QString& title, const QString& path) const;
 

@@ -163,10 +163,10 @@ bool PlantSession::ClickIn(const QString& windowTitle, int x, int y) {
   return true;
 }
 
-bool PlantSession::AnswerFileDialog(const QString& path) {
+bool PlantSession::AnswerFileDialog(const QString& path, int typingDelayMs) {
   QThread::msleep(800);  // the dialog opens with its file name field focused
   desktop_.Key(QStringLiteral("ctrl+a"));
-  desktop_.Type(path);
+  desktop_.Type(path, typingDelayMs);
   desktop_.Key(QStringLiteral("Return"));
   QThread::msleep(800);
   return true;

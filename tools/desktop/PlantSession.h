@@ -54,8 +54,9 @@ public:
   void ChooseMenuItem(Menu menu, int item);
   // Clicks a point given in a window's client coordinates.
   bool ClickIn(const QString& windowTitle, int x, int y);
-  // Types a path into the open file dialog and confirms it.
-  bool AnswerFileDialog(const QString& path);
+  // Types a path into the open file dialog (typingDelayMs between the keys)
+  // and confirms it.
+  bool AnswerFileDialog(const QString& path, int typingDelayMs = 40);
   // Closes the exception display's message box (Return on it).
   bool DismissErrorBox();
 

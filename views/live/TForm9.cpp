@@ -8,9 +8,10 @@ TForm9* Form9 = nullptr;
 
 namespace {
 
-// The window's sans family, sized by the character cell height in pixels.
+// The window's "MS Sans Serif", substituted as every other text of that
+// family, sized by the character cell height in pixels.
 QFont SansFont(int cellHeight) {
-  const std::string family = "Liberation Sans";
+  const std::string family = "MS Sans Serif";
   QFont font(QString::fromStdString(family));
   font.setPixelSize(PixelSizeForCellHeight(family, cellHeight, false));
   return font;

@@ -123,9 +123,11 @@ TEST_F(DailyValuesTest, MonthCounterOutsideTheMonthSlots) {
   for (int k = 0; k < MonthRunLength; ++k) SetMonthRun(k, 500);
   SetMeterToday(1, 1000);  // 10 kWh today
   Block3[13] = 50;
-  // No counter yet: today's yield alone.
+  SetMonthRun(0, 700);
+  // No counter yet: the month reads MonthRun[0] (Block15[0]); the year and
+  // the total are today's yield alone.
   DrawDailyValues();
-  EXPECT_EQ(TextAt(Log6(), 127, 140), "10 kWh");
+  EXPECT_EQ(TextAt(Log6(), 127, 140), "710 kWh");
   EXPECT_EQ(TextAt(Log6(), 127, 157), "10 kWh");
   EXPECT_EQ(TextAt(Log6(), 127, 174), "10 kWh");
   EXPECT_EQ(TextAt(Log6(), 358, 89), "5 EUR");

@@ -1,3 +1,5 @@
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QStringList>
 
 #include "tests/views/live/LiveTestSupport.h"
@@ -56,6 +58,19 @@ TEST_F(DayBalanceListTest, ValuesAndTwoDigitDayAndMonth) {
   EXPECT_EQ(DayBalanceLines().back(), "16/11 = 0.0");
 }
 
+// The caption and the list take "MS Sans Serif" as every other text of that
+// family does, at their character heights.
+TEST_F(DayBalanceListTest, CaptionAndListUseTheProgramsSansSerif) {
+  const QString sans = QFontInfo(QFont(QStringLiteral("MS Sans Serif"))).family();
+  for (const auto& [widget, cell] : {std::pair<const QWidget*, int>{form9.Label1, 20}, {form9.Memo1, 17}}) {
+    SCOPED_TRACE(cell);
+    EXPECT_EQ(QFontInfo(widget->font()).family(), sans);
+    const QFontMetrics metrics(widget->font());
+    EXPECT_LE(metrics.ascent() + metrics.descent(), cell);
+    EXPECT_GE(metrics.ascent() + metrics.descent(), cell - 3);
+  }
+}
+
 TEST_F(DayBalanceListTest, OpeningTwiceGivesTheSameList) {
   SetToday(10, 2);
   SetDayRun(0, 55);
@@ -67,8 +82,27 @@ TEST_F(DayBalanceListTest, OpeningTwiceGivesTheSameList) {
   EXPECT_TRUE(form9.Memo1->textCursor().atEnd());  // the list opens on today's line
 }
 
+// Day 0 or a day past the month's end counts from the month's start, as long
+// as that is a day of the year.
+TEST_F(DayBalanceListTest, DayOutsideItsMonthCountsFromTheMonthsStart) {
+  Block14[41] = 250;  // 2.50 kWh today
+  SetDayRun(29, 17);  // 30 January
+  SetToday(0, 2);     // day 31, 31 January
+  FillDayBalanceList();
+  QStringList lines = MemoLines();
+  ASSERT_EQ(lines.size(), 31);
+  EXPECT_EQ(lines[29], "30/01 = 1.7");
+  EXPECT_EQ(lines.back(), "31/01 = 2.5");
+
+  SetToday(31, 4);  // day 122, 1 May
+  FillDayBalanceList();
+  lines = MemoLines();
+  ASSERT_EQ(lines.size(), 122);
+  EXPECT_EQ(lines.back(), "01/05 = 2.5");
+}
+
 TEST_F(DayBalanceListTest, DateThatIsNoDayOfTheYearIsSaidSo) {
-  for (auto [day, month] : {std::pair<uint16_t, uint16_t>{1, 0}, {1, 13}, {0, 1}, {30, 2}, {31, 4}, {65535, 65535}}) {
+  for (auto [day, month] : {std::pair<uint16_t, uint16_t>{1, 0}, {1, 13}, {0, 1}, {32, 12}, {65535, 65535}}) {
     SCOPED_TRACE(testing::Message() << day << "." << month << ".");
     SetToday(day, month);
     FillDayBalanceList();

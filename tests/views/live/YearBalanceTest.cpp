@@ -50,8 +50,10 @@ TEST_F(YearBalanceTest, TodayMarkerOnTheDayOfTheYear) {
     int x;  // 0: no marker
   } cases[] = {
       {1, 1, 52}, {31, 12, 782}, {29, 2, 170}, {1, 3, 172},
+      // Day 0 or a day past the month's end still counts from the month's start.
+      {0, 6, 354}, {30, 2, 172}, {32, 1, 114}, {0, 2, 112},
       // A date that is no day of the year has no marker.
-      {1, 0, 0}, {1, 13, 0}, {0, 6, 0}, {30, 2, 0}, {32, 1, 0}, {65535, 65535, 0},
+      {1, 0, 0}, {1, 13, 0}, {0, 1, 0}, {32, 12, 0}, {65535, 6, 0}, {65535, 65535, 0},
   };
   SetPlantSize(100);
   SetDay(100, 50);

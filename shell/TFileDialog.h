@@ -1,0 +1,25 @@
+#pragma once
+// The program's "Öffnen" and "Speichern unter.." dialog: Qt's own file dialog
+// for plant files, which leaves nothing of itself on the screen once closed.
+#include <QFileDialog>
+#include <utility>
+#include <vector>
+
+class QCompleter;
+
+class TFileDialog : public QFileDialog {
+public:
+  TFileDialog(QWidget* owner, AcceptMode mode);
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+private:
+  // The file name completions with the fields they complete. A completion
+  // reads folders in the background and opens its list when a folder has been
+  // read; bound to its field only while the dialog is shown, it cannot open
+  // the list after the dialog has closed (over the main window, where the
+  // list would take the next click).
+  std::vector<std::pair<QCompleter*, QWidget*>> completions_;
+};

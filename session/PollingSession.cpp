@@ -1,6 +1,7 @@
 #include "session/PollingSession.h"
 
 #include "link/Frames.h"
+#include "serial/PortReport.h"
 #include "serial/VaComm.h"
 
 namespace {
@@ -18,6 +19,12 @@ std::string DeviceNameFor(const std::string& path) {
     if (c == '%') name += '%';
   }
   return name;
+}
+
+bool DeviceMissing(const PortChoice& choice) {
+  const Platform::DeviceCheck check =
+      choice.Number > 0 ? Platform::ResolveComPort(choice.Number).Check : Platform::CheckDevice(choice.Path);
+  return check.State == Platform::DeviceState::Missing;
 }
 
 }  // namespace
@@ -59,7 +66,13 @@ void PollingSession::Open(const PortChoice& choice) {
   LostReported_ = false;
   SilenceReported_ = false;
   TicksSinceExchange_ = 0;
-  Port_->Open();
+  try {
+    Port_->Open();
+  } catch (const EVaCommError& error) {
+    if (!DeviceMissing(choice)) throw;
+    // The component's text stays the first line; below it what does exist.
+    throw EVaCommError(std::string(error.what()) + "\n\n" + MissingDeviceHint(choice.Number));
+  }
 }
 
 void PollingSession::Close() { Port_->Close(); }

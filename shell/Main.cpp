@@ -2,10 +2,12 @@
 #include <QScreen>
 
 #include "shell/Application.h"
+#include "shell/CommandLine.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/TStart.h"
 
 int main(int argc, char** argv) {
+  if (const auto answered = AnswerCommandLine(argc, argv)) return *answered;
   TApplication app(argc, argv);
   int result = 0;
   try {

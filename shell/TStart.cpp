@@ -15,6 +15,7 @@
 #include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
+#include "serial/PortReport.h"
 #include "serial/VaComm.h"
 #include "session/PollingSession.h"
 #include "session/qt/QtMainThreadWake.h"
@@ -131,6 +132,9 @@ void TStart::CreateMenus() {
   Info1 = Hilfe1->addAction(QStringLiteral("&Info"));
   Bind(Info1, &QAction::triggered, this, [this] { Info1Click(); });
 
+  Optionen1->setToolTipsVisible(true);
+  Bind(Optionen1, &QMenu::aboutToShow, this, [this] { UpdatePortTooltips(); });
+
   for (QMenu* menu : {FileMenu, Ansicht1, Optionen1, Hilfe1}) menu->menuAction()->setVisible(false);
 }
 
@@ -152,8 +156,23 @@ void TStart::CreateStartPanel() {
     button->setFlat(false);
     button->setFocusPolicy(Qt::NoFocus);
     Bind(button, &QPushButton::clicked, this, [this, port] { SpeedButtonClick(port); });
+    button->installEventFilter(this);  // the tooltip is made fresh when it is about to show
     SpeedButtons[port] = button;
   }
+  UpdatePortTooltips();
+}
+
+void TStart::UpdatePortTooltips() {
+  for (int port = 1; port <= PortCount; ++port) {
+    const QString line = QString::fromStdString(ComPortLine(Platform::ResolveComPort(port)));
+    if (SpeedButtons[port] != nullptr) SpeedButtons[port]->setToolTip(line);
+    if (ComItems[port] != nullptr) ComItems[port]->setToolTip(line);
+  }
+}
+
+bool TStart::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ToolTip) Guarded([this] { UpdatePortTooltips(); });
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TStart::CreateStatusLine() {

@@ -83,9 +83,12 @@ public:
 
   // Applies what a polling tick asks of the windows.
   void ApplyTick(const TickActions& actions);
+  // Each COM button and menu item names the device it opens and whether it is there.
+  void UpdatePortTooltips();
 
 protected:
   void mousePressEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
 private:

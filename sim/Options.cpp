@@ -142,6 +142,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args, ClockSeconds ho
         name = name.substr(0, eq);
       }
       if (name == "--help" || name == "-h") { o.Help = true; continue; }
+      if (name == "--version") { o.Version = true; continue; }
+      if (name == "--list-ports") { o.ListPorts = true; continue; }
       if (name == "--fast") { o.Fast = true; continue; }
       const auto handler = ValueOptions().find(name);
       if (handler == ValueOptions().end()) throw OptionError("unknown option \"" + name + "\" (see --help)");
@@ -151,7 +153,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args, ClockSeconds ho
       }
       handler->second(o, name, *value);
     }
-    if (!o.Help) Check(o, hostNow);
+    if (!o.Help && !o.Version && !o.ListPorts) Check(o, hostNow);
     result.Options = o;
   } catch (const OptionError& e) {
     result.Error = e.what();
@@ -160,7 +162,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args, ClockSeconds ho
 }
 
 std::vector<std::string> OptionNames() {
-  std::vector<std::string> names = {"--help", "--fast"};
+  std::vector<std::string> names = {"--help", "--version", "--list-ports", "--fast"};
   for (const auto& entry : ValueOptions()) names.push_back(entry.first);
   return names;
 }
@@ -244,6 +246,9 @@ Commands are logged by name with their value or text; a command the simulator
 refuses ends in "[ignored: ...]". Faults appear in brackets after the meaning.
 
 Other:
+  --list-ports          show what COM 1 .. COM 11 open and which serial devices
+                        exist, and exit
+  --version             show the version and exit
   -h, --help            show this text and exit
 )";
 }

@@ -17,6 +17,8 @@ struct ProgramOptions {
   std::string WriteSol;     // write the blocks to this .sol file and exit
   std::string SolOnSignal;  // write the blocks to this .sol file on SIGUSR1
   bool Help = false;
+  bool Version = false;
+  bool ListPorts = false;
 };
 
 struct ParsedOptions {

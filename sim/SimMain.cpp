@@ -17,6 +17,8 @@
 #include "Options.h"
 #include "SerialLine.h"
 #include "Simulator.h"
+#include "base/Version.h"
+#include "serial/PortReport.h"
 
 namespace {
 
@@ -161,6 +163,14 @@ int Main(const std::vector<std::string>& args) {
   const ProgramOptions& options = *parsed.Options;
   if (options.Help) {
     std::cout << HelpText();
+    return 0;
+  }
+  if (options.Version) {
+    std::cout << "zentrixnet-sim " PCZN_VERSION "\n";
+    return 0;
+  }
+  if (options.ListPorts) {
+    for (const std::string& line : PortListing()) std::cout << line << "\n";
     return 0;
   }
   std::ofstream logFile;

@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "serial/Platform.h"
+#include "serial/PortDiscovery.h"
+#include "serial/posix/PosixPorts.h"
 
 namespace Platform {
 
@@ -43,21 +45,26 @@ std::string HomeFolder() {
   return "/";
 }
 
-std::string PortsFolder() {
+}  // namespace
+
+std::string UserPortsFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   const std::string base = (config != nullptr && config[0] == '/') ? std::string(config)
                                                                   : HomeFolder() + "/.config";
   return base + "/PCZentrixNet/ports";
 }
 
-std::string BuiltInPort(long number) {
-  if (number >= 1 && number <= 4) return "/dev/ttyS" + std::to_string(number - 1);
-  if (number >= 5 && number <= 8) return "/dev/ttyUSB" + std::to_string(number - 5);
-  if (number >= 9 && number <= 11) return "/dev/ttyACM" + std::to_string(number - 9);
+std::string FixedComDevice(long number, const std::string& dev) {
+  if (number >= 1 && number <= 4) return dev + "/ttyS" + std::to_string(number - 1);
+  if (number >= 5 && number <= 8) return dev + "/ttyUSB" + std::to_string(number - 5);
+  if (number >= 9 && number <= 11) return dev + "/ttyACM" + std::to_string(number - 9);
   return {};
 }
 
-}  // namespace
+bool HasPortsEntry(const std::string& entry) {
+  struct stat info {};
+  return lstat(entry.c_str(), &info) == 0;
+}
 
 std::string ResolveDevicePath(const std::string& formatted) {
   const std::string_view name = StripDevicePrefixes(formatted);
@@ -66,10 +73,9 @@ std::string ResolveDevicePath(const std::string& formatted) {
   if (number < 0) return std::string(name);
   // An entry in the ports folder wins, even a dangling link: then the error
   // names the entry the user made instead of a port they did not choose.
-  const std::string link = PortsFolder() + "/COM" + std::to_string(number);
-  struct stat info {};
-  if (lstat(link.c_str(), &info) == 0) return link;
-  const std::string builtIn = BuiltInPort(number);
+  const std::string link = UserPortsFolder() + "/COM" + std::to_string(number);
+  if (HasPortsEntry(link)) return link;
+  const std::string builtIn = FixedComDevice(number, "/dev");
   return builtIn.empty() ? std::string(name) : builtIn;
 }
 

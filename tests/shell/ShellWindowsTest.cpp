@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -198,6 +199,21 @@ TEST_F(WindowsTest, ChoosingAPortOpensTheRestOfTheProgram) {
   EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
 }
 
+TEST_F(WindowsTest, PortButtonsAndItemsNameTheDeviceTheyOpen) {
+  LinkedPty pty(PortsDir(), 3);
+  const QString dangling = QDir(PortsDir()).filePath(QStringLiteral("COM7"));
+  QFile::remove(dangling);
+  QFile::link(QStringLiteral("/nonexistent/ttyGone"), dangling);
+  // Made fresh when a tooltip is about to show, as the menu opens.
+  QHelpEvent help(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
+  QApplication::sendEvent(Start->SpeedButtons[3], &help);
+  EXPECT_EQ(Start->SpeedButtons[3]->toolTip(), QString::fromStdString("COM 3 \u2192 " + pty.SlavePath() + " (vorhanden)"));
+  EXPECT_EQ(Start->ComItems[3]->toolTip(), Start->SpeedButtons[3]->toolTip());
+  EXPECT_EQ(Start->ComItems[7]->toolTip(), QStringLiteral("COM 7 \u2192 /nonexistent/ttyGone (nicht vorhanden)"));
+  EXPECT_TRUE(Start->Optionen1->toolTipsVisible());
+  QFile::remove(dangling);
+}
+
 TEST_F(WindowsTest, APortThatCannotBeOpenedLeavesThePanel) {
   const QString link = QDir(PortsDir()).filePath(QStringLiteral("COM7"));
   QFile::remove(link);
@@ -205,7 +221,12 @@ TEST_F(WindowsTest, APortThatCannotBeOpenedLeavesThePanel) {
   const int before = ExceptionCount();
   Start->SpeedButtons[7]->click();
   EXPECT_EQ(ExceptionCount(), before + 1);
-  EXPECT_EQ(LastExceptionMessage(), "Specified device not found (" + link.toStdString() + ").");
+  // The component's text first; below it, the devices that exist (none here)
+  // or how to point COM 7 at one.
+  const std::string message = LastExceptionMessage();
+  EXPECT_EQ(message.substr(0, message.find('\n')), "Specified device not found (" + link.toStdString() + ").");
+  EXPECT_NE(message.find("\n\n"), std::string::npos) << message;
+  EXPECT_NE(message.find("serielle"), std::string::npos) << message;
   EXPECT_FALSE(Start->VaComm1->Active());
   EXPECT_FALSE(Start->Panel1->isHidden());
   EXPECT_FALSE(AnyMenuVisible());

@@ -1,0 +1,149 @@
+// The serial devices of a Linux system and what each COM number opens, found
+// without opening anything but the legacy UART ports, which only an ioctl can
+// tell from empty slots.
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <map>
+
+#include "serial/PortDiscovery.h"
+#include "serial/posix/PosixPorts.h"
+
+namespace fs = std::filesystem;
+
+namespace Platform {
+
+namespace {
+
+PortRoots WithDefaults(PortRoots roots) {
+  if (roots.Dev.empty()) roots.Dev = "/dev";
+  if (roots.Sys.empty()) roots.Sys = "/sys";
+  if (roots.PortsFolder.empty()) roots.PortsFolder = UserPortsFolder();
+  return roots;
+}
+
+// Pseudo-terminal slaves (Unix 98 ptys) have no entry in sysfs.
+bool IsPtySlaveMajor(unsigned major) { return major >= 136 && major <= 143; }
+
+// A character device is a terminal when sysfs files it under a tty class.
+bool IsTerminal(dev_t device, const std::string& sys) {
+  if (IsPtySlaveMajor(major(device))) return true;
+  const std::string node = sys + "/dev/char/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  std::error_code error;
+  const fs::path target = fs::canonical(node, error);
+  return !error && target.string().find("/tty/") != std::string::npos;
+}
+
+DeviceCheck NotUsable(const std::string& problem) { return DeviceCheck{DeviceState::NotUsable, {}, problem}; }
+
+DeviceCheck CheckDeviceIn(const std::string& path, const std::string& sys) {
+  std::error_code error;
+  const fs::path device = fs::canonical(path, error);
+  if (error == std::errc::too_many_symbolic_link_levels) return NotUsable("Verweisschleife");
+  if (error) return DeviceCheck{DeviceState::Missing, {}, {}};
+  struct stat info {};
+  if (stat(device.c_str(), &info) != 0) return DeviceCheck{DeviceState::Missing, {}, {}};
+  if (S_ISDIR(info.st_mode)) return NotUsable("Verzeichnis");
+  if (!S_ISCHR(info.st_mode) || !IsTerminal(info.st_rdev, sys)) return NotUsable("kein serielles Gerät");
+  return DeviceCheck{DeviceState::Present, device.string(), {}};
+}
+
+// The legacy driver claims its ports whether or not a UART sits behind them;
+// only its own report of the port's type tells.
+bool LegacyUartPresent(const std::string& device) {
+  const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  serial_struct info {};
+  const bool known = ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
+  close(fd);
+  return known;
+}
+
+// A ttyS device (named `name` in the device folder) is a port only when a
+// driver has it and, for the legacy driver, a UART answers.
+bool IsRealUart(const std::string& name, const std::string& device, const std::string& sys) {
+  std::error_code error;
+  const fs::path driver = fs::read_symlink(sys + "/class/tty/" + name + "/device/driver", error);
+  if (error) return false;
+  return driver.filename() != "serial8250" || LegacyUartPresent(device);
+}
+
+bool IsLegacyName(const std::string& name) { return name.rfind("ttyS", 0) == 0; }
+
+bool IsPortName(const std::string& name) {
+  for (const char* prefix : {"ttyS", "ttyUSB", "ttyACM"})
+    if (name.rfind(prefix, 0) == 0 && name.size() > std::string(prefix).size()) return true;
+  return false;
+}
+
+void AddPortDevices(const PortRoots& roots, std::map<std::string, SerialDevice>& found) {
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(roots.Dev, error)) {
+    const std::string name = entry.path().filename().string();
+    if (!IsPortName(name)) continue;
+    const DeviceCheck check = CheckDeviceIn(entry.path().string(), roots.Sys);
+    if (check.State != DeviceState::Present) continue;
+    if (IsLegacyName(name) && !IsRealUart(name, check.Device, roots.Sys)) continue;
+    found[check.Device].Path = check.Device;
+  }
+}
+
+// The stable names under serial/by-id carry the adapter's maker and serial number.
+void AddStableNames(const PortRoots& roots, std::map<std::string, SerialDevice>& found) {
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(roots.Dev + "/serial/by-id", error)) {
+    const DeviceCheck check = CheckDeviceIn(entry.path().string(), roots.Sys);
+    if (check.State != DeviceState::Present) continue;
+    SerialDevice& device = found[check.Device];
+    device.Path = check.Device;
+    device.Names.push_back(entry.path().string());
+  }
+}
+
+}  // namespace
+
+DeviceCheck CheckDevice(const std::string& path) { return CheckDeviceIn(path, "/sys"); }
+
+ComPort ResolveComPort(int number, const PortRoots& given) {
+  const PortRoots roots = WithDefaults(given);
+  ComPort port;
+  port.Number = number;
+  const std::string entry = roots.PortsFolder + "/COM" + std::to_string(number);
+  if (HasPortsEntry(entry)) {
+    port.FromPortsFolder = true;
+    std::error_code error;
+    const fs::path text = fs::read_symlink(entry, error);
+    port.Shown = error ? entry : text.string();
+    port.Check = CheckDeviceIn(entry, roots.Sys);
+    return port;
+  }
+  port.Shown = FixedComDevice(number, roots.Dev);
+  port.Check = CheckDeviceIn(port.Shown, roots.Sys);
+  const std::string name = fs::path(port.Shown).filename().string();
+  if (port.Check.State == DeviceState::Present && IsLegacyName(name) &&
+      !IsRealUart(name, port.Check.Device, roots.Sys))
+    port.Check = DeviceCheck{DeviceState::Missing, {}, {}};
+  return port;
+}
+
+std::vector<SerialDevice> ListSerialDevices(const PortRoots& given) {
+  const PortRoots roots = WithDefaults(given);
+  std::map<std::string, SerialDevice> found;
+  AddPortDevices(roots, found);
+  AddStableNames(roots, found);
+  std::vector<SerialDevice> devices;
+  for (auto& [path, device] : found) {
+    std::sort(device.Names.begin(), device.Names.end());
+    devices.push_back(std::move(device));
+  }
+  return devices;
+}
+
+}  // namespace Platform

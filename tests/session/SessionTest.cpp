@@ -44,11 +44,12 @@ protected:
     ASSERT_TRUE(sim.Start(SimCom, options));
   }
 
-  // Ticks with a short pause for the port's events between them.
+  // Ticks with a pause for the port's events between them: long enough for a
+  // whole unpaced exchange between request and the cycle's end on a busy machine.
   void RunTicks(int ticks) {
     for (int i = 0; i < ticks; ++i) {
       session.Tick();
-      PumpFor(5);
+      PumpFor(20);
     }
   }
   // Ticks until the predicate holds; at most `limit` ticks.

@@ -73,6 +73,8 @@ std::optional<std::string> StatusTextFor(int tick) {
 
 }  // namespace
 
+LinkCounts LinkCounters;
+
 std::string ConnectingStatusText() { return "  60  Verbindungsaufbau zwischen PC und ZentrixNet"; }
 
 std::string MonitorTextFor(unsigned monitoringOn, unsigned faultReport) {
@@ -87,6 +89,7 @@ void InitLink() {
   NoAnswerCount = 3;
   ConnectPending = 0xFF;
   RxActivity = 3;
+  LinkCounters = LinkCounts{};
   ResetRxFrame();
   for (int slot = 1; slot <= 28; ++slot) PendingCommands[slot] = 0;
   SetScaleStartValues();
@@ -145,13 +148,17 @@ int ReplyCodeFor(int type) {
 
 void DecodeFrame() {
   VerifyRxChecksum();
+  ++LinkCounters.Frames;
   const int type = RxFrame[3];
   if (ChecksumOk == 0 || !LengthFitsType(type, RxFrame[2])) {
+    if (ChecksumOk == 0) ++LinkCounters.BadChecksums;
+    ++LinkCounters.Resends;
     SendFrame();  // ask for the same frame again
     return;
   }
   if (uint16_t* table = BlockTable(type)) {
     StoreBlock(table);
+    ++LinkCounters.Blocks;
     SendRequest(ReplyCodeFor(type));
     return;
   }

@@ -22,6 +22,17 @@ struct TickActions {
   int CommandSent = 0;  // the slot whose command went out at this tick, 0 for none
 };
 
+// What the decoder has handled since InitLink, for reports: complete
+// frames, data blocks stored, frames asked for again, and of those the ones
+// whose checksum was wrong.
+struct LinkCounts {
+  int Frames = 0;
+  int Blocks = 0;
+  int Resends = 0;
+  int BadChecksums = 0;
+};
+extern LinkCounts LinkCounters;
+
 // Start values of the link (as at program start) and a purge of the port.
 void InitLink();
 // One tick of the polling timer.

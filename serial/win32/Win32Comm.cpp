@@ -1,5 +1,6 @@
 // Serial devices on the comm API: open and close, settings, reads, writes,
 // status, purge, and telling a removed device from an ordinary failure.
+#include <algorithm>
 #include <vector>
 
 #include "Win32Comm.h"
@@ -80,6 +81,8 @@ uint32_t StatusBits(const COMSTAT& s) {
          uint32_t(s.fXoffHold) << 3 | uint32_t(s.fXoffSent) << 4 | uint32_t(s.fEof) << 5 | uint32_t(s.fTxim) << 6;
 }
 
+constexpr DWORD ReadLimitMs = 1000;
+
 DWORD Remaining(uint32_t milliseconds, uint32_t start) {
   if (milliseconds == Infinite) return INFINITE;
   const uint32_t elapsed = GetTickCount() - start;  // unsigned: wrap-around safe
@@ -111,6 +114,8 @@ IoEnd AwaitWrite(Comm& comm, OVERLAPPED* io, std::vector<HANDLE> handles, DWORD 
   }
   return IoEnd::TimedOut;
 }
+
+bool QueueStatus(Comm& comm, CommStat& stat);
 
 }  // namespace
 
@@ -246,25 +251,31 @@ bool SetCommMask(Comm* comm, uint32_t mask) {
   return ::SetCommMask(comm->Handle, mask) || FailWithSystemError();
 }
 
+// Reads only what the device has queued: under wine an overlapped read with
+// the "return at once" time-outs waits for data when none is queued, and
+// asking for no more than is there keeps reads from waiting on any system.
+// A read that still does not complete is cancelled after a while and counts
+// what it got.
 bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read) {
   read = 0;
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  if (CommLost(comm)) return true;
+  CommStat stat;
+  if (!QueueStatus(*comm, stat)) return false;
+  const DWORD wanted = std::min<DWORD>(count, stat.InQue);
+  if (wanted == 0) return true;
   std::lock_guard guard(comm->ReadLock);
   OVERLAPPED* io = comm->ReadIo.Start();
   DWORD n = 0;
-  BOOL ok = ::ReadFile(comm->Handle, data, count, &n, io);
+  BOOL ok = ::ReadFile(comm->Handle, data, wanted, &n, io);
   DWORD error = ok ? 0 : ::GetLastError();
   if (!ok && error == ERROR_IO_PENDING) {
+    if (::WaitForSingleObject(io->hEvent, ReadLimitMs) != WAIT_OBJECT_0) ::CancelIo(comm->Handle);
     ok = Win32Comm::FinishIo(*comm, io, n);
     error = ok ? 0 : ::GetLastError();
   }
-  // A read that reaches its time-out ends with 0 bytes; wine reports it as
+  // A read that reaches its time-out ends with what it got; wine reports it as
   // the error ERROR_TIMEOUT where Windows reports success.
-  if (!ok && error == ERROR_TIMEOUT) {
-    ok = TRUE;
-    n = 0;
-  }
+  if (!ok && (error == ERROR_TIMEOUT || error == ERROR_OPERATION_ABORTED)) ok = TRUE;
   if (!ok) {
     if (Win32Comm::MayMeanDeviceGone(error) && Win32Comm::ConfirmLost(*comm, error)) return true;
     return Fail(error);
@@ -321,21 +332,34 @@ WriteResult WriteComm(Comm* comm, const void* data, uint32_t count, std::span<Ev
   return result;
 }
 
-bool ClearCommError(Comm* comm, CommStat& stat) {
+namespace {
+
+// Reads and clears the line errors into the device's record and reads the
+// queue status; a failing read of a device that is gone marks the loss.
+bool QueueStatus(Comm& comm, CommStat& stat) {
   stat = CommStat{};
-  if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  std::lock_guard guard(comm->Lock);
+  std::lock_guard guard(comm.Lock);
   DWORD errors = 0;
   COMSTAT status{};
-  if (!comm->Lost && !::ClearCommError(comm->Handle, &errors, &status)) {
+  if (!comm.Lost && !::ClearCommError(comm.Handle, &errors, &status)) {
     const DWORD error = ::GetLastError();
     if (!Win32Comm::MayMeanDeviceGone(error)) return Fail(error);
-    Win32Comm::MarkLost(*comm, error);  // the status read itself failing confirms it
+    Win32Comm::MarkLost(comm, error);  // the status read itself failing confirms it
   }
-  stat.Errors = errors | comm->Errors;
+  comm.Errors |= errors;
   stat.Status = StatusBits(status);
   stat.InQue = status.cbInQue;
   stat.OutQue = status.cbOutQue;
+  return true;
+}
+
+}  // namespace
+
+bool ClearCommError(Comm* comm, CommStat& stat) {
+  if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (!QueueStatus(*comm, stat)) return false;
+  std::lock_guard guard(comm->Lock);
+  stat.Errors = comm->Errors;
   comm->Errors = 0;
   return true;
 }

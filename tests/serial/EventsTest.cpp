@@ -129,6 +129,7 @@ TEST_F(Events, ListenersGetTheBytesInsteadOfRxChar) {
 }
 
 TEST_F(Events, NullStripDropsZeroBytes) {
+  SKIP_UNDER_WINE("the control block's null stripping (fNull) is not implemented");
   comm.SetOptions({coNullStrip});
   comm.Open();
   pty.Write(std::string("a\0b\0\0c", 6));

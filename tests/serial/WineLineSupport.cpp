@@ -119,8 +119,9 @@ bool RunningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-// What wine's comm layer reports for a terminal whose other end closed.
-std::string LostLineError() { return "31, " + Platform::SysErrorMessage(31); }
+// A terminal whose other end closed ends the comm-event wait with
+// ERROR_OPERATION_ABORTED, and the status read that confirms the loss fails.
+std::string LostLineError() { return "995, " + Platform::SysErrorMessage(995); }
 
 double ProcessCpuMilliseconds() {
   FILETIME created, exited, kernel, user;

@@ -8,9 +8,11 @@ TForm9* Form9 = nullptr;
 
 namespace {
 
-// The window's sans family, sized by the character cell height in pixels.
+// The window's sans family, sized by the character cell height in pixels:
+// Arial where it exists (Windows); on Linux fontconfig gives its metric twin,
+// Liberation Sans.
 QFont SansFont(int cellHeight) {
-  const std::string family = "Liberation Sans";
+  const std::string family = "Arial";
   QFont font(QString::fromStdString(family));
   font.setPixelSize(PixelSizeForCellHeight(family, cellHeight, false));
   return font;

@@ -18,9 +18,25 @@ bool Fail(DWORD error) {
 
 bool FailWithSystemError() { return Fail(::GetLastError()); }
 
+// The fields that the system's control block and the component's share by
+// name and meaning; the flag bits differ in form and are converted apart.
+template <class From, class To>
+void CopyLineFields(const From& from, To& to) {
+  to.BaudRate = from.BaudRate;
+  to.XonLim = from.XonLim;
+  to.XoffLim = from.XoffLim;
+  to.ByteSize = from.ByteSize;
+  to.Parity = from.Parity;
+  to.StopBits = from.StopBits;
+  to.XonChar = from.XonChar;
+  to.XoffChar = from.XoffChar;
+  to.ErrorChar = from.ErrorChar;
+  to.EofChar = from.EofChar;
+  to.EvtChar = from.EvtChar;
+}
+
 void ToDcb(const CommDcb& from, DCB& to) {
   const uint32_t f = from.Flags;
-  to.BaudRate = from.BaudRate;
   to.fBinary = (f & DCB_Binary) != 0;
   to.fParity = (f & DCB_Parity) != 0;
   to.fOutxCtsFlow = (f & DCB_OutxCtsFlow) != 0;
@@ -34,16 +50,7 @@ void ToDcb(const CommDcb& from, DCB& to) {
   to.fNull = (f & DCB_Null) != 0;
   to.fRtsControl = (f & DCB_RtsControlMask) >> 12;
   to.fAbortOnError = (f & DCB_AbortOnError) != 0;
-  to.XonLim = from.XonLim;
-  to.XoffLim = from.XoffLim;
-  to.ByteSize = from.ByteSize;
-  to.Parity = from.Parity;
-  to.StopBits = from.StopBits;
-  to.XonChar = from.XonChar;
-  to.XoffChar = from.XoffChar;
-  to.ErrorChar = from.ErrorChar;
-  to.EofChar = from.EofChar;
-  to.EvtChar = from.EvtChar;
+  CopyLineFields(from, to);
 }
 
 void FromDcb(const DCB& from, CommDcb& to) {
@@ -62,17 +69,7 @@ void FromDcb(const DCB& from, CommDcb& to) {
   f |= (uint32_t(from.fRtsControl) << 12) & DCB_RtsControlMask;
   if (from.fAbortOnError) f |= DCB_AbortOnError;
   to.Flags = f;
-  to.BaudRate = from.BaudRate;
-  to.XonLim = from.XonLim;
-  to.XoffLim = from.XoffLim;
-  to.ByteSize = from.ByteSize;
-  to.Parity = from.Parity;
-  to.StopBits = from.StopBits;
-  to.XonChar = from.XonChar;
-  to.XoffChar = from.XoffChar;
-  to.ErrorChar = from.ErrorChar;
-  to.EofChar = from.EofChar;
-  to.EvtChar = from.EvtChar;
+  CopyLineFields(from, to);
 }
 
 // The hold and end-of-file flags of the queue status, in their bit order.

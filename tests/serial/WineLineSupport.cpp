@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "SerialTestSupport.h"
+#include "tests/support/HexText.h"
 
 namespace {
 
@@ -70,22 +71,6 @@ PeerConnection& Peer() {
   return connection;
 }
 
-std::string Hex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string text;
-  for (unsigned char c : bytes) {
-    text += digits[c >> 4];
-    text += digits[c & 15];
-  }
-  return text;
-}
-
-std::string Unhex(const std::string& text) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < text.size(); i += 2) bytes += char(std::stoi(text.substr(i, 2), nullptr, 16));
-  return bytes;
-}
-
 std::string ComPath(int number) { return "\\\\.\\COM" + std::to_string(number); }
 
 }  // namespace
@@ -106,10 +91,10 @@ PseudoTerminal::~PseudoTerminal() {
   delete Line_;
 }
 
-void PseudoTerminal::Write(const std::string& bytes) { Peer().Ask("WRITE " + Line_->Id + " " + Hex(bytes)); }
+void PseudoTerminal::Write(const std::string& bytes) { Peer().Ask("WRITE " + Line_->Id + " " + HexText(bytes)); }
 
 std::string PseudoTerminal::Read(size_t want, int timeoutMs) {
-  return Unhex(Peer().Ask("READ " + Line_->Id + " " + std::to_string(want) + " " + std::to_string(timeoutMs)));
+  return BytesOfHexText(Peer().Ask("READ " + Line_->Id + " " + std::to_string(want) + " " + std::to_string(timeoutMs)));
 }
 
 void PseudoTerminal::CloseMaster() { Peer().Ask("HANGUP " + Line_->Id); }

@@ -28,27 +28,12 @@
 #include <sstream>
 #include <string>
 
+#include "HexText.h"
 #include "PtyLine.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Hex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string text;
-  for (unsigned char c : bytes) {
-    text += digits[c >> 4];
-    text += digits[c & 15];
-  }
-  return text;
-}
-
-std::string Unhex(const std::string& text) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < text.size(); i += 2) bytes += char(std::stoi(text.substr(i, 2), nullptr, 16));
-  return bytes;
-}
 
 class Peer {
 public:
@@ -108,12 +93,12 @@ std::string Peer::Handle(const std::string& line) {
   if (command == "WRITE") {
     std::string hex;
     in >> hex;
-    Line(id).Write(Unhex(hex));
+    Line(id).Write(BytesOfHexText(hex));
   } else if (command == "READ") {
     size_t want = 0;
     int ms = 0;
     in >> want >> ms;
-    return "OK " + Hex(Line(id).Read(want, ms));
+    return "OK " + HexText(Line(id).Read(want, ms));
   } else if (command == "HANGUP") {
     Line(id).CloseMaster();
   } else if (command == "LINK") {

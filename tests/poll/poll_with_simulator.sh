@@ -40,7 +40,7 @@ start_sim() {
   [ "$mode" = wine ] && com=()
   "$sim" "${plant[@]}" "${com[@]}" "$@" >"$work/sim.out" 2>"$work/sim.err" &
   sim_pid=$!
-  for _ in $(seq 100); do [ -s "$work/sim.out" ] && break; sleep 0.05; done
+  for _ in $(seq 300); do [ -s "$work/sim.out" ] && break; sleep 0.05; done
   local pty
   pty=$(head -1 "$work/sim.out")
   if [ -z "$pty" ]; then

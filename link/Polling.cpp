@@ -146,6 +146,7 @@ int ReplyCodeFor(int type) {
 
 void DecodeFrame() {
   VerifyRxChecksum();
+  ++LinkCounts.Frames;
   const int type = RxFrame[3];
   if (ChecksumOk == 0 || !LengthFitsType(type, RxFrame[2])) {
     ++LinkCounts.FramesAskedAgain;

@@ -25,6 +25,7 @@ struct TickActions {
 // What the decoder has seen since the last InitLink: for summaries and for
 // noticing that a data exchange has completed.
 struct LinkStatistics {
+  unsigned long Frames = 0;              // whole frames received
   unsigned long BlocksStored = 0;        // data blocks taken into the store
   unsigned long FramesAskedAgain = 0;    // frames answered by sending the last frame again
   unsigned long BadChecksums = 0;        // of those, the ones whose checksum was wrong

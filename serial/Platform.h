@@ -4,8 +4,9 @@
 // handles with a control block, queue sizes, time-outs and an event mask; a
 // comm-event wait that an event cancels; reads, writes, status and purge;
 // events with waits on several of them; the tick count and pauses.
-// serial/posix implements them with termios, poll and eventfd. Every call that
-// fails returns false (or nullptr) and leaves its error code in LastError().
+// serial/posix implements them with termios, poll and eventfd, serial/win32
+// with the comm API itself. Every call that fails returns false (or nullptr)
+// and leaves its error code in LastError().
 #include <cstdint>
 #include <span>
 #include <string>
@@ -62,6 +63,8 @@ void SetLastError(int code);
 std::string SysErrorMessage(int code);
 // True when the code means "no such file or device path".
 bool IsFileNotFound(int code);
+// The code that means "not enough memory".
+int OutOfMemoryError();
 // Milliseconds since an arbitrary start; wraps around after 49.7 days.
 uint32_t GetTickCount();
 void Sleep(uint32_t milliseconds);

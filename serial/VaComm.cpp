@@ -3,7 +3,6 @@
 #include "serial/VaComm.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <new>
 
 #include "serial/CommConstants.h"
@@ -262,7 +261,8 @@ void TVaCustomComm::CreateThreads() {
     FWriteThread = std::make_unique<TVaCommWriteThread>(this, FBuffers.WriteSize());
   } catch (const std::bad_alloc&) {
     throw EVaCommError(FormatArgs("Error initializing buffers (%d), %s",
-                                  {std::to_string(ENOMEM), Platform::SysErrorMessage(ENOMEM)}));
+                                  {std::to_string(Platform::OutOfMemoryError()),
+                                   Platform::SysErrorMessage(Platform::OutOfMemoryError())}));
   }
   FWriteThread->SetPriority(FWritePriority);
   FWriteThread->Start();

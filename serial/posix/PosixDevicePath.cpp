@@ -6,10 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <string_view>
 
+#include "serial/DeviceName.h"
 #include "serial/Platform.h"
 #include "serial/PortDiscovery.h"
 #include "serial/posix/PosixPorts.h"
@@ -17,27 +17,6 @@
 namespace Platform {
 
 namespace {
-
-constexpr std::string_view DevicePrefix = "\\\\.\\";
-
-std::string_view StripDevicePrefixes(std::string_view name) {
-  while (name.substr(0, DevicePrefix.size()) == DevicePrefix) name.remove_prefix(DevicePrefix.size());
-  return name;
-}
-
-// "COM" (any case) followed by digits only; returns the number or -1.
-long ComNumber(std::string_view name) {
-  if (name.size() < 4 || name.size() > 12) return -1;
-  for (size_t i = 0; i < 3; ++i) {
-    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return -1;
-  }
-  long number = 0;
-  for (char c : name.substr(3)) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
-    number = number * 10 + (c - '0');
-  }
-  return number;
-}
 
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
@@ -67,9 +46,9 @@ bool HasPortsEntry(const std::string& entry) {
 }
 
 std::string ResolveDevicePath(const std::string& formatted) {
-  const std::string_view name = StripDevicePrefixes(formatted);
+  const std::string_view name = DeviceName::StripDevicePrefixes(formatted);
   if (!name.empty() && name.front() == '/') return std::string(name);
-  const long number = ComNumber(name);
+  const long number = DeviceName::ComNumber(name);
   if (number < 0) return std::string(name);
   // An entry in the ports folder wins, even a dangling link: then the error
   // names the entry the user made instead of a port they did not choose.

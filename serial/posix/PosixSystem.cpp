@@ -29,6 +29,8 @@ std::string SysErrorMessage(int code) {
 
 bool IsFileNotFound(int code) { return code == ENOENT; }
 
+int OutOfMemoryError() { return ENOMEM; }
+
 uint32_t GetTickCount() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);

@@ -23,14 +23,15 @@ set(may_settings "views;link;protocol;base")
 set(may_settings/input "link;protocol;base")
 set(may_shell "settings;views;session;session/qt;serial;archive;link;protocol;base")
 set(may_bridge "session;session/qt;serial;archive;link;protocol;base")
+set(may_tools/poll "session;serial;link;protocol;base")
 set(folders base protocol link serial serial/posix serial/win32 session session/qt archive sim
-            views views/history views/live settings settings/input shell bridge)
+            views views/history views/live settings settings/input shell bridge tools/poll)
 # Bindings are reached only through their folder's interface: nobody names
 # them but those listed above (a plain subfolder counts as its parent).
 set(bindings serial/posix serial/win32 session/qt)
 
 # Folders whose code is the standard library only (their binding subfolders aside).
-set(plain_folders base protocol link serial session archive settings/input)
+set(plain_folders base protocol link serial session archive settings/input tools/poll)
 
 # Headers of the operating systems; the C++ headers of the same things are <c...>.
 set(system_headers "unistd|fcntl|termios|poll|pty|pthread|dirent|dlfcn|signal|syslog|errno|spawn|pwd|grp|libgen|sched|semaphore|utime|windows|winbase|winioctl|winsock2|ws2tcpip|io|direct|process|shlobj|sys/[a-z_]+|linux/[a-z_]+|asm/[a-z_]+|netinet/[a-z_]+|arpa/[a-z_]+")

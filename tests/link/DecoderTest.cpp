@@ -115,4 +115,21 @@ TEST_F(DecoderTest, LengthThatDoesNotFitItsTypeIsNeverStored) {
     EXPECT_EQ(Bytes(written.begin() + 6 * i, written.begin() + 6 * (i + 1)), lastRequest);
 }
 
+TEST_F(DecoderTest, CountersTellBlocksResendsAndBadChecksumsApart) {
+  Receive(DataBlock(3, 1));
+  Receive(DataBlock(4, 2));
+  Bytes bad = DataBlock(5, 3);
+  bad[50] ^= 0x01;
+  Receive(bad);
+  Receive(Response(5, {0x00, 0x01}));  // good checksum, length wrong for its type
+  Receive(Response(11, {}));           // end of exchange: a frame, not a block
+  EXPECT_EQ(LinkCounts.Frames, 5u);
+  EXPECT_EQ(LinkCounts.BlocksStored, 2u);
+  EXPECT_EQ(LinkCounts.FramesAskedAgain, 2u);
+  EXPECT_EQ(LinkCounts.BadChecksums, 1u);
+  InitLink();
+  EXPECT_EQ(LinkCounts.Frames, 0u);
+  EXPECT_EQ(LinkCounts.FramesAskedAgain, 0u);
+}
+
 }  // namespace

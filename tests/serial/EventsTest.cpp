@@ -61,6 +61,7 @@ TEST_F(Events, HandlerReadingOneByteAtATimeSeesEveryByte) {
 }
 
 TEST_F(Events, Rx80FullFiresWhenTheQueueReachesFourFifths) {
+  SKIP_UNDER_WINE("EV_RX80FULL never fires");
   comm.Buffers().SetReadSize(100);
   int full = 0;
   comm.OnRx80Full = [&](TVaCustomComm*) { ++full; };
@@ -85,6 +86,7 @@ TEST_F(Events, Rx80FullFiresWhenTheQueueReachesFourFifths) {
 }
 
 TEST_F(Events, RxCharRunsBeforeTheOtherHandlersOfTheSameDispatch) {
+  SKIP_UNDER_WINE("EV_RXFLAG is not implemented");
   comm.SetMonitorEvents({ceRxChar, ceRxFlag});
   std::vector<std::string> order;
   comm.OnRxChar = [&](TVaCustomComm* sender, int count) {
@@ -127,6 +129,7 @@ TEST_F(Events, ListenersGetTheBytesInsteadOfRxChar) {
 }
 
 TEST_F(Events, NullStripDropsZeroBytes) {
+  SKIP_UNDER_WINE("the control block's null stripping (fNull) is not implemented");
   comm.SetOptions({coNullStrip});
   comm.Open();
   pty.Write(std::string("a\0b\0\0c", 6));

@@ -60,6 +60,7 @@ TEST_F(Threads, CloseDoesNotDeadlockWithAThreadWaitingForTheMainThread) {
 }
 
 TEST_F(Threads, AnIdleOpenPortCostsNoProcessorTime) {
+  SKIP_UNDER_WINE("wine polls a pending comm-event wait about 600 times a second, on the process's time");
   comm.Open();
   PumpFor(100);
   const double before = ProcessCpuMilliseconds();
@@ -69,7 +70,7 @@ TEST_F(Threads, AnIdleOpenPortCostsNoProcessorTime) {
 
 TEST_F(Threads, AHungUpDeviceIsReportedOnceThenQuietUntilReopened) {
   PortsFolder ports;
-  ports.Link(4, pty.SlavePath());
+  ports.Link(4, pty);
   comm.SetDeviceName("\\\\.\\COM%d");
   comm.SetPortNum(4);
   std::vector<int> errors;
@@ -86,7 +87,7 @@ TEST_F(Threads, AHungUpDeviceIsReportedOnceThenQuietUntilReopened) {
   ASSERT_TRUE(PumpUntil([&] { return received == "last words"; }, 2000));
   pty.CloseMaster();  // a hang-up drops what the tty still held, so the bytes went first
   ASSERT_TRUE(PumpUntil([&] { return !exceptions.Messages().empty(); }, 3000));
-  EXPECT_EQ(exceptions.Messages()[0], "Connection to device " + path + " lost (Error 5, Input/output error)");
+  EXPECT_EQ(exceptions.Messages()[0], "Connection to device " + path + " lost (Error " + LostLineError() + ")");
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_TRUE(errors[0] & int(CommConst::CE_IOE));
 
@@ -102,7 +103,7 @@ TEST_F(Threads, AHungUpDeviceIsReportedOnceThenQuietUntilReopened) {
 
   // The device is back (the link points at a new terminal): selecting the port again works.
   PseudoTerminal back;
-  ports.Link(4, back.SlavePath());
+  ports.Link(4, back);
   comm.Close();
   comm.Open();
   back.Write("hello again");

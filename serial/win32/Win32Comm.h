@@ -1,0 +1,78 @@
+#pragma once
+// The device and event objects behind Platform::Comm and Platform::Event on
+// Windows, and what the files of this binding share about them.
+// The component's comm constants come first: <windows.h> then defines macros
+// of the same names and values, which stand for them from there on.
+#include "serial/CommConstants.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// <windows.h> renames CreateEvent to its wide form; Platform's own stays.
+#undef CreateEvent
+
+#include <cstdint>
+#include <mutex>
+
+#include "serial/Platform.h"
+
+namespace Platform {
+
+struct Event {
+  HANDLE Handle = nullptr;
+};
+
+// One overlapped operation slot: its block and the manual-reset event it signals.
+struct Overlapped {
+  OVERLAPPED Block{};
+  Overlapped();
+  ~Overlapped();
+  Overlapped(const Overlapped&) = delete;
+  Overlapped& operator=(const Overlapped&) = delete;
+  // Readies the block for the next operation.
+  OVERLAPPED* Start();
+};
+
+struct Comm {
+  HANDLE Handle = INVALID_HANDLE_VALUE;
+  Overlapped WaitIo;  // the comm-event wait (event thread only)
+  std::mutex ReadLock;
+  Overlapped ReadIo;
+  std::mutex WriteLock;
+  Overlapped WriteIo;
+
+  std::mutex Lock;  // guards everything below
+  uint32_t Mask = 0;
+  uint32_t Errors = 0;         // line errors that the binding's own status reads took
+  uint32_t ReportedQueue = 0;  // queued bytes that a reported received-character event covered
+  bool Lost = false;
+  int LostError = 0;
+};
+
+namespace Win32Comm {
+
+// Errors a removed adapter gives on every call. Each also has ordinary
+// causes (a wait ended by a mask change ends with ERROR_OPERATION_ABORTED
+// under wine), so a device counts as lost only when a status read fails too.
+bool MayMeanDeviceGone(DWORD error);
+// Checks with a status read whether the device is still there; marks it lost
+// (with `error`) when it is not. Line errors the read takes are kept.
+bool ConfirmLost(Comm& comm, DWORD error);
+// Marks the device as gone; caller holds comm.Lock.
+void MarkLost(Comm& comm, DWORD error);
+// Waits for an overlapped operation that was started; false with its error.
+bool FinishIo(Comm& comm, OVERLAPPED* io, DWORD& transferred);
+
+}  // namespace Win32Comm
+
+namespace Win32Text {
+// UTF-8 <-> UTF-16 for names and messages.
+std::wstring Wide(const std::string& text);
+std::string Utf8(const wchar_t* text, int length = -1);
+}  // namespace Win32Text
+
+}  // namespace Platform

@@ -1,0 +1,46 @@
+// zentrixnet-poll's command line.
+#include <gtest/gtest.h>
+
+#include "PollOptions.h"
+
+namespace {
+
+std::string ErrorOf(const std::vector<std::string>& args) {
+  const ParsedPollOptions parsed = ParsePollOptions(args);
+  return parsed.Options ? "(accepted)" : parsed.Error;
+}
+
+}  // namespace
+
+TEST(PollOptions, TakesThePortFileAndLimits) {
+  const ParsedPollOptions parsed =
+      ParsePollOptions({"--port", "COM3", "--sol=plant.sol", "--cycles", "120", "--wait", "5", "--tick", "100"});
+  ASSERT_TRUE(parsed.Options) << parsed.Error;
+  EXPECT_EQ(parsed.Options->Port, "COM3");
+  EXPECT_EQ(parsed.Options->SolPath, "plant.sol");
+  EXPECT_EQ(parsed.Options->Cycles, 120);
+  EXPECT_EQ(parsed.Options->AnswerLimitSeconds, 5);
+  EXPECT_EQ(parsed.Options->TickMs, 100);
+
+  const ParsedPollOptions defaults = ParsePollOptions({"--port", "/dev/ttyUSB0"});
+  ASSERT_TRUE(defaults.Options);
+  EXPECT_EQ(defaults.Options->Cycles, 0);
+  EXPECT_EQ(defaults.Options->AnswerLimitSeconds, 30);
+  EXPECT_EQ(defaults.Options->TickMs, 1000);
+}
+
+TEST(PollOptions, RefusesWhatItCannotUse) {
+  EXPECT_EQ(ErrorOf({}), "--port is required (see --help)");
+  EXPECT_EQ(ErrorOf({"--port"}), "--port needs a value");
+  EXPECT_EQ(ErrorOf({"--port="}), "--port needs COMn (1..255) or a device path, not \"\"");
+  EXPECT_EQ(ErrorOf({"--port", "COM0"}), "--port needs COMn (1..255) or a device path, not \"COM0\"");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--cycles", "0"}), "--cycles needs a whole number from 1 to 1000000, not \"0\"");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--tick", "5"}), "--tick needs a whole number from 10 to 1000, not \"5\"");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--wait", "3x"}), "--wait needs a whole number from 1 to 86400, not \"3x\"");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--fast"}), "unknown option --fast (see --help)");
+  EXPECT_EQ(ErrorOf({"COM1"}), "unknown option COM1 (see --help)");
+  // Help and version need no port.
+  EXPECT_EQ(ErrorOf({"--help"}), "(accepted)");
+  EXPECT_EQ(ErrorOf({"--version"}), "(accepted)");
+  EXPECT_EQ(ErrorOf({"--list-ports"}), "(accepted)");
+}

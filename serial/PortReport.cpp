@@ -58,6 +58,8 @@ std::string MissingDeviceHint(int comNumber, const PortRoots& roots) {
   std::string hint = "Vorhandene serielle Ger\u00e4te:\n";
   for (const SerialDevice& device : devices) hint += "  " + DeviceText(device) + "\n";
   if (comNumber <= 0) return hint;
+  // Without a ports folder (Windows) a COM number is the system's own.
+  if (roots.PortsFolder.empty() && UserPortsFolder().empty()) return hint + "W\u00e4hlen Sie eines davon.\n";
   hint += "So zeigt COM " + std::to_string(comNumber) + " auf " + devices.front().Preferred() + ":\n";
   return hint + LinkCommands(comNumber, devices.front(), roots);
 }

@@ -97,6 +97,15 @@ if [ "$mode" = native ]; then
 fi
 [ -z "$(find "$work" -maxdepth 1 -name 'plant.sol.*')" ] || fail "a temporary file was left beside the .sol"
 
+echo "== the port list shows the simulator's line as COM 5"
+run_poll 30 --list-ports
+expect_status 0 "--list-ports"
+if [ "$mode" = wine ]; then
+  expect_line "COM 5 → \\\\.\\COM5 (vorhanden)" poll.out "--list-ports"
+else
+  expect_line "COM 5 → $(head -1 "$work/sim.out") (vorhanden)" poll.out "--list-ports"
+fi
+
 echo "== a bad checksum is asked for again"
 start_sim --fast --bad-checksum 5
 run_poll 60 --port COM5 --tick 250 --sol "$(file_arg "$work/fast.sol")"

@@ -1,13 +1,10 @@
 // The serial tests' lines on Linux: pseudo-terminals of this process, COMn
 // links in a temporary ports folder, the process's processor time.
-#include <stdlib.h>
-
-#include <cstdlib>
 #include <ctime>
-#include <filesystem>
 
 #include "SerialTestSupport.h"
 #include "tests/support/PtyLine.h"
+#include "tests/support/TempPortsFolder.h"
 
 struct PseudoTerminal::Line : PtyLine {};
 
@@ -36,33 +33,12 @@ double ProcessCpuMilliseconds() {
   return double(used.tv_sec) * 1000.0 + double(used.tv_nsec) / 1e6;
 }
 
-PortsFolder::PortsFolder() {
-  char pattern[] = "/tmp/pczn-serial-XXXXXX";
-  Root_ = mkdtemp(pattern);
-  std::filesystem::create_directories(Root_ + "/PCZentrixNet/ports");
-  if (const char* saved = std::getenv("XDG_CONFIG_HOME")) {
-    Saved_ = saved;
-    HadSaved_ = true;
-  }
-  setenv("XDG_CONFIG_HOME", Root_.c_str(), 1);
-}
+struct PortsFolder::Folder : TempPortsFolder {};
 
-PortsFolder::~PortsFolder() {
-  if (HadSaved_) {
-    setenv("XDG_CONFIG_HOME", Saved_.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
-  std::error_code ignored;
-  std::filesystem::remove_all(Root_, ignored);
-}
+PortsFolder::PortsFolder() : Folder_(new Folder) {}
 
-std::string PortsFolder::Link(int number, const std::string& target) {
-  const std::string link = Root_ + "/PCZentrixNet/ports/COM" + std::to_string(number);
-  std::error_code ignored;
-  std::filesystem::remove(link, ignored);
-  std::filesystem::create_symlink(target, link);
-  return link;
-}
+PortsFolder::~PortsFolder() { delete Folder_; }
+
+std::string PortsFolder::Link(int number, const std::string& target) { return Folder_->Link(number, target); }
 
 std::string PortsFolder::Link(int number, const PseudoTerminal& target) { return Link(number, target.SlavePath()); }

@@ -72,9 +72,8 @@ public:
   std::string Link(int number, const std::string& target);
 
 private:
-  std::string Root_;
-  std::string Saved_;
-  bool HadSaved_ = false;
+  struct Folder;               // Linux: an XDG_CONFIG_HOME of the test's own
+  Folder* Folder_ = nullptr;
 };
 
 // Every message the application's exception display received.

@@ -15,6 +15,7 @@
 #include "tests/support/PlainMainLoop.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TempPortsFolder.h"
 
 namespace {
 
@@ -32,8 +33,6 @@ class SessionTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ClearPlantStore();
-    fs::create_directories(folder / "config/PCZentrixNet/ports");
-    setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
     session.On.ExchangeCompleted = [this] { ++counts.Exchanges; };
     session.On.ControllerSilent = [this] { ++counts.Silences; };
     session.On.PortLost = [this] { ++counts.Losses; };
@@ -59,7 +58,8 @@ protected:
   }
 
   TempFolder folder{"session-test"};
-  SimulatorProcess sim{(folder / "config").string(), (folder / "sim.log").string()};
+  TempPortsFolder ports;
+  SimulatorProcess sim{ports.ConfigHome(), (folder / "sim.log").string()};
   PollingSession session;
   Counts counts;
 };

@@ -32,14 +32,16 @@ long CpuMs() {
 class ShellFaultsTest : public ShellTest {
 protected:
   void TearDown() override {
-    if (HasFailure()) logDir.setAutoRemove(false), std::fprintf(stderr, "simulator log kept: %s\n", qPrintable(logDir.path()));
+    if (HasFailure()) logDir.Keep(), std::fprintf(stderr, "simulator log kept: %s\n", logDir.Path().c_str());
     sim.Stop();
     ShellTest::TearDown();
   }
 
   // Starts the simulator with its faults, chooses its port and lets the test drive the ticks.
-  void Connect(const QStringList& faults, const QStringList& line = {"--fast"}) {
-    ASSERT_TRUE(sim.Start(8, line + QStringList{"--start", "2026-06-21 13:07", "--meters", "4"} + faults));
+  void Connect(const Options& faults, Options line = {"--fast"}) {
+    for (const char* option : {"--start", "2026-06-21 13:07", "--meters", "4"}) line.push_back(option);
+    line.insert(line.end(), faults.begin(), faults.end());
+    ASSERT_TRUE(sim.Start(8, line));
     Start->SpeedButtons[8]->click();
     ASSERT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
     Start->Timer2->stop();
@@ -84,8 +86,8 @@ protected:
     }
   }
 
-  QTemporaryDir logDir;
-  SimulatorProcess sim{logDir.filePath(QStringLiteral("sim.log"))};
+  TempFolder logDir{"shell-faults"};
+  SimulatorProcess sim{ConfigHome(), (logDir / "sim.log").string()};
 };
 
 TEST_F(ShellFaultsTest, DamagedFramesAreAskedForAgainWithinTheSameExchange) {
@@ -95,13 +97,13 @@ TEST_F(ShellFaultsTest, DamagedFramesAreAskedForAgainWithinTheSameExchange) {
   EXPECT_TRUE(RunCycle());
   for (int type : DataTypes) EXPECT_TRUE(Stored(type)) << "block " << type;
   ExpectOnlyIntactBlocksStored();
-  EXPECT_GE(sim.Log().count(QStringLiteral("bad checksum")), 3);
+  EXPECT_GE(SimLog(sim).count(QStringLiteral("bad checksum")), 3);
   EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
 }
 
 TEST_F(ShellFaultsTest, ACutFrameOrSilenceCostsOneCycleAndTheNextOneCompletes) {
-  for (const QStringList& fault : {QStringList{"--truncate", "7"}, QStringList{"--silence-after", "9"}}) {
-    SCOPED_TRACE(fault.join(' ').toStdString());
+  for (const Options& fault : {Options{"--truncate", "7"}, Options{"--silence-after", "9"}}) {
+    SCOPED_TRACE(fault[0]);
     Connect(fault);
     EXPECT_FALSE(RunCycle()) << "the damaged exchange cannot end";
     EXPECT_EQ(RxIndex, 0) << "the partial frame is dropped at the next silent tick";
@@ -122,7 +124,7 @@ TEST_F(ShellFaultsTest, UnansweredConnectionRequestsAreRepeatedEachSecond) {
     EXPECT_EQ(Start->Edit1->text(), QStringLiteral("  60  Verbindungsaufbau zwischen PC und ZentrixNet"));
   }
   EXPECT_TRUE(RunCycle());
-  EXPECT_GE(sim.Log().count(QStringLiteral("ConnectRequest")), 4);
+  EXPECT_GE(SimLog(sim).count(QStringLiteral("ConnectRequest")), 4);
 }
 
 TEST_F(ShellFaultsTest, AHangUpIsReportedOnceWithoutSpinningAndAPortChoiceRecovers) {
@@ -180,7 +182,7 @@ TEST_F(ShellFaultsTest, AStormOfBadFramesTakesLittleProcessorAndTheWindowAnswers
   probe.stop();
 
   std::printf("storm of bad frames: %.1f %% of a core, window late by at most %d ms\n", 100 * share, worstLateMs);
-  EXPECT_GE(sim.Log().count(QStringLiteral("Request")), 10) << "the storm ran";
+  EXPECT_GE(SimLog(sim).count(QStringLiteral("Request")), 10) << "the storm ran";
   // Bounds that catch a spin, a resend loop or a frozen window, with room for
   // a busy machine; the figures themselves are printed above (about 2 %).
   EXPECT_LT(share, 0.10) << "share of a core during the storm: " << share;

@@ -1,56 +1,33 @@
 #pragma once
 // Shared set-up of the program's window tests: the windows created as the
-// program creates them, a ports folder of the test's own, and pseudo-terminals
-// linked into it as COM ports.
+// program creates them, a ports folder of the test's own, pseudo-terminals
+// linked into it as COM ports, and the simulator program.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <map>
+#include <QString>
 #include <string>
 #include <vector>
 
+#include "tests/support/PtyLine.h"
+#include "tests/support/SimulatorProcess.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempPortsFolder.h"
+
+using Options = std::vector<std::string>;
+
 // A pseudo-terminal whose slave side is linked as a COM port.
-class LinkedPty {
+class LinkedPty : public PtyLine {
 public:
   LinkedPty(const QString& portsDir, int com);
-  ~LinkedPty();
-  int Master() const { return master_; }
-  std::string SlavePath() const { return slavePath_; }
-  // Everything the program wrote so far.
-  std::vector<uint8_t> ReadAll();
-
-private:
-  int master_ = -1;
-  int slave_ = -1;  // held open so that the master never sees a hang-up
-  std::string slavePath_;
 };
 
 // Runs the event loop for the given time (port events, timers, repaints).
 void PumpEvents(int milliseconds);
 
-// The simulator program on a pseudo-terminal linked as a COM port of the
-// tests' ports folder, with its frame log in a file.
-class SimulatorProcess {
-public:
-  explicit SimulatorProcess(const QString& logPath) : logPath_(logPath) {}
-  ~SimulatorProcess() { Stop(); }
-  // Starts it as COM `com` with the given options; false when it does not come up.
-  bool Start(int com, const QStringList& options);
-  void Stop();
-  bool Running() const { return process_.state() == QProcess::Running; }
-  QString Log() const;
-  // The last data block of each type that went out whole and intact
-  // (type -> 100 words), read from the log's exact bytes.
-  std::map<int, std::vector<uint16_t>> LastIntactBlocks() const;
-
-private:
-  QString logPath_;
-  QProcess process_;
-};
+// The simulator's frame log, for QString's searches.
+QString SimLog(const SimulatorProcess& sim);
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -59,5 +36,6 @@ protected:
   void TearDown() override;
 
   QString PortsDir() const;
-  static QTemporaryDir* ConfigDir;
+  static std::string ConfigHome();
+  static TempPortsFolder* Ports;
 };

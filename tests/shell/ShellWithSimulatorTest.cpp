@@ -53,14 +53,14 @@ protected:
   // The simulator's log lines that name a command, in order.
   std::vector<std::string> LoggedCommands() {
     std::vector<std::string> commands;
-    for (const QString& line : sim.Log().split(QLatin1Char('\n'))) {
+    for (const QString& line : SimLog(sim).split(QLatin1Char('\n'))) {
       if (!line.contains(QLatin1String(" PC>SIM FE 8F "))) continue;
       commands.push_back(line.section(QStringLiteral("  "), 1).trimmed().toStdString());
     }
     return commands;
   }
-  QTemporaryDir logDir;
-  SimulatorProcess sim{logDir.filePath(QStringLiteral("sim.log"))};
+  TempFolder logDir{"shell-sim"};
+  SimulatorProcess sim{ConfigHome(), (logDir / "sim.log").string()};
 };
 
 TEST_F(ShellWithSimulatorTest, AWholeCycleFillsTheStore) {
@@ -141,7 +141,7 @@ TEST_F(ShellWithSimulatorTest, TheControllerReceivesWhatTheWizardConfirmed) {
   const std::vector<std::string> expected = {
       "SetDateTime", "StartLearningPhase", "SetSmsNumber \"" + std::string(ServiceNumber) + "\"",
       "SetCommissioningMonth 7", "SetCommissioningYear 25", "SetSmsNumber \"0171.2345678\""};
-  EXPECT_EQ(sent, expected) << sim.Log().right(3000).toStdString();
+  EXPECT_EQ(sent, expected) << SimLog(sim).right(3000).toStdString();
   EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
 }
 

@@ -16,6 +16,9 @@
 
 #include "SerialLine.h"
 #include "SimTestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/PtyLine.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -40,78 +43,13 @@ private:
   int fd_;
 };
 
-class TempFolder {
+// The program in a child process with a ports folder of the test's own.
+class SimProcess : public ChildProcess {
 public:
-  TempFolder() {
-    char name[] = "/tmp/zentrixnet-sim-test-XXXXXX";
-    path_ = mkdtemp(name);
-  }
-  ~TempFolder() { fs::remove_all(path_); }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-  fs::path path_;
-};
-
-// The program in a child process, its standard output on a pipe.
-class SimProcess {
-public:
-  SimProcess(const std::vector<std::string>& args, const std::string& configHome) {
-    int out[2];
-    EXPECT_EQ(pipe(out), 0);
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(SIM_PROGRAM)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(SIM_PROGRAM, argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    out_ = out[0];
-  }
-  ~SimProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    close(out_);
-  }
+  SimProcess(const std::vector<std::string>& args, const std::string& configHome)
+      : ChildProcess(SIM_PROGRAM, args, {{"XDG_CONFIG_HOME", configHome}}) {}
   // The first line of its output (the terminal path), waiting up to 10 s.
-  std::string FirstLine() {
-    std::string line;
-    const auto start = Clock::now();
-    while (SecondsSince(start) < 10) {
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, 100) <= 0) continue;
-      char c;
-      if (read(out_, &c, 1) != 1) break;
-      if (c == '\n') return line;
-      line += c;
-    }
-    return line;
-  }
-  // Waits up to the limit for the program to end; its exit status, or -1.
-  int Wait(double limitSeconds) {
-    const auto start = Clock::now();
-    while (SecondsSince(start) < limitSeconds) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
-  }
-  void Signal(int s) { kill(pid_, s); }
-
-private:
-  pid_t pid_ = -1;
-  int out_ = -1;
+  std::string FirstLine() { return ReadLine(10); }
 };
 
 int OpenTerminal(const std::string& path) {
@@ -243,19 +181,13 @@ TEST(ProgramTest, PacesItsBytesAtTheLineRate) {
 
 TEST(ProgramTest, UsesAGivenTerminalDevice) {
   TempFolder temp;
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(grantpt(master), 0);
-  ASSERT_EQ(unlockpt(master), 0);
-  const std::string device = ptsname(master);
-  SimProcess sim(Args({"--fast", "--device", device}), (temp / "config").string());
-  EXPECT_EQ(sim.FirstLine(), device);
-  const SimTest::Bytes connect = {0xFF, 0xF8, 8, 0x15, 0, 0, 0, 0x14};
-  ASSERT_EQ(write(master, connect.data(), connect.size()), 8);
-  EXPECT_EQ(ReadBytes(master, 6, 3), (SimTest::Bytes{0xFF, 0xFA, 6, 0x14, 0, 0x13}));
+  PtyLine line;
+  SimProcess sim(Args({"--fast", "--device", line.SlavePath()}), (temp / "config").string());
+  EXPECT_EQ(sim.FirstLine(), line.SlavePath());
+  line.Write(std::string("\xFF\xF8\x08\x15\x00\x00\x00\x14", 8));
+  EXPECT_EQ(line.Read(6, 3000), std::string("\xFF\xFA\x06\x14\x00\x13", 6));
   sim.Signal(SIGINT);
   EXPECT_EQ(sim.Wait(5), 0);
-  close(master);
 }
 
 TEST(ProgramTest, HangUpClosesTheLineAndRemovesTheLink) {

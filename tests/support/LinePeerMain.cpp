@@ -29,7 +29,7 @@
 #include <string>
 
 #include "HexText.h"
-#include "PtyLine.h"
+#include "tests/support/PtyLine.h"
 
 namespace fs = std::filesystem;
 

@@ -11,6 +11,7 @@ TempFolder::TempFolder(const std::string& prefix) {
 }
 
 TempFolder::~TempFolder() {
+  if (keep_) return;
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }

@@ -1,6 +1,6 @@
 #include "serial/PortReport.h"
 
-#include <set>
+#include <map>
 
 using namespace Platform;
 
@@ -22,13 +22,21 @@ std::string DeviceText(const SerialDevice& device) {
   return text;
 }
 
-std::set<std::string> DevicesOpenedByComPorts(const PortRoots& roots) {
-  std::set<std::string> opened;
+// Which COM numbers open each present device.
+std::map<std::string, std::vector<int>> ComNumbersByDevice(const PortRoots& roots) {
+  std::map<std::string, std::vector<int>> opened;
   for (int n = 1; n <= ListedComPorts; ++n) {
     const ComPort port = ResolveComPort(n, roots);
-    if (port.Check.State == DeviceState::Present) opened.insert(port.Check.Device);
+    if (port.Check.State == DeviceState::Present) opened[port.Check.Device].push_back(n);
   }
   return opened;
+}
+
+// " (COM 1, COM 4)" or nothing.
+std::string ComNumbersText(const std::vector<int>& numbers) {
+  std::string text;
+  for (int n : numbers) text += (text.empty() ? " (COM " : ", COM ") + std::to_string(n);
+  return text.empty() ? text : text + ")";
 }
 
 std::string LinkCommands(int comNumber, const SerialDevice& device, const PortRoots& roots) {
@@ -46,7 +54,7 @@ std::string ComPortLine(const ComPort& port) {
 std::vector<std::string> PortListing(const PortRoots& roots) {
   std::vector<std::string> lines;
   for (int n = 1; n <= ListedComPorts; ++n) lines.push_back(ComPortLine(ResolveComPort(n, roots)));
-  const std::set<std::string> opened = DevicesOpenedByComPorts(roots);
+  const auto opened = ComNumbersByDevice(roots);
   for (const SerialDevice& device : ListSerialDevices(roots))
     if (opened.count(device.Path) == 0) lines.push_back("keine COM-Nummer \u2192 " + DeviceText(device) + " (vorhanden)");
   return lines;
@@ -55,11 +63,19 @@ std::vector<std::string> PortListing(const PortRoots& roots) {
 std::string MissingDeviceHint(int comNumber, const PortRoots& roots) {
   const std::vector<SerialDevice> devices = ListSerialDevices(roots);
   if (devices.empty()) return "Es ist kein serielles Ger\u00e4t angeschlossen.";
+  const auto opened = ComNumbersByDevice(roots);
   std::string hint = "Vorhandene serielle Ger\u00e4te:\n";
-  for (const SerialDevice& device : devices) hint += "  " + DeviceText(device) + "\n";
+  const SerialDevice* free = nullptr;
+  for (const SerialDevice& device : devices) {
+    const auto numbers = opened.find(device.Path);
+    hint += "  " + DeviceText(device) + (numbers == opened.end() ? "" : ComNumbersText(numbers->second)) + "\n";
+    if (free == nullptr && numbers == opened.end()) free = &device;
+  }
   if (comNumber <= 0) return hint;
-  // Without a ports folder (Windows) a COM number is the system's own.
-  if (roots.PortsFolder.empty() && UserPortsFolder().empty()) return hint + "W\u00e4hlen Sie eines davon.\n";
-  hint += "So zeigt COM " + std::to_string(comNumber) + " auf " + devices.front().Preferred() + ":\n";
-  return hint + LinkCommands(comNumber, devices.front(), roots);
+  // Without a ports folder (Windows) a COM number is the system's own; a
+  // device that a COM number opens already is best chosen by that number.
+  const bool canLink = !(roots.PortsFolder.empty() && UserPortsFolder().empty());
+  if (!canLink || free == nullptr) return hint + "W\u00e4hlen Sie die COM-Nummer eines davon.\n";
+  hint += "So zeigt COM " + std::to_string(comNumber) + " auf " + free->Preferred() + ":\n";
+  return hint + LinkCommands(comNumber, *free, roots);
 }

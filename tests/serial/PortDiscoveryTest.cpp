@@ -103,13 +103,21 @@ TEST_F(PortDiscoveryTest, BadEntriesAreNotUsableAndNeverOpened) {
 
 TEST_F(PortDiscoveryTest, TheHintNamesWhatExistsAndTheLinkCommand) {
   EXPECT_EQ(MissingDeviceHint(5, roots), "Es ist kein serielles Ger\u00e4t angeschlossen.");
-  Device("ttyACM0", acm1);
-  fs::create_symlink("../../ttyACM0", folder / "dev/serial/by-id/usb-Maker_Modem_77-if00");
+  Device("ttyACM0", usb0);  // opened by COM 9 already
+  Device("ttyACM5", acm1);  // no COM number opens it
+  fs::create_symlink("../../ttyACM5", folder / "dev/serial/by-id/usb-Maker_Modem_77-if00");
   const std::string byId = (folder / "dev/serial/by-id/usb-Maker_Modem_77-if00").string();
-  EXPECT_EQ(MissingDeviceHint(5, roots), "Vorhandene serielle Ger\u00e4te:\n  " + acm1.SlavePath() + " = " + byId +
-                                             "\nSo zeigt COM 5 auf " + byId + ":\n  mkdir -p " + roots.PortsFolder +
-                                             "\n  ln -sfn " + byId + " " + roots.PortsFolder + "/COM5\n");
+  EXPECT_EQ(MissingDeviceHint(5, roots), "Vorhandene serielle Ger\u00e4te:\n  " + usb0.SlavePath() + " (COM 9)\n  " +
+                                             acm1.SlavePath() + " = " + byId + "\nSo zeigt COM 5 auf " + byId +
+                                             ":\n  mkdir -p " + roots.PortsFolder + "\n  ln -sfn " + byId + " " +
+                                             roots.PortsFolder + "/COM5\n");
   EXPECT_EQ(MissingDeviceHint(0, roots).find("ln -sfn"), std::string::npos) << "a device path needs no link";
+  // When every device has its COM number, that number is the advice.
+  PortsEntry(4, folder / "dev/ttyACM5");
+  const std::string hint = MissingDeviceHint(5, roots);
+  EXPECT_NE(hint.find(" (COM 4)"), std::string::npos) << hint;
+  EXPECT_EQ(hint.find("ln -sfn"), std::string::npos) << hint;
+  EXPECT_NE(hint.find("W\u00e4hlen Sie die COM-Nummer eines davon."), std::string::npos) << hint;
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ namespace Archive {
 namespace {
 
 std::optional<ControllerClock> ClockFromStore() {
-  const ControllerClock c{Block2[15] + 1900, Block2[14], Block2[13], Block2[16], Block2[17]};
+  const ControllerClock c{Block2[Word::Block2::Year] + 1900, Block2[Word::Block2::Month], Block2[Word::Block2::Day],
+                          Block2[Word::Block2::Hour], Block2[Word::Block2::Minute]};
   if (!DayNumberOf(c.Year, c.Month, c.Day) || c.Hour > 23 || c.Minute > 59) return std::nullopt;
   return c;
 }
@@ -27,7 +28,7 @@ DayCurve CurveOfSlot(int slot, DayNumber day, int samples, bool complete) {
 // The three days of the rings, oldest first; today only up to the controller's time.
 std::vector<DayCurve> CurvesFromStore(DayNumber today) {
   std::vector<DayCurve> curves;
-  const int todaySlot = Block3[24];
+  const int todaySlot = Block3[Word::Block3::TodaySlot];
   if (todaySlot > 2) return curves;  // no slot is marked as today: the samples cannot be dated
   for (int back = 2; back >= 0; --back) {
     const int samples = back == 0 ? TodaySampleCount() : RingSlotSamples;
@@ -38,14 +39,19 @@ std::vector<DayCurve> CurvesFromStore(DayNumber today) {
 
 int DayOfYear366(const CivilDate& d) { return MonthStartDay[d.Month] + d.Day; }
 
+// The yield of the day `back` days before today (1 or 2), 0.1 kWh.
+int PastDayYield(int back) {
+  return Block3[back == 1 ? Word::Block3::YesterdayYield : Word::Block3::DayBeforeYield];
+}
+
 // The finished days of the current year from DayRun, the last two days of the
-// old year (which DayRun no longer holds in the new one) from Block3[2] (the
-// day before yesterday) and Block3[1] (yesterday), and today so far.
+// old year (which DayRun no longer holds in the new one) from the store's
+// yields of the day before yesterday and of yesterday, and today so far.
 std::vector<DayYield> DayYieldsFromStore(const ControllerClock& clock, DayNumber today, int todayYield) {
   std::vector<DayYield> days;
   const DayNumber newYear = *DayNumberOf(clock.Year, 1, 1);
   for (int back = 2; back >= 1; --back)
-    if (today - back < newYear) days.push_back({today - back, true, Block3[back] * int64_t{100}});
+    if (today - back < newYear) days.push_back({today - back, true, PastDayYield(back) * int64_t{100}});
   for (DayNumber day = newYear; day < today; ++day)
     days.push_back({day, true, DayRun(DayOfYear366(DateOf(day)) - 1) * int64_t{100}});
   days.push_back({today, false, todayYield * int64_t{10}});
@@ -53,7 +59,7 @@ std::vector<DayYield> DayYieldsFromStore(const ControllerClock& clock, DayNumber
 }
 
 bool BeforeCommissioning(int year, int month) {
-  const int m = Block3[35], y = 2000 + Block3[36];
+  const int m = Block3[Word::Block3::CommissioningMonth], y = 2000 + Block3[Word::Block3::CommissioningYear];
   return m >= 1 && m <= 12 && (year < y || (year == y && month < m));
 }
 
@@ -75,7 +81,7 @@ std::vector<MonthYield> MonthsFromStore(const ControllerClock& clock, int todayY
   return months;
 }
 
-int MeterCountOfStore() { return std::clamp<int>(Block3[37], 1, 48); }
+int MeterCountOfStore() { return std::clamp<int>(Block3[Word::Block3::MeterCount], 1, 48); }
 
 void AddMeters(const ExchangeRecord& record, PlantHistory& history) {
   for (int k = 1; k <= MeterCountOfStore(); ++k) {
@@ -87,9 +93,11 @@ void AddMeters(const ExchangeRecord& record, PlantHistory& history) {
 }  // namespace
 
 std::string ControllerIdentity() {
-  if (Block2[60] == 0 && Block2[62] == 0 && Block2[63] == 0) return "";
+  const int part1 = Block2[Word::Block2::InternetId1], part2 = Block2[Word::Block2::InternetId2];
+  const int part3 = Block2[Word::Block2::InternetId3];
+  if (part1 == 0 && part2 == 0 && part3 == 0) return "";
   char text[32];
-  std::snprintf(text, sizeof text, "%02d%02d%02d", Block2[60], Block2[62], Block2[63]);
+  std::snprintf(text, sizeof text, "%02d%02d%02d", part1, part2, part3);
   return text;
 }
 

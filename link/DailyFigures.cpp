@@ -24,7 +24,7 @@ void AddMonthYields(DailyFigures& f) {
   // MonthRun[0], the year and the total are today's yield alone. A counter
   // beyond the month slots would read the meters' yearly yields as months, so
   // those figures are left unknown.
-  if (Block2[24] != 0 && MonthCounter() == 0) return;
+  if (Block2[Word::Block2::MonthCounter] != 0 && MonthCounter() == 0) return;
   const int m = MonthCounter();
   const int yearStart = m == 0 ? 0 : ((m - 1) / 12) * 12;
   f.monthYield = MonthRun(m) + today;
@@ -33,7 +33,7 @@ void AddMonthYields(DailyFigures& f) {
 }
 
 void AddRevenue(DailyFigures& f) {
-  f.tariff = Block3[13];
+  f.tariff = Block3[Word::Block3::Tariff];
   f.todayRevenue = f.todayYield * 0.01 * f.tariff * 0.01;
   if (f.yearYield) f.yearRevenue = RevenueEuro(*f.yearYield, f.tariff);
   if (f.totalYield) f.totalRevenue = RevenueEuro(*f.totalYield, f.tariff);
@@ -41,13 +41,13 @@ void AddRevenue(DailyFigures& f) {
 
 // Irradiation: 0 stands for no sensor value.
 void AddIrradiation(DailyFigures& f) {
-  if (const unsigned today = Block14[81]; today != 0) f.todayIrradiation = today * 0.001;
-  if (const unsigned year = Block3[45]; year != 0) f.yearIrradiation = year;
+  if (const unsigned today = Block14[Word::Block14::TodayIrradiation]; today != 0) f.todayIrradiation = today * 0.001;
+  if (const unsigned year = Block3[Word::Block3::YearIrradiation]; year != 0) f.yearIrradiation = year;
 }
 
-// Block14[85] holds the temperature + 20; 0 and 120 mean no value.
+// The module temperature word holds the temperature + 20; 0 and 120 mean no value.
 void AddModuleTemperature(DailyFigures& f) {
-  const int v = Block14[85];
+  const int v = Block14[Word::Block14::ModuleTemperature];
   if (v != 0 && v != 120) f.moduleTemperature = v - 20;
 }
 
@@ -65,28 +65,28 @@ DailyFigures ComputeDailyFigures() {
   DailyFigures f;
   f.todayYield = ComputeTodayYield();
   f.plantPower = PlantPower();
-  f.maxPower = Block2[12];
-  f.yesterdayYield = Block3[1];
-  f.dayBeforeYield = Block3[2];
+  f.maxPower = Block2[Word::Block2::MaxPower];
+  f.yesterdayYield = Block3[Word::Block3::YesterdayYield];
+  f.dayBeforeYield = Block3[Word::Block3::DayBeforeYield];
   AddMonthYields(f);
   f.specificYield = f.todayYield * 0.01 * 100 / PowerScale;
   AddRevenue(f);
   AddIrradiation(f);
   AddModuleTemperature(f);
   AddEnvironment(f);
-  f.commissioningMonth = Block3[35];
-  f.commissioningYear = Block3[36];
-  f.meterCount = Block3[37];
+  f.commissioningMonth = Block3[Word::Block3::CommissioningMonth];
+  f.commissioningYear = Block3[Word::Block3::CommissioningYear];
+  f.meterCount = Block3[Word::Block3::MeterCount];
   f.deviationReported = PlantDeviationReported(f.todayYield);
-  f.deviatingMeter = Block14[75];
+  f.deviatingMeter = Block14[Word::Block14::FaultReport];
   return f;
 }
 
 int64_t RevenueEuro(int64_t kWh, unsigned centsPerKWh) { return kWh * centsPerKWh / 100; }
 
 bool PlantDeviationReported(int todayYield) {
-  const unsigned n = Block14[75];
-  const unsigned meters = Block3[37];
+  const unsigned n = Block14[Word::Block14::FaultReport];
+  const unsigned meters = Block3[Word::Block3::MeterCount];
   const int32_t scaled = todayYield * 100;
   return n != 0 && n <= meters && static_cast<double>(scaled) / PowerScale > 11.0;
 }

@@ -12,7 +12,8 @@ struct DailyFigures {
   int yesterdayYield = 0;  // 0.1 kWh
   int dayBeforeYield = 0;  // 0.1 kWh
   // Month, year and lifetime yield including today. Empty when the month
-  // counter Block2[24] names no month slot, so the months cannot be read.
+  // counter (Word::Block2::MonthCounter) names no month slot, so the months
+  // cannot be read.
   std::optional<int64_t> monthYield;
   std::optional<int64_t> yearYield;
   std::optional<int64_t> totalYield;
@@ -43,9 +44,9 @@ DailyFigures ComputeDailyFigures();
 // truncated. 64-bit, so a large tariff cannot wrap the product around.
 int64_t RevenueEuro(int64_t kWh, unsigned centsPerKWh);
 
-// True when the plant check reports meter n (Block14[75]) as deviating from
-// meter 1: n is a meter of the plant and today's yield (0.01 kWh) is more
-// than 0.11 kWh per kWp of PowerScale.
+// True when the plant check reports meter n (Word::Block14::FaultReport) as
+// deviating from meter 1: n is a meter of the plant and today's yield
+// (0.01 kWh) is more than 0.11 kWh per kWp of PowerScale.
 bool PlantDeviationReported(int todayYield);
 
 // Meter k (1..48): current power in kW, today's and this year's yield in kWh.

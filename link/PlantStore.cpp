@@ -65,9 +65,33 @@ void WriteWord(Group& group, int index, uint16_t value) {
   std::memcpy(reinterpret_cast<unsigned char*>(&group) + 2 * index, &value, 2);
 }
 
-constexpr int PowerRingStart = 62;              // Block3[62]
-constexpr int IrradianceRingStart = 2 * 100 + 30;  // Block5[30]
-constexpr int DayRunStart = 4 * 100;               // Block7[0]
+// Where the runs start, as word indexes of group B.
+constexpr int GroupBIndex(size_t tableOffset, int word) { return static_cast<int>(tableOffset / 2) + word; }
+constexpr int PowerRingStart = GroupBIndex(offsetof(TGroupB, Block3), Word::Block3::PowerRingStart);
+constexpr int IrradianceRingStart = GroupBIndex(offsetof(TGroupB, Block5), Word::Block5::IrradianceRingStart);
+constexpr int DayRunStart = GroupBIndex(offsetof(TGroupB, Block7), 0);
+static_assert(PowerRingStart == 62 && IrradianceRingStart == 230 && DayRunStart == 400);
+
+// The word that holds meter k's current power, or nullptr outside 1..48.
+uint16_t* MeterPowerWord(int k) {
+  if (k >= 1 && k <= 36) return &Block14[Word::Block14::Meter1Power + (k - 1)];
+  if (k >= 37 && k <= 48) return &Block19[Word::Block19::Meter37Power + (k - 37)];
+  return nullptr;
+}
+
+// The word that holds meter k's yield today, or nullptr outside 1..48.
+uint16_t* MeterTodayWord(int k) {
+  if (k >= 1 && k <= 27) return &Block14[Word::Block14::Meter1Today + (k - 1)];
+  if (k >= 28 && k <= 40) return &Block14[Word::Block14::Meter28Today + (k - 28)];
+  if (k >= 41 && k <= 48) return &Block19[Word::Block19::Meter41Today + (k - 41)];
+  return nullptr;
+}
+
+// MonthRun index of the high word of meter k's yearly yield; the low word follows.
+int MeterYearSlot(int k) { return MeterYearYieldSlot + 2 * (k - 1); }
+
+bool IsMeter(int k) { return k >= 1 && k <= 48; }
+bool IsRingSample(int j) { return j >= 0 && j < RingLength; }
 
 // Rounds a step up to the next step of its decade, always by at least one step.
 uint32_t NextStep(uint32_t m) {
@@ -111,6 +135,14 @@ void SetGroupCWord(int index, uint16_t value) { WriteWord(GroupC, index, value);
 uint16_t PowerRing(int j) { return GroupBWord(PowerRingStart + j); }
 uint16_t IrradianceRing(int j) { return GroupBWord(IrradianceRingStart + j); }
 
+void SetPowerRing(int j, uint16_t value) {
+  if (IsRingSample(j)) SetGroupBWord(PowerRingStart + j, value);
+}
+
+void SetIrradianceRing(int j, uint16_t value) {
+  if (IsRingSample(j)) SetGroupBWord(IrradianceRingStart + j, value);
+}
+
 uint16_t DayRun(int index) {
   if (index < 0 || index >= DayRunLength) return 0;
   return GroupBWord(DayRunStart + index);
@@ -132,42 +164,53 @@ void SetMonthRun(int index, uint16_t value) {
 }
 
 int TodaySampleCount() {
-  const int minutes = Block2[16] * 60 + Block2[17];
+  const int minutes = Block2[Word::Block2::Hour] * 60 + Block2[Word::Block2::Minute];
   if (minutes <= 360) return 0;
   return std::min((minutes - 360 + 14) / 15, RingSlotSamples);
 }
 
 int ControllerMonth() {
-  const int m = Block2[14];
+  const int m = Block2[Word::Block2::Month];
   return m >= 1 && m <= 12 ? m : 0;
 }
 
 int TodayDayOfYear() {
   const int m = ControllerMonth();
-  return m == 0 ? 0 : MonthStartDay[m] + Block2[13];
+  return m == 0 ? 0 : MonthStartDay[m] + Block2[Word::Block2::Day];
 }
 
 int MonthCounter() {
-  const int c = Block2[24];
+  const int c = Block2[Word::Block2::MonthCounter];
   return c >= 1 && c <= LastMonthSlot ? c : 0;
 }
 
 uint16_t MeterPower(int k) {
-  if (k >= 1 && k <= 36) return Block14[4 + k];
-  if (k >= 37 && k <= 48) return Block19[k - 29];
-  return 0;
+  const uint16_t* word = MeterPowerWord(k);
+  return word != nullptr ? *word : 0;
 }
 
 uint16_t MeterTodayYield(int k) {
-  if (k >= 1 && k <= 27) return Block14[40 + k];
-  if (k >= 28 && k <= 40) return Block14[59 + k];
-  if (k >= 41 && k <= 48) return Block19[k - 41];
-  return 0;
+  const uint16_t* word = MeterTodayWord(k);
+  return word != nullptr ? *word : 0;
 }
 
 uint32_t MeterYearYield(int k) {
-  if (k < 1 || k > 48) return 0;
-  return static_cast<uint32_t>(MonthRun(260 + 2 * k)) * 65536u + MonthRun(261 + 2 * k);
+  if (!IsMeter(k)) return 0;
+  return static_cast<uint32_t>(MonthRun(MeterYearSlot(k))) * 65536u + MonthRun(MeterYearSlot(k) + 1);
+}
+
+void SetMeterPower(int k, uint16_t value) {
+  if (uint16_t* word = MeterPowerWord(k)) *word = value;
+}
+
+void SetMeterTodayYield(int k, uint16_t value) {
+  if (uint16_t* word = MeterTodayWord(k)) *word = value;
+}
+
+void SetMeterYearYield(int k, uint32_t value) {
+  if (!IsMeter(k)) return;
+  SetMonthRun(MeterYearSlot(k), static_cast<uint16_t>(value >> 16));
+  SetMonthRun(MeterYearSlot(k) + 1, static_cast<uint16_t>(value & 0xFFFF));
 }
 
 int ComputeTodayYield() {
@@ -186,14 +229,15 @@ const char* FormatText(const char* format, ...) {
 }
 
 const char* FormatTime() {
-  const unsigned hour = Block2[16], minute = Block2[17];
+  const unsigned hour = Block2[Word::Block2::Hour], minute = Block2[Word::Block2::Minute];
   std::snprintf(TextBuffer, sizeof TextBuffer, "%s%u:%s%u", LeadingZero(hour), hour,
                 LeadingZero(minute), minute);
   return TextBuffer;
 }
 
 const char* FormatDate() {
-  const unsigned day = Block2[13], month = Block2[14], year = Block2[15];
+  const unsigned day = Block2[Word::Block2::Day], month = Block2[Word::Block2::Month];
+  const unsigned year = Block2[Word::Block2::Year];
   // Years from 2000 on are shown with two digits; a year word below 100 as it is.
   const unsigned shownYear = year >= 100 ? year - 100 : year;
   const char* yearZero = (year >= 100 && year < 110) ? "0" : "";
@@ -203,7 +247,7 @@ const char* FormatDate() {
 }
 
 void RecomputeScales() {
-  const uint32_t p = Block3[38];
+  const uint32_t p = Block3[Word::Block3::PlantSize];
   uint32_t t = p * 100u;
   t = t + t / 10u;
   MonthStep = NextStep(t / 12u);
@@ -218,7 +262,7 @@ void RecomputeScales() {
   if (BalanceChartMax == 0) BalanceChartMax = 10;
   PowerScale = static_cast<float>(p) * 10.0f;
   if (PowerScale == 0.0f) PowerScale = 5.0f;
-  FirstYear = static_cast<int>(Block3[36]) + 2000;
+  FirstYear = static_cast<int>(Block3[Word::Block3::CommissioningYear]) + 2000;
 }
 
 void SetScaleStartValues() {

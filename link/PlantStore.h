@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/StoreWords.h"
+
 struct TGroupA {
   uint16_t Block2[100];
   uint16_t Block14[100];
@@ -48,7 +50,8 @@ extern TGroupA GroupA;
 extern TGroupB GroupB;
 extern TGroupC GroupC;
 
-// Each table under its own name, as the rest of the program reads it.
+// Each table under its own name, as the rest of the program reads it; the
+// words it reads are named in StoreWords.h.
 inline uint16_t (&Block2)[100] = GroupA.Block2;
 inline uint16_t (&Block14)[100] = GroupA.Block14;
 inline uint16_t (&Block19)[100] = GroupA.Block19;
@@ -79,32 +82,37 @@ void SetGroupCWord(int index, uint16_t value);
 // daily chart's gap rule expects; anything outside group B reads 0.
 constexpr int RingLength = 168;
 constexpr int RingSlotSamples = 56;
-uint16_t PowerRing(int j);       // from Block3[62]
-uint16_t IrradianceRing(int j);  // from Block5[30]
-// For each today slot s (Block3[24], 0..2): the slots of today, yesterday and
-// the day before yesterday.
+uint16_t PowerRing(int j);       // from Word::Block3::PowerRingStart
+uint16_t IrradianceRing(int j);  // from Word::Block5::IrradianceRingStart
+// Writes sample j (0..167) of a ring; other indexes are ignored.
+void SetPowerRing(int j, uint16_t value);
+void SetIrradianceRing(int j, uint16_t value);
+// For each today slot s (Word::Block3::TodaySlot, 0..2): the slots of today,
+// yesterday and the day before yesterday.
 extern const uint8_t RingSlotOrder[3][3];
 // How many of today's samples (from 6:00 on) have come by the controller's
 // time, 0..56: a quarter hour that has begun counts.
 int TodaySampleCount();
-// DayRun[n-1] is the yield of day-of-year n (0.1 kWh); 400 words from Block7[0].
+// DayRun[n-1] is the yield of day-of-year n (0.1 kWh); 400 words from Block7 on.
 constexpr int DayRunLength = 400;
 uint16_t DayRun(int index);
 void SetDayRun(int index, uint16_t value);
-// MonthRun: 400 words from Block15[0]; month m of plant year y at 24 + 12 y + m,
+// MonthRun: 400 words from Block15 on; month m of plant year y at 24 + 12 y + m,
 // the meters' yearly yields (high, low) from index 262 on.
 constexpr int MonthRunLength = 400;
 constexpr int LastMonthSlot = 261;
+constexpr int MeterYearYieldSlot = 262;  // meter k's yearly yield: high word at 262 + 2 (k - 1), low word next
 uint16_t MonthRun(int index);
 void SetMonthRun(int index, uint16_t value);
 
 // Days before month m (1..13) in a 366-day year; 29 February is always day 60.
 extern const int MonthStartDay[14];
-// The controller's month Block2[14] when it is 1..12, else 0.
+// The controller's month (Word::Block2::Month) when it is 1..12, else 0.
 int ControllerMonth();
 // Today's day-of-year from the controller's date, or 0 when its month is not 1..12.
 int TodayDayOfYear();
-// The month counter Block2[24] when it names a month slot (1..261), else 0.
+// The month counter (Word::Block2::MonthCounter) when it names a month slot
+// (1..261), else 0.
 int MonthCounter();
 
 // Values of the last type-1 frame.
@@ -128,6 +136,10 @@ int ComputeTodayYield();  // recomputes TodayYield and returns it
 uint16_t MeterPower(int k);       // 0.1 kW
 uint16_t MeterTodayYield(int k);  // 0.01 kWh
 uint32_t MeterYearYield(int k);   // 0.01 kWh, high and low word of MonthRun
+// Write the same words; outside 1..48 they write nothing.
+void SetMeterPower(int k, uint16_t value);
+void SetMeterTodayYield(int k, uint16_t value);
+void SetMeterYearYield(int k, uint32_t value);
 
 // Pending commands: slots 1..28 stand for commands, slot 29 holds the yes/no
 // byte of the dial-prefix command. A handler sets a slot to 1, the tick sends it.
@@ -166,7 +178,8 @@ const char* FormatText(const char* format, ...) __attribute__((format(printf, 1,
 const char* FormatTime();
 const char* FormatDate();
 
-// Derives the chart scales, PowerScale and FirstYear from Block3[38] and Block3[36].
+// Derives the chart scales, PowerScale and FirstYear from the plant size and
+// the commissioning year.
 void RecomputeScales();
 // The derived values' start values (before any data has been received).
 void SetScaleStartValues();

@@ -50,9 +50,10 @@ void SendPendingCommand(TickActions& actions) {
 
 void FillRefresh(TickActions& actions) {
   RecomputeScales();
-  for (int bit = 0; bit < 9; ++bit) actions.CheckBoxes[bit + 1] = (Block2[11] >> bit) & 1;
-  actions.CheckBoxes[10] = Block3[42] == 1;
-  actions.CheckBoxes[11] = Block14[80] == 1;
+  const unsigned addresses = Block2[Word::Block2::CanAddresses];
+  for (int bit = 0; bit < 9; ++bit) actions.CheckBoxes[bit + 1] = (addresses >> bit) & 1;
+  actions.CheckBoxes[10] = Block3[Word::Block3::DialPrefix] == 1;
+  actions.CheckBoxes[11] = Block14[Word::Block14::Er3] == 1;
   if (ShowRequest >= 1 && ShowRequest <= 5) {
     actions.RedrawView = ShowRequest;
     actions.HideAllFirst = ShowRequest <= 2;
@@ -60,7 +61,7 @@ void FillRefresh(TickActions& actions) {
   if (NoAnswerCount > 2) actions.LinkText = "    unterbrochen!";
   if (NoAnswerCount == 0) {
     actions.LinkText = "    vorhanden";
-    actions.MonitorText = MonitorTextFor(Block3[32], Block14[75]);
+    actions.MonitorText = MonitorTextFor(Block3[Word::Block3::MonitoringOn], Block14[Word::Block14::FaultReport]);
   }
 }
 

@@ -23,13 +23,13 @@ void SetNumberAndPosition(TEdit* edit, TUpDown* arrows, int value) {
   arrows->SetPosition(value);
 }
 
-// The SMS number the controller keeps from Block17[0] on, two characters a
-// word (high byte first); a zero byte ends it.
+// The SMS number the controller keeps in Block17, two characters a word (high
+// byte first); a zero byte ends it.
 std::string StoredSmsNumber() {
   std::string text;
   for (int i = 0; i < SmsNumberWords; ++i) {
     for (const int shift : {8, 0}) {
-      const char c = static_cast<char>(Block17[i] >> shift);
+      const char c = static_cast<char>(Block17[Word::Block17::SmsNumberText + i] >> shift);
       if (c == '\0') return text;
       text += c;
     }
@@ -41,56 +41,57 @@ void FillSettingsForm(TForm7& f) {
   f.Panel1->hide();
   f.Edit13->SetCp1252Text(
       FormatText("P%02d%02d%02d", ControllerVersion[0], ControllerVersion[1], ControllerVersion[2]));
-  SetNumberAndPosition(f.Edit15, f.UpDown7, Block3[9]);
-  SetNumber(f.Edit16, Block3[39]);
-  f.UpDown8->SetPosition(Block3[39] / 10);
-  f.UpDown2->SetPosition(Block3[13]);
-  SetNumber(f.Edit17, Block3[4]);
-  SetNumberAndPosition(f.Edit26, f.UpDown17, Block2[16]);
-  SetNumberAndPosition(f.Edit27, f.UpDown18, Block2[17]);
-  SetNumberAndPosition(f.Edit28, f.UpDown19, Block2[13]);
-  SetNumberAndPosition(f.Edit29, f.UpDown20, Block2[14]);
-  SetNumber(f.Edit30, Block2[15] + 1900);
-  f.UpDown21->SetPosition(Block2[15] - 100);
-  SetNumberAndPosition(f.Edit14, f.UpDown3, Block3[43]);
-  SetNumberAndPosition(f.Edit18, f.UpDown4, Block3[44]);
-  f.ComboBox1->setCurrentIndex(Block3[7] < LargeDisplayTypes ? Block3[7] : -1);
-  f.UpDown6->SetPosition(Block3[38]);
-  f.Edit19->setText(QString::fromStdString(TenthsText(Block3[46])));
-  f.UpDown5->SetPosition(Block3[46]);
+  SetNumberAndPosition(f.Edit15, f.UpDown7, Block3[Word::Block3::DisplayCycle]);
+  SetNumber(f.Edit16, Block3[Word::Block3::PulsesPerKwh]);
+  f.UpDown8->SetPosition(Block3[Word::Block3::PulsesPerKwh] / 10);
+  f.UpDown2->SetPosition(Block3[Word::Block3::Tariff]);
+  SetNumber(f.Edit17, Block3[Word::Block3::RestartCount]);
+  SetNumberAndPosition(f.Edit26, f.UpDown17, Block2[Word::Block2::Hour]);
+  SetNumberAndPosition(f.Edit27, f.UpDown18, Block2[Word::Block2::Minute]);
+  SetNumberAndPosition(f.Edit28, f.UpDown19, Block2[Word::Block2::Day]);
+  SetNumberAndPosition(f.Edit29, f.UpDown20, Block2[Word::Block2::Month]);
+  SetNumber(f.Edit30, Block2[Word::Block2::Year] + 1900);
+  f.UpDown21->SetPosition(Block2[Word::Block2::Year] - 100);
+  SetNumberAndPosition(f.Edit14, f.UpDown3, Block3[Word::Block3::DisplayOnHour]);
+  SetNumberAndPosition(f.Edit18, f.UpDown4, Block3[Word::Block3::DisplayOffHour]);
+  const int displayType = Block3[Word::Block3::LargeDisplayType];
+  f.ComboBox1->setCurrentIndex(displayType < LargeDisplayTypes ? displayType : -1);
+  f.UpDown6->SetPosition(Block3[Word::Block3::PlantSize]);
+  f.Edit19->setText(QString::fromStdString(TenthsText(Block3[Word::Block3::Calibration])));
+  f.UpDown5->SetPosition(Block3[Word::Block3::Calibration]);
   f.Edit3->SetCp1252Text(f.PortName());
   // The meter count and the commissioning date, so that their up-downs start
   // on the controller's values.
-  SetNumberAndPosition(f.Edit2, f.UpDown1, Block3[37]);
+  SetNumberAndPosition(f.Edit2, f.UpDown1, Block3[Word::Block3::MeterCount]);
   // Their fields show the positions, which is what the commands send.
-  f.UpDown15->SetPosition(Block3[35]);
+  f.UpDown15->SetPosition(Block3[Word::Block3::CommissioningMonth]);
   SetNumber(f.Edit9, f.UpDown15->Position());
-  f.UpDown16->SetPosition(Block3[36]);
+  f.UpDown16->SetPosition(Block3[Word::Block3::CommissioningYear]);
   SetNumber(f.Edit10, f.UpDown16->Position() + 2000);
 }
 
 void FillWizard(TForm13& w) {
-  w.UpDown3->SetPosition(Block2[14] + 23);  // the current month of this year
+  w.UpDown3->SetPosition(Block2[Word::Block2::Month] + 23);  // the current month of this year
   ShowMonthPosition(w.UpDown3->Position());
   // "Ok" on the commissioning page sends the up-down positions: they start on
   // the stored date, not on January 2006, and the fields show the positions,
   // so that a stored date outside the arrows' range is not shown as one date
   // and sent as another.
-  w.UpDown1->SetPosition(Block3[35]);
-  w.UpDown2->SetPosition(Block3[36]);
+  w.UpDown1->SetPosition(Block3[Word::Block3::CommissioningMonth]);
+  w.UpDown2->SetPosition(Block3[Word::Block3::CommissioningYear]);
   w.UpDown1Click();
   w.UpDown2Click();
-  SetNumber(w.Edit1, Block3[37]);
-  SetNumber(w.Edit4, Block3[48]);
-  SetNumber(w.Edit3, Block3[13]);
-  w.Edit2->setText(QString::fromStdString(TenthsText(Block3[38])));
+  SetNumber(w.Edit1, Block3[Word::Block3::MeterCount]);
+  SetNumber(w.Edit4, Block3[Word::Block3::Sensitivity]);
+  SetNumber(w.Edit3, Block3[Word::Block3::Tariff]);
+  w.Edit2->setText(QString::fromStdString(TenthsText(Block3[Word::Block3::PlantSize])));
   w.Edit7->SetCp1252Text(StoredSmsNumber());
 }
 
 }  // namespace
 
 void FillSettings() {
-  MonthOffset = Block2[24] - Block2[14] - 24;
+  MonthOffset = Block2[Word::Block2::MonthCounter] - Block2[Word::Block2::Month] - 24;
   if (Form7 != nullptr) FillSettingsForm(*Form7);
   if (Form13 != nullptr) FillWizard(*Form13);
 }

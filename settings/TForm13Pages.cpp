@@ -4,10 +4,10 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "base/Exception.h"
 #include "settings/Edit.h"
 #include "settings/TForm13.h"
 #include "settings/UpDown.h"
+#include "views/Bind.h"
 
 namespace {
 
@@ -201,8 +201,7 @@ void TForm13::ConnectHandlers() {
       {SpeedButton17, &TForm13::SpeedButton17Click}, {SpeedButton18, &TForm13::SpeedButton18Click},
       {SpeedButton19, &TForm13::SpeedButton19Click}, {SpeedButton20, &TForm13::SpeedButton20Click},
       {SpeedButton21, &TForm13::SpeedButton21Click}, {SpeedButton22, &TForm13::SpeedButton22Click}};
-  for (const auto& [button, handler] : buttons)
-    // A command written at once (the month table) may fail on the port; the
-    // error goes to the display instead of unwinding through Qt.
-    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] { Guarded([&] { (this->*h)(); }); });
+  // A command written at once (the month table) may fail on the port; the
+  // error goes to the display.
+  BindClicks(this, buttons);
 }

@@ -12,13 +12,13 @@
 #include <QPushButton>
 
 #include "link/Commands.h"
-#include "base/Exception.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "settings/Edit.h"
 #include "settings/input/MonthTable.h"
 #include "settings/input/SettingsInput.h"
 #include "settings/UpDown.h"
+#include "views/Bind.h"
 
 TForm7* Form7 = nullptr;
 
@@ -226,10 +226,9 @@ void TForm7::ConnectHandlers() {
       {SpeedButton13, &TForm7::SpeedButton13Click}, {SpeedButton14, &TForm7::SpeedButton14Click},
       {SpeedButton15, &TForm7::SpeedButton15Click}, {SpeedButton16, &TForm7::SpeedButton16Click},
       {SpeedButton17, &TForm7::SpeedButton17Click}};
-  for (const auto& [button, handler] : buttons)
-    // A command written at once (the month table) may fail on the port; the
-    // error goes to the display instead of unwinding through Qt.
-    QObject::connect(button, &QPushButton::clicked, this, [this, h = handler] { Guarded([&] { (this->*h)(); }); });
+  // A command written at once (the month table) may fail on the port; the
+  // error goes to the display.
+  BindClicks(this, buttons);
 }
 
 void TForm7::ShowLinkState(const TickActions& actions) {

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include "views/Bind.h"
+
 namespace {
 constexpr int ArrowWidth = 17;
 }
@@ -19,8 +21,9 @@ TUpDown::TUpDown(QWidget* parent, int min, int max, int position, int increment)
     arrow->setFocusPolicy(Qt::NoFocus);
     arrow->setAutoRepeat(true);
   }
-  QObject::connect(up_, &QToolButton::clicked, this, [this] { Click(Button::Up); });
-  QObject::connect(down_, &QToolButton::clicked, this, [this] { Click(Button::Down); });
+  // The Click handler's exceptions reach the display, as a button's do.
+  Bind(up_, &QToolButton::clicked, this, [this] { Click(Button::Up); });
+  Bind(down_, &QToolButton::clicked, this, [this] { Click(Button::Down); });
   setFixedWidth(ArrowWidth);
   resize(ArrowWidth, 21);
 }
@@ -45,7 +48,7 @@ bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
   if (watched == associate_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
-      Click(key == Qt::Key_Up ? Button::Up : Button::Down);
+      Guarded([this, key] { Click(key == Qt::Key_Up ? Button::Up : Button::Down); });
       return true;
     }
   }

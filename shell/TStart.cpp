@@ -27,6 +27,7 @@
 #include "link/PlantFile.h"
 #include "shell/TFileDialog.h"
 #include "shell/TForm11.h"
+#include "views/Bind.h"
 #include "views/history/ChartForms.h"
 #include "views/history/DailyChart.h"
 #include "views/history/MonthlyChart.h"
@@ -50,12 +51,6 @@ constexpr int PortCount = 11;
 QString FromCp1252(const std::string& text) { return QString::fromStdString(Utf8FromCp1252(text)); }
 
 QString PortName(int port) { return QStringLiteral("COM %1").arg(port); }
-
-// Connects a menu item or button to a handler whose exceptions reach the display.
-template <class Sender, class Signal, class Handler>
-void Bind(Sender* sender, Signal signal, QObject* context, Handler handler) {
-  QObject::connect(sender, signal, context, [handler] { Guarded(handler); });
-}
 
 }  // namespace
 

@@ -9,7 +9,7 @@ constexpr uint32_t WordLimit = 0xFFFF;
 }  // namespace
 
 std::string MonthText(int p) {
-  const int year = Block2[15] + 1898 + p / 12;
+  const int year = Block2[Word::Block2::Year] + 1898 + p / 12;
   return FormatText("%02d/%d", p % 12 + 1, year);
 }
 

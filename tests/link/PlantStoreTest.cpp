@@ -105,6 +105,65 @@ TEST(PlantStoreMeters, WordsOfEveryMeterRange) {
   EXPECT_EQ(MeterYearYield(48), 2u * 65536u + 3u);
 }
 
+TEST(PlantStoreMeters, SettersWriteTheWordsTheReadersRead) {
+  ClearPlantStore();
+  for (int k = 1; k <= 48; ++k) {
+    SetMeterPower(k, static_cast<uint16_t>(1000 + k));
+    SetMeterTodayYield(k, static_cast<uint16_t>(2000 + k));
+    SetMeterYearYield(k, 65536u * k + 3000u + k);
+  }
+  EXPECT_EQ(Block14[5], 1001);
+  EXPECT_EQ(Block14[40], 1036);
+  EXPECT_EQ(Block19[8], 1037);
+  EXPECT_EQ(Block19[19], 1048);
+  EXPECT_EQ(Block14[41], 2001);
+  EXPECT_EQ(Block14[67], 2027);
+  EXPECT_EQ(Block14[87], 2028);
+  EXPECT_EQ(Block14[99], 2040);
+  EXPECT_EQ(Block19[0], 2041);
+  EXPECT_EQ(Block19[7], 2048);
+  EXPECT_EQ(Block17[62], 1);
+  EXPECT_EQ(Block17[63], 3001);
+  EXPECT_EQ(Block18[57], 3048);
+  // No two meters share a word.
+  for (int k = 1; k <= 48; ++k) {
+    EXPECT_EQ(MeterPower(k), 1000 + k) << k;
+    EXPECT_EQ(MeterTodayYield(k), 2000 + k) << k;
+    EXPECT_EQ(MeterYearYield(k), 65536u * k + 3000u + k) << k;
+  }
+
+  // Meters outside 1..48 write nothing.
+  const TGroupA groupA = GroupA;
+  const TGroupC groupC = GroupC;
+  for (const int k : {0, 49, -1}) {
+    SetMeterPower(k, 9);
+    SetMeterTodayYield(k, 9);
+    SetMeterYearYield(k, 9);
+  }
+  EXPECT_EQ(std::memcmp(&groupA, &GroupA, sizeof GroupA), 0);
+  EXPECT_EQ(std::memcmp(&groupC, &GroupC, sizeof GroupC), 0);
+}
+
+TEST(PlantStoreLayout, RingSettersStayInsideTheirRing) {
+  ClearPlantStore();
+  SetPowerRing(0, 11);
+  SetPowerRing(167, 12);
+  SetIrradianceRing(0, 13);
+  SetIrradianceRing(167, 14);
+  EXPECT_EQ(Block3[62], 11);
+  EXPECT_EQ(Block5[29], 12);
+  EXPECT_EQ(Block5[30], 13);
+  EXPECT_EQ(Block6[97], 14);
+  SetPowerRing(-1, 9);
+  SetPowerRing(168, 9);
+  SetIrradianceRing(-1, 9);
+  SetIrradianceRing(168, 9);
+  EXPECT_EQ(Block3[61], 0);
+  EXPECT_EQ(Block5[29], 12);
+  EXPECT_EQ(Block5[30], 13);
+  EXPECT_EQ(Block6[98], 0);
+}
+
 struct ScaleCase {
   uint16_t plantSize;
   uint32_t monthStep, day, month, year, balance;

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "base/Exception.h"
 #include "settings/Edit.h"
 #include "settings/UpDown.h"
 
@@ -47,6 +48,26 @@ TEST(UpDownTest, ArrowKeysInTheEditStepIt) {
   QApplication::sendEvent(&edit, &down);
   EXPECT_EQ(arrows.Position(), 6);
   EXPECT_EQ(edit.text(), "6");
+}
+
+// A handler that fails reaches the error display, from an arrow as from a
+// key, and the click returns to the window normally.
+TEST(UpDownTest, AHandlersErrorGoesToTheDisplay) {
+  QWidget parent;
+  TEdit edit(&parent);
+  TUpDown arrows(&parent, 0, 23, 5);
+  arrows.SetAssociate(&edit);
+  arrows.OnClick = [](TUpDown::Button button) {
+    throw Exception(button == TUpDown::Button::Up ? "up failed" : "down failed");
+  };
+  std::vector<std::string> shown;
+  SetApplicationExceptionHandler([&](const std::exception& e) { shown.push_back(e.what()); });
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  EXPECT_NO_THROW(arrows.UpArrow()->click());
+  EXPECT_NO_THROW(QApplication::sendEvent(&edit, &down));
+  SetApplicationExceptionHandler(nullptr);
+  EXPECT_EQ(shown, (std::vector<std::string>{"up failed", "down failed"}));
+  EXPECT_EQ(arrows.Position(), 5);
 }
 
 TEST(EditTest, MaxLengthLimitsTypingButNotTheProgramsText) {

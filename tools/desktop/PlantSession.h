@@ -8,11 +8,15 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "link/StoreWords.h"
 #include "tools/desktop/Desktop.h"
 
-// The meter count a plant file holds: Block3[37], little-endian at offset 74.
+// The meter count a plant file holds: its word in Block3, which opens the
+// file, little-endian.
 inline int MeterCountOf(const QByteArray& plantFile) {
-  return plantFile.size() < 76 ? -1 : static_cast<uint8_t>(plantFile[74]) | static_cast<uint8_t>(plantFile[75]) << 8;
+  constexpr int offset = 2 * Word::Block3::MeterCount;
+  if (plantFile.size() < offset + 2) return -1;
+  return static_cast<uint8_t>(plantFile[offset]) | static_cast<uint8_t>(plantFile[offset + 1]) << 8;
 }
 
 // The menus of the main window, in the order of the menu bar.

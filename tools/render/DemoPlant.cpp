@@ -30,14 +30,14 @@ int TodayOfYear() { return MonthStartDay[Month] + Day; }
 int MonthSlot(int year, int month) { return 24 + 12 * (year - 100 - CommissioningYear) + month; }
 
 void FillClock() {
-  Block2[13] = Day;
-  Block2[14] = Month;
-  Block2[15] = Year;
-  Block2[16] = Hour;
-  Block2[17] = Minute;
-  Block2[24] = MonthSlot(Year, Month);
-  Block3[35] = CommissioningMonth;
-  Block3[36] = CommissioningYear;
+  Block2[Word::Block2::Day] = Day;
+  Block2[Word::Block2::Month] = Month;
+  Block2[Word::Block2::Year] = Year;
+  Block2[Word::Block2::Hour] = Hour;
+  Block2[Word::Block2::Minute] = Minute;
+  Block2[Word::Block2::MonthCounter] = MonthSlot(Year, Month);
+  Block3[Word::Block3::CommissioningMonth] = CommissioningMonth;
+  Block3[Word::Block3::CommissioningYear] = CommissioningYear;
 }
 
 // Every month from the commissioning year on; months before commissioning hold 0,
@@ -64,8 +64,8 @@ void FillDays() {
   }
   SetDayRun(40, 6000);
   SetDayRun(100, 9000);
-  Block3[1] = DayRun(today - 2);
-  Block3[2] = DayRun(today - 3);
+  Block3[Word::Block3::YesterdayYield] = DayRun(today - 2);
+  Block3[Word::Block3::DayBeforeYield] = DayRun(today - 3);
 }
 
 // Irradiance of sample i (6:00 + i quarter hours) in W/m2 under a clear sky.
@@ -86,43 +86,41 @@ void FillRingDay(int slot, double cloudiness, int samples) {
       sun = ClearSky(i) * (cloudy ? 0.3 + 0.3 * Random01() : 0.93 + 0.07 * Random01());
     }
     const int j = RingSlotSamples * slot + i;
-    SetGroupBWord(230 + j, static_cast<uint16_t>(sun));                             // IrradianceRing
-    SetGroupBWord(62 + j, static_cast<uint16_t>(sun / 1000.0 * PlantSize * 0.82));  // PowerRing, 100 W
+    SetIrradianceRing(j, static_cast<uint16_t>(sun));
+    SetPowerRing(j, static_cast<uint16_t>(sun / 1000.0 * PlantSize * 0.82));  // 100 W
   }
 }
 
 void FillRings() {
-  Block3[24] = TodaySlot;
+  Block3[Word::Block3::TodaySlot] = TodaySlot;
   const int minutes = Hour * 60 + Minute;
   FillRingDay(2, 0.05, RingSlotSamples);
   FillRingDay(0, 0.55, RingSlotSamples);
   FillRingDay(TodaySlot, 0.2, std::min((minutes - 360 + 14) / 15, RingSlotSamples));
-  SetGroupBWord(62 + 30, 0);  // a dropout in yesterday's power that the chart bridges
+  SetPowerRing(30, 0);  // a dropout in yesterday's power that the chart bridges
 }
 
-// Each meter's power and today's yield in the Block14 and Block19 words that
-// hold them, its yearly yield as two words of the month run.
+// Each meter's power, today's and this year's yield.
 void FillMeters(int meters) {
-  Block3[37] = meters;
+  Block3[Word::Block3::MeterCount] = meters;
   const int shown = std::max(meters, 1);
   for (int k = 1; k <= shown; ++k) {
     const double share = 1.0 / shown * (0.9 + 0.2 * Random01());
     const uint16_t power = static_cast<uint16_t>(62 * share);             // 0.1 kW
     const uint16_t today = static_cast<uint16_t>(2870 * share);           // 0.01 kWh
     const uint32_t year = static_cast<uint32_t>(478000 * share * 1.02);  // 0.01 kWh
-    if (k <= 36) Block14[4 + k] = power; else Block19[k - 29] = power;
-    if (k <= 27) Block14[40 + k] = today; else if (k <= 40) Block14[59 + k] = today; else Block19[k - 41] = today;
-    SetMonthRun(260 + 2 * k, static_cast<uint16_t>(year >> 16));
-    SetMonthRun(261 + 2 * k, static_cast<uint16_t>(year & 0xFFFF));
+    SetMeterPower(k, power);
+    SetMeterTodayYield(k, today);
+    SetMeterYearYield(k, year);
   }
 }
 
 void FillTodayFigures() {
-  Block2[12] = 78;     // 7.8 kW today's maximum
-  Block3[13] = 46;     // cents per kWh
-  Block3[45] = 612;    // kWh/m2 this year
-  Block14[81] = 5230;  // Wh/m2 today
-  Block14[85] = 20 + 47;
+  Block2[Word::Block2::MaxPower] = 78;             // 7.8 kW
+  Block3[Word::Block3::Tariff] = 46;               // cents per kWh
+  Block3[Word::Block3::YearIrradiation] = 612;     // kWh/m2
+  Block14[Word::Block14::TodayIrradiation] = 5230;  // Wh/m2
+  Block14[Word::Block14::ModuleTemperature] = 20 + 47;
 }
 
 }  // namespace
@@ -130,7 +128,7 @@ void FillTodayFigures() {
 void FillDemoPlant(int meters) {
   ClearPlantStore();
   state = 4711;
-  Block3[38] = PlantSize;
+  Block3[Word::Block3::PlantSize] = PlantSize;
   FillClock();
   FillMonths();
   FillDays();

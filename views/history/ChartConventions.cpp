@@ -89,7 +89,7 @@ int MonthEnergy(int row, int m) {
   // yearly yields, which are no months: those months count as empty.
   const int index = 12 * row + m + 1;
   int v = index <= LastMonthSlot ? MonthRun(index) : 0;
-  if (Block2[14] == m + 1) v += TodayYield / 100;
+  if (ControllerMonth() == m + 1) v += TodayYield / 100;
   return v;
 }
 

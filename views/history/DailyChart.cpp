@@ -33,8 +33,9 @@ using Ring = uint16_t (*)(int);
 
 // A slot number the rings do not have is taken as slot 0, in the store as well.
 int TodaySlot() {
-  if (Block3[24] > 2) Block3[24] = 0;
-  return Block3[24];
+  uint16_t& slot = Block3[Word::Block3::TodaySlot];
+  if (slot > 2) slot = 0;
+  return slot;
 }
 
 // A 0 between two neighbours (in store word order) above the threshold is a
@@ -128,11 +129,11 @@ void DrawCaptions(Canvas& canvas) {
 }  // namespace
 
 int DaysInPreviousMonth() {
-  switch (Block2[14]) {
+  switch (ControllerMonth()) {
     case 1: case 2: case 4: case 6: case 8: case 9: case 11:
       return 31;
     case 3: {
-      const int year = Block2[15] + 1900;
+      const int year = Block2[Word::Block2::Year] + 1900;
       const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
       return leap ? 29 : 28;
     }
@@ -144,7 +145,8 @@ int DaysInPreviousMonth() {
 void DrawDayDates() {
   if (Form1 == nullptr) return;
   Canvas& canvas = Form1->Image1->GetCanvas();
-  const int d = Block2[13], m = Block2[14], year = Block2[15] + 1900;
+  const int d = Block2[Word::Block2::Day], m = Block2[Word::Block2::Month];
+  const int year = Block2[Word::Block2::Year] + 1900;
   const auto caption = [&canvas](int panel, int day, int month, int y) {
     canvas.TextOut(Panels[panel].dateX, 328, FormatText(" %d.%d.%d", day, month, y));
   };

@@ -3,7 +3,8 @@
 // yesterday, yesterday and today, 6:00 to 20:00 in quarter-hour samples, one
 // panel per day, drawn on Form1 over "b1.bmp".
 
-// Draws the whole chart. Resets the today slot Block3[24] to 0 when it is above 2.
+// Draws the whole chart. Resets the today slot (Word::Block3::TodaySlot) to 0
+// when it is above 2.
 void DrawDailyChart();
 // The three date captions under the panels.
 void DrawDayDates();

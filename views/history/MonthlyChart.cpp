@@ -19,7 +19,7 @@ void DrawValueLabels(Canvas& canvas) {
 
 void DrawCaptions(Canvas& canvas) {
   canvas.SetFontHeight(18);
-  canvas.TextOut(370, 285, FormatText("%d", Block2[15] + 1900));
+  canvas.TextOut(370, 285, FormatText("%d", Block2[Word::Block2::Year] + 1900));
   canvas.SetFontColor(Colors::Black);
   for (int m = 0; m < 12; ++m) canvas.TextOut(105 + 50 * m, 258, MonthName(m));
   canvas.SetFontHeight(28);

@@ -50,7 +50,7 @@ void DrawCaptions(Canvas& canvas) {
   canvas.SetFontHeight(16);
   for (int m = 0; m < 12; ++m) canvas.TextOut(104 + 39 * m, 287, MonthName(m));
   canvas.SetFontHeight(18);
-  canvas.TextOut(315, 345, FormatText("%d", Block2[15] + 1900));
+  canvas.TextOut(315, 345, FormatText("%d", Block2[Word::Block2::Year] + 1900));
   canvas.SetFontBold(true);
   canvas.SetFontColor(Colors::Black);
   canvas.SetFontHeight(24);

@@ -25,7 +25,7 @@ void FilterWindow(BalanceSlotTable& table, int first, int last) {
 
 BalanceSlotTable FillBalanceSlots() {
   BalanceSlotTable table{};
-  const int32_t dayCap = 7 * static_cast<int32_t>(Block3[38]);
+  const int32_t dayCap = 7 * static_cast<int32_t>(Block3[Word::Block3::PlantSize]);
   for (int n = 1; n <= BalanceDays; ++n) table[n] = std::min<int32_t>(DayRun(n - 1), dayCap);
   return table;
 }

@@ -8,7 +8,7 @@
 
 using BalanceSlotTable = std::array<int32_t, BalanceDays + 1>;
 
-// Days 1..366 from DayRun, each reduced to 7 kWh per kWp of Block3[38].
+// Days 1..366 from DayRun, each reduced to 7 kWh per kWp of the plant size.
 BalanceSlotTable FillBalanceSlots();
 
 // Removes one spike per window of 30 table (the last window holds 360..366):

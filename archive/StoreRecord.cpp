@@ -92,14 +92,7 @@ void AddMeters(const ExchangeRecord& record, PlantHistory& history) {
 
 }  // namespace
 
-std::string ControllerIdentity() {
-  const int part1 = Block2[Word::Block2::InternetId1], part2 = Block2[Word::Block2::InternetId2];
-  const int part3 = Block2[Word::Block2::InternetId3];
-  if (part1 == 0 && part2 == 0 && part3 == 0) return "";
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d%02d%02d", part1, part2, part3);
-  return text;
-}
+std::string ControllerIdentity() { return HasInternetId() ? std::string(FormatInternetId()) : std::string(); }
 
 std::optional<ExchangeRecord> RecordFromStore(const std::string& plantName) {
   const std::optional<ControllerClock> clock = ClockFromStore();

@@ -235,6 +235,16 @@ const char* FormatTime() {
   return TextBuffer;
 }
 
+const char* FormatInternetId() {
+  return FormatText("%02d%02d%02d", Block2[Word::Block2::InternetId1], Block2[Word::Block2::InternetId2],
+                    Block2[Word::Block2::InternetId3]);
+}
+
+bool HasInternetId() {
+  return Block2[Word::Block2::InternetId1] != 0 || Block2[Word::Block2::InternetId2] != 0 ||
+         Block2[Word::Block2::InternetId3] != 0;
+}
+
 const char* FormatDate() {
   const unsigned day = Block2[Word::Block2::Day], month = Block2[Word::Block2::Month];
   const unsigned year = Block2[Word::Block2::Year];

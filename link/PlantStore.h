@@ -177,6 +177,10 @@ const char* FormatText(const char* format, ...) __attribute__((format(printf, 1,
 // The controller's clock as text in TextBuffer: "hh:mm" and "dd/mm/yy".
 const char* FormatTime();
 const char* FormatDate();
+// The controller's identification "Internetkennung" as text in TextBuffer
+// ("%02d%02d%02d" of its three words); HasInternetId tells whether it has one.
+const char* FormatInternetId();
+bool HasInternetId();
 
 // Derives the chart scales, PowerScale and FirstYear from the plant size and
 // the commissioning year.

@@ -190,8 +190,7 @@ void TForm13::SpeedButton19Click() { AnswerDialPrefix(true); }
 void TForm13::SpeedButton20Click() { AnswerDialPrefix(false); }
 
 void TForm13::FillInternetPage() {
-  Edit10->SetCp1252Text(FormatText("%02d%02d%02d", Block2[Word::Block2::InternetId1],
-                                    Block2[Word::Block2::InternetId2], Block2[Word::Block2::InternetId3]));
+  Edit10->SetCp1252Text(FormatInternetId());
   Edit13->SetCp1252Text(FormatText("V %d.0", Block3[Word::Block3::NetVersion]));
   Edit12->setText(Block2[Word::Block2::TransferMode] == 0 ? "Internet" : "Modem");
   Edit11->SetCp1252Text(FormatText("%02d:%02d  %02d.%02d", Block3[Word::Block3::LastTransferHour],

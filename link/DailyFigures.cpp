@@ -1,6 +1,9 @@
 #include "link/DailyFigures.h"
 
+#include <algorithm>
+
 #include "link/PlantStore.h"
+#include "protocol/Cp1252.h"
 
 namespace {
 
@@ -89,6 +92,23 @@ bool PlantDeviationReported(int todayYield) {
   const unsigned meters = Block3[Word::Block3::MeterCount];
   const int32_t scaled = todayYield * 100;
   return n != 0 && n <= meters && static_cast<double>(scaled) / PowerScale > 11.0;
+}
+
+std::string PlantCheckText(const DailyFigures& f) {
+  if (!f.deviationReported) return Cp1252FromUtf8("Anlage läuft!");
+  return FormatText(
+      "Abweichung Z1/Z%u evt.durch witterungsbedingte Einfl\xFC" "sse(tr\xFC" "be Tage,Schnee,Teilverschattung)",
+      f.deviatingMeter);
+}
+
+std::optional<unsigned> CurrentIrradiance() {
+  const int samples = TodaySampleCount();
+  if (samples == 0) return std::nullopt;
+  return IrradianceRing(RingSlotSamples * TodayRingSlot() + samples - 1);
+}
+
+int ShownMeterCount(const DailyFigures& f) {
+  return static_cast<int>(std::clamp(f.meterCount, 1u, 48u));
 }
 
 MeterFigures ComputeMeterFigures(int k) {

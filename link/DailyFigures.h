@@ -4,6 +4,7 @@
 // unless the name says otherwise; an empty value is one the store cannot give.
 #include <cstdint>
 #include <optional>
+#include <string>
 
 struct DailyFigures {
   int todayYield = 0;      // 0.01 kWh, the sum of the meters' today words
@@ -48,6 +49,18 @@ int64_t RevenueEuro(int64_t kWh, unsigned centsPerKWh);
 // deviating from meter 1: n is a meter of the plant and today's yield
 // (0.01 kWh) is more than 0.11 kWh per kWp of PowerScale.
 bool PlantDeviationReported(int todayYield);
+
+// The plant check's line (code page 1252): the deviating meter's hint, or
+// "Anlage läuft!".
+std::string PlantCheckText(const DailyFigures& f);
+
+// The global irradiance now, W/m2: the newest of today's samples of the
+// irradiance ring. Empty before 6:00, when today has no sample yet.
+std::optional<unsigned> CurrentIrradiance();
+
+// The meters the page lists, 1..ShownMeterCount: meter 1 always, the others
+// up to the meter count, at most 48.
+int ShownMeterCount(const DailyFigures& f);
 
 // Meter k (1..48): current power in kW, today's and this year's yield in kWh.
 struct MeterFigures {

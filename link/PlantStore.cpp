@@ -169,6 +169,11 @@ int TodaySampleCount() {
   return std::min((minutes - 360 + 14) / 15, RingSlotSamples);
 }
 
+int TodayRingSlot() {
+  const int slot = Block3[Word::Block3::TodaySlot];
+  return slot <= 2 ? slot : 0;
+}
+
 int ControllerMonth() {
   const int m = Block2[Word::Block2::Month];
   return m >= 1 && m <= 12 ? m : 0;
@@ -254,6 +259,10 @@ const char* FormatDate() {
   std::snprintf(TextBuffer, sizeof TextBuffer, "%s%u/%s%u/%s%u", LeadingZero(day), day,
                 LeadingZero(month), month, yearZero, shownYear);
   return TextBuffer;
+}
+
+const char* FormatControllerVersion() {
+  return FormatText("P%02d%02d%02d", ControllerVersion[0], ControllerVersion[1], ControllerVersion[2]);
 }
 
 void RecomputeScales() {

@@ -93,6 +93,8 @@ extern const uint8_t RingSlotOrder[3][3];
 // How many of today's samples (from 6:00 on) have come by the controller's
 // time, 0..56: a quarter hour that has begun counts.
 int TodaySampleCount();
+// The ring slot that holds today; a slot the rings do not have reads as 0.
+int TodayRingSlot();
 // DayRun[n-1] is the yield of day-of-year n (0.1 kWh); 400 words from Block7 on.
 constexpr int DayRunLength = 400;
 uint16_t DayRun(int index);
@@ -181,6 +183,8 @@ const char* FormatDate();
 // ("%02d%02d%02d" of its three words); HasInternetId tells whether it has one.
 const char* FormatInternetId();
 bool HasInternetId();
+// The controller's version as text in TextBuffer: "Pvvrrbb".
+const char* FormatControllerVersion();
 
 // Derives the chart scales, PowerScale and FirstYear from the plant size and
 // the commissioning year.

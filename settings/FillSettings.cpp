@@ -39,8 +39,7 @@ std::string StoredSmsNumber() {
 
 void FillSettingsForm(TForm7& f) {
   f.Panel1->hide();
-  f.Edit13->SetCp1252Text(
-      FormatText("P%02d%02d%02d", ControllerVersion[0], ControllerVersion[1], ControllerVersion[2]));
+  f.Edit13->SetCp1252Text(FormatControllerVersion());
   SetNumberAndPosition(f.Edit15, f.UpDown7, Block3[Word::Block3::DisplayCycle]);
   SetNumber(f.Edit16, Block3[Word::Block3::PulsesPerKwh]);
   f.UpDown8->SetPosition(Block3[Word::Block3::PulsesPerKwh] / 10);

@@ -35,7 +35,7 @@ using Ring = uint16_t (*)(int);
 int TodaySlot() {
   uint16_t& slot = Block3[Word::Block3::TodaySlot];
   if (slot > 2) slot = 0;
-  return slot;
+  return TodayRingSlot();
 }
 
 // A 0 between two neighbours (in store word order) above the threshold is a

@@ -125,8 +125,7 @@ void DrawMeterList(Canvas& c, const DailyFigures& f) {
   const int step = meters > 25 ? 14 : 20;
   c.SetFontName("Courier New");
   c.SetFontHeight(14);
-  for (int k = 1; k <= 48; ++k) {
-    if (k >= 2 && meters < static_cast<unsigned>(k)) break;
+  for (int k = 1; k <= ShownMeterCount(f); ++k) {
     const int y = 245 + (k - 1) / 3 * step;
     const int col = (k - 1) % 3;
     c.TextOut(labelX[col], y, FormatText("Z%d:", k));
@@ -137,14 +136,7 @@ void DrawMeterList(Canvas& c, const DailyFigures& f) {
 
 void DrawPlantCheck(Canvas& c, const DailyFigures& f) {
   c.TextOut(42, 488, "Hinweis:");
-  if (f.deviationReported) {
-    c.TextOut(98, 488,
-         FormatText("Abweichung Z1/Z%u evt.durch witterungsbedingte Einfl\xFC" "sse(tr\xFC"
-                    "be Tage,Schnee,Teilverschattung)",
-                    f.deviatingMeter));
-  } else {
-    c.TextOut(98, 488, Cp1252FromUtf8("Anlage läuft!"));
-  }
+  c.TextOut(98, 488, PlantCheckText(f));
 }
 
 void DrawClock(Canvas& c) {

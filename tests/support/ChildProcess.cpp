@@ -18,8 +18,9 @@ using Clock = std::chrono::steady_clock;
 double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
 [[noreturn]] void RunChild(int out, const std::string& program, const std::vector<std::string>& args,
-                           const ChildProcess::Environment& env) {
+                           const ChildProcess::Environment& env, ChildProcess::Output output) {
   dup2(out, STDOUT_FILENO);
+  if (output == ChildProcess::Output::WithStandardError) dup2(out, STDERR_FILENO);
   for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -31,12 +32,12 @@ double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(
 }  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const Environment& env) {
+                           const Environment& env, Output output) {
   int out[2];
   if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
-  if (pid_ == 0) RunChild(out[1], program, args, env);
+  if (pid_ == 0) RunChild(out[1], program, args, env, output);
   close(out[1]);
   out_ = out[0];
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A program the tests start in a child process: its arguments and extra
 // environment, its standard output on a pipe (standard error stays the
-// test's), its first line, its end.
+// test's, or joins the pipe when asked), its first line, its end.
 #include <sys/types.h>
 
 #include <string>
@@ -11,7 +11,9 @@
 class ChildProcess {
 public:
   using Environment = std::vector<std::pair<std::string, std::string>>;
-  ChildProcess(const std::string& program, const std::vector<std::string>& args, const Environment& env = {});
+  enum class Output { StandardOutput, WithStandardError };
+  ChildProcess(const std::string& program, const std::vector<std::string>& args, const Environment& env = {},
+               Output output = Output::StandardOutput);
   ~ChildProcess();  // kills a child that still runs
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

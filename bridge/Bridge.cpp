@@ -1,0 +1,173 @@
+#include "bridge/Bridge.h"
+
+#include "base/Exception.h"
+#include "bridge/PlantReading.h"
+#include "bridge/StateMessage.h"
+#include "link/Polling.h"
+#include "serial/VaComm.h"
+
+namespace {
+
+MqttSettings SettingsFor(const BridgeOptions& o, const BridgeTopics& topics, const std::string& password) {
+  MqttSettings s;
+  s.Host = o.MqttHost;
+  s.Port = o.BrokerPort();
+  s.ClientId = o.ClientId();
+  s.User = o.MqttUser;
+  s.Password = password;
+  s.CaFile = o.MqttCaFile;
+  s.WillTopic = topics.Availability();
+  s.WillPayload = Availability::Offline;
+  return s;
+}
+
+// The component's messages end with a full stop; the log line goes on after them.
+std::string WithoutFullStop(std::string text) {
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+Bridge::Bridge(const BridgeOptions& options, const std::string& password)
+    : options_(options),
+      topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix},
+      mqtt_(SettingsFor(options, topics_, password)) {
+  session_.On.ExchangeCompleted = [this] { ExchangeCompleted(); };
+  session_.On.ControllerSilent = [this] { ControllerSilent(); };
+  session_.On.PortLost = [this] { PortLost(); };
+  mqtt_.On.Connected = [this] { BrokerConnected(); };
+  mqtt_.On.Lost = [this](const std::string& why) { BrokerLost(why); };
+  tick_.setInterval(options_.TickMs);
+  QObject::connect(&tick_, &QTimer::timeout, this, [this] { Guarded([this] { session_.Tick(); }); });
+  reopen_.setInterval(ReopenInterval);
+  QObject::connect(&reopen_, &QTimer::timeout, this, [this] { OpenPort(); });
+  reconnect_.setSingleShot(true);
+  QObject::connect(&reconnect_, &QTimer::timeout, this, [this] { mqtt_.Connect(); });
+}
+
+Bridge::~Bridge() { SetApplicationExceptionHandler(nullptr); }
+
+void Bridge::Start() {
+  SetApplicationExceptionHandler([this](const std::exception& e) { LogSerialError(e); });
+  BridgeLog::Line("zentrixnet-bridge " PCZN_VERSION ": polling " + options_.Port->Describe() + ", publishing to " +
+                  mqtt_.Address() + " under " + topics_.Base + "/" + topics_.Plant +
+                  (options_.Discovery ? " with Home Assistant discovery under " + topics_.DiscoveryPrefix : ""));
+  OpenPort();
+  mqtt_.Connect();
+}
+
+void Bridge::Stop(std::function<void()> done) {
+  if (stopping_) return;
+  stopping_ = true;
+  tick_.stop();
+  reopen_.stop();
+  reconnect_.stop();
+  Publish(topics_.Availability(), Availability::Offline);
+  mqtt_.Finish([this, done = std::move(done)] {
+    session_.Close();
+    BridgeLog::Line("stopped: published \"offline\" and closed the port");
+    done();
+  });
+}
+
+// --- the port --------------------------------------------------------------------
+
+void Bridge::OpenPort() {
+  try {
+    session_.Open(*options_.Port);
+  } catch (const std::exception& e) {
+    log_.Once("port", "cannot open " + options_.Port->Describe() + ": " + WithoutFullStop(e.what()) +
+                          "; trying again every " + std::to_string(ReopenInterval.count()) + " s");
+    reopen_.start();
+    return;
+  }
+  reopen_.stop();
+  log_.Forget("port");
+  log_.Forget("serial");
+  BridgeLog::Line(std::string(portWasOpen_ ? "port open again: " : "port open: ") + session_.Port().OpenPath());
+  portWasOpen_ = true;
+  tick_.start();
+}
+
+// The component has reported the loss through the exception handler already.
+void Bridge::PortLost() {
+  tick_.stop();
+  session_.Close();
+  log_.Forget("controller");
+  ChangeAvailability(availability_.PortLost());
+  BridgeLog::Line("offline; reopening " + options_.Port->Describe() + " every " +
+                  std::to_string(ReopenInterval.count()) + " s");
+  reopen_.start();
+}
+
+void Bridge::LogSerialError(const std::exception& error) { log_.Once("serial", error.what()); }
+
+// --- the controller --------------------------------------------------------------
+
+void Bridge::ExchangeCompleted() {
+  // An end frame without blocks before it brought nothing new to publish.
+  if (LinkCounts.BlocksStored == blocksBefore_) return;
+  blocksBefore_ = LinkCounts.BlocksStored;
+  const PlantReading reading = ReadPlant();
+  state_ = StateMessage(reading);
+  device_ = DeviceOf(reading);
+  log_.Once("controller", "data exchange completed: controller type " + std::to_string(reading.ControllerType) +
+                              ", version " + reading.ControllerVersion + ", " +
+                              std::to_string(reading.Meters.size()) + " meter(s); online");
+  if (announced_ != device_) Announce(*device_);
+  Publish(topics_.State(), *state_);
+  ChangeAvailability(availability_.ExchangeCompleted());
+}
+
+void Bridge::ControllerSilent() {
+  log_.Once("controller", "the controller has not answered for a whole cycle; offline");
+  ChangeAvailability(availability_.ControllerSilent());
+}
+
+// --- the broker ------------------------------------------------------------------
+
+void Bridge::BrokerConnected() {
+  backoff_.Reset();
+  log_.Forget("broker");
+  BridgeLog::Line("connected to the MQTT broker " + mqtt_.Address());
+  brokerWasConnected_ = true;
+  if (device_) Announce(*device_);
+  if (state_) Publish(topics_.State(), *state_);
+  Publish(topics_.Availability(), availability_.Payload());
+}
+
+void Bridge::BrokerLost(const std::string& why) {
+  if (stopping_) return;
+  announced_.reset();  // a broker without persistence comes back without the retained configs
+  const std::chrono::milliseconds wait = backoff_.Next();
+  if (brokerWasConnected_)
+    log_.Once("broker", "lost the MQTT broker " + mqtt_.Address() + " (" + why + "); polling goes on, reconnecting");
+  else
+    log_.Once("broker", "cannot reach the MQTT broker " + mqtt_.Address() + " (" + why +
+                            "); polling goes on, trying again after 1 s, doubling up to 60 s");
+  brokerWasConnected_ = false;
+  reconnect_.start(wait);
+}
+
+// --- publishing ------------------------------------------------------------------
+
+void Bridge::Announce(const PlantDevice& device) {
+  if (!mqtt_.IsConnected()) return;
+  if (options_.Discovery) {
+    for (const MqttMessage& config : DiscoveryConfigs(topics_, device)) Publish(config.Topic, config.Payload);
+    for (const MqttMessage& removal : RemovedMeterConfigs(topics_, device.Meters + 1, metersAnnounced_))
+      Publish(removal.Topic, removal.Payload);
+    metersAnnounced_ = device.Meters;
+  }
+  announced_ = device;
+}
+
+void Bridge::ChangeAvailability(const std::optional<std::string>& payload) {
+  if (payload) Publish(topics_.Availability(), *payload);
+}
+
+// Every message is retained: a subscriber that comes later gets the last one at once.
+void Bridge::Publish(const std::string& topic, const std::string& payload) {
+  mqtt_.Publish(topic, payload, true);
+}

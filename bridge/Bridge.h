@@ -1,0 +1,69 @@
+#pragma once
+// The bridge at work: the polling session ticked by a timer of Qt's event
+// loop, each completed data exchange published as the plant's retained state,
+// the plant's availability kept up to date, and the faults of a service that
+// runs for months handled without a flood of log lines: a broker that is away
+// (reconnect with back-off, then everything published again), a port that is
+// lost (reopened every 10 s), a controller that stops answering. It only reads
+// the controller: it queues no command.
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "bridge/Availability.h"
+#include "bridge/Backoff.h"
+#include "bridge/BridgeLog.h"
+#include "bridge/BridgeOptions.h"
+#include "bridge/Discovery.h"
+#include "bridge/MqttClient.h"
+#include "bridge/Topics.h"
+#include "session/PollingSession.h"
+
+class Bridge : public QObject {
+public:
+  static constexpr std::chrono::seconds ReopenInterval{10};
+
+  // Raises Exception when the MQTT client cannot be set up.
+  Bridge(const BridgeOptions& options, const std::string& password);
+  ~Bridge() override;
+
+  // Opens the port (or starts trying to), starts the tick and the connection to the broker.
+  void Start();
+  // Publishes "offline", disconnects cleanly and closes the port; then `done`.
+  void Stop(std::function<void()> done);
+
+private:
+  void OpenPort();
+  void ExchangeCompleted();
+  void ControllerSilent();
+  void PortLost();
+  void BrokerConnected();
+  void BrokerLost(const std::string& why);
+  void Announce(const PlantDevice& device);
+  void ChangeAvailability(const std::optional<std::string>& payload);
+  void Publish(const std::string& topic, const std::string& payload);
+  void LogSerialError(const std::exception& error);
+
+  BridgeOptions options_;
+  BridgeTopics topics_;
+  PollingSession session_;
+  MqttClient mqtt_;
+  Availability availability_;
+  ReconnectBackoff backoff_;
+  BridgeLog log_;
+  QTimer tick_;
+  QTimer reopen_;
+  QTimer reconnect_;
+  std::optional<std::string> state_;       // the last state message
+  std::optional<PlantDevice> device_;      // the plant as the last exchange showed it
+  std::optional<PlantDevice> announced_;   // what the broker's discovery configs say
+  int metersAnnounced_ = 0;                // meters whose configs were ever published
+  unsigned long blocksBefore_ = 0;         // blocks stored up to the last exchange
+  bool portWasOpen_ = false;
+  bool brokerWasConnected_ = false;
+  bool stopping_ = false;
+};

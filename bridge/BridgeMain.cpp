@@ -1,0 +1,75 @@
+// zentrixnet-bridge: polls the plant controller through the program's polling
+// session and publishes its values to MQTT with Home Assistant discovery.
+// Exit status: 0 after SIGTERM/SIGINT, 2 for a bad configuration, 1 when it
+// cannot run at all.
+#include <QCoreApplication>
+#include <csignal>
+#include <optional>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bridge/Bridge.h"
+#include "bridge/BridgeLog.h"
+#include "bridge/BridgeOptions.h"
+#include "bridge/SignalWatch.h"
+#include "session/qt/QtMainThreadWake.h"
+
+namespace {
+
+constexpr int BadConfiguration = 2;
+constexpr int CannotRun = 1;
+
+struct Configuration {
+  BridgeOptions Options;
+  std::string Password;
+};
+
+// The options, or the exit status when the bridge is not to run.
+std::optional<int> Configure(const std::vector<std::string>& args, Configuration& c) {
+  try {
+    c.Options = ReadBridgeOptions(args);
+    if (c.Options.ShowHelp) {
+      std::fputs(BridgeHelpText().c_str(), stdout);
+      return 0;
+    }
+    if (c.Options.ShowVersion) {
+      std::printf("zentrixnet-bridge %s\n", PCZN_VERSION);
+      return 0;
+    }
+    if (!c.Options.MqttPasswordFile.empty()) c.Password = ReadPasswordFile(c.Options.MqttPasswordFile);
+  } catch (const OptionError& e) {
+    BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());
+    return BadConfiguration;
+  }
+  return std::nullopt;
+}
+
+int Run(QCoreApplication& app, const Configuration& c) {
+  Bridge bridge(c.Options, c.Password);
+  SignalWatch stopSignals([&](int signal) {
+    BridgeLog::Line(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
+    bridge.Stop([&app] { app.quit(); });
+  });
+  bridge.Start();
+  return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Before any thread exists, so that every thread inherits the blocked signals.
+  SignalWatch::BlockStopSignals();
+  std::signal(SIGPIPE, SIG_IGN);
+  Configuration configuration;
+  if (const std::optional<int> status = Configure(std::vector<std::string>(argv + 1, argv + argc), configuration))
+    return *status;
+  QCoreApplication app(argc, argv);
+  InstallQtMainThreadWake();
+  try {
+    return Run(app, configuration);
+  } catch (const std::exception& e) {
+    BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());
+    return CannotRun;
+  }
+}

@@ -1,0 +1,275 @@
+#include "bridge/BridgeOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "bridge/IniFile.h"
+
+namespace {
+
+using ArgList = std::vector<std::string>;
+
+enum class Scope {
+  Anywhere,         // command line and INI file
+  CommandLineOnly,  // --config, --help, --version
+};
+
+struct OptionSpec {
+  const char* Name;       // without the leading "--"; the INI file's key
+  const char* Arguments;  // the arguments' names, blank-separated; empty for a switch
+  const char* Help;
+  Scope Where;
+  void (*Set)(BridgeOptions&, const ArgList&);  // a switch gets "1" or "0"
+};
+
+[[noreturn]] void Fail(const std::string& option, const std::string& problem) {
+  throw OptionError("--" + option + ": " + problem);
+}
+
+std::string Quoted(const std::string& value) { return "'" + value + "'"; }
+
+std::string NonEmpty(const char* option, const std::string& value) {
+  if (value.empty()) Fail(option, "must not be empty");
+  return value;
+}
+
+// An integer within [low, high], all of the text.
+int Integer(const char* option, const std::string& value, int low, int high, const char* what) {
+  long number = 0;
+  size_t used = 0;
+  try {
+    number = std::stol(value, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != value.size() || number < low || number > high)
+    Fail(option, Quoted(value) + " is not " + what + " (" + std::to_string(low) + ".." + std::to_string(high) + ")");
+  return static_cast<int>(number);
+}
+
+// A topic the bridge publishes under: no wildcards, no empty level at either end.
+std::string Topic(const char* option, const std::string& value) {
+  NonEmpty(option, value);
+  if (value.find_first_of("+#") != std::string::npos) Fail(option, Quoted(value) + " holds an MQTT wildcard (+ or #)");
+  if (value.front() == '/' || value.back() == '/') Fail(option, Quoted(value) + " starts or ends with '/'");
+  return value;
+}
+
+// The plant's id goes into topics and Home Assistant's unique ids and object ids.
+std::string PlantId(const char* option, const std::string& value) {
+  NonEmpty(option, value);
+  const bool plain = std::all_of(value.begin(), value.end(), [](unsigned char c) {
+    return std::isalnum(c) || c == '_' || c == '-';
+  });
+  if (!plain) Fail(option, Quoted(value) + " may hold only letters, digits, '_' and '-'");
+  return value;
+}
+
+bool Switch(const std::string& option, const std::string& value) {
+  std::string v = value;
+  std::transform(v.begin(), v.end(), v.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (v == "1" || v == "true" || v == "yes" || v == "on") return true;
+  if (v == "0" || v == "false" || v == "no" || v == "off") return false;
+  Fail(option, Quoted(value) + " is not a yes/no value (true, false, yes, no, on, off, 1, 0)");
+}
+
+const std::vector<OptionSpec>& Table() {
+  static const std::vector<OptionSpec> table = {
+      {"config", "FILE", "read the options from this INI file (name = value lines); the command line wins",
+       Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList& a) { o.ConfigFile = NonEmpty("config", a[0]); }},
+      {"port", "COMn|PATH", "the controller's port: COM n as the program maps it, or a device path", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) {
+         o.Port = ParsePortChoice(a[0]);
+         if (!o.Port) Fail("port", Quoted(a[0]) + " is not a port (COM1..COM255 or a device path)");
+       }},
+      {"mqtt-host", "HOST", "the MQTT broker (default localhost)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.MqttHost = NonEmpty("mqtt-host", a[0]); }},
+      {"mqtt-port", "PORT", "the broker's port (default 1883, with --mqtt-cafile 8883)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.MqttPort = Integer("mqtt-port", a[0], 1, 65535, "a port number"); }},
+      {"mqtt-client-id", "ID", "the MQTT client id (default pczentrixnet-bridge-<plant>)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.MqttClientId = NonEmpty("mqtt-client-id", a[0]); }},
+      {"mqtt-user", "NAME", "the broker login's user name", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.MqttUser = NonEmpty("mqtt-user", a[0]); }},
+      {"mqtt-password-file", "FILE", "a file whose first line is the broker login's password", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.MqttPasswordFile = NonEmpty("mqtt-password-file", a[0]); }},
+      {"mqtt-cafile", "FILE", "connect with TLS, trusting this certificate authority (PEM)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.MqttCaFile = NonEmpty("mqtt-cafile", a[0]); }},
+      {"base-topic", "TOPIC", "the topics' first levels (default pczentrixnet)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.BaseTopic = Topic("base-topic", a[0]); }},
+      {"plant", "ID", "the plant's id in topics and unique ids: letters, digits, _ and - (default plant1)",
+       Scope::Anywhere, [](BridgeOptions& o, const ArgList& a) { o.Plant = PlantId("plant", a[0]); }},
+      {"discovery-prefix", "PREFIX", "Home Assistant's discovery prefix (default homeassistant)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.DiscoveryPrefix = Topic("discovery-prefix", a[0]); }},
+      {"no-discovery", "", "publish no Home Assistant discovery configs", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.Discovery = a[0] != "1"; }},
+      {"tick-ms", "MS", "the polling tick in ms (default 1000; shorter only for testing)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.TickMs = Integer("tick-ms", a[0], 1, 60000, "a tick in ms"); }},
+      {"help", "", "show this help and exit", Scope::CommandLineOnly,
+       [](BridgeOptions& o, const ArgList&) { o.ShowHelp = true; }},
+      {"version", "", "show the version and exit", Scope::CommandLineOnly,
+       [](BridgeOptions& o, const ArgList&) { o.ShowVersion = true; }},
+  };
+  return table;
+}
+
+int ArgumentCount(const OptionSpec& spec) {
+  std::istringstream names(spec.Arguments);
+  int count = 0;
+  for (std::string name; names >> name;) ++count;
+  return count;
+}
+
+// Passwords never stand in a command line or in the configuration: others can read those.
+bool IsPasswordOption(const std::string& name) { return name == "mqtt-password" || name == "password"; }
+
+const OptionSpec& Find(const std::string& name) {
+  if (IsPasswordOption(name))
+    Fail(name, "a password is never given on the command line or in the configuration; write it into a file "
+               "that only the bridge can read and name that file with --mqtt-password-file");
+  for (const OptionSpec& spec : Table())
+    if (name == spec.Name) return spec;
+  Fail(name, "unknown option (zentrixnet-bridge --help lists them)");
+}
+
+// One option as the command line gives it, its arguments taken from args[i + 1 ..].
+struct CommandLineOption {
+  const OptionSpec* Spec;
+  ArgList Values;
+};
+
+std::vector<CommandLineOption> SplitCommandLine(const std::vector<std::string>& args) {
+  std::vector<CommandLineOption> options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.rfind("--", 0) != 0 || arg.size() == 2)
+      throw OptionError(Quoted(arg) + ": not an option (zentrixnet-bridge --help lists them)");
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+    const OptionSpec& spec = Find(name);
+    const int count = ArgumentCount(spec);
+    ArgList values;
+    if (equals != std::string::npos) {
+      if (count != 1) Fail(name, count == 0 ? "takes no value" : "takes " + std::string(spec.Arguments));
+      values.push_back(arg.substr(equals + 1));
+    } else if (count == 0) {
+      values.push_back("1");
+    } else {
+      if (i + count >= args.size()) Fail(name, std::string("needs ") + spec.Arguments);
+      values.assign(args.begin() + static_cast<long>(i) + 1, args.begin() + static_cast<long>(i) + 1 + count);
+      i += static_cast<size_t>(count);
+    }
+    options.push_back({&spec, values});
+  }
+  return options;
+}
+
+// An INI entry's value as the option's arguments: a switch's yes/no, several
+// arguments separated by blanks.
+ArgList IniValues(const OptionSpec& spec, const IniEntry& entry) {
+  const int count = ArgumentCount(spec);
+  if (count == 0) return {Switch(spec.Name, entry.Value) ? "1" : "0"};
+  if (count == 1) return {entry.Value};
+  ArgList values;
+  std::istringstream words(entry.Value);
+  for (std::string word; words >> word;) values.push_back(word);
+  if (static_cast<int>(values.size()) != count) Fail(spec.Name, std::string("needs ") + spec.Arguments);
+  return values;
+}
+
+void ApplyIniEntry(BridgeOptions& options, const IniEntry& entry) {
+  if (!entry.Section.empty() && entry.Section != "bridge")
+    Fail(entry.Name, "is in section [" + entry.Section + "]; the bridge reads its options outside any section or "
+                     "in [bridge]");
+  const OptionSpec& spec = Find(entry.Name);
+  if (spec.Where == Scope::CommandLineOnly) Fail(entry.Name, "belongs on the command line, not in the INI file");
+  spec.Set(options, IniValues(spec, entry));
+}
+
+void ApplyIniFile(BridgeOptions& options, const std::string& path) {
+  std::vector<IniEntry> entries;
+  try {
+    entries = ReadIniFile(path);
+  } catch (const IniError& e) {
+    throw OptionError(std::string("--config: ") + e.what());
+  }
+  for (const IniEntry& entry : entries) {
+    try {
+      ApplyIniEntry(options, entry);
+    } catch (const OptionError& e) {
+      throw OptionError(path + ":" + std::to_string(entry.Line) + ": " + e.what());
+    }
+  }
+}
+
+std::string Readable(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) return std::strerror(errno);
+  return {};
+}
+
+// What only all options together tell.
+void CheckTogether(const BridgeOptions& options) {
+  if (!options.Port) Fail("port", "missing: name the controller's port (COMn or a device path)");
+  if (!options.MqttPasswordFile.empty() && options.MqttUser.empty())
+    Fail("mqtt-password-file", "needs --mqtt-user (a broker login has a user name)");
+  if (!options.MqttCaFile.empty())
+    if (const std::string problem = Readable(options.MqttCaFile); !problem.empty())
+      Fail("mqtt-cafile", "cannot read " + options.MqttCaFile + " (" + problem + ")");
+}
+
+}  // namespace
+
+int BridgeOptions::BrokerPort() const {
+  if (MqttPort != 0) return MqttPort;
+  return MqttCaFile.empty() ? 1883 : 8883;
+}
+
+std::string BridgeOptions::ClientId() const {
+  return MqttClientId.empty() ? "pczentrixnet-bridge-" + Plant : MqttClientId;
+}
+
+BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {
+  const std::vector<CommandLineOption> commandLine = SplitCommandLine(args);
+  BridgeOptions options;
+  for (const CommandLineOption& option : commandLine)
+    if (option.Spec->Where == Scope::CommandLineOnly) option.Spec->Set(options, option.Values);
+  if (options.ShowHelp || options.ShowVersion) return options;
+  if (!options.ConfigFile.empty()) ApplyIniFile(options, options.ConfigFile);
+  for (const CommandLineOption& option : commandLine)
+    if (option.Spec->Where == Scope::Anywhere) option.Spec->Set(options, option.Values);
+  CheckTogether(options);
+  return options;
+}
+
+std::string BridgeHelpText() {
+  std::string text =
+      "Usage: zentrixnet-bridge --port COMn|PATH [options]\n"
+      "       zentrixnet-bridge --config FILE [options]\n"
+      "Polls the plant controller and publishes its values to an MQTT broker, with\n"
+      "Home Assistant discovery. It changes no controller setting.\n\n"
+      "Every option may also stand in the INI file as 'name = value' (without the\n"
+      "dashes; a switch as 'name = true'), except --config, --help and --version.\n\n";
+  for (const OptionSpec& spec : Table()) {
+    std::string head = std::string("  --") + spec.Name + (ArgumentCount(spec) > 0 ? std::string(" ") + spec.Arguments : "");
+    head.resize(std::max<size_t>(head.size() + 2, 32), ' ');
+    text += head + spec.Help + "\n";
+  }
+  text +=
+      "\nExit status: 0 after SIGTERM or SIGINT (\"offline\" published), 2 for a bad\n"
+      "configuration, 1 when the bridge cannot run at all.\n";
+  return text;
+}
+
+std::string ReadPasswordFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail("mqtt-password-file", "cannot read " + path + " (" + std::strerror(errno) + ")");
+  std::string line;
+  std::getline(in, line);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.empty()) Fail("mqtt-password-file", path + " holds no password on its first line");
+  return line;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The bridge's settings: one table of options that both the command line and
+// the INI file named by --config read (the command line wins), and the help
+// text made from it. A new option is one more row of the table.
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "session/PortChoice.h"
+
+struct BridgeOptions {
+  std::optional<PortChoice> Port;
+  std::string MqttHost = "localhost";
+  int MqttPort = 0;  // 0: the default, 1883 (8883 with TLS)
+  std::string MqttClientId;  // empty: "pczentrixnet-bridge-<plant>"
+  std::string MqttUser;
+  std::string MqttPasswordFile;
+  std::string MqttCaFile;  // TLS with this certificate authority
+  std::string BaseTopic = "pczentrixnet";
+  std::string Plant = "plant1";
+  std::string DiscoveryPrefix = "homeassistant";
+  bool Discovery = true;
+  int TickMs = 1000;  // the polling tick; shorter only for tests
+  std::string ConfigFile;
+  bool ShowHelp = false;
+  bool ShowVersion = false;
+
+  int BrokerPort() const;
+  std::string ClientId() const;
+};
+
+// A configuration the bridge cannot run with. The text names the option
+// (and the file and line when it came from the INI file).
+class OptionError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// The options of the arguments (without the program's name) over those of the
+// INI file that --config names. Raises OptionError. With --help or --version
+// nothing else is checked.
+BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args);
+std::string BridgeHelpText();
+
+// The broker password: the file's first line without its line end. Raises
+// OptionError naming --mqtt-password-file when it cannot be read.
+std::string ReadPasswordFile(const std::string& path);

@@ -1,0 +1,77 @@
+#include "bridge/Discovery.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
+#include "bridge/Availability.h"
+#include "bridge/Sensors.h"
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QJsonObject DeviceObject(const BridgeTopics& topics, const PlantDevice& device) {
+  return QJsonObject{
+      {"identifiers", QJsonArray{Q(topics.DeviceId())}},
+      {"name", Q("PV plant " + topics.Plant)},
+      {"model", Q("Zentrix Net controller, type " + std::to_string(device.ControllerType))},
+      {"sw_version", Q(device.ControllerVersion)},
+  };
+}
+
+// One config; `id` and `name` already carry the meter's number for a meter's sensor.
+std::string ConfigPayload(const BridgeTopics& topics, const PlantDevice& device, const SensorSpec& spec,
+                          const std::string& id, const std::string& name, const std::string& valuePath) {
+  QJsonObject config{
+      {"name", Q(name)},
+      {"unique_id", Q(topics.UniqueId(id))},
+      {"state_topic", Q(topics.State())},
+      {"value_template", Q("{{ value_json." + valuePath + " }}")},
+      {"availability_topic", Q(topics.Availability())},
+      {"payload_available", Availability::Online},
+      {"payload_not_available", Availability::Offline},
+      {"device", DeviceObject(topics, device)},
+      {"origin", QJsonObject{{"name", "zentrixnet-bridge"}, {"sw_version", PCZN_VERSION}}},
+  };
+  if (spec.Unit) config.insert("unit_of_measurement", spec.Unit);
+  if (spec.DeviceClass) config.insert("device_class", spec.DeviceClass);
+  if (spec.StateClass) config.insert("state_class", spec.StateClass);
+  if (spec.Precision >= 0) config.insert("suggested_display_precision", spec.Precision);
+  if (spec.Diagnostic) config.insert("entity_category", "diagnostic");
+  return QJsonDocument(config).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::string MeterId(int meter, const SensorSpec& spec) { return "meter" + std::to_string(meter) + "_" + spec.Id; }
+
+}  // namespace
+
+PlantDevice DeviceOf(const PlantReading& reading) {
+  return {reading.ControllerType, reading.ControllerVersion, static_cast<int>(reading.Meters.size())};
+}
+
+std::vector<MqttMessage> DiscoveryConfigs(const BridgeTopics& topics, const PlantDevice& device) {
+  std::vector<MqttMessage> configs;
+  for (const PlantSensor& sensor : PlantSensors()) {
+    const SensorSpec& s = sensor.Spec;
+    configs.push_back({topics.Config(s.Id), ConfigPayload(topics, device, s, s.Id, s.Name, s.Key)});
+  }
+  for (int meter = 1; meter <= device.Meters; ++meter) {
+    for (const MeterSensor& sensor : MeterSensors()) {
+      const SensorSpec& s = sensor.Spec;
+      const std::string id = MeterId(meter, s);
+      const std::string name = "Meter " + std::to_string(meter) + " " + s.Name;
+      const std::string path = std::string(MetersKey) + "[" + std::to_string(meter - 1) + "]." + s.Key;
+      configs.push_back({topics.Config(id), ConfigPayload(topics, device, s, id, name, path)});
+    }
+  }
+  return configs;
+}
+
+std::vector<MqttMessage> RemovedMeterConfigs(const BridgeTopics& topics, int first, int last) {
+  std::vector<MqttMessage> configs;
+  for (int meter = first; meter <= last; ++meter)
+    for (const MeterSensor& sensor : MeterSensors()) configs.push_back({topics.Config(MeterId(meter, sensor.Spec)), ""});
+  return configs;
+}

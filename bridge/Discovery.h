@@ -1,0 +1,28 @@
+#pragma once
+// Home Assistant's MQTT discovery: one retained config per sensor, all sensors
+// of a plant (the meters' too) under one device that names the controller's
+// type and version, each taking its value from the state message.
+#include <string>
+#include <vector>
+
+#include "bridge/PlantReading.h"
+#include "bridge/Topics.h"
+
+struct MqttMessage {
+  std::string Topic;
+  std::string Payload;
+};
+
+// What the configs say about the plant; new configs are due when it changes.
+struct PlantDevice {
+  int ControllerType = 0;
+  std::string ControllerVersion;
+  int Meters = 0;  // meters with sensors, 1..48
+  bool operator==(const PlantDevice&) const = default;
+};
+PlantDevice DeviceOf(const PlantReading& reading);
+
+std::vector<MqttMessage> DiscoveryConfigs(const BridgeTopics& topics, const PlantDevice& device);
+// Empty retained configs, which make Home Assistant remove the sensors of
+// meters first..last (a plant that has fewer meters now).
+std::vector<MqttMessage> RemovedMeterConfigs(const BridgeTopics& topics, int first, int last);

@@ -1,0 +1,25 @@
+#pragma once
+// A small INI file as the bridge reads its configuration: "name = value"
+// lines, '#' and ';' comment lines, blank lines and section headers, each
+// entry with the line it came from (for messages that point at it).
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct IniEntry {
+  std::string Section;  // empty before the first header
+  std::string Name;
+  std::string Value;    // trimmed; one pair of surrounding double quotes removed
+  int Line = 0;
+};
+
+class IniError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// The entries of the text in file order. Raises IniError ("<source>:<line>: ...")
+// for a line that is neither an entry, a header, a comment nor blank.
+std::vector<IniEntry> ParseIni(const std::string& text, const std::string& source);
+// The same from a file; IniError when it cannot be read.
+std::vector<IniEntry> ReadIniFile(const std::string& path);

@@ -1,0 +1,185 @@
+#include "bridge/MqttClient.h"
+
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstring>
+#include <mosquitto.h>
+
+#include "base/Exception.h"
+
+namespace {
+
+// libmosquitto's text for a result; for a system error the system's text.
+std::string ErrorText(int rc, int systemError) {
+  if (rc == MOSQ_ERR_ERRNO) return std::strerror(systemError);
+  return mosquitto_strerror(rc);
+}
+
+void Check(int rc, const std::string& what) {
+  if (rc != MOSQ_ERR_SUCCESS) throw Exception(what + ": " + ErrorText(rc, errno));
+}
+
+void InitLibraryOnce() {
+  static const int init = mosquitto_lib_init();
+  (void)init;
+}
+
+// Queued signal handlers may still be on their way: delete a notifier from
+// the event loop, never from inside its own signal.
+void Retire(QSocketNotifier*& notifier) {
+  if (notifier == nullptr) return;
+  notifier->setEnabled(false);
+  notifier->deleteLater();
+  notifier = nullptr;
+}
+
+}  // namespace
+
+MqttClient::MqttClient(const MqttSettings& settings) : settings_(settings) {
+  InitLibraryOnce();
+  mosq_ = mosquitto_new(settings_.ClientId.c_str(), true, this);
+  if (mosq_ == nullptr) throw Exception(std::string("cannot create the MQTT client (") + std::strerror(errno) + ")");
+  Configure();
+  keepAlive_.setInterval(1000);
+  QObject::connect(&keepAlive_, &QTimer::timeout, this, [this] { Loop(mosquitto_loop_misc(mosq_)); });
+  attemptLimit_.setSingleShot(true);
+  QObject::connect(&attemptLimit_, &QTimer::timeout, this, [this] {
+    Lose("no answer within " + std::to_string(AttemptLimit.count()) + " s");
+  });
+  finishLimit_.setSingleShot(true);
+  QObject::connect(&finishLimit_, &QTimer::timeout, this, [this] { FinishDone(); });
+}
+
+MqttClient::~MqttClient() {
+  StopWatching();
+  mosquitto_destroy(mosq_);
+}
+
+void MqttClient::Configure() {
+  mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+  if (!settings_.User.empty()) {
+    const char* password = settings_.Password.empty() ? nullptr : settings_.Password.c_str();
+    Check(mosquitto_username_pw_set(mosq_, settings_.User.c_str(), password), "MQTT login");
+  }
+  if (!settings_.CaFile.empty())
+    Check(mosquitto_tls_set(mosq_, settings_.CaFile.c_str(), nullptr, nullptr, nullptr, nullptr),
+          "TLS with the certificate authority " + settings_.CaFile);
+  if (!settings_.WillTopic.empty())
+    Check(mosquitto_will_set(mosq_, settings_.WillTopic.c_str(), static_cast<int>(settings_.WillPayload.size()),
+                             settings_.WillPayload.data(), 1, true),
+          "MQTT last will");
+  mosquitto_connect_callback_set(mosq_, &MqttClient::ConnectCallback);
+}
+
+std::string MqttClient::Address() const { return settings_.Host + ":" + std::to_string(settings_.Port); }
+
+void MqttClient::Connect() {
+  StopWatching();
+  state_ = State::Connecting;
+  accepted_ = false;
+  refusal_.clear();
+  errno = 0;
+  // Opens the socket without waiting for the connection; the CONNECT packet
+  // waits in the queue until the socket can be written.
+  const int rc = mosquitto_connect_async(mosq_, settings_.Host.c_str(), settings_.Port, settings_.KeepAliveSeconds);
+  if (rc != MOSQ_ERR_SUCCESS) {
+    Lose(ErrorText(rc, errno));
+    return;
+  }
+  attemptLimit_.start(AttemptLimit);
+  keepAlive_.start();
+  WatchSocket();
+}
+
+bool MqttClient::Publish(const std::string& topic, const std::string& payload, bool retain) {
+  if (state_ != State::Connected) return false;
+  const int rc = mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
+                                   1, retain);
+  // A failed write leaves the socket to the next read or keep-alive, which notice the loss.
+  WatchSocket();
+  return rc == MOSQ_ERR_SUCCESS;
+}
+
+void MqttClient::Finish(std::function<void()> done) {
+  finished_ = std::move(done);
+  attemptLimit_.stop();
+  if (state_ != State::Connected) {
+    FinishDone();
+    return;
+  }
+  state_ = State::Finishing;
+  finishLimit_.start(FinishLimit);
+  mosquitto_disconnect(mosq_);  // queued behind the messages published before
+  Loop(MOSQ_ERR_SUCCESS);
+}
+
+void MqttClient::ConnectCallback(mosquitto*, void* self, int rc) {
+  auto* client = static_cast<MqttClient*>(self);
+  client->accepted_ = rc == 0;
+  if (rc != 0) client->refusal_ = std::string("refused: ") + mosquitto_connack_string(rc);
+}
+
+// After every call into libmosquitto: the broker's answer, a closed socket,
+// or a socket to go on watching.
+void MqttClient::Loop(int rc) {
+  const int systemError = errno;
+  if (state_ == State::Idle) return;
+  const bool open = mosquitto_socket(mosq_) >= 0;
+  if (state_ == State::Finishing) {
+    if (!open || rc != MOSQ_ERR_SUCCESS) FinishDone();
+    else WatchSocket();
+    return;
+  }
+  if (rc != MOSQ_ERR_SUCCESS || !open) {
+    if (!refusal_.empty()) Lose(refusal_);
+    else Lose(ErrorText(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc, systemError));
+    return;
+  }
+  WatchSocket();
+  if (state_ == State::Connecting && accepted_) {
+    state_ = State::Connected;
+    attemptLimit_.stop();
+    if (On.Connected) On.Connected();
+    WatchSocket();  // what Connected published
+  }
+}
+
+void MqttClient::WatchSocket() {
+  const int fd = mosquitto_socket(mosq_);
+  if (fd != fd_) {
+    StopWatching();
+    if (fd < 0) return;
+    fd_ = fd;
+    reader_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    writer_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+    QObject::connect(reader_, &QSocketNotifier::activated, this, [this] { Loop(mosquitto_loop_read(mosq_, 1)); });
+    QObject::connect(writer_, &QSocketNotifier::activated, this, [this] { Loop(mosquitto_loop_write(mosq_, 1)); });
+  }
+  writer_->setEnabled(mosquitto_want_write(mosq_));
+}
+
+void MqttClient::StopWatching() {
+  Retire(reader_);
+  Retire(writer_);
+  fd_ = -1;
+}
+
+void MqttClient::Lose(const std::string& why) {
+  if (state_ != State::Connecting && state_ != State::Connected) return;
+  state_ = State::Idle;
+  attemptLimit_.stop();
+  keepAlive_.stop();
+  StopWatching();
+  if (On.Lost) On.Lost(why);
+}
+
+void MqttClient::FinishDone() {
+  state_ = State::Idle;
+  finishLimit_.stop();
+  keepAlive_.stop();
+  StopWatching();
+  if (auto done = std::move(finished_)) {
+    finished_ = nullptr;
+    done();
+  }
+}

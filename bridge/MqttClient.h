@@ -1,0 +1,83 @@
+#pragma once
+// The bridge's MQTT connection: libmosquitto driven by Qt's event loop. Its
+// socket is watched by notifiers and its keep-alive by a timer, so it needs no
+// thread of its own and never holds up the polling (the connection is opened
+// without waiting, and an attempt the broker does not answer is given up).
+// Messages go out with QoS 1.
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+struct mosquitto;
+class QSocketNotifier;
+
+struct MqttSettings {
+  std::string Host = "localhost";
+  int Port = 1883;
+  std::string ClientId;
+  std::string User;  // empty: no login
+  std::string Password;
+  std::string CaFile;  // empty: no TLS
+  int KeepAliveSeconds = 30;
+  std::string WillTopic;  // the retained last will; empty for none
+  std::string WillPayload;
+};
+
+class MqttClient : public QObject {
+public:
+  struct Events {
+    std::function<void()> Connected;                   // the broker accepted the connection
+    std::function<void(const std::string& why)> Lost;  // an attempt failed or the connection ended
+  };
+  // An attempt that the broker has not accepted by then has failed.
+  static constexpr std::chrono::seconds AttemptLimit{15};
+  // How long Finish waits for the queued messages to go out.
+  static constexpr std::chrono::seconds FinishLimit{3};
+
+  // Raises Exception when libmosquitto refuses the settings (a CA file it cannot use).
+  explicit MqttClient(const MqttSettings& settings);
+  ~MqttClient() override;
+  MqttClient(const MqttClient&) = delete;
+  MqttClient& operator=(const MqttClient&) = delete;
+
+  // Starts an attempt to connect; Connected or Lost follows.
+  void Connect();
+  bool IsConnected() const { return state_ == State::Connected; }
+  // Queues a message for the broker; false when not connected.
+  bool Publish(const std::string& topic, const std::string& payload, bool retain);
+  // Sends what is queued, then disconnects cleanly (so the last will is not
+  // published); `done` runs once that is out, or after FinishLimit.
+  void Finish(std::function<void()> done);
+  // "host:port", for messages.
+  std::string Address() const;
+
+  Events On;
+
+private:
+  enum class State { Idle, Connecting, Connected, Finishing };
+
+  void Configure();
+  void Loop(int rc);
+  void WatchSocket();
+  void StopWatching();
+  void Lose(const std::string& why);
+  void FinishDone();
+
+  static void ConnectCallback(mosquitto*, void* self, int rc);
+
+  MqttSettings settings_;
+  mosquitto* mosq_ = nullptr;
+  State state_ = State::Idle;
+  bool accepted_ = false;  // the broker's CONNACK said yes
+  std::string refusal_;    // or why it said no
+  int fd_ = -1;
+  QSocketNotifier* reader_ = nullptr;
+  QSocketNotifier* writer_ = nullptr;
+  QTimer keepAlive_;
+  QTimer attemptLimit_;
+  QTimer finishLimit_;
+  std::function<void()> finished_;
+};

@@ -1,0 +1,43 @@
+#include "bridge/SignalWatch.h"
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include "base/Exception.h"
+
+namespace {
+
+sigset_t StopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGINT);
+  return set;
+}
+
+}  // namespace
+
+void SignalWatch::BlockStopSignals() {
+  const sigset_t set = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+SignalWatch::SignalWatch(std::function<void(int)> handler) : handler_(std::move(handler)) {
+  const sigset_t set = StopSignals();
+  fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (fd_ < 0) throw Exception("cannot watch SIGTERM and SIGINT (signalfd failed)");
+  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { Read(); });
+}
+
+SignalWatch::~SignalWatch() {
+  notifier_.reset();
+  if (fd_ >= 0) close(fd_);
+}
+
+void SignalWatch::Read() {
+  signalfd_siginfo info;
+  while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) handler_(static_cast<int>(info.ssi_signo));
+}

@@ -1,0 +1,26 @@
+#pragma once
+// SIGTERM and SIGINT as events of Qt's event loop: the signals are blocked
+// and read from a signal descriptor, so the handler runs on the main thread
+// between other events, where it may do anything.
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
+class SignalWatch : public QObject {
+public:
+  // Blocks the two signals for this thread and every thread started after it:
+  // call it first in main, before any thread exists.
+  static void BlockStopSignals();
+
+  explicit SignalWatch(std::function<void(int signal)> handler);
+  ~SignalWatch() override;
+
+private:
+  void Read();
+
+  int fd_ = -1;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  std::function<void(int)> handler_;
+};

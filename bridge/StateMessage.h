@@ -1,0 +1,8 @@
+#pragma once
+// The retained state message: one JSON object with every plant sensor's value
+// under its key and the meters as a list, each with its number and values.
+#include <string>
+
+#include "bridge/PlantReading.h"
+
+std::string StateMessage(const PlantReading& reading);

@@ -1,0 +1,52 @@
+#pragma once
+// The bridge program between the simulator (on a pseudo-terminal linked as a
+// COM port of the test's own ports folder) and a mosquitto broker of the
+// test's own, with a subscriber of the test's own that sees every message.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/MosquittoBroker.h"
+#include "tests/support/MqttSubscriber.h"
+#include "tests/support/SimulatorProcess.h"
+#include "tests/support/TempFolder.h"
+
+class BridgeFixture : public ::testing::Test {
+protected:
+  static constexpr int SimCom = 6;
+  static constexpr const char* Plant = "roof";
+
+  void SetUp() override;
+
+  void StartBroker();
+  void StartSubscriber();
+  // The simulator unpaced from a fixed start, plus the options.
+  void StartSimulator(std::vector<std::string> options = {});
+  // The bridge on COM SimCom to the broker, plus the arguments.
+  void StartBridge(std::vector<std::string> args);
+  // SIGTERM; its exit status.
+  int StopBridge();
+  // Everything the bridge has written to standard error so far.
+  std::string BridgeLog();
+  // Completed exchanges in the simulator's log.
+  int Exchanges() const;
+
+  std::string StateTopic() const { return std::string("pczentrixnet/") + Plant + "/state"; }
+  std::string AvailabilityTopic() const { return std::string("pczentrixnet/") + Plant + "/availability"; }
+
+  TempFolder folder{"bridge-test"};
+  std::string configHome;
+  MosquittoBroker broker{folder / "broker"};
+  SimulatorProcess sim{(folder / "config").string(), (folder / "sim.log").string()};
+  std::unique_ptr<ChildProcess> bridge;
+  std::unique_ptr<MqttSubscriber> subscriber;
+
+private:
+  std::string log_;
+};
+
+// How often `text` occurs in `in`.
+int Occurrences(const std::string& in, const std::string& text);

@@ -1,0 +1,150 @@
+// The bridge's options from the command line and its INI file, what wins,
+// and the messages of a configuration it refuses, each naming the option.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "bridge/Backoff.h"
+#include "bridge/BridgeOptions.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+// The message a configuration is refused with, or "accepted".
+std::string Refusal(const Args& args) {
+  try {
+    ReadBridgeOptions(args);
+    return "accepted";
+  } catch (const OptionError& e) {
+    return e.what();
+  }
+}
+
+class BridgeOptionsTest : public ::testing::Test {
+protected:
+  std::string WriteFile(const std::string& name, const std::string& text) {
+    const std::string path = (folder / name).string();
+    std::ofstream(path) << text;
+    return path;
+  }
+  TempFolder folder{"bridge-options"};
+};
+
+TEST_F(BridgeOptionsTest, CommandLineInBothSpellingsWithTheDefaultsForTheRest) {
+  const BridgeOptions o = ReadBridgeOptions({"--port", "COM5", "--mqtt-host=broker.lan", "--plant", "roof", "--no-discovery"});
+  ASSERT_TRUE(o.Port);
+  EXPECT_EQ(o.Port->Number, 5);
+  EXPECT_EQ(o.MqttHost, "broker.lan");
+  EXPECT_EQ(o.BrokerPort(), 1883);
+  EXPECT_EQ(o.ClientId(), "pczentrixnet-bridge-roof");
+  EXPECT_EQ(o.BaseTopic, "pczentrixnet");
+  EXPECT_EQ(o.DiscoveryPrefix, "homeassistant");
+  EXPECT_FALSE(o.Discovery);
+  EXPECT_EQ(o.TickMs, 1000);
+  EXPECT_EQ(ReadBridgeOptions({"--port", "/dev/ttyUSB1"}).Port->Path, "/dev/ttyUSB1");
+}
+
+TEST_F(BridgeOptionsTest, TheIniFileGivesEveryOptionAndTheCommandLineWins) {
+  const std::string ca = WriteFile("ca.pem", "-----BEGIN CERTIFICATE-----\n");
+  const std::string ini = WriteFile("bridge.ini",
+                                    "# the plant on the roof\n"
+                                    "[bridge]\n"
+                                    "port = /dev/serial/by-id/usb-adapter\n"
+                                    "mqtt-host = 10.0.0.2\n"
+                                    "mqtt-cafile = " + ca + "\n"
+                                    "mqtt-user = pv\n"
+                                    "base-topic = home/pv\n"
+                                    "plant = roof\n"
+                                    "; Home Assistant\n"
+                                    "no-discovery = yes\n"
+                                    "mqtt-client-id = \"my bridge\"\n");
+  BridgeOptions o = ReadBridgeOptions({"--config", ini});
+  EXPECT_EQ(o.Port->Path, "/dev/serial/by-id/usb-adapter");
+  EXPECT_EQ(o.MqttHost, "10.0.0.2");
+  EXPECT_EQ(o.BrokerPort(), 8883) << "TLS without a port: the TLS port";
+  EXPECT_EQ(o.MqttUser, "pv");
+  EXPECT_EQ(o.BaseTopic, "home/pv");
+  EXPECT_FALSE(o.Discovery);
+  EXPECT_EQ(o.ClientId(), "my bridge");
+
+  o = ReadBridgeOptions({"--port", "COM2", "--config", ini, "--mqtt-port", "1884", "--plant", "garage"});
+  EXPECT_EQ(o.Port->Number, 2) << "the command line wins, wherever --config stands";
+  EXPECT_EQ(o.BrokerPort(), 1884);
+  EXPECT_EQ(o.Plant, "garage");
+  EXPECT_EQ(o.MqttHost, "10.0.0.2");
+}
+
+TEST_F(BridgeOptionsTest, ARefusedValueNamesItsOption) {
+  EXPECT_EQ(Refusal({"--mqtt-host", "h"}), "--port: missing: name the controller's port (COMn or a device path)");
+  EXPECT_EQ(Refusal({"--port", "COM0"}), "--port: 'COM0' is not a port (COM1..COM255 or a device path)");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-port", "70000"}),
+            "--mqtt-port: '70000' is not a port number (1..65535)");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-port", "18x"}), "--mqtt-port: '18x' is not a port number (1..65535)");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--plant", "roof/1"}),
+            "--plant: 'roof/1' may hold only letters, digits, '_' and '-'");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--base-topic", "pv/#"}),
+            "--base-topic: 'pv/#' holds an MQTT wildcard (+ or #)");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-hots", "h"}),
+            "--mqtt-hots: unknown option (zentrixnet-bridge --help lists them)");
+  EXPECT_EQ(Refusal({"--port"}), "--port: needs COMn|PATH");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--no-discovery=1"}), "--no-discovery: takes no value");
+  EXPECT_EQ(Refusal({"COM1"}), "'COM1': not an option (zentrixnet-bridge --help lists them)");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-password-file", "/p"}),
+            "--mqtt-password-file: needs --mqtt-user (a broker login has a user name)");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-cafile", (folder / "none.pem").string()}),
+            "--mqtt-cafile: cannot read " + (folder / "none.pem").string() + " (No such file or directory)");
+}
+
+TEST_F(BridgeOptionsTest, APasswordIsRefusedOnTheCommandLineAndInTheIniFile) {
+  EXPECT_NE(Refusal({"--port", "COM1", "--mqtt-password", "secret"}).find("--mqtt-password: a password is never given"),
+            std::string::npos);
+  const std::string ini = WriteFile("bridge.ini", "port = COM1\nmqtt-password = secret\n");
+  EXPECT_EQ(Refusal({"--config", ini}).rfind(ini + ":2: --mqtt-password: a password is never given", 0), 0u);
+}
+
+TEST_F(BridgeOptionsTest, IniMistakesNameTheFileTheLineAndTheOption) {
+  const std::string ini = WriteFile("bridge.ini", "port = COM1\n\nmqtt-port = high\n");
+  EXPECT_EQ(Refusal({"--config", ini}), ini + ":3: --mqtt-port: 'high' is not a port number (1..65535)");
+  const std::string noEquals = WriteFile("noequals.ini", "port COM1\n");
+  EXPECT_EQ(Refusal({"--config", noEquals}), "--config: " + noEquals + ":1: expected 'name = value', found 'port COM1'");
+  const std::string section = WriteFile("section.ini", "[archive]\nport = COM1\n");
+  EXPECT_NE(Refusal({"--config", section}).find(section + ":2: --port: is in section [archive]"), std::string::npos);
+  const std::string help = WriteFile("help.ini", "help = true\n");
+  EXPECT_EQ(Refusal({"--config", help}), help + ":1: --help: belongs on the command line, not in the INI file");
+  const std::string yesNo = WriteFile("yesno.ini", "port = COM1\nno-discovery = maybe\n");
+  EXPECT_NE(Refusal({"--config", yesNo}).find(":2: --no-discovery: 'maybe' is not a yes/no value"),
+            std::string::npos);
+  EXPECT_EQ(Refusal({"--config", (folder / "missing.ini").string()}),
+            "--config: cannot read " + (folder / "missing.ini").string() + " (No such file or directory)");
+}
+
+TEST_F(BridgeOptionsTest, HelpAndVersionNeedNothingElse) {
+  EXPECT_TRUE(ReadBridgeOptions({"--help"}).ShowHelp);
+  EXPECT_TRUE(ReadBridgeOptions({"--version", "--config", "/nowhere.ini"}).ShowVersion);
+  EXPECT_NE(BridgeHelpText().find("--mqtt-password-file FILE"), std::string::npos);
+}
+
+TEST_F(BridgeOptionsTest, ThePasswordIsTheFilesFirstLine) {
+  EXPECT_EQ(ReadPasswordFile(WriteFile("pw", "s3cret \r\nsecond line\n")), "s3cret ");
+  EXPECT_EQ(ReadPasswordFile(WriteFile("pw-no-end", "only")), "only");
+  const std::string empty = WriteFile("empty", "\n");
+  try {
+    ReadPasswordFile(empty);
+    FAIL() << "an empty password file is refused";
+  } catch (const OptionError& e) {
+    EXPECT_EQ(std::string(e.what()), "--mqtt-password-file: " + empty + " holds no password on its first line");
+  }
+}
+
+TEST(ReconnectBackoffTest, DoublesFromOneSecondUpToAMinuteAndStartsOverAfterSuccess) {
+  ReconnectBackoff backoff;
+  std::vector<long> waits;
+  for (int i = 0; i < 9; ++i) waits.push_back(static_cast<long>(backoff.Next().count()));
+  EXPECT_EQ(waits, (std::vector<long>{1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
+  backoff.Reset();
+  EXPECT_EQ(backoff.Next().count(), 1000);
+}
+
+}  // namespace

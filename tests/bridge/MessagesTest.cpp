@@ -1,0 +1,169 @@
+// The state message and the discovery configs made from a store filled by
+// hand: every config reads a key the state message has, values the page
+// shows as "---" are null, and the configs carry what Home Assistant needs.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <set>
+
+#include "bridge/Discovery.h"
+#include "bridge/Sensors.h"
+#include "bridge/StateMessage.h"
+#include "link/PlantStore.h"
+
+namespace {
+
+QJsonObject Parse(const std::string& json) {
+  QJsonParseError error;
+  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << json;
+  return document.object();
+}
+
+// The value at a value_template's path ("energy_today_kwh", "meters[2].power_w");
+// Undefined when the state message has no such key.
+QJsonValue Resolve(const QJsonObject& state, const QString& path) {
+  const QRegularExpressionMatch m = QRegularExpression(R"(^(\w+)(?:\[(\d+)\]\.(\w+))?$)").match(path);
+  if (!m.hasMatch()) return QJsonValue(QJsonValue::Undefined);
+  const QJsonValue top = state.value(m.captured(1));
+  if (m.captured(2).isEmpty()) return top;
+  const QJsonArray list = top.toArray();
+  const int index = m.captured(2).toInt();
+  if (index >= list.size()) return QJsonValue(QJsonValue::Undefined);
+  return list[index].toObject().value(m.captured(3));
+}
+
+QString TemplatePath(const QJsonObject& config) {
+  const QRegularExpressionMatch m =
+      QRegularExpression(R"(^\{\{ value_json\.(\S+) \}\}$)").match(config.value("value_template").toString());
+  return m.captured(1);
+}
+
+const BridgeTopics Topics{"pczentrixnet", "roof", "homeassistant"};
+
+class MessagesTest : public ::testing::Test {
+protected:
+  void SetUp() override { ClearPlantStore(); }
+  QJsonObject State() { return Parse(StateMessage(ReadPlant())); }
+};
+
+TEST_F(MessagesTest, EveryConfigReadsAKeyOfTheStateMessage) {
+  Block3[37] = 7;
+  const PlantReading reading = ReadPlant();
+  const QJsonObject state = Parse(StateMessage(reading));
+  const std::vector<MqttMessage> configs = DiscoveryConfigs(Topics, DeviceOf(reading));
+  EXPECT_EQ(configs.size(), PlantSensors().size() + 7 * MeterSensors().size());
+  for (const MqttMessage& config : configs) {
+    const QString path = TemplatePath(Parse(config.Payload));
+    EXPECT_FALSE(Resolve(state, path).isUndefined()) << config.Topic << " reads " << path.toStdString();
+  }
+  EXPECT_EQ(state.value("meters").toArray().size(), 7);
+  EXPECT_EQ(state.value("meters").toArray()[6].toObject().value("meter").toInt(), 7);
+}
+
+TEST_F(MessagesTest, WhatThePageShowsAsUnknownIsNull) {
+  Block2[24] = 300;   // no month slot: month, year and lifetime yields unknown
+  Block14[85] = 120;  // no module temperature
+  Block2[16] = 5;     // 5:30, before today's first irradiance sample
+  Block2[17] = 30;
+  const QJsonObject state = State();
+  for (const char* key : {"energy_month_kwh", "energy_year_kwh", "energy_total_kwh", "revenue_year_eur",
+                          "revenue_total_eur", "co2_avoided_t", "heating_oil_equivalent_l",
+                          "natural_gas_equivalent_m3", "irradiation_today_kwh_m2", "irradiation_year_kwh_m2",
+                          "module_temperature_max_c", "irradiance_w_m2"})
+    EXPECT_TRUE(state.value(key).isNull()) << key;
+  EXPECT_EQ(state.value("energy_today_kwh").toDouble(), 0.0) << "today is known, if zero";
+  EXPECT_EQ(state.value("meters").toArray().size(), 1) << "meter 1 is always listed";
+}
+
+TEST_F(MessagesTest, ValuesInTheUnitsTheirKeysName) {
+  Block3[37] = 40;
+  Block19[37 - 29] = 123;           // meter 37: 12.3 kW
+  Block14[59 + 37] = 4567;          // 45.67 kWh today
+  SetMonthRun(260 + 2 * 37, 1);     // yearly yield: 100000 hundredths of kWh
+  SetMonthRun(261 + 2 * 37, 34464);
+  Block14[81] = 1234;               // Wh/m2 today
+  Block14[85] = 19;                 // -1 °C
+  Block3[1] = 1216;                 // 121.6 kWh yesterday
+  Block2[16] = 12;                  // 12:00: sample 24 of today's slot 1
+  Block2[17] = 0;
+  Block3[24] = 1;
+  SetGroupBWord(230 + 56 + 23, 777);  // IrradianceRing starts at Block5[30], word 230 of group B
+  const QJsonObject state = State();
+  const QJsonObject meter37 = state.value("meters").toArray()[36].toObject();
+  EXPECT_EQ(meter37.value("power_w").toDouble(), 12300);
+  EXPECT_EQ(meter37.value("energy_today_kwh").toDouble(), 45.67);
+  EXPECT_EQ(meter37.value("energy_year_kwh").toDouble(), 1000);
+  EXPECT_EQ(state.value("power_w").toDouble(), 12300);
+  EXPECT_EQ(state.value("energy_today_kwh").toDouble(), 45.67);
+  EXPECT_EQ(state.value("energy_yesterday_kwh").toDouble(), 121.6);
+  EXPECT_EQ(state.value("irradiation_today_kwh_m2").toDouble(), 1.234);
+  EXPECT_EQ(state.value("module_temperature_max_c").toDouble(), -1);
+  EXPECT_EQ(state.value("irradiance_w_m2").toDouble(), 777);
+  EXPECT_EQ(state.value("controller_clock").toString(), "00/00/0 12:00");
+  EXPECT_EQ(state.value("hint").toString(), QString::fromUtf8("Anlage läuft!"));
+}
+
+TEST_F(MessagesTest, RoundedValuesPrintAsTheFiguresDo) {
+  for (double x : {1.005, 2.675, 0.05, 12.349999, 12.35, 1234 * 0.01, 8946.1797752}) {
+    for (int decimals : {0, 1, 2, 3}) {
+      char exact[64], rounded[64];
+      std::snprintf(exact, sizeof exact, "%.*f", decimals, x);
+      std::snprintf(rounded, sizeof rounded, "%.*f", decimals, Rounded(x, decimals));
+      EXPECT_STREQ(exact, rounded) << x << " with " << decimals;
+    }
+  }
+}
+
+TEST_F(MessagesTest, ConfigsCarryWhatHomeAssistantNeeds) {
+  const PlantDevice device{24, "P030512", 3};
+  std::set<QString> ids;
+  for (const MqttMessage& message : DiscoveryConfigs(Topics, device)) {
+    const QJsonObject c = Parse(message.Payload);
+    const QString id = c.value("unique_id").toString();
+    EXPECT_TRUE(ids.insert(id).second) << "unique ids are unique: " << id.toStdString();
+    EXPECT_EQ(message.Topic, "homeassistant/sensor/" + id.mid(QString("pczentrixnet_").size()).toStdString() + "/config");
+    EXPECT_EQ(c.value("state_topic").toString(), "pczentrixnet/roof/state");
+    EXPECT_EQ(c.value("availability_topic").toString(), "pczentrixnet/roof/availability");
+    const QJsonObject d = c.value("device").toObject();
+    EXPECT_EQ(d.value("identifiers").toArray(), QJsonArray{"pczentrixnet_roof"}) << "one device per plant";
+    EXPECT_EQ(d.value("model").toString(), "Zentrix Net controller, type 24");
+    EXPECT_EQ(d.value("sw_version").toString(), "P030512");
+    const QString unit = c.value("unit_of_measurement").toString();
+    if (c.value("device_class") == "energy") {
+      EXPECT_EQ(unit, "kWh") << id.toStdString();
+    }
+    if (c.value("device_class") == "power") {
+      EXPECT_EQ(unit, "W") << id.toStdString();
+    }
+  }
+  EXPECT_TRUE(ids.count("pczentrixnet_roof_meter3_energy_year"));
+  // The totals go into Home Assistant's energy dashboard.
+  for (const char* total : {"energy_total", "energy_year", "energy_today", "meter2_energy_today"}) {
+    const auto configs = DiscoveryConfigs(Topics, device);
+    const auto found = std::find_if(configs.begin(), configs.end(), [&](const MqttMessage& m) {
+      return m.Topic == Topics.Config(total);
+    });
+    ASSERT_NE(found, configs.end()) << total;
+    const QJsonObject c = Parse(found->Payload);
+    EXPECT_EQ(c.value("device_class").toString(), "energy") << total;
+    EXPECT_EQ(c.value("state_class").toString(), "total_increasing") << total;
+  }
+}
+
+TEST_F(MessagesTest, MetersThatAreGoneGetEmptyConfigs) {
+  const std::vector<MqttMessage> removals = RemovedMeterConfigs(Topics, 3, 4);
+  ASSERT_EQ(removals.size(), 2 * MeterSensors().size());
+  const std::vector<MqttMessage> configs = DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 4});
+  for (const MqttMessage& removal : removals) {
+    EXPECT_TRUE(removal.Payload.empty());
+    EXPECT_TRUE(std::any_of(configs.begin(), configs.end(), [&](const MqttMessage& m) { return m.Topic == removal.Topic; }))
+        << removal.Topic << " is the topic of a meter's config";
+  }
+  EXPECT_TRUE(RemovedMeterConfigs(Topics, 5, 4).empty());
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+// Debian's mosquitto broker as the tests run it: on a free port of 127.0.0.1,
+// with a configuration of the test's own (anonymous clients, no persistence,
+// so retained messages go with it) and its log in the test's folder. It can be
+// killed and started again on the same port.
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "tests/support/ChildProcess.h"
+
+class MosquittoBroker {
+public:
+  explicit MosquittoBroker(std::filesystem::path folder);
+  ~MosquittoBroker();
+
+  static std::string Program();
+  static bool Installed();
+
+  // Starts it and waits until it accepts connections; false when it does not.
+  bool Start();
+  // SIGKILL, the way a crashed broker goes.
+  void Kill();
+  bool Running() const;
+  int Port() const { return port_; }
+  std::string Log() const;
+
+private:
+  std::filesystem::path folder_;
+  int port_;
+  std::unique_ptr<ChildProcess> process_;
+};

@@ -63,10 +63,11 @@ void Bridge::Stop(std::function<void()> done) {
   tick_.stop();
   reopen_.stop();
   reconnect_.stop();
+  const bool told = mqtt_.IsConnected();
   Publish(topics_.Availability(), Availability::Offline);
-  mqtt_.Finish([this, done = std::move(done)] {
+  mqtt_.Finish([this, told, done = std::move(done)] {
     session_.Close();
-    BridgeLog::Line("stopped: published \"offline\" and closed the port");
+    BridgeLog::Line(told ? "stopped: published \"offline\" and closed the port" : "stopped");
     done();
   });
 }

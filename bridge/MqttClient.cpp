@@ -69,6 +69,7 @@ void MqttClient::Configure() {
                              settings_.WillPayload.data(), 1, true),
           "MQTT last will");
   mosquitto_connect_callback_set(mosq_, &MqttClient::ConnectCallback);
+  mosquitto_log_callback_set(mosq_, &MqttClient::LogCallback);
 }
 
 std::string MqttClient::Address() const { return settings_.Host + ":" + std::to_string(settings_.Port); }
@@ -78,6 +79,7 @@ void MqttClient::Connect() {
   state_ = State::Connecting;
   accepted_ = false;
   refusal_.clear();
+  libraryError_.clear();
   errno = 0;
   // Opens the socket without waiting for the connection; the CONNECT packet
   // waits in the queue until the socket can be written.
@@ -113,6 +115,10 @@ void MqttClient::Finish(std::function<void()> done) {
   Loop(MOSQ_ERR_SUCCESS);
 }
 
+void MqttClient::LogCallback(mosquitto*, void* self, int level, const char* text) {
+  if (level & MOSQ_LOG_ERR) static_cast<MqttClient*>(self)->libraryError_ = text;
+}
+
 void MqttClient::ConnectCallback(mosquitto*, void* self, int rc) {
   auto* client = static_cast<MqttClient*>(self);
   client->accepted_ = rc == 0;
@@ -132,6 +138,7 @@ void MqttClient::Loop(int rc) {
   }
   if (rc != MOSQ_ERR_SUCCESS || !open) {
     if (!refusal_.empty()) Lose(refusal_);
+    else if (rc == MOSQ_ERR_TLS && !libraryError_.empty()) Lose(ErrorText(rc, systemError) + " " + libraryError_);
     else Lose(ErrorText(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc, systemError));
     return;
   }

@@ -67,12 +67,14 @@ private:
   void FinishDone();
 
   static void ConnectCallback(mosquitto*, void* self, int rc);
+  static void LogCallback(mosquitto*, void* self, int level, const char* text);
 
   MqttSettings settings_;
   mosquitto* mosq_ = nullptr;
   State state_ = State::Idle;
   bool accepted_ = false;  // the broker's CONNACK said yes
   std::string refusal_;    // or why it said no
+  std::string libraryError_;  // the library's last error line (OpenSSL's reason for a TLS error)
   int fd_ = -1;
   QSocketNotifier* reader_ = nullptr;
   QSocketNotifier* writer_ = nullptr;

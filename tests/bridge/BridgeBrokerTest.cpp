@@ -18,6 +18,7 @@
 #include "link/PlantStore.h"
 #include "protocol/Cp1252.h"
 #include "tests/bridge/BridgeFixture.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/views/live/LiveTestSupport.h"
 #include "views/live/DailyValues.h"
 
@@ -151,8 +152,8 @@ std::string SimulatorVersion(const std::string& log) {
 using BridgeBrokerTest = BridgeFixture;
 
 TEST_F(BridgeBrokerTest, AfterOneExchangeTheStateIsWhatTheDailyValuesPageShowsAndTheConfigsDescribeIt) {
-  StartBroker();
-  StartSubscriber();
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
   // The first copy of block 14 goes out with a bad checksum: only its good copy counts.
   StartSimulator({"--meters", "5", "--plant-size", "304", "--commissioning", "2019-04", "--controller-type", "24",
                   "--bad-checksum", "14:1"});
@@ -222,8 +223,8 @@ TEST_F(BridgeBrokerTest, ABrokerAwayAtTheStartAndLaterIsReachedAgainWhilePolling
   const auto deadline = std::chrono::steady_clock::now() + 30s;
   while (Exchanges() < 2 && std::chrono::steady_clock::now() < deadline) SleepSeconds(0.1);
   ASSERT_GE(Exchanges(), 2) << BridgeLog();
-  StartBroker();
-  StartSubscriber();
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
   ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 30)) << BridgeLog();
   ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 10));
 
@@ -231,7 +232,7 @@ TEST_F(BridgeBrokerTest, ABrokerAwayAtTheStartAndLaterIsReachedAgainWhilePolling
   const int exchangesBefore = Exchanges();
   SleepSeconds(7);
   EXPECT_GE(Exchanges(), exchangesBefore + 2) << "the polling cycle goes on without the broker";
-  StartBroker();
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
   ASSERT_TRUE(subscriber->WaitSubscribed(2, 15));
   const size_t from = subscriber->Count();
   // Published again at once on reconnecting: the configs, the state and the
@@ -250,11 +251,7 @@ TEST_F(BridgeBrokerTest, ABrokerAwayAtTheStartAndLaterIsReachedAgainWhilePolling
 }
 
 TEST_F(BridgeBrokerTest, AHungUpLineIsOfflineOnceWithoutSpinningAndOnlineAgainWhenItIsBack) {
-  StartBroker();
-  StartSubscriber();
-  StartSimulator();
-  StartBridge({"--tick-ms", "100"});
-  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60)) << BridgeLog();
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
   const size_t from = subscriber->Count();
   sim.Stop();  // its end of the terminal closes: the bridge's line hangs up, the COM link goes
   ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 15, from)) << BridgeLog();
@@ -280,11 +277,7 @@ TEST_F(BridgeBrokerTest, AHungUpLineIsOfflineOnceWithoutSpinningAndOnlineAgainWh
 }
 
 TEST_F(BridgeBrokerTest, AControllerThatStopsAnsweringForAWholeCycleIsOfflineUntilItAnswersAgain) {
-  StartBroker();
-  StartSubscriber();
-  StartSimulator();
-  StartBridge({"--tick-ms", "20"});
-  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60)) << BridgeLog();
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("20"));
   const size_t from = subscriber->Count();
   sim.Signal(SIGSTOP);  // the line stays, the answers stop
   const bool offline = subscriber->WaitFor(AvailabilityTopic(), "offline", 20, from).has_value();
@@ -293,6 +286,28 @@ TEST_F(BridgeBrokerTest, AControllerThatStopsAnsweringForAWholeCycleIsOfflineUnt
   ASSERT_TRUE(offline) << BridgeLog();
   EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 30, silent)) << BridgeLog();
   EXPECT_EQ(Occurrences(BridgeLog(), "has not answered for a whole cycle"), 1) << BridgeLog();
+}
+
+TEST_F(BridgeBrokerTest, TlsTrustsTheConfiguredAuthorityAndNoOther) {
+  const TestCertificates certificates = MakeTestCertificates(folder / "tls");
+  const TestCertificates stranger = MakeTestCertificates(folder / "stranger");
+  ASSERT_FALSE(certificates.CaFile.empty() || stranger.CaFile.empty()) << "openssl could not make certificates";
+  broker.UseTls(certificates.CaFile, certificates.CertFile, certificates.KeyFile);
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  subscriber = std::make_unique<MqttSubscriber>(broker.Port(), "#", certificates.CaFile);
+  ASSERT_TRUE(subscriber->WaitSubscribed(1, 10));
+  StartSimulator();
+
+  StartBridge({"--tick-ms", "50", "--mqtt-cafile", stranger.CaFile});
+  SleepSeconds(4);  // attempts after 0, 1 and 3 s
+  EXPECT_EQ(StopBridge(), 0);
+  EXPECT_EQ(Occurrences(BridgeLog(), "cannot reach the MQTT broker"), 1) << BridgeLog();
+  EXPECT_EQ(Occurrences(BridgeLog(), "connected to the MQTT broker"), 0) << BridgeLog();
+  EXPECT_FALSE(subscriber->WaitFor(StateTopic(), 0));
+
+  StartBridge({"--tick-ms", "50", "--mqtt-cafile", certificates.CaFile});
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 30)) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 5));
 }
 
 }  // namespace

@@ -33,6 +33,14 @@ int BridgeFixture::StopBridge() {
   return status;
 }
 
+void BridgeFixture::StartAllUntilOnline(const std::string& tickMs) {
+  StartBroker();
+  StartSubscriber();
+  StartSimulator();
+  StartBridge({"--tick-ms", tickMs});
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60)) << BridgeLog();
+}
+
 std::string BridgeFixture::BridgeLog() {
   if (bridge) log_ += bridge->ReadAvailable();
   return log_;

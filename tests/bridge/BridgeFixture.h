@@ -29,6 +29,8 @@ protected:
   void StartBridge(std::vector<std::string> args);
   // SIGTERM; its exit status.
   int StopBridge();
+  // Broker, subscriber, simulator and bridge with this tick, until the plant is online.
+  void StartAllUntilOnline(const std::string& tickMs);
   // Everything the bridge has written to standard error so far.
   std::string BridgeLog();
   // Completed exchanges in the simulator's log.

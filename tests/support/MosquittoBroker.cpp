@@ -12,12 +12,21 @@
 
 MosquittoBroker::MosquittoBroker(std::filesystem::path folder) : folder_(std::move(folder)), port_(FreeTcpPort()) {
   std::filesystem::create_directories(folder_);
+  WriteConfig("");
+}
+
+void MosquittoBroker::UseTls(const std::string& caFile, const std::string& certFile, const std::string& keyFile) {
+  WriteConfig("cafile " + caFile + "\ncertfile " + certFile + "\nkeyfile " + keyFile + "\n");
+}
+
+void MosquittoBroker::WriteConfig(const std::string& tls) {
   std::ofstream config(folder_ / "mosquitto.conf");
   config << "listener " << port_ << " 127.0.0.1\n"
          << "allow_anonymous true\n"
          << "persistence false\n"
          << "log_dest file " << (folder_ / "mosquitto.log").string() << "\n"
-         << "log_type all\n";
+         << "log_type all\n"
+         << tls;
   // Started by root it would turn into the user mosquitto, who may not write the test's folder.
   if (geteuid() == 0) config << "user root\n";
 }

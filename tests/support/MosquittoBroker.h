@@ -2,7 +2,7 @@
 // Debian's mosquitto broker as the tests run it: on a free port of 127.0.0.1,
 // with a configuration of the test's own (anonymous clients, no persistence,
 // so retained messages go with it) and its log in the test's folder. It can be
-// killed and started again on the same port.
+// killed and started again on the same port, and speak TLS.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -17,6 +17,8 @@ public:
   static std::string Program();
   static bool Installed();
 
+  // From the next start on: TLS only, with these files (PEM).
+  void UseTls(const std::string& caFile, const std::string& certFile, const std::string& keyFile);
   // Starts it and waits until it accepts connections; false when it does not.
   bool Start();
   // SIGKILL, the way a crashed broker goes.
@@ -26,6 +28,8 @@ public:
   std::string Log() const;
 
 private:
+  void WriteConfig(const std::string& tls);
+
   std::filesystem::path folder_;
   int port_;
   std::unique_ptr<ChildProcess> process_;

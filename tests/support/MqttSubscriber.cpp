@@ -4,10 +4,12 @@
 
 #include <stdexcept>
 
-MqttSubscriber::MqttSubscriber(int port, std::string filter) : filter_(std::move(filter)) {
+MqttSubscriber::MqttSubscriber(int port, std::string filter, const std::string& caFile) : filter_(std::move(filter)) {
   mosquitto_lib_init();
   mosq_ = mosquitto_new(nullptr, true, this);
   if (mosq_ == nullptr) throw std::runtime_error("mosquitto_new failed");
+  if (!caFile.empty() && mosquitto_tls_set(mosq_, caFile.c_str(), nullptr, nullptr, nullptr, nullptr) != MOSQ_ERR_SUCCESS)
+    throw std::runtime_error("mosquitto_tls_set failed for " + caFile);
   mosquitto_connect_callback_set(mosq_, &MqttSubscriber::OnConnect);
   mosquitto_subscribe_callback_set(mosq_, &MqttSubscriber::OnSubscribe);
   mosquitto_message_callback_set(mosq_, &MqttSubscriber::OnMessage);

@@ -22,7 +22,8 @@ class MqttSubscriber {
 public:
   using Match = std::function<bool(const ReceivedMessage&)>;
 
-  explicit MqttSubscriber(int port, std::string filter = "#");
+  // With a CA file: over TLS, trusting that authority.
+  explicit MqttSubscriber(int port, std::string filter = "#", const std::string& caFile = "");
   ~MqttSubscriber();
   MqttSubscriber(const MqttSubscriber&) = delete;
   MqttSubscriber& operator=(const MqttSubscriber&) = delete;

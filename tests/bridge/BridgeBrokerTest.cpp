@@ -195,13 +195,6 @@ TEST_F(BridgeBrokerTest, AfterOneExchangeTheStateIsWhatTheDailyValuesPageShowsAn
     EXPECT_EQ(device.value("model").toString(), "Zentrix Net controller, type 24");
     EXPECT_EQ(device.value("sw_version").toString().toStdString(), SimulatorVersion(simLog));
   }
-  const QJsonObject total = configs.at("homeassistant/sensor/roof_energy_total/config");
-  EXPECT_EQ(total.value("device_class"), "energy");
-  EXPECT_EQ(total.value("unit_of_measurement"), "kWh");
-  EXPECT_EQ(total.value("state_class"), "total_increasing");
-  const QJsonObject power = configs.at("homeassistant/sensor/roof_meter5_power/config");
-  EXPECT_EQ(power.value("device_class"), "power");
-  EXPECT_EQ(power.value("unit_of_measurement"), "W");
 
   // SIGTERM: "offline" and a clean goodbye (the broker does not send the will).
   const size_t beforeStop = subscriber->Count();

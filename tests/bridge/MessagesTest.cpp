@@ -107,17 +107,6 @@ TEST_F(MessagesTest, ValuesInTheUnitsTheirKeysName) {
   EXPECT_EQ(state.value("hint").toString(), QString::fromUtf8("Anlage läuft!"));
 }
 
-TEST_F(MessagesTest, RoundedValuesPrintAsTheFiguresDo) {
-  for (double x : {1.005, 2.675, 0.05, 12.349999, 12.35, 1234 * 0.01, 8946.1797752}) {
-    for (int decimals : {0, 1, 2, 3}) {
-      char exact[64], rounded[64];
-      std::snprintf(exact, sizeof exact, "%.*f", decimals, x);
-      std::snprintf(rounded, sizeof rounded, "%.*f", decimals, Rounded(x, decimals));
-      EXPECT_STREQ(exact, rounded) << x << " with " << decimals;
-    }
-  }
-}
-
 TEST_F(MessagesTest, ConfigsCarryWhatHomeAssistantNeeds) {
   const PlantDevice device{24, "P030512", 3};
   std::set<QString> ids;

@@ -18,6 +18,7 @@
 #include "tests/support/MosquittoBroker.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TempPortsFolder.h"
 
 namespace {
 
@@ -90,17 +91,16 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
   TempFolder folder("bridge-bench");
-  const std::string configHome = (folder / "config").string();
-  std::filesystem::create_directories(folder / "config/PCZentrixNet/ports");
+  const TempPortsFolder ports;  // the bridge, started below, inherits it
 
   MosquittoBroker broker(folder / "broker");
-  SimulatorProcess sim(configHome, (folder / "sim.log").string());
+  SimulatorProcess sim(ports.ConfigHome(), (folder / "sim.log").string());
   if (!broker.Start() || !sim.Start(1, {"--start", "2024-07-02 14:52", "--seed", "1", "--meters", "12"})) {
     std::fprintf(stderr, "bridge_bench: the broker or the simulator did not start\n");
     return 1;
   }
   ChildProcess bridge(PCZN_BRIDGE, {"--port", "COM1", "--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port())},
-                      {{"XDG_CONFIG_HOME", configHome}}, ChildProcess::Output::WithStandardError);
+                      {}, ChildProcess::Output::WithStandardError);
   std::printf("zentrixnet-bridge polling the paced simulator (COM 1, 12 meters), publishing to mosquitto on 127.0.0.1:%d\n",
               broker.Port());
 

@@ -21,8 +21,10 @@ MqttSettings SettingsFor(const BridgeOptions& o, const BridgeTopics& topics, con
   return s;
 }
 
-// The component's messages end with a full stop; the log line goes on after them.
-std::string WithoutFullStop(std::string text) {
+// An error's own text for one log line: its first line (a hint for the
+// program's user may follow below it), without the full stop, as the line goes on.
+std::string ErrorLine(const std::string& message) {
+  std::string text = message.substr(0, message.find('\n'));
   if (!text.empty() && text.back() == '.') text.pop_back();
   return text;
 }
@@ -78,7 +80,7 @@ void Bridge::OpenPort() {
   try {
     session_.Open(*options_.Port);
   } catch (const std::exception& e) {
-    log_.Once("port", "cannot open " + options_.Port->Describe() + ": " + WithoutFullStop(e.what()) +
+    log_.Once("port", "cannot open " + options_.Port->Describe() + ": " + ErrorLine(e.what()) +
                           "; trying again every " + std::to_string(ReopenInterval.count()) + " s");
     reopen_.start();
     return;
@@ -102,7 +104,7 @@ void Bridge::PortLost() {
   reopen_.start();
 }
 
-void Bridge::LogSerialError(const std::exception& error) { log_.Once("serial", error.what()); }
+void Bridge::LogSerialError(const std::exception& error) { log_.Once("serial", ErrorLine(error.what())); }
 
 // --- the controller --------------------------------------------------------------
 

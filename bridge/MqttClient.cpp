@@ -85,7 +85,7 @@ void MqttClient::Connect() {
   // waits in the queue until the socket can be written.
   const int rc = mosquitto_connect_async(mosq_, settings_.Host.c_str(), settings_.Port, settings_.KeepAliveSeconds);
   if (rc != MOSQ_ERR_SUCCESS) {
-    Lose(ErrorText(rc, errno));
+    Lose(LossReason(rc, errno));
     return;
   }
   attemptLimit_.start(AttemptLimit);
@@ -137,9 +137,7 @@ void MqttClient::Loop(int rc) {
     return;
   }
   if (rc != MOSQ_ERR_SUCCESS || !open) {
-    if (!refusal_.empty()) Lose(refusal_);
-    else if (rc == MOSQ_ERR_TLS && !libraryError_.empty()) Lose(ErrorText(rc, systemError) + " " + libraryError_);
-    else Lose(ErrorText(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc, systemError));
+    Lose(LossReason(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc, systemError));
     return;
   }
   WatchSocket();
@@ -149,6 +147,14 @@ void MqttClient::Loop(int rc) {
     if (On.Connected) On.Connected();
     WatchSocket();  // what Connected published
   }
+}
+
+// The broker's refusal, or the library's text with OpenSSL's reason for a TLS
+// error (the handshake may fail at once, inside the connect call, or later).
+std::string MqttClient::LossReason(int rc, int systemError) const {
+  if (!refusal_.empty()) return refusal_;
+  if (rc == MOSQ_ERR_TLS && !libraryError_.empty()) return ErrorText(rc, systemError) + " " + libraryError_;
+  return ErrorText(rc, systemError);
 }
 
 void MqttClient::WatchSocket() {

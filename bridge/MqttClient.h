@@ -63,6 +63,7 @@ private:
   void Loop(int rc);
   void WatchSocket();
   void StopWatching();
+  std::string LossReason(int rc, int systemError) const;
   void Lose(const std::string& why);
   void FinishDone();
 

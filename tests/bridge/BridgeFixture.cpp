@@ -1,11 +1,7 @@
 #include "tests/bridge/BridgeFixture.h"
 
-#include <filesystem>
-
 void BridgeFixture::SetUp() {
   ASSERT_TRUE(MosquittoBroker::Installed()) << MosquittoBroker::Program() << " is missing: run scripts/install-deps";
-  configHome = (folder / "config").string();
-  std::filesystem::create_directories(folder / "config/PCZentrixNet/ports");
 }
 
 void BridgeFixture::StartBroker() { ASSERT_TRUE(broker.Start()) << broker.Log(); }
@@ -23,7 +19,7 @@ void BridgeFixture::StartSimulator(std::vector<std::string> options) {
 void BridgeFixture::StartBridge(std::vector<std::string> args) {
   args.insert(args.begin(), {"--port", "COM" + std::to_string(SimCom), "--mqtt-host", "127.0.0.1", "--mqtt-port",
                              std::to_string(broker.Port()), "--plant", Plant});
-  bridge = std::make_unique<ChildProcess>(PCZN_BRIDGE, args, ChildProcess::Environment{{"XDG_CONFIG_HOME", configHome}},
+  bridge = std::make_unique<ChildProcess>(PCZN_BRIDGE, args, ChildProcess::Environment{},
                                           ChildProcess::Output::WithStandardError);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The bridge program between the simulator (on a pseudo-terminal linked as a
-// COM port of the test's own ports folder) and a mosquitto broker of the
-// test's own, with a subscriber of the test's own that sees every message.
+// COM port of the test's own ports folder, which the bridge inherits) and a
+// mosquitto broker of the test's own, with a subscriber of the test's own
+// that sees every message.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,6 +14,7 @@
 #include "tests/support/MqttSubscriber.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TempPortsFolder.h"
 
 class BridgeFixture : public ::testing::Test {
 protected:
@@ -40,9 +42,9 @@ protected:
   std::string AvailabilityTopic() const { return std::string("pczentrixnet/") + Plant + "/availability"; }
 
   TempFolder folder{"bridge-test"};
-  std::string configHome;
+  TempPortsFolder ports;
   MosquittoBroker broker{folder / "broker"};
-  SimulatorProcess sim{(folder / "config").string(), (folder / "sim.log").string()};
+  SimulatorProcess sim{ports.ConfigHome(), (folder / "sim.log").string()};
   std::unique_ptr<ChildProcess> bridge;
   std::unique_ptr<MqttSubscriber> subscriber;
 

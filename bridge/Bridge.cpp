@@ -1,6 +1,7 @@
 #include "bridge/Bridge.h"
 
 #include "base/Exception.h"
+#include "base/Version.h"
 #include "bridge/PlantReading.h"
 #include "bridge/StateMessage.h"
 #include "link/Polling.h"

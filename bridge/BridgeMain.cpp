@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "base/Version.h"
 #include "bridge/Bridge.h"
 #include "bridge/BridgeLog.h"
 #include "bridge/BridgeOptions.h"
 #include "bridge/SignalWatch.h"
+#include "serial/PortReport.h"
 #include "session/qt/QtMainThreadWake.h"
 
 namespace {
@@ -35,6 +37,10 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
     }
     if (c.Options.ShowVersion) {
       std::printf("zentrixnet-bridge %s\n", PCZN_VERSION);
+      return 0;
+    }
+    if (c.Options.ListPorts) {
+      for (const std::string& line : PortListing()) std::printf("%s\n", line.c_str());
       return 0;
     }
     if (!c.Options.MqttPasswordFile.empty()) c.Password = ReadPasswordFile(c.Options.MqttPasswordFile);

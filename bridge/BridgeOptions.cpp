@@ -15,7 +15,7 @@ using ArgList = std::vector<std::string>;
 
 enum class Scope {
   Anywhere,         // command line and INI file
-  CommandLineOnly,  // --config, --help, --version
+  CommandLineOnly,  // --config, --help, --version, --list-ports
 };
 
 struct OptionSpec {
@@ -112,6 +112,8 @@ const std::vector<OptionSpec>& Table() {
        [](BridgeOptions& o, const ArgList&) { o.ShowHelp = true; }},
       {"version", "", "show the version and exit", Scope::CommandLineOnly,
        [](BridgeOptions& o, const ArgList&) { o.ShowVersion = true; }},
+      {"list-ports", "", "show what COM 1 .. COM 11 open and which serial devices there are, and exit",
+       Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList&) { o.ListPorts = true; }},
   };
   return table;
 }
@@ -237,7 +239,7 @@ BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {
   BridgeOptions options;
   for (const CommandLineOption& option : commandLine)
     if (option.Spec->Where == Scope::CommandLineOnly) option.Spec->Set(options, option.Values);
-  if (options.ShowHelp || options.ShowVersion) return options;
+  if (options.ShowHelp || options.ShowVersion || options.ListPorts) return options;
   if (!options.ConfigFile.empty()) ApplyIniFile(options, options.ConfigFile);
   for (const CommandLineOption& option : commandLine)
     if (option.Spec->Where == Scope::Anywhere) option.Spec->Set(options, option.Values);
@@ -252,7 +254,8 @@ std::string BridgeHelpText() {
       "Polls the plant controller and publishes its values to an MQTT broker, with\n"
       "Home Assistant discovery. It changes no controller setting.\n\n"
       "Every option may also stand in the INI file as 'name = value' (without the\n"
-      "dashes; a switch as 'name = true'), except --config, --help and --version.\n\n";
+      "dashes; a switch as 'name = true'), except --config, --help, --version and\n"
+      "--list-ports.\n\n";
   for (const OptionSpec& spec : Table()) {
     std::string head = std::string("  --") + spec.Name + (ArgumentCount(spec) > 0 ? std::string(" ") + spec.Arguments : "");
     head.resize(std::max<size_t>(head.size() + 2, 32), ' ');

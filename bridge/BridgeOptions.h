@@ -25,6 +25,7 @@ struct BridgeOptions {
   std::string ConfigFile;
   bool ShowHelp = false;
   bool ShowVersion = false;
+  bool ListPorts = false;
 
   int BrokerPort() const;
   std::string ClientId() const;
@@ -38,8 +39,8 @@ public:
 };
 
 // The options of the arguments (without the program's name) over those of the
-// INI file that --config names. Raises OptionError. With --help or --version
-// nothing else is checked.
+// INI file that --config names. Raises OptionError. With --help, --version or
+// --list-ports nothing else is checked.
 BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args);
 std::string BridgeHelpText();
 

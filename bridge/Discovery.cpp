@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include "base/Version.h"
 #include "bridge/Availability.h"
 #include "bridge/Sensors.h"
 

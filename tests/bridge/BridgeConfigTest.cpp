@@ -2,6 +2,7 @@
 // one line that names the option; and its help and version.
 #include <fstream>
 
+#include "base/Version.h"
 #include "tests/bridge/BridgeFixture.h"
 
 namespace {
@@ -42,13 +43,16 @@ TEST(BridgeConfigTest, ABadConfigurationExitsWith2AndOneLineNamingTheOption) {
   }
 }
 
-TEST(BridgeConfigTest, HelpAndVersion) {
+TEST(BridgeConfigTest, HelpVersionAndPortsNeedNoPort) {
   const Outcome help = RunBridge({"--help"});
   EXPECT_EQ(help.Status, 0);
   EXPECT_NE(help.Output.find("--discovery-prefix PREFIX"), std::string::npos) << help.Output;
   const Outcome version = RunBridge({"--version"});
   EXPECT_EQ(version.Status, 0);
   EXPECT_EQ(version.Output, "zentrixnet-bridge " PCZN_VERSION "\n");
+  const Outcome ports = RunBridge({"--list-ports"});
+  EXPECT_EQ(ports.Status, 0);
+  EXPECT_EQ(ports.Output.rfind("COM 1 \u2192 ", 0), 0u) << ports.Output;
 }
 
 }  // namespace

@@ -32,6 +32,13 @@ protected:
   TempFolder folder{"bridge-options"};
 };
 
+TEST_F(BridgeOptionsTest, TheExampleConfigurationIsAccepted) {
+  const BridgeOptions o = ReadBridgeOptions({"--config", PCZN_SOURCE_DIR "/bridge/bridge.ini.example"});
+  EXPECT_EQ(o.Port->Path, "/dev/ttyUSB0");
+  EXPECT_EQ(o.Plant, "plant1");
+  EXPECT_TRUE(o.Discovery);
+}
+
 TEST_F(BridgeOptionsTest, CommandLineInBothSpellingsWithTheDefaultsForTheRest) {
   const BridgeOptions o = ReadBridgeOptions({"--port", "COM5", "--mqtt-host=broker.lan", "--plant", "roof", "--no-discovery"});
   ASSERT_TRUE(o.Port);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks that the desktop entry
-# starts the program where its pictures are.
+# starts the program where its pictures are, and that the bridge's unit starts
+# the installed bridge.
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
@@ -23,4 +24,12 @@ done
 # The installed simulator runs from there too.
 "$prefix/bin/zentrixnet-sim" --write-sol "$prefix/check.sol" >/dev/null
 [ "$(stat -c %s "$prefix/check.sol")" = 3220 ] || fail "simulator did not write a plant file"
+# The bridge with its systemd unit, which names the installed program, and its example configuration.
+for f in bin/zentrixnet-bridge lib/systemd/system/pczentrixnet-bridge.service share/doc/PCZentrixNet/bridge.ini.example; do
+  [ -e "$prefix/$f" ] || fail "missing $f"
+done
+exec_start=$(sed -n 's/^ExecStart=//p' "$prefix/lib/systemd/system/pczentrixnet-bridge.service")
+[ "$exec_start" = "$prefix/bin/zentrixnet-bridge --config /etc/pczentrixnet/bridge.ini" ] ||
+  fail "the unit's ExecStart= is '$exec_start'"
+"$prefix/bin/zentrixnet-bridge" --version >/dev/null || fail "the installed bridge does not run"
 echo "install test: ok"

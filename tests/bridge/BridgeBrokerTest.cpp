@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "ProcStats.h"
@@ -169,6 +170,14 @@ TEST_F(BridgeBrokerTest, AfterOneExchangeTheStateIsWhatTheDailyValuesPageShowsAn
   const std::optional<ReceivedMessage> kept = late.WaitFor(StateTopic(), 5);
   ASSERT_TRUE(kept);
   EXPECT_TRUE(kept->Retained);
+
+  // Read-only: the bridge sent connection requests and block requests, no command.
+  std::istringstream lines(simLog);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(" PC>SIM ") == std::string::npos) continue;
+    const std::string meaning = line.substr(line.find("  ") + 2);
+    EXPECT_TRUE(meaning.rfind("ConnectRequest", 0) == 0 || meaning.rfind("Request ", 0) == 0) << line;
+  }
 
   const QJsonObject s = ParseObject(state->Payload);
   EXPECT_EQ(s.value("meter_count").toInt(), 5) << "the simulator's plant";

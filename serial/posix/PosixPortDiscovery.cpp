@@ -1,9 +1,5 @@
 // The serial devices of a Linux system and what each COM number opens, found
-// without opening anything but the legacy UART ports, which only an ioctl can
-// tell from empty slots.
-#include <fcntl.h>
-#include <linux/serial.h>
-#include <sys/ioctl.h>
+// from the device folder and sysfs without opening any device.
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -11,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "serial/PortDiscovery.h"
@@ -55,24 +52,19 @@ DeviceCheck CheckDeviceIn(const std::string& path, const std::string& sys) {
   return DeviceCheck{DeviceState::Present, device.string(), {}};
 }
 
-// The legacy driver claims its ports whether or not a UART sits behind them;
-// only its own report of the port's type tells.
-bool LegacyUartPresent(const std::string& device) {
-  const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  serial_struct info {};
-  const bool known = ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
-  close(fd);
-  return known;
-}
-
 // A ttyS device (named `name` in the device folder) is a port only when a
-// driver has it and, for the legacy driver, a UART answers.
-bool IsRealUart(const std::string& name, const std::string& device, const std::string& sys) {
+// UART sits behind it. The serial core files the port's type under sysfs (the
+// type TIOCGSERIAL reports; 0 when no UART answered), so nothing is opened:
+// opening a port would raise its modem lines. Without that entry, a driver
+// other than the legacy one, which claims its ports whether or not a UART is
+// there, stands for the hardware.
+bool IsRealUart(const std::string& name, const std::string& sys) {
+  const std::string entry = sys + "/class/tty/" + name;
+  std::ifstream typeFile(entry + "/type");
+  if (int type = 0; typeFile >> type) return type != 0;
   std::error_code error;
-  const fs::path driver = fs::read_symlink(sys + "/class/tty/" + name + "/device/driver", error);
-  if (error) return false;
-  return driver.filename() != "serial8250" || LegacyUartPresent(device);
+  const fs::path driver = fs::read_symlink(entry + "/device/driver", error);
+  return !error && driver.filename() != "serial8250";
 }
 
 bool IsLegacyName(const std::string& name) { return name.rfind("ttyS", 0) == 0; }
@@ -90,7 +82,7 @@ void AddPortDevices(const PortRoots& roots, std::map<std::string, SerialDevice>&
     if (!IsPortName(name)) continue;
     const DeviceCheck check = CheckDeviceIn(entry.path().string(), roots.Sys);
     if (check.State != DeviceState::Present) continue;
-    if (IsLegacyName(name) && !IsRealUart(name, check.Device, roots.Sys)) continue;
+    if (IsLegacyName(name) && !IsRealUart(name, roots.Sys)) continue;
     found[check.Device].Path = check.Device;
   }
 }
@@ -128,7 +120,7 @@ ComPort ResolveComPort(int number, const PortRoots& given) {
   port.Check = CheckDeviceIn(port.Shown, roots.Sys);
   const std::string name = fs::path(port.Shown).filename().string();
   if (port.Check.State == DeviceState::Present && IsLegacyName(name) &&
-      !IsRealUart(name, port.Check.Device, roots.Sys))
+      !IsRealUart(name, roots.Sys))
     port.Check = DeviceCheck{DeviceState::Missing, {}, {}};
   return port;
 }

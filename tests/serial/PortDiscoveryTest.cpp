@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "SerialTestSupport.h"
 #include "serial/PortReport.h"
@@ -70,16 +71,27 @@ TEST_F(PortDiscoveryTest, DevicesNoComNumberOpensAreListedAfterThePorts) {
   EXPECT_EQ(lines[11], "keine COM-Nummer \u2192 " + acm1.SlavePath() + " (vorhanden)");
 }
 
-// A legacy port name counts only with a driver behind it; other drivers'
-// ports need no probing.
-TEST_F(PortDiscoveryTest, LegacyPortsNeedADriver) {
-  Device("ttyS0", usb0);
-  Device("ttyS1", acm1);
+// A legacy port name counts only with a UART behind it: the type the serial
+// core files under sysfs, or else a driver other than the legacy one, which
+// claims its ports whether or not a UART is there.
+TEST_F(PortDiscoveryTest, LegacyPortsNeedAUart) {
+  PseudoTerminal s2, s3;
+  Device("ttyS0", usb0);  // no sysfs entry
+  Device("ttyS1", acm1);  // another driver
+  Device("ttyS2", s2);    // the serial core found no UART (type 0)
+  Device("ttyS3", s3);    // a 16550A (type 4)
   fs::create_directories(folder / "sys/class/tty/ttyS1/device");
   fs::create_symlink("../../../bus/drivers/pl011", folder / "sys/class/tty/ttyS1/device/driver");
+  for (const auto& [name, type] : {std::pair{"ttyS2", "0\n"}, std::pair{"ttyS3", "4\n"}}) {
+    fs::create_directories(folder / "sys/class/tty" / name / "device");
+    fs::create_symlink("../../../bus/drivers/serial8250", folder / "sys/class/tty" / name / "device/driver");
+    std::ofstream(folder / "sys/class/tty" / name / "type") << type;
+  }
   EXPECT_EQ(ResolveComPort(1, roots).Check.State, DeviceState::Missing);
   EXPECT_EQ(ResolveComPort(2, roots).Check.State, DeviceState::Present);
-  ASSERT_EQ(ListSerialDevices(roots).size(), 1u);
+  EXPECT_EQ(ResolveComPort(3, roots).Check.State, DeviceState::Missing);
+  EXPECT_EQ(ResolveComPort(4, roots).Check.State, DeviceState::Present);
+  ASSERT_EQ(ListSerialDevices(roots).size(), 2u);
 }
 
 // Entries that lead nowhere useful are reported, and none of them is opened:

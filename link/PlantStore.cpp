@@ -233,12 +233,13 @@ const char* FormatText(const char* format, ...) {
   return TextBuffer;
 }
 
-const char* FormatTime() {
-  const unsigned hour = Block2[Word::Block2::Hour], minute = Block2[Word::Block2::Minute];
+const char* FormatClockTime(unsigned hour, unsigned minute) {
   std::snprintf(TextBuffer, sizeof TextBuffer, "%s%u:%s%u", LeadingZero(hour), hour,
                 LeadingZero(minute), minute);
   return TextBuffer;
 }
+
+const char* FormatTime() { return FormatClockTime(Block2[Word::Block2::Hour], Block2[Word::Block2::Minute]); }
 
 const char* FormatInternetId() {
   return FormatText("%02d%02d%02d", Block2[Word::Block2::InternetId1], Block2[Word::Block2::InternetId2],
@@ -251,8 +252,10 @@ bool HasInternetId() {
 }
 
 const char* FormatDate() {
-  const unsigned day = Block2[Word::Block2::Day], month = Block2[Word::Block2::Month];
-  const unsigned year = Block2[Word::Block2::Year];
+  return FormatClockDate(Block2[Word::Block2::Day], Block2[Word::Block2::Month], Block2[Word::Block2::Year]);
+}
+
+const char* FormatClockDate(unsigned day, unsigned month, unsigned year) {
   // Years from 2000 on are shown with two digits; a year word below 100 as it is.
   const unsigned shownYear = year >= 100 ? year - 100 : year;
   const char* yearZero = (year >= 100 && year < 110) ? "0" : "";
@@ -265,22 +268,37 @@ const char* FormatControllerVersion() {
   return FormatText("P%02d%02d%02d", ControllerVersion[0], ControllerVersion[1], ControllerVersion[2]);
 }
 
-void RecomputeScales() {
-  const uint32_t p = Block3[Word::Block3::PlantSize];
+ChartScales ScalesForPlantSize(uint32_t p) {
+  ChartScales s;
   uint32_t t = p * 100u;
   t = t + t / 10u;
-  MonthStep = NextStep(t / 12u);
-  DayChartMax = MonthStep * 12u;
-  if (DayChartMax == 0) DayChartMax = 1;
-  MonthChartMax = ((p * 100u * 170u / 1000u) / 1000u + 1u) * 1000u;
-  if (MonthChartMax == 0) MonthChartMax = 100;
+  s.MonthStep = NextStep(t / 12u);
+  s.DayChartMax = s.MonthStep * 12u;
+  if (s.DayChartMax == 0) s.DayChartMax = 1;
+  s.MonthChartMax = ((p * 100u * 170u / 1000u) / 1000u + 1u) * 1000u;
+  if (s.MonthChartMax == 0) s.MonthChartMax = 100;
   // 64-bit product: plant sizes above 3734.9 kWp would wrap around in 32 bits.
-  YearChartMax = static_cast<uint32_t>((uint64_t{p} * 100u * 1150u / 1000u / 1000u + 1u) * 1000u);
-  if (YearChartMax == 0) YearChartMax = 1000;
-  BalanceChartMax = ((p * 100u * 8u / 1000u) / 40u + 1u) * 40u;
-  if (BalanceChartMax == 0) BalanceChartMax = 10;
-  PowerScale = static_cast<float>(p) * 10.0f;
-  if (PowerScale == 0.0f) PowerScale = 5.0f;
+  s.YearChartMax = static_cast<uint32_t>((uint64_t{p} * 100u * 1150u / 1000u / 1000u + 1u) * 1000u);
+  if (s.YearChartMax == 0) s.YearChartMax = 1000;
+  s.BalanceChartMax = ((p * 100u * 8u / 1000u) / 40u + 1u) * 40u;
+  if (s.BalanceChartMax == 0) s.BalanceChartMax = 10;
+  s.PowerScale = static_cast<float>(p) * 10.0f;
+  if (s.PowerScale == 0.0f) s.PowerScale = 5.0f;
+  return s;
+}
+
+ChartScales CurrentScales() {
+  return {MonthStep, DayChartMax, MonthChartMax, YearChartMax, BalanceChartMax, PowerScale};
+}
+
+void RecomputeScales() {
+  const ChartScales s = ScalesForPlantSize(Block3[Word::Block3::PlantSize]);
+  MonthStep = s.MonthStep;
+  DayChartMax = s.DayChartMax;
+  MonthChartMax = s.MonthChartMax;
+  YearChartMax = s.YearChartMax;
+  BalanceChartMax = s.BalanceChartMax;
+  PowerScale = s.PowerScale;
   FirstYear = static_cast<int>(Block3[Word::Block3::CommissioningYear]) + 2000;
 }
 

@@ -179,12 +179,24 @@ const char* FormatText(const char* format, ...) __attribute__((format(printf, 1,
 // The controller's clock as text in TextBuffer: "hh:mm" and "dd/mm/yy".
 const char* FormatTime();
 const char* FormatDate();
+// The same for any moment; the year as the controller counts it (years since 1900).
+const char* FormatClockTime(unsigned hour, unsigned minute);
+const char* FormatClockDate(unsigned day, unsigned month, unsigned year);
 // The controller's identification "Internetkennung" as text in TextBuffer
 // ("%02d%02d%02d" of its three words); HasInternetId tells whether it has one.
 const char* FormatInternetId();
 bool HasInternetId();
 // The controller's version as text in TextBuffer: "Pvvrrbb".
 const char* FormatControllerVersion();
+
+// The chart scales of a plant size (0.1 kWp), as RecomputeScales derives them.
+struct ChartScales {
+  uint32_t MonthStep, DayChartMax, MonthChartMax, YearChartMax, BalanceChartMax;
+  float PowerScale;
+};
+ChartScales ScalesForPlantSize(uint32_t plantSize);
+// The scales the store holds now.
+ChartScales CurrentScales();
 
 // Derives the chart scales, PowerScale and FirstYear from the plant size and
 // the commissioning year.

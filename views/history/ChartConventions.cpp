@@ -29,8 +29,14 @@ void DrawBarValue(Canvas& canvas, const BarGeometry& g, int left, int value) {
 
 }  // namespace
 
-BarGeometry MonthlyBar() { return {251, 23, 177, MonthChartMax, 11, 11, 23, 23, FlatBarFill::BelowTop}; }
-BarGeometry YearlyBar() { return {279, 24, 184, YearChartMax, 13, 12, 23, 23, FlatBarFill::BelowTop}; }
+BarGeometry MonthlyBar(uint32_t monthChartMax) {
+  return {251, 23, 177, monthChartMax, 11, 11, 23, 23, FlatBarFill::BelowTop};
+}
+BarGeometry YearlyBar(uint32_t yearChartMax) {
+  return {279, 24, 184, yearChartMax, 13, 12, 23, 23, FlatBarFill::BelowTop};
+}
+BarGeometry MonthlyBar() { return MonthlyBar(MonthChartMax); }
+BarGeometry YearlyBar() { return YearlyBar(YearChartMax); }
 
 void DrawBox3D(Canvas& canvas, const BarGeometry& g, int left, int value) {
   // 64-bit product, truncated to the 32 bits the height is kept in.
@@ -73,13 +79,15 @@ void DrawFlatBar(Canvas& canvas, const BarGeometry& g, int left, int value) {
   DrawBarValue(canvas, g, left, value);
 }
 
-void DrawFooter(Canvas& canvas, int y) {
+ChartFooter StoreFooter() { return {FormatTime(), FormatDate()}; }
+
+void DrawFooter(Canvas& canvas, int y, const ChartFooter& footer) {
   canvas.SetFontHeight(14);
   canvas.SetFontBold(false);
   canvas.SetFontColor(Colors::Black);
   canvas.SetBrushStyle(BrushStyle::Clear);
-  canvas.TextOut(8, y, FormatTime());
-  canvas.TextOut(50, y, FormatDate());
+  canvas.TextOut(8, y, footer.Time);
+  canvas.TextOut(50, y, footer.Date);
 }
 
 int CurrentYearRow() { return (MonthCounter() - 1) / 12; }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "views/AxisLabel.h"
+#include "views/history/ChartData.h"
 
 class Canvas;
 class TForm;
@@ -27,6 +28,8 @@ struct BarGeometry {
   FlatBarFill flatFill;
 };
 
+BarGeometry MonthlyBar(uint32_t monthChartMax);
+BarGeometry YearlyBar(uint32_t yearChartMax);
 BarGeometry MonthlyBar();  // scale MonthChartMax
 BarGeometry YearlyBar();   // scale YearChartMax
 constexpr BarGeometry YieldMonthBar{282, 18, 214, 165, 0, 0, 0, 23, FlatBarFill::BelowTop};
@@ -38,8 +41,10 @@ void DrawBox3D(Canvas& canvas, const BarGeometry& g, int left, int value);
 // The same for a flat bar.
 void DrawFlatBar(Canvas& canvas, const BarGeometry& g, int left, int value);
 
-// The controller's time at (8, y) and date at (50, y): height 14, regular, black.
-void DrawFooter(Canvas& canvas, int y);
+// The controller's clock in the store as the footer shows it.
+ChartFooter StoreFooter();
+// The footer's time at (8, y) and date at (50, y): height 14, regular, black.
+void DrawFooter(Canvas& canvas, int y, const ChartFooter& footer);
 
 // The month table. The month counter names the current month's MonthRun slot;
 // its row is r = (counter - 1) / 12 (0 for a counter of 0 or one outside the

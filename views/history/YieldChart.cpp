@@ -72,6 +72,6 @@ void DrawYieldChart() {
   DrawYieldBars(canvas);
   canvas.SetFontHeight(14);
   canvas.SetBrushStyle(BrushStyle::Clear);
-  DrawFooter(canvas, 360);
+  DrawFooter(canvas, 360, StoreFooter());
   DrawCaptions(canvas);
 }

@@ -13,5 +13,12 @@ std::filesystem::path DefaultArchiveFolder();
 // character outside A-Z, a-z, 0-9, '-' and '_' is written as %XX, so that two
 // plants never share a file.
 std::filesystem::path ArchiveFileFor(const std::filesystem::path& folder, const std::string& plantId);
+// The archive a plant's data goes to: the file the user chose, else the
+// plant's own file in folder (DefaultArchiveFolder() when folder is empty).
+std::filesystem::path ArchiveFileOf(const std::filesystem::path& chosenFile, const std::filesystem::path& folder,
+                                    const std::string& plantId);
+// The archive in the folder that was written last (its write-ahead log
+// counts), or nothing when the folder holds none.
+std::filesystem::path NewestArchiveIn(const std::filesystem::path& folder);
 
 }  // namespace Archive

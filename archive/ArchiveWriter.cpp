@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "archive/ArchiveLocation.h"
+#include "archive/StoreRecord.h"
 
 namespace Archive {
 
@@ -27,14 +28,16 @@ bool ArchiveWriter::Record(const ExchangeRecord& record) {
   }
 }
 
+bool ArchiveWriter::RecordStore(const std::string& plantName) {
+  if (!on_) return false;
+  const std::optional<ExchangeRecord> record = RecordFromStore(plantName);
+  return record && Record(*record);
+}
+
 // Keeps the open archive while it is the plant's; another plant (a second
 // controller on the line) gets its own file unless the user named one.
 void ArchiveWriter::OpenFor(const std::string& plantId) {
-  std::filesystem::path wanted = file_;
-  if (wanted.empty()) {
-    if (folder_.empty()) folder_ = DefaultArchiveFolder();
-    wanted = ArchiveFileFor(folder_, plantId);
-  }
+  const std::filesystem::path wanted = ArchiveFileOf(file_, folder_, plantId);
   if (archive_ && archive_->File() == wanted) return;
   archive_.reset();
   archive_ = std::make_unique<PlantArchive>(wanted, options_);

@@ -25,6 +25,10 @@ public:
 
   // Writes the record while archiving is on; false when it was not written.
   bool Record(const ExchangeRecord& record);
+  // Writes the exchange the plant data store holds now (RecordFromStore), the
+  // one place where the program and the bridge archive an exchange; false when
+  // it was not written, or the store's data cannot be dated.
+  bool RecordStore(const std::string& plantName);
   bool On() const { return on_; }
   // The file written last, empty before the first record.
   std::filesystem::path File() const;

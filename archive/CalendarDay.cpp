@@ -21,6 +21,14 @@ CivilDate DateOf(DayNumber day) {
           static_cast<int>(static_cast<unsigned>(date.day()))};
 }
 
+DayNumber AddMonths(DayNumber day, int months) {
+  const CivilDate d = DateOf(day);
+  const int index = d.Year * 12 + (d.Month - 1) + months;
+  const int year = index >= 0 ? index / 12 : (index - 11) / 12, month = index - year * 12 + 1;
+  for (int dayOfMonth = d.Day;; --dayOfMonth)
+    if (const auto shifted = DayNumberOf(year, month, dayOfMonth)) return *shifted;
+}
+
 std::string IsoDate(DayNumber day) {
   const CivilDate d = DateOf(day);
   char text[32];

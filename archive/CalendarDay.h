@@ -17,6 +17,9 @@ struct CivilDate {
 // The day of a calendar date, or nothing for a date that does not exist (30 February).
 std::optional<DayNumber> DayNumberOf(int year, int month, int day);
 CivilDate DateOf(DayNumber day);
+// The same day of the month `months` months later (earlier when negative), or
+// that month's last day where it is shorter.
+DayNumber AddMonths(DayNumber day, int months);
 
 // "YYYY-MM-DD", and back (nothing for any other text or an impossible date).
 std::string IsoDate(DayNumber day);

@@ -23,6 +23,7 @@ struct ExchangeRecord {
   DayNumber Today = 0;  // the controller's date
   int ControllerType = 0;
   std::array<uint8_t, 3> ControllerVersion{};
+  int PlantSize = 0;  // the plant's nominal power, 0.1 kWp: the archive view's chart scales
   PlantHistory History;
 };
 

@@ -38,6 +38,7 @@ ArchiveInfo PlantArchive::Info() const {
     if (key == "controller_clock") info.ControllerClock = value;
     if (key == "controller_type") info.ControllerType = std::atoi(value.c_str());
     if (key == "controller_version") info.ControllerVersion = value;
+    if (key == "plant_size") info.PlantSize = std::atoi(value.c_str());
   }
   return info;
 }

@@ -117,6 +117,7 @@ void PlantArchive::WriteInfo(const ExchangeRecord& record) {
   put.Bind("controller_clock").Bind(ClockText(record.Clock)).Run();
   put.Bind("controller_type").Bind(std::to_string(record.ControllerType)).Run();
   put.Bind("controller_version").Bind(VersionText(record.ControllerVersion)).Run();
+  put.Bind("plant_size").Bind(std::to_string(record.PlantSize)).Run();
 }
 
 }  // namespace Archive

@@ -28,6 +28,7 @@ struct ArchiveInfo {
   std::string ControllerClock;  // "YYYY-MM-DD HH:MM" of the last exchange
   int ControllerType = 0;
   std::string ControllerVersion;  // "P%02d%02d%02d"
+  int PlantSize = 0;              // 0.1 kWp; 0 when not known
 };
 
 class PlantArchive {

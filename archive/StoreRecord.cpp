@@ -103,6 +103,7 @@ std::optional<ExchangeRecord> RecordFromStore(const std::string& plantName) {
   record.Clock = *clock;
   record.Today = *DayNumberOf(clock->Year, clock->Month, clock->Day);
   record.ControllerType = ControllerType;
+  record.PlantSize = Block3[Word::Block3::PlantSize];
   std::copy(std::begin(ControllerVersion), std::end(ControllerVersion), record.ControllerVersion.begin());
   const int todayYield = ComputeTodayYield();
   record.History.Curves = CurvesFromStore(record.Today);

@@ -1,0 +1,23 @@
+#pragma once
+// "Ins Archiv übernehmen": the data of the plant data store (a plant file the
+// user opened) written into the archive of the file's own plant, apart from
+// the live archiving, so that a refusal leaves that running.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace Archive {
+
+struct TakeoverResult {
+  std::filesystem::path File;  // the archive written to
+  int64_t RowsChanged = 0;     // 0 when the archive held all of it already
+};
+
+// The archive is chosenFile, else the plant's own file in folder (see
+// ArchiveFileOf). Throws Exception when the store's data cannot be dated or
+// the archive belongs to another plant (nothing is written then), and
+// ArchiveError when the archive cannot be written.
+TakeoverResult TakeStoreIntoArchive(const std::filesystem::path& chosenFile, const std::filesystem::path& folder,
+                                    const std::string& plantName);
+
+}  // namespace Archive

@@ -5,6 +5,7 @@
 #include "shell/ExceptionDisplay.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
+#include "shell/TForm14.h"
 #include "shell/TForm8.h"
 #include "shell/TStart.h"
 #include "link/Commands.h"
@@ -26,8 +27,8 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
-void CreateWindows() {
-  Start = new TStart();
+void CreateWindows(const ProgramOptions& options) {
+  Start = new TStart(options);
   Form12 = new TForm12(Start);
   Form11 = new TForm11(Start);
   Form10 = new TForm10(Start);
@@ -41,4 +42,5 @@ void CreateWindows() {
   Form3 = new TForm3(Start);
   Form1 = new TForm1(Start);
   Form13 = new TForm13(Start);
+  Form14 = new TForm14(Start);
 }

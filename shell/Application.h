@@ -3,6 +3,8 @@
 // shown by the exception display instead of ending the program.
 #include <QApplication>
 
+#include "shell/ProgramOptions.h"
+
 class TApplication : public QApplication {
 public:
   TApplication(int& argc, char** argv);
@@ -10,4 +12,4 @@ public:
 };
 
 // Creates every window once, in the fixed order, the main window first.
-void CreateWindows();
+void CreateWindows(const ProgramOptions& options = {});

@@ -7,11 +7,12 @@
 #include "shell/TStart.h"
 
 int main(int argc, char** argv) {
-  if (const auto answered = AnswerCommandLine(argc, argv)) return *answered;
+  ProgramOptions options;
+  if (const auto answered = AnswerCommandLine(argc, argv, options)) return *answered;
   TApplication app(argc, argv);
   int result = 0;
   try {
-    CreateWindows();
+    CreateWindows(options);
     const QRect desktop = app.primaryScreen()->availableGeometry();
     Start->adjustSize();
     Start->move(desktop.center() - Start->rect().center());

@@ -6,6 +6,7 @@
 #include "settings/TForm7.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
+#include "shell/TForm14.h"
 #include "shell/TStart.h"
 #include "views/history/ChartForms.h"
 #include "views/live/TForm4.h"
@@ -34,7 +35,7 @@ void ShowForm(QWidget* window) {
 }
 
 void HideAllViews() {
-  QWidget* const order[] = {Form1, Form3, Form4, Form5, Form6, Form7, Form9, Form10, Form11, Form12, Form13};
+  QWidget* const order[] = {Form1, Form3, Form4, Form5, Form6, Form7, Form9, Form10, Form11, Form12, Form13, Form14};
   for (QWidget* w : order)
     if (w != nullptr) w->hide();
 }

@@ -14,5 +14,6 @@ WindowPosition CentredPosition(int mainLeft, int mainTop, int mainWidth, int mai
 void CentreOver(QWidget* window, int extraTop = 0);
 // Shows a window and brings it to the front, also when it was already shown.
 void ShowForm(QWidget* window);
-// Hides every view and the settings windows, in a fixed order; Form8 is left alone.
+// Hides every view, the settings windows and the archive view, in a fixed
+// order; Form8 is left alone.
 void HideAllViews();

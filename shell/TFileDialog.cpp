@@ -3,12 +3,24 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 
-TFileDialog::TFileDialog(QWidget* owner, AcceptMode mode) : QFileDialog(owner) {
+TFileDialog::TFileDialog(QWidget* owner, AcceptMode mode, Chooses what) : QFileDialog(owner) {
   setAcceptMode(mode);
+  setOption(DontUseNativeDialog);
+  if (what == Chooses::Folder) {
+    setFileMode(Directory);
+    setOption(ShowDirsOnly);
+    setWindowTitle(QStringLiteral("Ordner für den CSV-Export"));
+    setLabelText(Accept, QStringLiteral("Exportieren"));
+    return;
+  }
   setFileMode(mode == AcceptOpen ? ExistingFile : AnyFile);
   setDefaultSuffix(QStringLiteral("sol"));
   setNameFilters({QStringLiteral("*.sol (*.sol)"), QStringLiteral("Alle Dateien(*.*) (*)")});
-  setOption(DontUseNativeDialog);
+}
+
+QString TFileDialog::Choose() {
+  if (exec() != QDialog::Accepted || selectedFiles().isEmpty()) return {};
+  return selectedFiles().constFirst();
 }
 
 // The completions are found when the dialog is first shown, when its own

@@ -1,6 +1,7 @@
 #pragma once
-// The program's "Öffnen" and "Speichern unter.." dialog: Qt's own file dialog
-// for plant files, which leaves nothing of itself on the screen once closed.
+// The program's file dialogs: "Öffnen" and "Speichern unter.." for plant
+// files, and the choice of a folder for the CSV export; Qt's own file dialog,
+// which leaves nothing of itself on the screen once closed.
 #include <QFileDialog>
 #include <utility>
 #include <vector>
@@ -9,7 +10,11 @@ class QCompleter;
 
 class TFileDialog : public QFileDialog {
 public:
-  TFileDialog(QWidget* owner, AcceptMode mode);
+  enum class Chooses { PlantFile, Folder };
+  TFileDialog(QWidget* owner, AcceptMode mode, Chooses what = Chooses::PlantFile);
+
+  // Runs the dialog; the chosen file or folder, or an empty text when the user cancelled.
+  QString Choose();
 
 protected:
   void showEvent(QShowEvent* event) override;

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "archive/StoreRecord.h"
 #include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
@@ -22,11 +23,15 @@
 #include "settings/FillSettings.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
+#include "shell/CsvExportRun.h"
 #include "shell/ExceptionDisplay.h"
+#include "shell/InformationBox.h"
 #include "shell/Navigation.h"
 #include "link/PlantFile.h"
+#include "shell/PlantArchiving.h"
 #include "shell/TFileDialog.h"
 #include "shell/TForm11.h"
+#include "shell/TForm14.h"
 #include "views/Bind.h"
 #include "views/history/ChartForms.h"
 #include "views/history/DailyChart.h"
@@ -47,6 +52,9 @@ namespace {
 constexpr int ClientWidth = 792;
 constexpr int ClientHeight = 574;
 constexpr int PortCount = 11;
+// What ShowRequest says while the archive view is open: no view for the
+// polling refresh to bring up over it.
+constexpr int ArchiveViewRequest = 9;
 
 QString FromCp1252(const std::string& text) { return QString::fromStdString(Utf8FromCp1252(text)); }
 
@@ -54,7 +62,7 @@ QString PortName(int port) { return QStringLiteral("COM %1").arg(port); }
 
 }  // namespace
 
-TStart::TStart() {
+TStart::TStart(const ProgramOptions& options) {
   Start = this;
   setWindowTitle(QStringLiteral("PCZentrixNet "));
   setFont(QFont(QStringLiteral("MS Sans Serif")));
@@ -81,6 +89,8 @@ TStart::TStart() {
   InstallQtMainThreadWake();
   Session = std::make_unique<PollingSession>();
   VaComm1 = &Session->Port();
+  Archiving = std::make_unique<PlantArchiving>(options);
+  Session->On.ExchangeCompleted = [this] { Guarded([this] { Archiving->ExchangeCompleted(); }); };
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -94,9 +104,14 @@ void TStart::CreateMenus() {
   FileMenu = bar->addMenu(QStringLiteral("Datei"));
   ffnen1 = FileMenu->addAction(QStringLiteral("Öffnen"));
   Speichernunter1 = FileMenu->addAction(QStringLiteral("Speichern unter.."));
+  InsArchivbernehmen1 = FileMenu->addAction(QStringLiteral("Ins Archiv übernehmen"));
+  ExportierenCSV1 = FileMenu->addAction(QStringLiteral("Exportieren (CSV)…"));
+  FileMenu->addSeparator();
   Beenden1 = FileMenu->addAction(QStringLiteral("Beenden"));
   Bind(ffnen1, &QAction::triggered, this, [this] { ffnen1Click(); });
   Bind(Speichernunter1, &QAction::triggered, this, [this] { Speichernunter1Click(); });
+  Bind(InsArchivbernehmen1, &QAction::triggered, this, [this] { InsArchivbernehmen1Click(); });
+  Bind(ExportierenCSV1, &QAction::triggered, this, [this] { ExportierenCSV1Click(); });
   Bind(Beenden1, &QAction::triggered, this, [this] { Beenden1Click(); });
 
   Ansicht1 = bar->addMenu(QStringLiteral("Anlagendaten"));
@@ -108,6 +123,7 @@ void TStart::CreateMenus() {
   Bild51 = Ansicht1->addAction(QStringLiteral("Ertrag der Anlage"));
   Bild61 = Ansicht1->addAction(QStringLiteral("Tageswerte"));
   Bild71 = Ansicht1->addAction(QStringLiteral("Einstellungen"));
+  Archiv1 = Ansicht1->addAction(QStringLiteral("Archiv…"));
   Bind(Bild11, &QAction::triggered, this, [this] { Bild11Click(); });
   Bind(Bild21, &QAction::triggered, this, [this] { Bild21Click(); });
   Bind(Bild31, &QAction::triggered, this, [this] { Bild31Click(); });
@@ -116,6 +132,7 @@ void TStart::CreateMenus() {
   Bind(Bild51, &QAction::triggered, this, [this] { Bild51Click(); });
   Bind(Bild61, &QAction::triggered, this, [this] { Bild61Click(); });
   Bind(Bild71, &QAction::triggered, this, [this] { Bild71Click(); });
+  Bind(Archiv1, &QAction::triggered, this, [this] { Archiv1Click(); });
 
   Optionen1 = bar->addMenu(QStringLiteral("Schnittstelle"));
   for (int port = 1; port <= PortCount; ++port) {
@@ -248,6 +265,14 @@ void TStart::Bild71Click() {
   FillSettings();
 }
 
+void TStart::Archiv1Click() {
+  HideAllViews();
+  CentreOver(Form14);
+  ShowForm(Form14);
+  ShowRequest = ArchiveViewRequest;
+  Form14->ShowArchive(Archiving->ViewedArchive(), Archiving->Options().CsvStyle);
+}
+
 void TStart::Info1Click() {
   CentreOver(Form11);
   ShowForm(Form11);
@@ -270,20 +295,20 @@ void TStart::Timer3Timer() {
 
 // The dialogs are made when first needed: a file dialog starts threads of
 // its own that an unused dialog should not cost.
-QFileDialog* TStart::OpenDialog() {
+TFileDialog* TStart::OpenDialog() {
   if (OpenDialog1 == nullptr) OpenDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen);
   return OpenDialog1;
 }
 
-QFileDialog* TStart::SaveDialog() {
+TFileDialog* TStart::SaveDialog() {
   if (SaveDialog1 == nullptr) SaveDialog1 = new TFileDialog(this, QFileDialog::AcceptSave);
   return SaveDialog1;
 }
 
 void TStart::ffnen1Click() {
-  QFileDialog* dialog = OpenDialog();
-  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
-  const QString chosen = dialog->selectedFiles().constFirst();
+  TFileDialog* dialog = OpenDialog();
+  const QString chosen = dialog->Choose();
+  if (chosen.isEmpty()) return;
   dialog->selectFile(QString());
   OpenChosenFile(chosen);
 }
@@ -294,16 +319,50 @@ void TStart::OpenChosenFile(const QString& chosen) {
 }
 
 void TStart::Speichernunter1Click() {
-  QFileDialog* dialog = SaveDialog();
+  TFileDialog* dialog = SaveDialog();
   if (!ProposedSaveName.isEmpty()) dialog->selectFile(ProposedSaveName);
-  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
-  const QString chosen = dialog->selectedFiles().constFirst();
+  const QString chosen = dialog->Choose();
+  if (chosen.isEmpty()) return;
   SaveFile(QFile::encodeName(chosen).toStdString());
   ProposedSaveName = chosen;
 }
 
-void TStart::OpenFile(const std::string& path) { OpenPlantFile(path); }
+void TStart::OpenFile(const std::string& path) {
+  OpenPlantFile(path);
+  Archiving->PlantFileOpened();
+}
+
 void TStart::SaveFile(const std::string& path) { SavePlantFile(path); }
+
+// --- archive and export ----------------------------------------------------------------
+
+void TStart::InsArchivbernehmen1Click() { TakeStoreIntoArchive(); }
+
+void TStart::TakeStoreIntoArchive() {
+  const Archive::TakeoverResult result = Archiving->TakeOverStore();
+  const QString file = QString::fromStdString(Archive::Utf8Path(result.File));
+  ShowInformation(this, result.RowsChanged > 0
+                            ? QStringLiteral("Die Anlagendaten wurden ins Archiv %1 übernommen.").arg(file)
+                            : QStringLiteral("Das Archiv %1 enthielt diese Anlagendaten schon.").arg(file));
+}
+
+void TStart::ExportierenCSV1Click() {
+  if (FolderDialog1 == nullptr) FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
+  const QString folder = FolderDialog1->Choose();
+  if (!folder.isEmpty()) ExportStore(folder);
+}
+
+// The data of every view: the quarter hours of the days the store holds, the
+// days of the year, the months, the years and the meters.
+void TStart::ExportStore(const QString& folder) {
+  const auto record = Archive::RecordFromStore(Archiving->Options().PlantName);
+  if (!record) throw Exception("Es sind keine Anlagendaten mit gültigem Datum der Steuerung zum Exportieren da.");
+  const std::filesystem::path target = QFile::encodeName(folder).toStdString();
+  const Archive::CsvStyle style = Archiving->Options().CsvStyle;
+  RunCsvExport(this, folder, [&](const Archive::CsvProgress& progress) {
+    return Archive::ExportCsv(record->History, target, style, progress);
+  });
+}
 
 // --- ending ---------------------------------------------------------------------
 

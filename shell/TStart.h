@@ -7,28 +7,30 @@
 #include <string>
 
 class QAction;
-class QFileDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class PlantArchiving;
 class PollingSession;
+class TFileDialog;
 class TVaComm;
+struct ProgramOptions;
 struct TickActions;
 
 class TStart : public QMainWindow {
 public:
-  TStart();
+  explicit TStart(const ProgramOptions& options);
   ~TStart() override;
 
   // Menu "Datei".
   QMenu* FileMenu;
-  QAction *ffnen1, *Speichernunter1, *Beenden1;
+  QAction *ffnen1, *Speichernunter1, *InsArchivbernehmen1, *ExportierenCSV1, *Beenden1;
   // Menu "Anlagendaten".
   QMenu* Ansicht1;
-  QAction *Bild11, *Bild21, *Bild31, *Bild41, *Tagesenergiebilanz1, *Bild51, *Bild61, *Bild71;
+  QAction *Bild11, *Bild21, *Bild31, *Bild41, *Tagesenergiebilanz1, *Bild51, *Bild61, *Bild71, *Archiv1;
   // Menu "Schnittstelle": items "COM 1" .. "COM 11" (index 1..11).
   QMenu* Optionen1;
   std::array<QAction*, 12> ComItems{};
@@ -46,10 +48,13 @@ public:
   QTimer* Timer3;    // hides every other window once, 10 ms after start
   std::unique_ptr<PollingSession> Session;  // the port, the polling cycle and the received bytes
   TVaComm* VaComm1;  // the session's port
-  QFileDialog* OpenDialog1 = nullptr;  // made on first use
-  QFileDialog* SaveDialog1 = nullptr;
-  QFileDialog* OpenDialog();
-  QFileDialog* SaveDialog();
+  // Each completed exchange into the plant's archive; the takeover of an opened file.
+  std::unique_ptr<PlantArchiving> Archiving;
+  TFileDialog* OpenDialog1 = nullptr;  // made on first use
+  TFileDialog* SaveDialog1 = nullptr;
+  TFileDialog* FolderDialog1 = nullptr;  // the CSV export's folder
+  TFileDialog* OpenDialog();
+  TFileDialog* SaveDialog();
   // The name the next save proposes: the file last opened or saved. Kept so that
   // opening a file does not make the save dialog before it is needed.
   QString ProposedSaveName;
@@ -66,6 +71,9 @@ public:
   void Info1Click();
   void ffnen1Click();
   void Speichernunter1Click();
+  void InsArchivbernehmen1Click();
+  void ExportierenCSV1Click();
+  void Archiv1Click();
   void Beenden1Click();
   void tamsel();
   void tamsel1();
@@ -80,6 +88,9 @@ public:
   void OpenChosenFile(const QString& chosen);
   void OpenFile(const std::string& path);
   void SaveFile(const std::string& path);
+  // The archive and export steps behind the menu items, without the dialogs.
+  void TakeStoreIntoArchive();
+  void ExportStore(const QString& folder);
 
   // Applies what a polling tick asks of the windows.
   void ApplyTick(const TickActions& actions);

@@ -52,24 +52,6 @@ protected:
     for (int type : DataTypes) std::fill(BlockTable(type), BlockTable(type) + 100, Mark);
   }
 
-  void Tick(int pumpMs = 10) {
-    Start->Timer2Timer();
-    PumpEvents(pumpMs);
-  }
-
-  // Runs one cycle: connection, the exchange at tick 24 with time for the
-  // line, and on to the connecting state again. Returns whether the
-  // exchange ended with its end frame.
-  bool RunCycle(int exchangeMs = 1500) {
-    for (int i = 0; i < 20 && PollTick != 0; ++i) Tick(60);
-    if (PollTick != 0) return false;
-    while (PollTick != 24) Tick();
-    Tick(exchangeMs);
-    const bool ended = NoAnswerCount == 0;
-    while (PollTick != 60) Tick();
-    return ended;
-  }
-
   bool Stored(int type) const { return std::count(BlockTable(type), BlockTable(type) + 100, Mark) < 100; }
 
   // Every table holds exactly the last block of its type that went out intact.

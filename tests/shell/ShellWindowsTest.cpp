@@ -17,6 +17,7 @@
 #include "settings/TForm7.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/Navigation.h"
+#include "shell/TFileDialog.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
 #include "shell/TForm8.h"

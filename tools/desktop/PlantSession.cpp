@@ -78,9 +78,10 @@ QString PlantSession::WaitForLog(const QString& text, int timeoutMs, int skipLin
   return {};
 }
 
-bool PlantSession::StartProgram() {
+bool PlantSession::StartProgram(const QStringList& arguments) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("config")));
+  env.insert(QStringLiteral("XDG_DATA_HOME"), work_.filePath(QStringLiteral("data")));
   env.insert(QStringLiteral("DISPLAY"), desktop_.Display());
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), work_.filePath(QStringLiteral("runtime")));
   env.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -88,6 +89,7 @@ bool PlantSession::StartProgram() {
   program_.setWorkingDirectory(work_.path());
   program_.setStandardErrorFile(work_.filePath(QStringLiteral("program-errors.txt")));
   program_.setProgram(QDir(binDir_).filePath(QStringLiteral("PCZentrixNet")));
+  program_.setArguments(arguments);
   program_.start();
   if (!program_.waitForStarted(5000)) return false;
   return desktop_.FindWindow(MainTitle, 15000).has_value();

@@ -42,7 +42,9 @@ public:
   QString WaitForLog(const QString& text, int timeoutMs, int skipLines = 0) const;
   int LogLineCount() const;
 
-  bool StartProgram();
+  // Starts the program with its command line options. Its archives go to the
+  // run's own data folder (XDG_DATA_HOME), never to the user's.
+  bool StartProgram(const QStringList& arguments = {});
   bool ProgramRunning() const;
   // What the program wrote to its standard error (the exception display's lines).
   QString ProgramErrors() const;

@@ -1,0 +1,170 @@
+// The program's archive against the simulator program: each completed
+// exchange goes to the plant's own archive, which the archive view shows; a
+// broken archive is reported once while polling goes on; an opened plant file
+// is archived only on the user's word, and never into another plant's archive.
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <fstream>
+
+#include "ArchiveTestSupport.h"
+#include "ShellTestSupport.h"
+#include "archive/ArchiveLocation.h"
+#include "archive/PlantArchive.h"
+#include "archive/StoreRecord.h"
+#include "link/PlantStore.h"
+#include "shell/ExceptionDisplay.h"
+#include "shell/InformationBox.h"
+#include "shell/PlantArchiving.h"
+#include "shell/TForm14.h"
+#include "shell/TStart.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Archive::DayNumber;
+
+DayNumber Date(int y, int m, int d) { return *Archive::DayNumberOf(y, m, d); }
+
+Archive::ArchiveInfo InfoOf(const fs::path& file) {
+  Archive::ArchiveOptions options;
+  options.Create = false;
+  return Archive::PlantArchive(file, options).Info();
+}
+
+std::vector<DayNumber> DaysOf(const fs::path& file) {
+  Archive::ArchiveOptions options;
+  options.Create = false;
+  return Archive::PlantArchive(file, options).DaysWithSamples(Date(2000, 1, 1), Date(2100, 1, 1));
+}
+
+class ArchiveProgramTest : public ShellTest {
+protected:
+  void TearDown() override {
+    sim.Stop();
+    ShellTest::TearDown();
+  }
+  void Connect(int com) {
+    // The controller's clock runs a minute a second, so that each exchange has its own minute.
+    ASSERT_TRUE(sim.Start(com, {"--fast", "--speed", "60", "--start", "2026-06-21 13:07", "--meters", "5"}));
+    Start->SpeedButtons[com]->click();
+    ASSERT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
+    Start->Timer2->stop();  // the test drives the ticks
+  }
+  fs::path PlantArchive(const std::string& plant) const {
+    return Archive::ArchiveFileFor(DataHome() / "PCZentrixNet", plant);
+  }
+  // A plant file of plant 123456 on 2 March 2025, 14:00, written as the
+  // program saves one; the store is left empty.
+  std::string OtherPlantsFile() {
+    ClearPlantStore();
+    Block2[Word::Block2::Day] = 2, Block2[Word::Block2::Month] = 3, Block2[Word::Block2::Year] = 125;
+    Block2[Word::Block2::Hour] = 14;
+    Block2[Word::Block2::InternetId1] = 12, Block2[Word::Block2::InternetId2] = 34;
+    Block2[Word::Block2::InternetId3] = 56;
+    for (int j = 0; j < RingLength; ++j) SetPowerRing(j, static_cast<uint16_t>(j % 56));
+    const std::string path = (files.Path() / "other.sol").string();
+    Start->SaveFile(path);
+    ClearPlantStore();
+    return path;
+  }
+
+  TempFolder files{"archive-program"};
+  SimulatorProcess sim{ConfigHome(), (files / "sim.log").string()};
+};
+
+TEST_F(ArchiveProgramTest, EachExchangeGoesToThePlantsArchive) {
+  const std::string otherFile = OtherPlantsFile();
+  Connect(5);
+  ASSERT_TRUE(RunCycle());
+  const std::string plant = Archive::ControllerIdentity();
+  ASSERT_FALSE(plant.empty());
+  const fs::path archive = PlantArchive(plant);
+  ASSERT_TRUE(fs::exists(archive)) << archive;
+  EXPECT_EQ(DaysOf(archive), (std::vector<DayNumber>{Date(2026, 6, 19), Date(2026, 6, 20), Date(2026, 6, 21)}));
+  const std::string firstClock = InfoOf(archive).ControllerClock;
+  EXPECT_EQ(firstClock.substr(0, 10), "2026-06-21");
+
+  // An opened plant file is not archived, nor is the exchange that follows
+  // it, which may mix the file's blocks with the controller's; the next one is.
+  Start->OpenFile(otherFile);
+  EXPECT_FALSE(fs::exists(PlantArchive("123456")));
+  ASSERT_TRUE(RunCycle());
+  EXPECT_EQ(InfoOf(archive).ControllerClock, firstClock);
+  ASSERT_TRUE(RunCycle());
+  EXPECT_GT(InfoOf(archive).ControllerClock, firstClock);
+  EXPECT_FALSE(fs::exists(PlantArchive("123456")));
+
+  Start->Archiv1->trigger();
+  EXPECT_TRUE(Form14->isVisible());
+  EXPECT_TRUE(Form14->HasArchive());
+  EXPECT_EQ(Form14->SelectedDay(), Date(2026, 6, 21));
+  EXPECT_EQ(ShowRequest, 9) << "the refresh leaves the archive view alone";
+
+  // The store's data as CSV: the quarter hours of the held days, today so far.
+  const fs::path out = files / "csv";
+  Start->ExportStore(QString::fromStdString(out.string()));
+  std::ifstream quarters(out / "Viertelstunden.csv");
+  const long lines = std::count(std::istreambuf_iterator<char>(quarters), std::istreambuf_iterator<char>(), '\n');
+  EXPECT_EQ(lines, 1 + 2 * 56 + TodaySampleCount());
+  EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
+}
+
+class BrokenArchiveTest : public ArchiveProgramTest {
+protected:
+  BrokenArchiveTest() {
+    std::ofstream(files / "not-a-folder") << "a file where the archive's folder should be";
+    programOptions.ArchiveFile = files / "not-a-folder" / "archive.sqlite";
+  }
+};
+
+TEST_F(BrokenArchiveTest, IsReportedOnceWhilePollingGoesOn) {
+  Connect(6);
+  for (int cycle = 0; cycle < 2; ++cycle) EXPECT_TRUE(RunCycle()) << "cycle " << cycle;
+  EXPECT_EQ(ExceptionCount(), 1);
+  EXPECT_NE(LastExceptionMessage().find((files / "not-a-folder").string()), std::string::npos) << LastExceptionMessage();
+  EXPECT_NE(LastExceptionMessage().find("bis zum nächsten Start ausgeschaltet"), std::string::npos);
+  EXPECT_FALSE(Start->Archiving->Writer().On());
+  EXPECT_EQ(Start->Edit1->text().left(4), QStringLiteral("  60")) << "the cycle went on";
+}
+
+class ChosenArchiveTest : public ArchiveProgramTest {
+protected:
+  ChosenArchiveTest() { programOptions.ArchiveFile = files / "chosen.sqlite"; }
+};
+
+TEST_F(ChosenArchiveTest, AnotherPlantsFileIsRefused) {
+  {
+    Archive::ExchangeRecord record;
+    record.PlantId = "999999";
+    record.Clock = {2025, 3, 1, 12, 0};
+    record.Today = Date(2025, 3, 1);
+    Archive::PlantArchive(programOptions.ArchiveFile).Write(record);
+  }
+  const std::string before = ArchiveTest::Dump(programOptions.ArchiveFile);
+  Start->OpenFile(OtherPlantsFile());
+  Start->InsArchivbernehmen1->trigger();
+  EXPECT_EQ(ExceptionCount(), 1);
+  const std::string message = LastExceptionMessage();
+  EXPECT_NE(message.find("stammen von der Anlage \"123456\""), std::string::npos) << message;
+  EXPECT_NE(message.find("gehört zur Anlage \"999999\""), std::string::npos) << message;
+  EXPECT_EQ(ArchiveTest::Dump(programOptions.ArchiveFile), before);
+  EXPECT_TRUE(Start->Archiving->Writer().On()) << "live archiving stays on";
+}
+
+TEST_F(ArchiveProgramTest, AFileIsTakenIntoItsOwnPlantsArchiveOnce) {
+  Start->OpenFile(OtherPlantsFile());
+  Start->InsArchivbernehmen1->trigger();
+  ASSERT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
+  const fs::path archive = PlantArchive("123456");
+  EXPECT_EQ(DaysOf(archive), (std::vector<DayNumber>{Date(2025, 2, 28), Date(2025, 3, 1), Date(2025, 3, 2)}));
+  EXPECT_TRUE(LastInformation().contains(QStringLiteral("übernommen"))) << LastInformation().toStdString();
+  Start->InsArchivbernehmen1->trigger();
+  EXPECT_TRUE(LastInformation().contains(QStringLiteral("enthielt diese Anlagendaten schon")));
+
+  Start->Archiv1->trigger();  // the store's plant, without a controller
+  EXPECT_EQ(Form14->SelectedDay(), Date(2025, 3, 2));
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#include "ArchiveViewTiming.h"
+
+#include <QDir>
+#include <chrono>
+#include <random>
+
+#include "archive/PlantArchive.h"
+#include "shell/TForm14.h"
+
+namespace {
+
+std::vector<Archive::DayNumber> DaysOf(const std::filesystem::path& file) {
+  Archive::PlantArchive archive(file);
+  const auto span = archive.DaySpan();
+  return span ? archive.DaysWithSamples(span->first, span->second) : std::vector<Archive::DayNumber>();
+}
+
+}  // namespace
+
+std::vector<double> TimeArchiveView(const std::filesystem::path& archive, int days) {
+  const std::vector<Archive::DayNumber> shown = DaysOf(archive);
+  std::vector<double> ms;
+  if (shown.size() < 3) return ms;
+  // The charts read their pictures from the working folder, as in the program.
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(QStringLiteral(PCZN_PICTURE_DIR));
+  TForm14 view(nullptr);
+  view.show();
+  view.ShowArchive(archive, Archive::CsvStyle::German);
+  std::mt19937 random(2);
+  std::uniform_int_distribution<size_t> pick(0, shown.size() - 1);
+  for (int i = 0; i < days; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    view.SelectDay(shown[pick(random)]);
+    view.repaint();
+    ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  QDir::setCurrent(before);
+  return ms;
+}

@@ -1,7 +1,8 @@
 // The headless demonstration: the program against the simulator on a virtual
-// display. It chooses COM 1, waits for a whole data cycle, opens every view
-// and the setup wizard from the menu, saves a screenshot of each and a plant
-// file into the folder given, and exits 0 only if all of that worked.
+// display, archiving into the folder given. It chooses COM 1, waits for a
+// whole data cycle, opens every view, the setup wizard and the archive view
+// from the menu, saves a screenshot of each, a plant file and a CSV export
+// into that folder, and exits 0 only if all of that worked.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,9 +10,33 @@
 #include <QThread>
 #include <cstdio>
 
+#include "archive/PlantArchive.h"
 #include "tools/desktop/PlantSession.h"
 
 namespace {
+
+// The days with quarter hours the archive file holds; 0 when it cannot be read.
+size_t ArchivedDays(const QString& path) {
+  try {
+    Archive::ArchiveOptions options;
+    options.Create = false;
+    const Archive::PlantArchive archive(QFile::encodeName(path).toStdString(), options);
+    const auto span = archive.DaySpan();
+    return span ? archive.DaysWithSamples(span->first, span->second).size() : 0;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+// The CSV files of an export, each with a header and at least one row.
+bool ExportComplete(const QDir& folder) {
+  for (const char* name : {"Viertelstunden.csv", "Tage.csv", "Monate.csv", "Jahre.csv", "Zaehler-Tage.csv",
+                           "Zaehler-Jahre.csv"}) {
+    QFile file(folder.filePath(QString::fromLatin1(name)));
+    if (!file.open(QIODevice::ReadOnly) || file.readAll().count('\n') < 2) return false;
+  }
+  return true;
+}
 
 // A saved plant file of full size whose meter count is the simulator's: the
 // store was filled from the controller.
@@ -63,8 +88,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   PlantSession session(desktop, binDir);
+  const QString archiveFile = out.absoluteFilePath(QStringLiteral("archiv.sqlite"));
+  for (const QString& old : {archiveFile, archiveFile + "-wal", archiveFile + "-shm"}) QFile::remove(old);
   Say(QStringLiteral("== starting the simulator as COM 1 and the program on display ") + desktop.Display());
-  if (!session.StartSimulator({"--meters", "6", "--start", "2026-06-21 13:07"}) || !session.StartProgram()) {
+  if (!session.StartSimulator({"--meters", "6", "--start", "2026-06-21 13:07"}) ||
+      !session.StartProgram({QStringLiteral("--archive"), archiveFile})) {
     Say(QStringLiteral("cannot start the simulator or the program"));
     return 1;
   }
@@ -102,19 +130,40 @@ int main(int argc, char** argv) {
   }
   desktop.Screenshot(QString(), out.filePath(QStringLiteral("9-desktop.png")));
 
+  Say(QStringLiteral("== the archive"));
+  const size_t days = ArchivedDays(archiveFile);
+  Check(days >= 3, QStringLiteral("archive %1 with %2 days").arg(archiveFile).arg(days));
+  session.ChooseMenuItem(Menu::Anlagendaten, 8);
+  const QString archiveShot = out.filePath(QStringLiteral("11-archiv.png"));
+  Check(desktop.FindWindow(QStringLiteral("Archiv"), 5000).has_value() &&
+            desktop.Screenshot(QStringLiteral("Archiv"), archiveShot),
+        QStringLiteral("Archiv -> ") + archiveShot);
+
   Say(QStringLiteral("== saving the plant data"));
   const QString plantFile = out.absoluteFilePath(QStringLiteral("anlage.sol"));
   QFile::remove(plantFile);
   session.ChooseMenuItem(Menu::Datei, 1);
   session.AnswerFileDialog(plantFile);
   Check(PlantFileHoldsMeters(plantFile, 6), QStringLiteral("plant file ") + plantFile + QStringLiteral(" with 6 meters"));
+
+  Say(QStringLiteral("== exporting the plant data as CSV"));
+  QDir csv(out.absoluteFilePath(QStringLiteral("csv")));
+  csv.removeRecursively();
+  QDir().mkpath(csv.path());
+  session.ChooseMenuItem(Menu::Datei, 3);
+  session.AnswerFileDialog(csv.path());
+  // A completion list the typing opened takes the first Return; the dialog the second.
+  if (desktop.FindWindow(QStringLiteral("Ordner für den CSV-Export"), 500)) desktop.Key(QStringLiteral("Return"));
+  QThread::msleep(1500);
+  Check(ExportComplete(csv), QStringLiteral("CSV files in ") + csv.path());
   const QString errors = session.ProgramErrors();
   Check(!errors.contains(QStringLiteral("error")),
         QStringLiteral("no error reported by the program") + (errors.contains(QStringLiteral("error")) ? ": " + errors : QString()));
 
   session.QuitProgram();
   session.StopSimulator();
-  Say(Failures == 0 ? QStringLiteral("== demo complete: screenshots and plant file in ") + out.absolutePath()
+  Say(Failures == 0 ? QStringLiteral("== demo complete: screenshots, plant file, archive and CSV files in ") +
+                          out.absolutePath()
                     : QStringLiteral("== demo FAILED in %1 step(s); see ").arg(Failures) + out.absolutePath());
   return Failures == 0 ? 0 : 1;
 }

@@ -1,11 +1,10 @@
 #include "shell/ExceptionDisplay.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QPointer>
 #include <cstdio>
 
 #include "serial/VaClasses.h"
+#include "shell/SingleBox.h"
 
 namespace {
 
@@ -15,19 +14,10 @@ bool BoxesEnabled = true;
 QPointer<QMessageBox> Box;
 
 // One box at a time: a second error while the first is still on screen
-// replaces its text instead of stacking boxes (or nested event loops).
+// replaces its text.
 void ShowBox(const QString& text) {
   if (!BoxesEnabled || QApplication::instance() == nullptr) return;
-  if (Box.isNull()) {
-    Box = new QMessageBox(QMessageBox::Critical, QStringLiteral("PCZentrixNet"), text, QMessageBox::Ok);
-    Box->setAttribute(Qt::WA_DeleteOnClose);
-    Box->setModal(false);
-    Box->setObjectName(QStringLiteral("ExceptionBox"));
-  } else {
-    Box->setText(text);
-  }
-  Box->show();
-  Box->raise();
+  ShowSingleBox(Box, QMessageBox::Critical, text, nullptr, QStringLiteral("ExceptionBox"));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "shell/InformationBox.h"
 
-#include <QMessageBox>
-#include <QPointer>
+#include "shell/SingleBox.h"
 
 namespace {
 
@@ -12,16 +11,7 @@ QPointer<QMessageBox> Box;
 
 void ShowInformation(QWidget* owner, const QString& text) {
   LastText = text;
-  if (Box.isNull()) {
-    Box = new QMessageBox(QMessageBox::Information, QStringLiteral("PCZentrixNet"), text, QMessageBox::Ok, owner);
-    Box->setAttribute(Qt::WA_DeleteOnClose);
-    Box->setModal(false);
-    Box->setObjectName(QStringLiteral("InformationBox"));
-  } else {
-    Box->setText(text);
-  }
-  Box->show();
-  Box->raise();
+  ShowSingleBox(Box, QMessageBox::Information, text, owner, QStringLiteral("InformationBox"));
 }
 
 const QString& LastInformation() { return LastText; }

@@ -7,7 +7,10 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QKeyEvent>
+#include <QProgressDialog>
 #include <QTableView>
+#include <QThread>
+#include <QTimer>
 #include <QTextCharFormat>
 #include <fstream>
 #include <iterator>
@@ -16,6 +19,7 @@
 #include "archive/PlantArchive.h"
 #include "link/PlantStore.h"
 #include "shell/CommandLine.h"
+#include "shell/CsvExportRun.h"
 #include "shell/InformationBox.h"
 #include "shell/TForm14.h"
 #include "views/history/ChartForms.h"
@@ -232,6 +236,25 @@ TEST_F(ArchiveViewTest, AnExportWritesTheChosenRange) {
   view.DateTimePicker1->setDate(QDate(2024, 2, 3));
   EXPECT_THROW(view.ExportRange(QString::fromStdString((folder / "reversed").string())), Exception);
   EXPECT_FALSE(fs::exists(folder / "reversed"));
+}
+
+// A long export shows its progress, and "Abbrechen" in the dialog stops it.
+TEST(CsvExportRunTest, TheProgressDialogCancels) {
+  QTimer::singleShot(1000, [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* dialog = qobject_cast<QProgressDialog*>(w); dialog != nullptr && dialog->isVisible()) dialog->cancel();
+  });
+  int steps = 0;
+  const Archive::CsvExportResult result = RunCsvExport(nullptr, QStringLiteral("/tmp/x"), [&](const Archive::CsvProgress& progress) {
+    for (; steps < 1000; ++steps) {
+      QThread::msleep(10);
+      if (!progress(steps, 1000)) return Archive::CsvExportResult{true, {}};
+    }
+    return Archive::CsvExportResult{};
+  });
+  EXPECT_TRUE(result.Cancelled);
+  EXPECT_LT(steps, 1000);
+  EXPECT_TRUE(LastInformation().contains(QStringLiteral("abgebrochen"))) << LastInformation().toStdString();
 }
 
 TEST(ProgramOptionsTest, TheCommandLineChoosesArchivePlantAndCsvStyle) {

@@ -82,6 +82,7 @@ void TForm14::CreatePages() {
     *page.image = new TImage(sheet, 0, 0, page.width, page.height);
     PageControl1->addTab(sheet, QString::fromUtf8(page.caption));
   }
+  Bind(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 }
 
 void TForm14::CreateExport() {
@@ -156,11 +157,21 @@ void TForm14::ShowDayInCalendar(DayNumber day) {
   settingCalendar_ = false;
 }
 
+// Reads the day's three charts and draws the one shown; the others are drawn
+// when their page is chosen.
 void TForm14::DrawDay(DayNumber day) {
-  const ArchiveCharts charts = ReadArchiveCharts(*archive_, info_, day);
-  DrawDailyChart(*this, *Image1, charts.Daily);
-  DrawMonthlyChart(*this, *Image2, charts.Monthly);
-  DrawYearlyChart(*this, *Image3, charts.Yearly);
+  charts_ = ReadArchiveCharts(*archive_, info_, day);
+  DrawPage(PageControl1->currentIndex());
+}
+
+void TForm14::DrawPage(int page) {
+  if (page == 0) DrawDailyChart(*this, *Image1, charts_.Daily);
+  if (page == 1) DrawMonthlyChart(*this, *Image2, charts_.Monthly);
+  if (page == 2) DrawYearlyChart(*this, *Image3, charts_.Yearly);
+}
+
+void TForm14::PageControl1Change() {
+  if (archive_ != nullptr && days_.Contains(day_)) DrawPage(PageControl1->currentIndex());
 }
 
 // --- the calendar and the keys ----------------------------------------------------------

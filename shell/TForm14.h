@@ -8,6 +8,7 @@
 
 #include "archive/CsvExport.h"
 #include "archive/PlantArchive.h"
+#include "shell/ArchiveCharts.h"
 #include "shell/ArchivedDays.h"
 #include "views/Form.h"
 #include "views/Picture.h"
@@ -27,7 +28,7 @@ public:
 
   QCalendarWidget* MonthCalendar1;  // archived days black, the others grey and refused
   QLabel* Label1;                   // the plant and its archive file
-  QTabWidget* PageControl1;         // "Tagesdaten", "Monatsdaten", "Jahresdaten"
+  QTabWidget* PageControl1;         // "Tagesdaten", "Monatsdaten", "Jahresdaten": each drawn when shown
   TImage* Image1;                   // the daily chart over "b1.bmp"
   TImage* Image2;                   // the monthly chart over "b2.bmp"
   TImage* Image3;                   // the yearly chart over "b3.bmp"
@@ -56,6 +57,7 @@ public:
   // Handlers.
   void MonthCalendar1Click();
   void MonthCalendar1GetMonthInfo(int year, int month);
+  void PageControl1Change();
   void Button1Click();
 
 protected:
@@ -69,11 +71,13 @@ private:
   bool MoveKey(int key);
   void ShowDayInCalendar(Archive::DayNumber day);
   void DrawDay(Archive::DayNumber day);
+  void DrawPage(int page);
 
   std::unique_ptr<Archive::PlantArchive> archive_;
   Archive::ArchiveInfo info_;
   ArchivedDays days_;
   Archive::DayNumber day_ = 0;
+  ArchiveCharts charts_;  // the chosen day's charts
   Archive::CsvStyle style_ = Archive::CsvStyle::German;
   bool settingCalendar_ = false;  // the calendar's selection is being set from here
 };

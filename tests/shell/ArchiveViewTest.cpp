@@ -140,8 +140,12 @@ TEST_F(ArchiveViewTest, APastDayIsDrawnAsTheDailyChartDrewItFromTheStore) {
   view.ShowArchive(file, Archive::CsvStyle::German);
   ASSERT_EQ(view.SelectedDay(), Date(2024, 3, 3));
   EXPECT_SAME_LOG(ViewLog(view.Image1), daily);
+  EXPECT_TRUE(ViewLog(view.Image2).empty()) << "a page is drawn when it is shown";
+  view.PageControl1->setCurrentIndex(1);
   EXPECT_SAME_LOG(ViewLog(view.Image2), monthly);
+  view.PageControl1->setCurrentIndex(2);
   EXPECT_SAME_LOG(ViewLog(view.Image3), yearly);
+  view.PageControl1->setCurrentIndex(0);
 
   view.Image1->GetCanvas().ClearLog();
   ASSERT_TRUE(view.SelectDay(Date(2024, 3, 1)));

@@ -76,7 +76,7 @@ std::filesystem::path NewestArchiveIn(const std::filesystem::path& folder) {
   std::filesystem::file_time_type newestTime{};
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    if (!entry.is_regular_file(error) || !IsArchiveName(entry.path().filename().string())) continue;
+    if (!entry.is_regular_file(error) || !IsArchiveName(Utf8Path(entry.path().filename()))) continue;
     const auto time = LastWrite(entry.path());
     if (newest.empty() || time > newestTime) newest = entry.path(), newestTime = time;
   }

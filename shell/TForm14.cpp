@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextCharFormat>
+#include <system_error>
 
 #include "archive/RangeExport.h"
 #include "shell/ArchiveCharts.h"
@@ -113,25 +114,31 @@ void TForm14::ShowArchive(const std::filesystem::path& file, Archive::CsvStyle s
   archive_.reset();
   days_ = ArchivedDays();
   day_ = 0;
-  if (!file.empty()) {
-    Archive::ArchiveOptions options;
-    options.Create = false;
-    auto archive = std::make_unique<Archive::PlantArchive>(file, options);
-    info_ = archive->Info();
-    const auto span = archive->DaySpan();
-    if (span) days_ = ArchivedDays(archive->DaysWithSamples(span->first, span->second));
-    archive_ = std::move(archive);
+  MonthCalendar1->setEnabled(false);
+  GroupBox1->setEnabled(false);
+  std::error_code error;
+  if (file.empty() || !std::filesystem::exists(file, error)) {
+    Label1->setText(file.empty() ? QStringLiteral("Kein Archiv vorhanden.")
+                                 : QStringLiteral("Noch kein Archiv:\n") + PathText(file));
+    return;
   }
+  Label1->setText(QStringLiteral("Archiv nicht zu öffnen:\n") + PathText(file));
+  Archive::ArchiveOptions options;
+  options.Create = false;
+  archive_ = std::make_unique<Archive::PlantArchive>(file, options);
+  info_ = archive_->Info();
+  if (const auto span = archive_->DaySpan()) days_ = ArchivedDays(archive_->DaysWithSamples(span->first, span->second));
   const bool any = !days_.Empty();
-  MonthCalendar1->setEnabled(any);
-  GroupBox1->setEnabled(any);
-  if (archive_ == nullptr)
-    Label1->setText(QStringLiteral("Kein Archiv vorhanden."));
-  else
-    Label1->setText(QStringLiteral("Anlage %1\n%2%3")
-                        .arg(QString::fromStdString(info_.PlantId), PathText(archive_->File()),
-                             any ? QString() : QStringLiteral("\nDas Archiv hält noch keinen Tag.")));
-  if (!any) return;
+  Label1->setText(QStringLiteral("Anlage %1\n%2%3")
+                      .arg(QString::fromStdString(info_.PlantId), PathText(file),
+                           any ? QString() : QStringLiteral("\nDas Archiv hält noch keinen Tag.")));
+  if (any) ShowDays();
+}
+
+// The calendar and the export's range span the archived days; the last is chosen.
+void TForm14::ShowDays() {
+  MonthCalendar1->setEnabled(true);
+  GroupBox1->setEnabled(true);
   for (QDateEdit* picker : {DateTimePicker1, DateTimePicker2})
     picker->setDateRange(DateOfDay(days_.First()), DateOfDay(days_.Last()));
   DateTimePicker1->setDate(DateOfDay(days_.First()));

@@ -38,8 +38,9 @@ public:
   QPushButton* Button1;             // "Exportieren (CSV)…"
   TFileDialog* FolderDialog1 = nullptr;  // made on first use
 
-  // Opens the archive and chooses its last day; an empty path shows that
-  // there is none. Throws ArchiveError for a file that is no usable archive.
+  // Opens the archive and chooses its last day; an empty path or a file not
+  // yet there shows that there is none. Throws ArchiveError for a file that
+  // is no usable archive.
   void ShowArchive(const std::filesystem::path& file, Archive::CsvStyle style);
   bool HasArchive() const { return archive_ != nullptr; }
   // Chooses an archived day and draws it; false, and nothing changes, for a
@@ -68,6 +69,7 @@ private:
   void CreateCalendar();
   void CreatePages();
   void CreateExport();
+  void ShowDays();
   bool MoveKey(int key);
   void ShowDayInCalendar(Archive::DayNumber day);
   void DrawDay(Archive::DayNumber day);

@@ -6,6 +6,8 @@
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDir>
+#include <QGroupBox>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QProgressDialog>
 #include <QTableView>
@@ -209,6 +211,23 @@ TEST_F(ArchiveViewTest, KeysMoveToTheNearestArchivedDay) {
   EXPECT_EQ(press(calendarView, Qt::Key_Up), "2024-02-09") << "a day back, not a week";
   EXPECT_EQ(view.MonthCalendar1->selectedDate(), QDate(2024, 2, 9));
   EXPECT_EQ(TextAt(ViewLog(view.Image1), 600, 328), " 9.2.2024");
+}
+
+TEST_F(ArchiveViewTest, AnArchiveNotYetWrittenOrDamaged) {
+  WriteDays({Date(2024, 1, 30)});
+  view.ShowArchive(file, Archive::CsvStyle::German);
+  ASSERT_TRUE(view.HasArchive());
+  view.ShowArchive(folder / "none.sqlite", Archive::CsvStyle::German);  // before the first exchange
+  EXPECT_FALSE(view.HasArchive());
+  EXPECT_FALSE(view.MonthCalendar1->isEnabled());
+  EXPECT_TRUE(view.Label1->text().startsWith(QStringLiteral("Noch kein Archiv"))) << view.Label1->text().toStdString();
+  EXPECT_FALSE(fs::exists(folder / "none.sqlite")) << "looking makes no file";
+
+  std::ofstream(folder / "damaged.sqlite") << std::string(4096, 'x');
+  EXPECT_THROW(view.ShowArchive(folder / "damaged.sqlite", Archive::CsvStyle::German), Archive::ArchiveError);
+  EXPECT_FALSE(view.HasArchive());
+  EXPECT_FALSE(view.GroupBox1->isEnabled());
+  EXPECT_TRUE(view.Label1->text().startsWith(QStringLiteral("Archiv nicht zu öffnen")));
 }
 
 std::vector<std::string> Lines(const fs::path& file) {

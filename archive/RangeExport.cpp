@@ -39,4 +39,9 @@ std::string ProgressText(int64_t done, int64_t total) {
   return text;
 }
 
+std::string OutcomeText(const CsvExportResult& result, const std::string& folder) {
+  if (result.Cancelled) return "Der CSV-Export wurde abgebrochen; es wurde keine Datei geschrieben.";
+  return std::to_string(result.Files.size()) + " CSV-Dateien geschrieben nach " + folder;
+}
+
 }  // namespace Archive

@@ -30,5 +30,8 @@ CsvExportResult ExportArchiveRange(const std::filesystem::path& archive, const D
 
 // The progress as one line of text: "1500 von 6000 Zeilen (25 %)".
 std::string ProgressText(int64_t done, int64_t total);
+// What an export did, as the program and the bridge tell it: the files written
+// and where, or that it was cancelled without leaving a file.
+std::string OutcomeText(const CsvExportResult& result, const std::string& folder);
 
 }  // namespace Archive

@@ -39,6 +39,9 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
   session_.On.ExchangeCompleted = [this] { ExchangeCompleted(); };
   session_.On.ControllerSilent = [this] { ControllerSilent(); };
   session_.On.PortLost = [this] { PortLost(); };
+  if (options_.Archiving)
+    archive_ = std::make_unique<Archive::ArchiveWriter>(
+        options_.ArchiveFile, [](const std::string& message) { BridgeLog::Line("archive: " + message); });
   mqtt_.On.Connected = [this] { BrokerConnected(); };
   mqtt_.On.Lost = [this](const std::string& why) { BrokerLost(why); };
   tick_.setInterval(options_.TickMs);
@@ -122,6 +125,7 @@ void Bridge::ExchangeCompleted() {
   if (announced_ != device_) Announce(*device_);
   Publish(topics_.State(), *state_);
   ChangeAvailability(availability_.ExchangeCompleted());
+  if (archive_ && archive_->RecordStore(options_.Plant)) log_.Once("archive", "archiving into " + archive_->File().string());
 }
 
 void Bridge::ControllerSilent() {

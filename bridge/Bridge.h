@@ -4,16 +4,19 @@
 // the plant's availability kept up to date, and the faults of a service that
 // runs for months handled without a flood of log lines: a broker that is away
 // (reconnect with back-off, then everything published again), a port that is
-// lost (reopened every 10 s), a controller that stops answering. It only reads
+// lost (reopened every 10 s), a controller that stops answering. Each exchange
+// also goes into the plant's archive, as the program keeps it. It only reads
 // the controller: it queues no command.
 #include <QObject>
 #include <QTimer>
 #include <chrono>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "archive/ArchiveWriter.h"
 #include "bridge/Availability.h"
 #include "bridge/Backoff.h"
 #include "bridge/BridgeLog.h"
@@ -52,6 +55,7 @@ private:
   BridgeTopics topics_;
   PollingSession session_;
   MqttClient mqtt_;
+  std::unique_ptr<Archive::ArchiveWriter> archive_;  // none with --no-archive
   Availability availability_;
   ReconnectBackoff backoff_;
   BridgeLog log_;

@@ -1,7 +1,8 @@
 // zentrixnet-bridge: polls the plant controller through the program's polling
 // session and publishes its values to MQTT with Home Assistant discovery.
+// With --export-csv it writes CSV files from the plant's archive instead.
 // Exit status: 0 after SIGTERM/SIGINT, 2 for a bad configuration, 1 when it
-// cannot run at all.
+// cannot run at all (or an export failed).
 #include <QCoreApplication>
 #include <csignal>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "bridge/Bridge.h"
 #include "bridge/BridgeLog.h"
 #include "bridge/BridgeOptions.h"
+#include "bridge/CsvExportCommand.h"
 #include "bridge/SignalWatch.h"
 #include "serial/PortReport.h"
 #include "session/qt/QtMainThreadWake.h"
@@ -43,6 +45,7 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
       for (const std::string& line : PortListing()) std::printf("%s\n", line.c_str());
       return 0;
     }
+    if (c.Options.ExportCsv) return RunCsvExportCommand(c.Options);
     if (!c.Options.MqttPasswordFile.empty()) c.Password = ReadPasswordFile(c.Options.MqttPasswordFile);
   } catch (const OptionError& e) {
     BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());

@@ -77,6 +77,17 @@ bool Switch(const std::string& option, const std::string& value) {
   Fail(option, Quoted(value) + " is not a yes/no value (true, false, yes, no, on, off, 1, 0)");
 }
 
+CsvExportRequest ExportRequest(const ArgList& a) {
+  CsvExportRequest request;
+  try {
+    request.Days = Archive::ParseDayRange(a[0], a[1]);
+  } catch (const std::exception& e) {
+    Fail("export-csv", e.what());
+  }
+  request.Folder = NonEmpty("export-csv", a[2]);
+  return request;
+}
+
 const std::vector<OptionSpec>& Table() {
   static const std::vector<OptionSpec> table = {
       {"config", "FILE", "read the options from this INI file (name = value lines); the command line wins",
@@ -106,6 +117,19 @@ const std::vector<OptionSpec>& Table() {
        [](BridgeOptions& o, const ArgList& a) { o.DiscoveryPrefix = Topic("discovery-prefix", a[0]); }},
       {"no-discovery", "", "publish no Home Assistant discovery configs", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.Discovery = a[0] != "1"; }},
+      {"archive", "FILE", "archive every exchange into this SQLite file (default: the plant's own file in "
+       "$XDG_DATA_HOME/PCZentrixNet/)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.ArchiveFile = NonEmpty("archive", a[0]); }},
+      {"no-archive", "", "archive nothing", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.Archiving = a[0] != "1"; }},
+      {"export-csv", "FROM TO OUTDIR",
+       "write the days FROM..TO (YYYY-MM-DD) of the --archive file as CSV files into OUTDIR, and exit",
+       Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList& a) { o.ExportCsv = ExportRequest(a); }},
+      {"csv", "STYLE", "the CSV files' style: german (semicolon, decimal comma; the default) or plain (comma, "
+       "decimal point)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) {
+         if (!Archive::ParseCsvStyle(a[0], o.CsvStyle)) Fail("csv", Quoted(a[0]) + " is neither german nor plain");
+       }},
       {"tick-ms", "MS", "the polling tick in ms (default 1000; shorter only for testing)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.TickMs = Integer("tick-ms", a[0], 1, 60000, "a tick in ms"); }},
       {"help", "", "show this help and exit", Scope::CommandLineOnly,
@@ -215,6 +239,10 @@ std::string Readable(const std::string& path) {
 
 // What only all options together tell.
 void CheckTogether(const BridgeOptions& options) {
+  if (options.ExportCsv) {
+    if (options.ArchiveFile.empty()) Fail("export-csv", "needs --archive FILE, the archive to export from");
+    return;
+  }
   if (!options.Port) Fail("port", "missing: name the controller's port (COMn or a device path)");
   if (!options.MqttPasswordFile.empty() && options.MqttUser.empty())
     Fail("mqtt-password-file", "needs --mqtt-user (a broker login has a user name)");
@@ -251,11 +279,12 @@ std::string BridgeHelpText() {
   std::string text =
       "Usage: zentrixnet-bridge --port COMn|PATH [options]\n"
       "       zentrixnet-bridge --config FILE [options]\n"
+      "       zentrixnet-bridge --archive FILE --export-csv FROM TO OUTDIR [--csv STYLE]\n"
       "Polls the plant controller and publishes its values to an MQTT broker, with\n"
       "Home Assistant discovery. It changes no controller setting.\n\n"
       "Every option may also stand in the INI file as 'name = value' (without the\n"
-      "dashes; a switch as 'name = true'), except --config, --help, --version and\n"
-      "--list-ports.\n\n";
+      "dashes; a switch as 'name = true'), except --config, --help, --version,\n"
+      "--list-ports and --export-csv.\n\n";
   for (const OptionSpec& spec : Table()) {
     std::string head = std::string("  --") + spec.Name + (ArgumentCount(spec) > 0 ? std::string(" ") + spec.Arguments : "");
     head.resize(std::max<size_t>(head.size() + 2, 32), ' ');
@@ -263,7 +292,8 @@ std::string BridgeHelpText() {
   }
   text +=
       "\nExit status: 0 after SIGTERM or SIGINT (\"offline\" published), 2 for a bad\n"
-      "configuration, 1 when the bridge cannot run at all.\n";
+      "configuration, 1 when the bridge cannot run at all; with --export-csv 0 when\n"
+      "the files are written, 1 when the export failed or was cancelled.\n";
   return text;
 }
 

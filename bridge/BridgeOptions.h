@@ -7,7 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "archive/CsvFormat.h"
+#include "archive/RangeExport.h"
 #include "session/PortChoice.h"
+
+// --export-csv FROM TO OUTDIR: the archive's days FROM..TO as CSV files in OUTDIR.
+struct CsvExportRequest {
+  Archive::DayRange Days;
+  std::string Folder;
+};
 
 struct BridgeOptions {
   std::optional<PortChoice> Port;
@@ -21,6 +29,10 @@ struct BridgeOptions {
   std::string Plant = "plant1";
   std::string DiscoveryPrefix = "homeassistant";
   bool Discovery = true;
+  std::string ArchiveFile;  // empty: the plant's own file in the default archive folder
+  bool Archiving = true;
+  std::optional<CsvExportRequest> ExportCsv;  // export and exit instead of polling
+  Archive::CsvStyle CsvStyle = Archive::CsvStyle::German;
   int TickMs = 1000;  // the polling tick; shorter only for tests
   std::string ConfigFile;
   bool ShowHelp = false;

@@ -24,6 +24,13 @@ void SignalWatch::BlockStopSignals() {
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
+bool SignalWatch::StopSignalPending() {
+  sigset_t pending;
+  sigemptyset(&pending);
+  sigpending(&pending);
+  return sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGINT) == 1;
+}
+
 SignalWatch::SignalWatch(std::function<void(int)> handler) : handler_(std::move(handler)) {
   const sigset_t set = StopSignals();
   fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);

@@ -13,6 +13,9 @@ public:
   // Blocks the two signals for this thread and every thread started after it:
   // call it first in main, before any thread exists.
   static void BlockStopSignals();
+  // Whether SIGTERM or SIGINT has arrived while blocked and not been read yet:
+  // how work that runs outside the event loop notices that it is to stop.
+  static bool StopSignalPending();
 
   explicit SignalWatch(std::function<void(int signal)> handler);
   ~SignalWatch() override;

@@ -29,9 +29,6 @@ Archive::CsvExportResult RunCsvExport(QWidget* owner, const QString& folder, con
   const Archive::CsvExportResult result =
       job([&dialog](int64_t done, int64_t total) { return ShowProgress(dialog, done, total); });
   dialog.close();
-  if (result.Cancelled)
-    ShowInformation(owner, QStringLiteral("Der CSV-Export wurde abgebrochen; es wurde keine Datei geschrieben."));
-  else
-    ShowInformation(owner, QStringLiteral("%1 CSV-Dateien geschrieben nach %2").arg(result.Files.size()).arg(folder));
+  ShowInformation(owner, QString::fromStdString(Archive::OutcomeText(result, folder.toStdString())));
   return result;
 }

@@ -2,7 +2,7 @@
 // Debian's mosquitto broker on a free port of 127.0.0.1, watched by a
 // subscriber of the test's own: what it publishes after an exchange, and how
 // it rides out a broker that goes away, a line that hangs up and a controller
-// that stops answering.
+// that stops answering; what it archives, and its CSV export of the archive.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,11 +10,14 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <thread>
 
 #include "ProcStats.h"
+#include "archive/CsvFormat.h"
+#include "archive/PlantArchive.h"
 #include "link/DailyFigures.h"
 #include "link/PlantStore.h"
 #include "protocol/Cp1252.h"
@@ -216,6 +219,66 @@ TEST_F(BridgeBrokerTest, AfterOneExchangeTheStateIsWhatTheDailyValuesPageShowsAn
   StartBridge({"--tick-ms", "100"});
   ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 60, beforeRestart)) << BridgeLog();
   EXPECT_EQ(UniqueIds(Configs(subscriber->Messages(), beforeRestart)), UniqueIds(configs));
+}
+
+// The line of a CSV file that starts with the text, or "" when none does.
+std::string CsvLineStartingWith(const std::filesystem::path& file, const std::string& start) {
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind(start, 0) == 0) return line;
+  }
+  return "";
+}
+
+TEST_F(BridgeBrokerTest, EveryExchangeIsArchivedWithoutABrokerAndTheArchiveExportsAsCsv) {
+  StartSimulator({"--meters", "2"});
+  StartBridge({"--tick-ms", "50"});
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (Exchanges() < 2 && std::chrono::steady_clock::now() < deadline) SleepSeconds(0.1);
+  ASSERT_GE(Exchanges(), 2) << BridgeLog();
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+  EXPECT_EQ(Occurrences(BridgeLog(), "archiving into " + ArchiveFile()), 1) << BridgeLog();
+
+  // The controller's day (2024-06-21, 11:40) is archived as the day so far.
+  const Archive::DayNumber today = *Archive::DayNumberOf(2024, 6, 21);
+  Archive::ArchiveOptions readOnly;
+  readOnly.Create = false;
+  std::vector<Archive::DayYield> days;
+  {
+    const Archive::PlantArchive archive(ArchiveFile(), readOnly);
+    const std::vector<Archive::DayCurve> curves = archive.Curves(today, today);
+    ASSERT_EQ(curves.size(), 1u);
+    EXPECT_FALSE(curves[0].Complete);
+    const auto sunny = std::count_if(curves[0].Samples.begin(), curves[0].Samples.end(),
+                                     [](const Archive::QuarterSample& s) { return s.PowerW > 0; });
+    EXPECT_GT(sunny, 10) << "the quarter hours from 6:00 to 11:30";
+    days = archive.DayYields(today - 1, today);
+  }
+  ASSERT_EQ(days.size(), 2u);
+  EXPECT_TRUE(days[0].Complete);
+  EXPECT_FALSE(days[1].Complete);
+
+  // The export writes what the archive holds, in the style asked for.
+  const std::string out = (folder / "csv").string();
+  ChildProcess exporter(PCZN_BRIDGE,
+                        {"--archive", ArchiveFile(), "--export-csv", "2024-06-20", "2024-06-21", out, "--csv", "plain"},
+                        {}, ChildProcess::Output::WithStandardError);
+  EXPECT_EQ(exporter.Wait(30), 0);
+  EXPECT_EQ(exporter.ReadAvailable(), "6 CSV-Dateien geschrieben nach " + out + "\n");
+  for (const Archive::DayYield& day : days) {
+    const std::string date = Archive::IsoDate(day.Day);
+    EXPECT_EQ(CsvLineStartingWith(std::filesystem::path(out) / "Tage.csv", date + ","),
+              date + "," + Archive::KwhText(day.EnergyWh, Archive::CsvStyle::Plain) + (day.Complete ? ",1" : ",0"));
+  }
+
+  // An archive that is not there: exit 1, the path named, no folder made.
+  const std::string missing = (folder / "none.sqlite").string();
+  ChildProcess failing(PCZN_BRIDGE, {"--archive", missing, "--export-csv", "2024-06-20", "2024-06-21", out + "2"}, {},
+                       ChildProcess::Output::WithStandardError);
+  EXPECT_EQ(failing.Wait(30), 1);
+  EXPECT_NE(failing.ReadAvailable().find(missing), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(out + "2"));
 }
 
 TEST_F(BridgeBrokerTest, ABrokerAwayAtTheStartAndLaterIsReachedAgainWhilePollingGoesOn) {

@@ -18,7 +18,7 @@ void BridgeFixture::StartSimulator(std::vector<std::string> options) {
 
 void BridgeFixture::StartBridge(std::vector<std::string> args) {
   args.insert(args.begin(), {"--port", "COM" + std::to_string(SimCom), "--mqtt-host", "127.0.0.1", "--mqtt-port",
-                             std::to_string(broker.Port()), "--plant", Plant});
+                             std::to_string(broker.Port()), "--plant", Plant, "--archive", ArchiveFile()});
   bridge = std::make_unique<ChildProcess>(PCZN_BRIDGE, args, ChildProcess::Environment{},
                                           ChildProcess::Output::WithStandardError);
 }

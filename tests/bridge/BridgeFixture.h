@@ -27,7 +27,7 @@ protected:
   void StartSubscriber();
   // The simulator unpaced from a fixed start, plus the options.
   void StartSimulator(std::vector<std::string> options = {});
-  // The bridge on COM SimCom to the broker, plus the arguments.
+  // The bridge on COM SimCom to the broker, archiving into ArchiveFile(), plus the arguments.
   void StartBridge(std::vector<std::string> args);
   // SIGTERM; its exit status.
   int StopBridge();
@@ -38,6 +38,7 @@ protected:
   // Completed exchanges in the simulator's log.
   int Exchanges() const;
 
+  std::string ArchiveFile() const { return (folder / "archive.sqlite").string(); }
   std::string StateTopic() const { return std::string("pczentrixnet/") + Plant + "/state"; }
   std::string AvailabilityTopic() const { return std::string("pczentrixnet/") + Plant + "/availability"; }
 

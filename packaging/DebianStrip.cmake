@@ -1,0 +1,12 @@
+# Run by CPack on the staged files before it packs them: strips the commands
+# as Debian's dh_strip does, without the sections a stripped program does not
+# need (the compiler's .comment, .note).
+file(GLOB commands "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/usr/bin/*")
+foreach(command ${commands})
+  execute_process(
+    COMMAND ${CPACK_PCZN_STRIP} --remove-section=.comment --remove-section=.note ${command}
+    RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "strip failed on ${command}")
+  endif()
+endforeach()

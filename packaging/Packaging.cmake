@@ -7,7 +7,6 @@
 set(PCZN_PACKAGING_SOURCE ${CMAKE_CURRENT_LIST_DIR})
 set(PCZN_PACKAGING_BINARY ${CMAKE_BINARY_DIR}/packaging)
 set(PCZN_PACKAGE_NAME pczentrixnet)
-set(PCZN_PACKAGE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${PCZN_PACKAGE_NAME})
 
 find_program(PCZN_RSVG_CONVERT rsvg-convert)
 find_program(PCZN_GZIP gzip)
@@ -71,7 +70,7 @@ endforeach()
 # sources), so Debian names the changelog as for a native package.
 pczn_gzip_file(${PCZN_PACKAGING_SOURCE}/debian/changelog changelog packed_files)
 install(FILES ${PCZN_PACKAGING_SOURCE}/debian/copyright ${PCZN_PACKAGING_BINARY}/gz/changelog.gz
-        DESTINATION ${PCZN_PACKAGE_DOC_DIR})
+        DESTINATION ${PCZN_DOC_DIR})
 
 # AppStream metainfo, named after its component id.
 set(PCZN_METAINFO_BRIDGE_ITEM "")

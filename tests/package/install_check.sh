@@ -24,7 +24,11 @@ fi
 installed_packages() {
   dpkg-query -W -f='${Package}:${Architecture} ${db:Status-Status}\n' | awk '$2 == "installed" { print $1 }' | sort
 }
+# What the package's scripts may leave in the system's state (systemd's
+# records of the bridge's unit, for one).
+system_traces() { find /etc /var/lib -name '*pczentrixnet*' 2>/dev/null | sort; }
 installed_packages >"$work/packages-before"
+system_traces >"$work/traces-before"
 
 # Purges the package and whatever came with it. Runs on every way out.
 purge() {
@@ -79,6 +83,11 @@ while read -r file; do
     status=1
   fi
 done <"$work/package-files"
+if ! cmp -s "$work/traces-before" <(system_traces); then
+  echo "  FAIL: the purge leaves behind:" >&2
+  comm -13 "$work/traces-before" <(system_traces) >&2
+  status=1
+fi
 if ! cmp -s "$work/packages-before" <(installed_packages); then
   echo "  FAIL: the installed packages differ from before:" >&2
   diff "$work/packages-before" <(installed_packages) >&2

@@ -33,13 +33,16 @@ step "control fields"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version is '$(dpkg-deb -f "$deb" Version)', not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-# What dpkg-shlibdeps found in the binaries: the C library and Qt's widgets.
-for lib in libc6 libstdc++6 libqt6widgets6; do
+# What dpkg-shlibdeps found in the binaries: the C library and Qt's widgets,
+# and the bridge's MQTT library.
+libraries=(libc6 libstdc++6 libqt6widgets6)
+[[ " ${commands[*]} " == *" zentrixnet-bridge "* ]] && libraries+=(libmosquitto1)
+for lib in "${libraries[@]}"; do
   [[ ", $depends," == *", $lib "* || ", $depends," == *", $lib,"* ]] || fail "Depends lacks $lib"
 done
 
 step "lintian"
-lintian --info --display-info --fail-on error "$deb" >"$work/lintian.log" 2>&1 || lintian_status=$?
+lintian --display-info --fail-on error "$deb" >"$work/lintian.log" 2>&1 || lintian_status=$?
 cat "$work/lintian.log"
 [ "${lintian_status:-0}" -eq 0 ] || fail "lintian reports errors (exit ${lintian_status})"
 

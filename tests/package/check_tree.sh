@@ -136,7 +136,10 @@ check_bridge_unit() {
   local program
   program=$(sed -n 's/^ExecStart=\([^ ]*\).*/\1/p' "$unit")
   [ "$program" = /usr/bin/zentrixnet-bridge ] && [ -x "$root$program" ] || fail "the unit starts '$program'"
-  ok "systemd unit of the bridge"
+  grep -q '^Documentation=man:zentrixnet-bridge(1)' "$unit" || fail "the unit does not name the bridge's manual page"
+  # Where the manual page sends the reader for a configuration to start from.
+  [ -f "$root/usr/share/doc/pczentrixnet/bridge.ini.example" ] || fail "no usr/share/doc/pczentrixnet/bridge.ini.example"
+  ok "systemd unit and example configuration of the bridge"
 }
 
 check_commands

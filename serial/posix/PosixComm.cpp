@@ -55,6 +55,7 @@ bool ImmediateReads(const CommTimeouts& t) {
 
 void NoteWritten(Comm& comm) {
   std::lock_guard guard(comm.Lock);
+  comm.OutputQueued = true;
   if ((comm.Mask & EV_TXEMPTY) == 0 || comm.Lost) return;
   comm.TxPending = true;
   PosixComm::WakeWaiter(comm);
@@ -70,6 +71,20 @@ bool WaitForRoom(Comm& comm, std::vector<pollfd>& fds, int timeout) {
     PosixComm::MarkLost(comm, EIO);
   }
   return true;
+}
+
+// Caller holds comm.Lock. The output queue only shrinks while nothing is
+// written: once it was seen empty, it is asked for again only after the next
+// write, so a reader that asks for the status on every arrival spends no
+// system call on it.
+uint32_t OutputQueueSize(Comm& comm) {
+  if (!comm.OutputQueued || comm.Lost) return 0;
+  int queued = 0;
+  if (ioctl(comm.Fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+    comm.OutputQueued = false;
+    return 0;
+  }
+  return uint32_t(queued);
 }
 
 }  // namespace
@@ -224,11 +239,9 @@ bool ClearCommError(Comm* comm, CommStat& stat) {
   if (comm == nullptr) return Fail(EBADF);
   std::lock_guard guard(comm->Lock);
   PosixComm::FillQueueUnlessWatched(*comm);
-  int outQueue = 0;
-  if (comm->Lost || ioctl(comm->Fd, TIOCOUTQ, &outQueue) != 0) outQueue = 0;
   stat.Errors = comm->Errors;
   stat.InQue = comm->Queue.Size();
-  stat.OutQue = uint32_t(outQueue);
+  stat.OutQue = OutputQueueSize(*comm);
   comm->Errors = 0;
   return true;
 }

@@ -35,7 +35,8 @@ struct Comm {
   bool Rx80Reported = false;   // the 80 % mark was reported and not yet left
   bool Waiting = false;        // a comm-event wait is in poll()
   bool Watched = false;        // a comm-event wait runs and moves arrivals into the queue
-  bool TxPending = false;      // written bytes may still be in the output queue
+  bool TxPending = false;      // written bytes may still be in the output queue (transmit-empty watched)
+  bool OutputQueued = false;   // bytes were written since the output queue was last seen empty
   int ModemState = 0;
   LineCounters Counters;
   bool Lost = false;

@@ -34,7 +34,6 @@ Dispatcher& TheDispatcher() {
 
 std::atomic<MainThreadWake*> Wake{nullptr};
 
-// Caller holds the dispatcher's lock.
 void WakeMainThread() {
   if (MainThreadWake* wake = Wake.load()) wake->Wake();
 }
@@ -155,8 +154,12 @@ void TVaThread::Synchronize(const std::function<void()>& method) {
   SyncCall call{this, &method};
   std::unique_lock lock(d.Lock);
   d.Queue.push_back(&call);
+  // The wake comes after the lock is released: a main thread woken while it
+  // is still held would only sleep again on the lock.
+  lock.unlock();
   WakeMainThread();
   d.Changed.notify_all();  // a main-thread WaitFor serves the call too
+  lock.lock();
   d.Changed.wait(lock, [&] { return call.Done; });
 }
 

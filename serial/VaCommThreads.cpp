@@ -27,15 +27,13 @@ void TVaCommEventThread::Stop() {
 
 void TVaCommEventThread::Execute() {
   while (!Terminated()) {
-    switch (Platform::WaitCommEvent(FOwner->FHandle, FMask, FEvent.Handle())) {
+    uint32_t mask = 0;
+    switch (Platform::WaitCommEvent(FOwner->FHandle, mask, FEvent.Handle())) {
       case Platform::CommWait::Event:
-        if (!Terminated()) Synchronize([this] { DoEvents(); });
-        FEvent.Reset();
+        Post([this, mask] { DoEvents(mask); });
         break;
       case Platform::CommWait::DeviceLost:
-        Synchronize([this] {
-          if (!Terminated()) FOwner->ReportDeviceLost();
-        });
+        ReportDeviceLost();
         // Nothing more will come from this device: sleep until Close stops us.
         FEvent.WaitFor(Platform::Infinite);
         break;
@@ -45,12 +43,19 @@ void TVaCommEventThread::Execute() {
   }
 }
 
+// After the events that came before it have been handled.
+void TVaCommEventThread::ReportDeviceLost() {
+  if (!WaitForPosted()) return;
+  Synchronize([this] {
+    if (!Terminated()) FOwner->ReportDeviceLost();
+  });
+}
+
 // On the main thread. A Close from inside a handler stops the rest of the dispatch.
-void TVaCommEventThread::DoEvents() {
+void TVaCommEventThread::DoEvents(uint32_t mask) {
   if (Terminated()) return;
   try {
     FOwner->UpdateDisplay();
-    uint32_t mask = FMask;
     if (mask & EV_RXCHAR) {
       FOwner->DoRxChar();
       mask &= ~EV_RXCHAR;

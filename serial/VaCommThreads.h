@@ -1,8 +1,10 @@
 #pragma once
 // The port's two threads. The event thread waits for comm events and hands
-// each one to the component's handlers on the main thread, waiting until they
-// have run. The write thread drains the write buffer to the device, so that
-// WriteBuf returns without waiting for the line.
+// each one to the component's handlers on the main thread. It does not wait
+// for them there: it waits for the device again at once, and for the handlers
+// only before it hands over the next event, so that the main thread need not
+// wake it when they are done. The write thread drains the write buffer to the
+// device, so that WriteBuf returns without waiting for the line.
 #include <condition_variable>
 #include <cstdint>
 
@@ -22,9 +24,9 @@ protected:
   void Execute() override;
 
 private:
-  void DoEvents();
+  void DoEvents(uint32_t mask);
+  void ReportDeviceLost();
 
-  uint32_t FMask = 0;  // the events of the current dispatch
   TVaWaitEvent FEvent;
   TVaCustomComm* FOwner;
 };

@@ -13,18 +13,14 @@ namespace {
 
 const std::thread::id MainThreadId = std::this_thread::get_id();
 
-struct SyncCall {
-  const TVaThread* Thread;
-  const std::function<void()>* Method;
-  bool Done = false;
-};
+using SyncCall = TVaSyncCall;
 
 // Calls waiting for the main thread, and the calls it is running now.
 struct Dispatcher {
   std::mutex Lock;
   std::condition_variable Changed;
   std::deque<SyncCall*> Queue;
-  std::vector<const TVaThread*> Running;  // main thread only; innermost last
+  std::vector<const SyncCall*> Running;  // main thread only; innermost last
 };
 
 Dispatcher& TheDispatcher() {
@@ -40,7 +36,7 @@ void WakeMainThread() {
 
 void RunCall(SyncCall* call) {
   Dispatcher& d = TheDispatcher();
-  d.Running.push_back(call->Thread);
+  d.Running.push_back(call);
   try {
     (*call->Method)();
   } catch (...) {
@@ -62,6 +58,26 @@ SyncCall* TakeCallOf(Dispatcher& d, const TVaThread* thread) {
   SyncCall* call = *found;
   d.Queue.erase(found);
   return call;
+}
+
+// The innermost call of `thread` that the main thread is running, if any.
+const SyncCall* RunningCallOf(const TVaThread* thread) {
+  if (!IsMainThread()) return nullptr;
+  const auto& running = TheDispatcher().Running;
+  auto found = std::find_if(running.rbegin(), running.rend(),
+                            [thread](const SyncCall* call) { return call->Thread == thread; });
+  return found == running.rend() ? nullptr : *found;
+}
+
+// Queues the call under the dispatcher's lock, held by `lock`, and wakes the
+// main thread after releasing it: a main thread woken while the lock is still
+// held would only sleep again on the lock. Returns with the lock released.
+void QueueCall(std::unique_lock<std::mutex>& lock, SyncCall* call) {
+  Dispatcher& d = TheDispatcher();
+  d.Queue.push_back(call);
+  lock.unlock();
+  WakeMainThread();
+  d.Changed.notify_all();  // a main-thread WaitFor serves the call too
 }
 
 }  // namespace
@@ -105,6 +121,13 @@ void TVaThread::Start() {
   if (!FThread.joinable()) FThread = std::thread(&TVaThread::Run, this);
 }
 
+void TVaThread::Terminate() {
+  FTerminated = true;
+  Dispatcher& d = TheDispatcher();
+  { std::lock_guard guard(d.Lock); }  // a waiter that saw the flag unset is in its wait now
+  d.Changed.notify_all();
+}
+
 void TVaThread::SetPriority(TThreadPriority priority) {
   FPriority = priority;
   if (const Platform::ThreadId id = FThreadId; id != 0) Platform::SetThreadPriority(id, priority);
@@ -116,14 +139,14 @@ bool TVaThread::Finished() const {
   return FFinished;
 }
 
-bool TVaThread::InSynchronizedCall() const {
-  const auto& running = TheDispatcher().Running;
-  return IsMainThread() && std::find(running.begin(), running.end(), this) != running.end();
-}
+bool TVaThread::InSynchronizedCall() const { return RunningCallOf(this) != nullptr; }
 
 bool TVaThread::WaitFor() {
   if (!FThread.joinable()) return true;
-  if (InSynchronizedCall()) return false;
+  if (const SyncCall* call = RunningCallOf(this)) {
+    if (call->Posted && Terminated()) WaitUntilExecuteEnded();
+    return false;
+  }
   Dispatcher& d = TheDispatcher();
   const bool serve = IsMainThread();
   for (;;) {
@@ -151,25 +174,62 @@ void TVaThread::Synchronize(const std::function<void()>& method) {
     return;
   }
   Dispatcher& d = TheDispatcher();
-  SyncCall call{this, &method};
+  SyncCall call{this, &method, false, false};
   std::unique_lock lock(d.Lock);
-  d.Queue.push_back(&call);
-  // The wake comes after the lock is released: a main thread woken while it
-  // is still held would only sleep again on the lock.
-  lock.unlock();
-  WakeMainThread();
-  d.Changed.notify_all();  // a main-thread WaitFor serves the call too
+  QueueCall(lock, &call);
   lock.lock();
   d.Changed.wait(lock, [&] { return call.Done; });
+}
+
+bool TVaThread::Post(const std::function<void()>& method) {
+  if (IsMainThread()) {
+    method();
+    return true;
+  }
+  Dispatcher& d = TheDispatcher();
+  std::unique_lock lock(d.Lock);
+  d.Changed.wait(lock, [&] { return FPosted.Done || FTerminated; });
+  if (FTerminated) return false;
+  FPostedMethod = method;  // the main thread is done with the one before
+  FPosted = SyncCall{this, &FPostedMethod, true, false};
+  QueueCall(lock, &FPosted);
+  return true;
+}
+
+bool TVaThread::WaitForPosted() {
+  Dispatcher& d = TheDispatcher();
+  std::unique_lock lock(d.Lock);
+  d.Changed.wait(lock, [&] { return FPosted.Done || FTerminated; });
+  return FPosted.Done;
+}
+
+void TVaThread::EndExecute() {
+  {
+    std::lock_guard guard(TheDispatcher().Lock);
+    FExecuteEnded = true;
+  }
+  TheDispatcher().Changed.notify_all();
+}
+
+// On the main thread, inside this thread's posted call: the thread does not
+// wait for the main thread once told to terminate, so it leaves Execute soon.
+void TVaThread::WaitUntilExecuteEnded() {
+  Dispatcher& d = TheDispatcher();
+  std::unique_lock lock(d.Lock);
+  d.Changed.wait(lock, [&] { return FExecuteEnded; });
 }
 
 void TVaThread::Run() {
   FThreadId = Platform::CurrentThreadId();
   if (FPriority != tpNormal) Platform::SetThreadPriority(FThreadId, FPriority);
+  std::exception_ptr error;
   try {
     Execute();
   } catch (...) {
-    const std::exception_ptr error = std::current_exception();
+    error = std::current_exception();
+  }
+  EndExecute();
+  if (error) {
     Synchronize([error] {
       try {
         std::rethrow_exception(error);
@@ -178,9 +238,12 @@ void TVaThread::Run() {
       }
     });
   }
+  Dispatcher& d = TheDispatcher();
   {
-    std::lock_guard guard(TheDispatcher().Lock);
+    // The posted method lives in this object, which must outlive its call.
+    std::unique_lock lock(d.Lock);
+    d.Changed.wait(lock, [&] { return FPosted.Done; });
     FFinished = true;
   }
-  TheDispatcher().Changed.notify_all();
+  d.Changed.notify_all();
 }

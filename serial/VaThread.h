@@ -1,10 +1,12 @@
 #pragma once
 // The thread base of the component's event and write threads: terminate flag,
 // priority, wait-for-end, and Synchronize, which runs a method on the main
-// thread while the calling thread waits. Calls queued for the main thread run
+// thread while the calling thread waits; Post hands one over and waits for it
+// only before the thread's next hand-over. Calls queued for the main thread run
 // when the main thread calls CheckSynchronize, one at a time; the program
-// injects how a queuing thread wakes it (SetMainThreadWake). A main-thread WaitFor keeps running the calls of the thread it waits for, so
-// stopping a thread never deadlocks with a thread that waits for the main thread.
+// injects how a queuing thread wakes it (SetMainThreadWake). A main-thread
+// WaitFor keeps running the calls of the thread it waits for, so stopping a
+// thread never deadlocks with a thread that waits for the main thread.
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -13,6 +15,16 @@
 #include "serial/Platform.h"
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+class TVaThread;
+
+// A method handed to the main thread, until the main thread has run it.
+struct TVaSyncCall {
+  const TVaThread* Thread = nullptr;
+  const std::function<void()>* Method = nullptr;
+  bool Posted = false;  // by Post: the thread goes on while it runs
+  bool Done = true;     // guarded by the dispatcher's lock
+};
 
 class TVaThread {
 public:
@@ -23,17 +35,20 @@ public:
   virtual ~TVaThread();
 
   void Start();
-  void Terminate() { FTerminated = true; }
+  // Also ends a wait for a posted call (WaitForPosted, Post).
+  void Terminate();
   bool Terminated() const { return FTerminated; }
   TThreadPriority Priority() const { return TThreadPriority(FPriority.load()); }
   void SetPriority(TThreadPriority priority);
 
-  // Waits until Execute has returned. Returns false without waiting when
-  // called from inside one of this thread's own synchronised calls, where the
-  // thread cannot end before the call returns.
+  // Waits until the thread has ended. From inside one of this thread's own
+  // calls the thread cannot end before the call returns, so it returns false:
+  // at once from a Synchronize call; from a posted call once the thread, told
+  // to terminate, has left Execute (it ends when the call returns).
   bool WaitFor();
+  // True once the thread has ended, its posted call run.
   bool Finished() const;
-  // True while the main thread runs a method this thread handed to Synchronize.
+  // True while the main thread runs a method this thread handed to Synchronize or Post.
   bool InSynchronizedCall() const;
   // Lets a thread that cannot be waited for end on its own; its object must
   // then never be deleted.
@@ -42,15 +57,28 @@ public:
 protected:
   virtual void Execute() = 0;
   void Synchronize(const std::function<void()>& method);
+  // Hands a copy of `method` to the main thread and returns without waiting
+  // for it to run. Waits first until the method posted before has run, so
+  // the thread's posted calls run one at a time and in order. Returns false,
+  // posting nothing, when the thread was told to terminate.
+  bool Post(const std::function<void()>& method);
+  // Waits until the method posted last has run; false at once when the thread
+  // was told to terminate (the method may still be running then).
+  bool WaitForPosted();
 
 private:
   void Run();
+  void EndExecute();
+  void WaitUntilExecuteEnded();
 
   std::thread FThread;
   std::atomic<bool> FTerminated{false};
   std::atomic<int> FPriority{tpNormal};
   std::atomic<Platform::ThreadId> FThreadId{0};
-  bool FFinished = false;  // guarded by the dispatcher's lock
+  std::function<void()> FPostedMethod;  // guarded by the dispatcher's lock, like the call
+  TVaSyncCall FPosted;
+  bool FExecuteEnded = false;  // guarded by the dispatcher's lock
+  bool FFinished = false;      // guarded by the dispatcher's lock
 };
 
 bool IsMainThread();

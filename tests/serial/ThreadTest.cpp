@@ -2,6 +2,9 @@
 // disappears, and what an idle port costs.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "SerialTestSupport.h"
 #include "serial/CommConstants.h"
 
@@ -43,6 +46,61 @@ TEST_F(Threads, CloseFromInsideTheReceiveHandlerEndsCleanly) {
   comm.Open();
   pty.Write("b");
   ASSERT_TRUE(PumpUntil([&] { return calls == 2; }, 2000));
+  EXPECT_TRUE(exceptions.Messages().empty());
+}
+
+// The event thread does not sleep while a handler runs: bytes that arrive
+// meanwhile are queued for the handler to read, and the dispatch they caused
+// fires no empty receive event once the handler took them.
+TEST_F(Threads, BytesArrivingWhileAHandlerRunsAreQueuedForIt) {
+  std::vector<int> counts;
+  std::string received;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int count) {
+    counts.push_back(count);
+    if (counts.size() == 1) {
+      pty.Write("more");
+      const uint32_t start = Platform::GetTickCount();
+      while (sender->InQueCount() < 9 && MillisecondsSince(start) < 2000) Platform::Sleep(5);
+    }
+    char buffer[64];
+    received.append(buffer, size_t(sender->ReadBuf(buffer, sizeof buffer)));
+  };
+  comm.Open();
+  pty.Write("first");
+  ASSERT_TRUE(PumpUntil([&] { return !counts.empty(); }, 2000));
+  EXPECT_EQ(received, "firstmore") << "the handler saw the bytes that came while it ran";
+  PumpFor(300);
+  EXPECT_EQ(counts.size(), 1u) << "no receive event without bytes to report";
+}
+
+// Closing from inside a handler while the event thread is busy with arriving
+// bytes: the handle goes only once the thread has let go of it.
+TEST_F(Threads, CloseFromInsideAHandlerWhileBytesKeepArriving) {
+  int calls = 0;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int) {
+    if (++calls < 3) {
+      char buffer[64];
+      sender->ReadBuf(buffer, sizeof buffer);
+      return;
+    }
+    for (int i = 0; i < 5; ++i) {
+      pty.Write("0123456789");
+      Platform::Sleep(2);
+    }
+    sender->Close();
+  };
+  comm.Open();
+  for (int i = 0; i < 3; ++i) {
+    pty.Write("abc");
+    ASSERT_TRUE(PumpUntil([&] { return calls > i; }, 2000));
+  }
+  EXPECT_FALSE(comm.Active());
+  PumpFor(100);
+  EXPECT_EQ(calls, 3);
+  comm.OnRxChar = [&](TVaCustomComm*, int) { ++calls; };
+  comm.Open();
+  pty.Write("x");
+  ASSERT_TRUE(PumpUntil([&] { return calls == 4; }, 2000));
   EXPECT_TRUE(exceptions.Messages().empty());
 }
 

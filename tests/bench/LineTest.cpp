@@ -13,6 +13,7 @@
 
 #include "BareLine.h"
 #include "MonotonicClock.h"
+#include "PacedFeed.h"
 #include "PacedController.h"
 #include "PacedLine.h"
 #include "WindowMapWatch.h"
@@ -129,6 +130,39 @@ TEST(BareLine, AnswersEachBlockButTheLast) {
     EXPECT_GT(ms, 0);
     EXPECT_LT(ms, 1000);  // an answer, not the poll's time-out
   }
+}
+
+// The paced feed sends every byte at its pace, the block's bytes in order,
+// and keeps the line open until the receiver has them all; the bare reader
+// takes them all and is charged some processor time for them.
+TEST(PacedFeed, SendsEveryByteAtItsPaceToTheReceiver) {
+  constexpr int Bytes = 60;
+  constexpr int64_t PaceNs = 2'000'000;
+  std::vector<uint8_t> received;
+  int64_t tookNs = 0;
+  const PacedFeed::Receiver collect = [&](const std::string& path, const std::function<PacedFeed::Usage()>& go,
+                                          int bytes) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+    const PacedFeed::Usage start = go();
+    const int64_t startNs = MonotonicNs();
+    uint8_t buffer[64];
+    for (pollfd ready{fd, POLLIN, 0}; int(received.size()) < bytes && poll(&ready, 1, 2000) == 1;) {
+      const ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n <= 0) break;
+      received.insert(received.end(), buffer, buffer + n);
+    }
+    tookNs = MonotonicNs() - startNs;
+    close(fd);
+    return PacedFeed::Span{start, PacedFeed::TakeUsage()};
+  };
+  PacedFeed::Measure(Bytes, PaceNs, collect);
+  ASSERT_EQ(received.size(), size_t(Bytes));
+  for (int i = 0; i < Bytes; ++i) EXPECT_EQ(received[size_t(i)], i % PacedFeed::BlockBytes) << "byte " << i;
+  EXPECT_GE(tookNs, (Bytes - 1) * PaceNs);
+
+  const PacedFeed::Cost bare = PacedFeed::Measure(Bytes, PaceNs, PacedFeed::BareReader);
+  EXPECT_GT(bare.CpuUsPerByte, 0);
+  EXPECT_GT(bare.SwitchesPerByte, 0);
 }
 
 }  // namespace

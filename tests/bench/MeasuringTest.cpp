@@ -1,12 +1,14 @@
 // The measuring parts of the benchmarks: the paced line, the exchange
-// recorder, the summaries and what is read from /proc.
+// recorder, the simulator's log, the summaries and what is read from /proc.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <ctime>
+#include <string>
 #include <vector>
 
+#include "ExchangeLog.h"
 #include "ExchangeRecorder.h"
 #include "PacedLine.h"
 #include "ProcStats.h"
@@ -108,6 +110,24 @@ TEST(ExchangeRecorder, CountsStrayBytesAndLeavesAnUnfinishedExchangeOpen) {
   r.ControllerFrame(block.data(), block.size(), 30, 30);
   EXPECT_EQ(r.StrayPcBytes(), 2);
   EXPECT_TRUE(r.Exchanges().empty());
+}
+
+// Only whole exchanges count, from request 16 to the end frame; the
+// connection answer before and what the PC sends are no controller bytes.
+TEST(ExchangeLog, CountsTheControllerBytesOfEachWholeExchange) {
+  const std::string log =
+      "1.000 PC>SIM FF F8 06 14 00 11  ConnectionRequest\n"
+      "1.100 SIM>PC FF FA 05 14 12  ConnectionAnswer\n"
+      "30.020 PC>SIM FF F8 06 10 00 0D  Request 16 (start of exchange)\n"
+      "30.020 SIM>PC FF FA 09 01 18 03 05 0C 2F  ControllerInfo type 24 version 03 05 12\n"
+      "30.100 SIM - EventWithoutBytes\n"
+      "31.100 SIM>PC FF FA 06 05 00 04  Block 5 [bad checksum]\n"
+      "31.200 PC>SIM FF F8 06 05 00 02  Request 5 (again)\n"
+      "32.000 SIM>PC FF FA 05 0B 09  EndOfExchange\n"
+      "86.020 PC>SIM FF F8 06 10 00 0D  Request 16 (start of exchange)\n"
+      "86.020 SIM>PC FF FA 09 01 18 03 05 0C 2F  ControllerInfo type 24 version 03 05 12\n";
+  EXPECT_EQ(ControllerBytesPerExchange(log), std::vector<int>{9 + 6 + 5});
+  EXPECT_TRUE(ControllerBytesPerExchange("").empty());
 }
 
 TEST(TimeSummary, NearestRankPercentilesAndMedian) {

@@ -227,6 +227,10 @@ bool TVaCommWriteThread::QueueData(const void* data, int count) {
   // Taken here, on the caller's thread, where the handlers are set: without a
   // handler the drained buffer needs no trip to the main thread.
   FReportTxEmpty = FOwner->WantsTxEmpty();
+  // Signalled once the lock is released, as the woken thread takes it first:
+  // it would only sleep again on it. The thread empties the buffer and resets
+  // the signal under the lock, so bytes appended here are never left unsignalled.
+  lock.unlock();
   DataReady.Signal();
   return true;
 }

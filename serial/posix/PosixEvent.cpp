@@ -82,6 +82,10 @@ void AddPollFds(std::span<Event* const> events, std::vector<pollfd>& fds) {
 
 int TakeFirstSignalled(std::span<Event* const> events) {
   for (size_t i = 0; i < events.size(); ++i) {
+    if (events[i]->ManualReset) {
+      if (events[i]->Signalled) return int(i);
+      continue;
+    }
     std::lock_guard guard(events[i]->Lock);
     if (!events[i]->Signalled) continue;
     if (!events[i]->ManualReset) ClearLocked(events[i]);

@@ -4,6 +4,7 @@
 // wait for events and a device at the same time.
 #include <poll.h>
 
+#include <atomic>
 #include <mutex>
 #include <span>
 #include <vector>
@@ -16,7 +17,10 @@ struct Event {
   int Fd = -1;
   bool ManualReset = true;
   std::mutex Lock;
-  bool Signalled = false;
+  // Changed under Lock only. A waiter looks at a manual-reset event without
+  // the lock, so that a thread woken by SetEvent does not sleep again on the
+  // lock that the setting thread still holds while it raises the eventfd.
+  std::atomic<bool> Signalled{false};
 };
 
 namespace PosixEvent {

@@ -318,8 +318,10 @@ void TVaCustomComm::FinishThread(std::unique_ptr<TVaThread> thread) {
 }
 
 void TVaCustomComm::ReapRetiredThreads(bool destroying) {
-  auto stillRunning = std::remove_if(FRetiredThreads.begin(), FRetiredThreads.end(), [](TVaThread* thread) {
-    if (!thread->Finished()) return false;
+  // On destruction a thread whose handler has returned is waited for: it ends
+  // at once, and none is left running past its port.
+  auto stillRunning = std::remove_if(FRetiredThreads.begin(), FRetiredThreads.end(), [destroying](TVaThread* thread) {
+    if (destroying ? thread->InSynchronizedCall() : !thread->Finished()) return false;
     thread->WaitFor();
     delete thread;
     return true;

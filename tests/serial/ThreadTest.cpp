@@ -73,8 +73,8 @@ TEST_F(Threads, BytesArrivingWhileAHandlerRunsAreQueuedForIt) {
   EXPECT_EQ(counts.size(), 1u) << "no receive event without bytes to report";
 }
 
-// Closing from inside a handler while the event thread is busy with arriving
-// bytes: the handle goes only once the thread has let go of it.
+// Closing from inside a handler while bytes keep arriving: the event thread,
+// waiting to hand over their event, is let go and ends.
 TEST_F(Threads, CloseFromInsideAHandlerWhileBytesKeepArriving) {
   int calls = 0;
   comm.OnRxChar = [&](TVaCustomComm* sender, int) {
@@ -101,6 +101,25 @@ TEST_F(Threads, CloseFromInsideAHandlerWhileBytesKeepArriving) {
   comm.Open();
   pty.Write("x");
   ASSERT_TRUE(PumpUntil([&] { return calls == 4; }, 2000));
+  EXPECT_TRUE(exceptions.Messages().empty());
+}
+
+// Without a write thread to stop, Close from inside a handler reaches the
+// handle right after stopping the event thread, which is in its comm-event
+// wait: the handle goes only once the thread has let go of it.
+TEST_F(Threads, CloseFromInsideAHandlerWithoutAWriteThread) {
+  comm.SetDirectWrite(true);
+  int calls = 0;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int) {
+    ++calls;
+    sender->Close();
+  };
+  for (int round = 1; round <= 3; ++round) {
+    comm.Open();
+    pty.Write("z");
+    ASSERT_TRUE(PumpUntil([&] { return calls == round; }, 2000));
+    EXPECT_FALSE(comm.Active());
+  }
   EXPECT_TRUE(exceptions.Messages().empty());
 }
 

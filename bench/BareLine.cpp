@@ -9,7 +9,7 @@
 
 #include "MonotonicClock.h"
 #include "PacedLine.h"
-#include "RawPty.h"
+#include "tests/support/RawPty.h"
 
 namespace {
 

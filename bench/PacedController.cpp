@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "MonotonicClock.h"
-#include "RawPty.h"
+#include "tests/support/RawPty.h"
 #include "protocol/FrameFormat.h"
 
 namespace {

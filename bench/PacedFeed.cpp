@@ -13,7 +13,7 @@
 #include <ctime>
 
 #include "MonotonicClock.h"
-#include "RawPty.h"
+#include "tests/support/RawPty.h"
 
 namespace PacedFeed {
 

@@ -10,8 +10,6 @@
 // Exits 4 when the goal is missed.
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -28,6 +26,7 @@
 #include <vector>
 
 #include "serial/VaComm.h"
+#include "tests/support/RawPty.h"
 #include "session/qt/QtMainThreadWake.h"
 
 namespace {
@@ -39,16 +38,10 @@ using Clock = std::chrono::steady_clock;
 class EchoPeer {
 public:
   EchoPeer() {
-    char name[256] = {};
-    if (openpty(&Master_, &Slave_, name, nullptr, nullptr) != 0) {
-      std::perror("openpty");
-      std::exit(1);
-    }
-    SlavePath_ = name;
-    termios raw{};
-    tcgetattr(Slave_, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(Slave_, TCSANOW, &raw);
+    const RawPty pty = OpenRawPty();
+    Master_ = pty.Master;
+    Slave_ = pty.Slave;
+    SlavePath_ = pty.Path;
     Thread_ = std::thread([this] { Run(); });
   }
   ~EchoPeer() {

@@ -1,9 +1,9 @@
 #include "tests/support/PtyLine.h"
 
+#include "tests/support/RawPty.h"
+
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,13 +11,10 @@
 #include <stdexcept>
 
 PtyLine::PtyLine() {
-  char name[256] = {};
-  if (openpty(&Master_, &Slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
-  SlavePath_ = name;
-  termios raw{};
-  tcgetattr(Slave_, &raw);
-  cfmakeraw(&raw);
-  tcsetattr(Slave_, TCSANOW, &raw);
+  const RawPty pty = OpenRawPty();
+  Master_ = pty.Master;
+  Slave_ = pty.Slave;
+  SlavePath_ = pty.Path;
   fcntl(Master_, F_SETFL, fcntl(Master_, F_GETFL) | O_NONBLOCK);
   fcntl(Master_, F_SETFD, FD_CLOEXEC);
   fcntl(Slave_, F_SETFD, FD_CLOEXEC);

@@ -92,7 +92,8 @@ bool PlantSession::StartProgram(const QStringList& arguments) {
   program_.setArguments(arguments);
   program_.start();
   if (!program_.waitForStarted(5000)) return false;
-  return desktop_.FindWindow(MainTitle, 15000).has_value();
+  // A loaded machine (sanitizer builds beside other work) can take many seconds to show it.
+  return desktop_.FindWindow(MainTitle, 60000).has_value();
 }
 
 bool PlantSession::ProgramRunning() const { return program_.state() == QProcess::Running; }

@@ -114,4 +114,10 @@ Span BareReader(const std::string& path, const std::function<Usage()>& go, int b
   return {start, end};
 }
 
+std::vector<double> BareReaderPerByteUs(int runs) {
+  std::vector<double> perByteUs;
+  for (int run = 0; run < runs; ++run) perByteUs.push_back(Measure(BareBytes, PaceNs, BareReader).CpuUsPerByte);
+  return perByteUs;
+}
+
 }  // namespace PacedFeed

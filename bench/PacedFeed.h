@@ -7,10 +7,16 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace PacedFeed {
 
 constexpr int BlockBytes = 25;  // about the average block of a data exchange
+constexpr int BareBytes = 1200;  // a bare reader's run: five seconds at 2400 baud
+constexpr int64_t PaceNs = 1'000'000'000 / 240;  // a byte's time at 2400 baud, as the simulator paces it
+// The goal for a receiver of the program's kind: processor time per received
+// byte at most this many times the bare reader's.
+constexpr double PerByteGoal = 2.0;
 constexpr int RequestBytes = 7;
 extern const char Request[RequestBytes];
 
@@ -46,5 +52,7 @@ struct BlockCounter {
 };
 
 Span BareReader(const std::string& path, const std::function<Usage()>& go, int bytes);
+// The bare reader's processor time per received byte (us), BareBytes at PaceNs, `runs` times.
+std::vector<double> BareReaderPerByteUs(int runs);
 
 }  // namespace PacedFeed

@@ -33,10 +33,7 @@ namespace {
 
 constexpr double StartGoalMs = 500;
 constexpr double CpuShareGoal = 0.005;
-constexpr double PerByteGoal = 2.0;  // times the bare reader's processor time per received byte
 constexpr double MemoryGoalMB = 60;  // MB of 10^6 bytes
-constexpr int BareBytes = 1200;      // five seconds at 2400 baud
-constexpr int64_t PaceNs = 1'000'000'000 / 240;
 constexpr int PollerTimeoutMs = 120000;
 const std::string MainTitle = "PCZentrixNet ";
 const QString EndOfExchange = QStringLiteral("EndOfExchange");
@@ -215,27 +212,19 @@ std::vector<double> MeasurePoller(const PlantSession& session, const QString& bi
   return perByteUs;
 }
 
-// A bare reader on a line paced as the simulator paces it, `runs` times.
-std::vector<double> MeasureBareReader(int runs) {
-  std::vector<double> perByteUs;
-  for (int run = 0; run < runs; ++run)
-    perByteUs.push_back(PacedFeed::Measure(BareBytes, PaceNs, PacedFeed::BareReader).CpuUsPerByte);
-  return perByteUs;
-}
-
 bool PrintPerByte(const std::vector<double>& program, const std::vector<double>& poller,
                   const std::vector<double>& bare) {
   const double bareUs = MedianOf(bare);
   std::printf("processor time per received byte in the exchanges (us): the program %s; the console poller %s; "
               "a bare reader (one thread, poll + read, same pacing, %d bytes) %s\n",
-              Listed(program, "%.1f").c_str(), Listed(poller, "%.1f").c_str(), BareBytes, Listed(bare, "%.1f").c_str());
+              Listed(program, "%.1f").c_str(), Listed(poller, "%.1f").c_str(), PacedFeed::BareBytes, Listed(bare, "%.1f").c_str());
   const double programRatio = MedianOf(program) / bareUs;
   const double pollerRatio = MedianOf(poller) / bareUs;
-  const bool met = !program.empty() && !poller.empty() && bareUs > 0 && programRatio <= PerByteGoal &&
-                   pollerRatio <= PerByteGoal;
+  const bool met = !program.empty() && !poller.empty() && bareUs > 0 && programRatio <= PacedFeed::PerByteGoal &&
+                   pollerRatio <= PacedFeed::PerByteGoal;
   std::printf("[goal 2] processor time per received byte, medians: program %.1f us = %.2f x, console poller %.1f us "
               "= %.2f x the bare reader's %.1f us   goal <= %.1f x: %s\n",
-              MedianOf(program), programRatio, MedianOf(poller), pollerRatio, bareUs, PerByteGoal,
+              MedianOf(program), programRatio, MedianOf(poller), pollerRatio, bareUs, PacedFeed::PerByteGoal,
               met ? "met" : "MISSED");
   return met;
 }
@@ -286,7 +275,7 @@ int main(int argc, char** argv) {
   if (!idle) return 1;
   const std::vector<double> poller = MeasurePoller(session, binDir, pollerRuns);
   session.StopSimulator();
-  const std::vector<double> bare = MeasureBareReader(3);
+  const std::vector<double> bare = PacedFeed::BareReaderPerByteUs(3);
   const bool idleMet = PrintConnected(*idle, cycles);
   const bool perByteMet = PrintPerByte(idle->ExchangeCpuPerByteUs, poller, bare);
   if (!errors.trimmed().isEmpty())

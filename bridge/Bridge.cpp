@@ -125,7 +125,8 @@ void Bridge::ExchangeCompleted() {
   if (announced_ != device_) Announce(*device_);
   Publish(topics_.State(), *state_);
   ChangeAvailability(availability_.ExchangeCompleted());
-  if (archive_ && archive_->RecordStore(options_.Plant)) log_.Once("archive", "archiving into " + archive_->File().string());
+  if (archive_ && archive_->RecordStore(options_.Plant))
+    log_.Once("archive", "archiving into " + archive_->File().string());
 }
 
 void Bridge::ControllerSilent() {

@@ -2,10 +2,12 @@
 // and the messages of a configuration it refuses, each naming the option.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 
 #include "bridge/Backoff.h"
 #include "bridge/BridgeOptions.h"
+#include "bridge/SignalWatch.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -143,6 +145,48 @@ TEST_F(BridgeOptionsTest, ThePasswordIsTheFilesFirstLine) {
   } catch (const OptionError& e) {
     EXPECT_EQ(std::string(e.what()), "--mqtt-password-file: " + empty + " holds no password on its first line");
   }
+}
+
+TEST_F(BridgeOptionsTest, ArchivingByDefaultAndAnExportNeedsOnlyTheArchive) {
+  const BridgeOptions polling = ReadBridgeOptions({"--port", "COM5"});
+  EXPECT_TRUE(polling.Archiving);
+  EXPECT_TRUE(polling.ArchiveFile.empty()) << "the plant's own file in the default folder";
+  EXPECT_FALSE(polling.ExportCsv);
+  EXPECT_FALSE(ReadBridgeOptions({"--port", "COM5", "--no-archive"}).Archiving);
+
+  const std::string ini = WriteFile("bridge.ini", "archive = /srv/pv/roof.sqlite\ncsv = plain\n");
+  const BridgeOptions exporting =
+      ReadBridgeOptions({"--config", ini, "--export-csv", "2024-02-28", "2024-03-01", "/tmp/out"});
+  EXPECT_FALSE(exporting.Port) << "an export reads no port";
+  EXPECT_EQ(exporting.ArchiveFile, "/srv/pv/roof.sqlite");
+  EXPECT_EQ(exporting.CsvStyle, Archive::CsvStyle::Plain);
+  ASSERT_TRUE(exporting.ExportCsv);
+  EXPECT_EQ(exporting.ExportCsv->Days.To - exporting.ExportCsv->Days.From, 2) << "over a leap day";
+  EXPECT_EQ(exporting.ExportCsv->Folder, "/tmp/out");
+  EXPECT_EQ(Refusal({"--archive", "a.sqlite", "--export-csv", "2024-02-30", "2024-03-01", "out"}),
+            "--export-csv: Der Anfang \"2024-02-30\" ist kein Datum der Form JJJJ-MM-TT");
+  EXPECT_EQ(Refusal({"--archive", "a.sqlite", "--export-csv", "2024-02-28", "2024-03-01"}),
+            "--export-csv: needs FROM TO OUTDIR");
+  const std::string exportInIni = WriteFile("export.ini", "export-csv = 2024-02-28 2024-03-01 out\n");
+  EXPECT_NE(Refusal({"--config", exportInIni, "--port", "COM5"}).find("belongs on the command line"), std::string::npos);
+}
+
+// How an export run notices Ctrl+C or systemctl stop while the stop signals are blocked.
+TEST(SignalWatchTest, AStopSignalThatArrivedWhileBlockedIsPendingUntilTaken) {
+  sigset_t before;
+  pthread_sigmask(SIG_SETMASK, nullptr, &before);
+  SignalWatch::BlockStopSignals();
+  EXPECT_FALSE(SignalWatch::StopSignalPending());
+  raise(SIGTERM);
+  EXPECT_TRUE(SignalWatch::StopSignalPending());
+  sigset_t term;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  int taken = 0;
+  sigwait(&term, &taken);
+  EXPECT_EQ(taken, SIGTERM);
+  EXPECT_FALSE(SignalWatch::StopSignalPending());
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 TEST(ReconnectBackoffTest, DoublesFromOneSecondUpToAMinuteAndStartsOverAfterSuccess) {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QThread>
+#include <cstdio>
 #include <memory>
 
 #include "tools/desktop/PlantSession.h"
@@ -208,7 +209,11 @@ TEST_F(WholeProgram, AHangUpMidExchangeIsReportedOnceAndANewPortChoiceRecovers) 
   const long cpuBefore = S().ProgramCpuMs();
   QThread::msleep(5000);
   const long cpuUsed = S().ProgramCpuMs() - cpuBefore;
-  EXPECT_LT(cpuUsed, 500) << "the program must not spin on a vanished line";
+  std::printf("processor time in the 5 s after the hang-up: %ld ms\n", cpuUsed);
+  // A thread that spins on the vanished line uses most of a core (about 5000 ms
+  // here); a quiet program uses 0 to 20 ms, and once, beside the bridge's tests
+  // on a busy machine, 940 ms of other work showed in this window.
+  EXPECT_LT(cpuUsed, 2000) << "the program must not spin on a vanished line";
   const QString errors = S().ProgramErrors();
   // One line per reported error; the message itself may contain "error" again.
   const QString errorLine = QStringLiteral("PCZentrixNet: error:");

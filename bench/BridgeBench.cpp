@@ -18,6 +18,7 @@
 #include "ExchangeLog.h"
 #include "PacedFeed.h"
 #include "ProcStats.h"
+#include "tools/render/TimeSummary.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MosquittoBroker.h"
 #include "tests/support/SimulatorProcess.h"
@@ -91,22 +92,6 @@ std::optional<Figures> MeasureCycles(const SimulatorProcess& sim, pid_t pid, int
   return f;
 }
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-std::string Listed(const std::vector<double>& values) {
-  std::string text;
-  for (double v : values) {
-    char item[32];
-    std::snprintf(item, sizeof item, "%.1f", v);
-    text += (text.empty() ? "" : ", ") + std::string(item);
-  }
-  return text;
-}
-
 // Processor time per byte the controller sent, exchange by exchange (the
 // first exchange ended before the measuring began).
 std::vector<double> PerByteUs(const Figures& f, const std::string& simLog) {
@@ -118,14 +103,14 @@ std::vector<double> PerByteUs(const Figures& f, const std::string& simLog) {
 }
 
 bool PrintPerByte(const std::vector<double>& bridge, const std::vector<double>& bare) {
-  const double ratio = Median(bridge) / Median(bare);
+  const double ratio = MedianOf(bridge) / MedianOf(bare);
   const bool met = !bridge.empty() && !bare.empty() && ratio <= PacedFeed::PerByteGoal;
   std::printf("processor time per received byte in the exchanges (us): the bridge %s; a bare reader (one thread, "
               "poll + read, same pacing, %d bytes) %s\n",
-              Listed(bridge).c_str(), PacedFeed::BareBytes, Listed(bare).c_str());
+              Listed(bridge, "%.1f").c_str(), PacedFeed::BareBytes, Listed(bare, "%.1f").c_str());
   std::printf("[goal 2] processor time per received byte, medians: the bridge %.1f us = %.2f x the bare reader's "
               "%.1f us   goal <= %.1f x: %s\n",
-              Median(bridge), ratio, Median(bare), PacedFeed::PerByteGoal, met ? "met" : "MISSED");
+              MedianOf(bridge), ratio, MedianOf(bare), PacedFeed::PerByteGoal, met ? "met" : "MISSED");
   return met;
 }
 

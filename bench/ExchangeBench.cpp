@@ -30,7 +30,7 @@
 #include "link/Polling.h"
 #include "serial/VaComm.h"
 #include "tools/render/TimeSummary.h"
-#include "session/qt/QtMainThreadWake.h"
+#include "qtloop/QtMainThreadWake.h"
 
 namespace {
 
@@ -105,7 +105,6 @@ std::vector<double> LatenciesMs(const std::vector<ExchangeFigures>& exchanges, s
   return ms;
 }
 
-double MedianOf(const std::vector<double>& values) { return Percentile(values, 0.5); }
 
 // Per repetition the program's reply latency against the bare line's, then
 // the figures with their goals; false when a goal is missed.

@@ -19,7 +19,7 @@
 
 #include "PacedFeed.h"
 #include "serial/VaComm.h"
-#include "session/qt/QtMainThreadWake.h"
+#include "qtloop/QtMainThreadWake.h"
 
 namespace {
 

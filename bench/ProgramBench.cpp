@@ -157,18 +157,6 @@ void PrintThreads(const IdleFigures& f) {
   std::printf("\n");
 }
 
-double MedianOf(const std::vector<double>& values) { return values.empty() ? 0 : Percentile(values, 0.5); }
-
-std::string Listed(const std::vector<double>& values, const char* format) {
-  std::string text;
-  for (double v : values) {
-    char item[32];
-    std::snprintf(item, sizeof item, format, v);
-    text += (text.empty() ? "" : ", ") + std::string(item);
-  }
-  return text;
-}
-
 bool PrintConnected(const IdleFigures& f, int cycles) {
   const double share = f.CpuMs / f.WallMs;
   std::vector<double> percents;

@@ -27,7 +27,7 @@
 
 #include "serial/VaComm.h"
 #include "tests/support/RawPty.h"
-#include "session/qt/QtMainThreadWake.h"
+#include "qtloop/QtMainThreadWake.h"
 
 namespace {
 

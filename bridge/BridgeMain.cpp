@@ -17,7 +17,7 @@
 #include "bridge/CsvExportCommand.h"
 #include "bridge/SignalWatch.h"
 #include "serial/PortReport.h"
-#include "session/qt/QtMainThreadWake.h"
+#include "qtloop/QtMainThreadWake.h"
 
 namespace {
 

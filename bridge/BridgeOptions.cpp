@@ -18,7 +18,7 @@ enum class Scope {
   CommandLineOnly,  // --config, --help, --version, --list-ports
 };
 
-struct OptionSpec {
+struct OptionRow {
   const char* Name;       // without the leading "--"; the INI file's key
   const char* Arguments;  // the arguments' names, blank-separated; empty for a switch
   const char* Help;
@@ -88,8 +88,8 @@ CsvExportRequest ExportRequest(const ArgList& a) {
   return request;
 }
 
-const std::vector<OptionSpec>& Table() {
-  static const std::vector<OptionSpec> table = {
+const std::vector<OptionRow>& Table() {
+  static const std::vector<OptionRow> table = {
       {"config", "FILE", "read the options from this INI file (name = value lines); the command line wins",
        Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList& a) { o.ConfigFile = NonEmpty("config", a[0]); }},
       {"port", "COMn|PATH", "the controller's port: COM n as the program maps it, or a device path", Scope::Anywhere,
@@ -142,8 +142,8 @@ const std::vector<OptionSpec>& Table() {
   return table;
 }
 
-int ArgumentCount(const OptionSpec& spec) {
-  std::istringstream names(spec.Arguments);
+int ArgumentCount(const OptionRow& row) {
+  std::istringstream names(row.Arguments);
   int count = 0;
   for (std::string name; names >> name;) ++count;
   return count;
@@ -152,18 +152,18 @@ int ArgumentCount(const OptionSpec& spec) {
 // Passwords never stand in a command line or in the configuration: others can read those.
 bool IsPasswordOption(const std::string& name) { return name == "mqtt-password" || name == "password"; }
 
-const OptionSpec& Find(const std::string& name) {
+const OptionRow& Find(const std::string& name) {
   if (IsPasswordOption(name))
     Fail(name, "a password is never given on the command line or in the configuration; write it into a file "
                "that only the bridge can read and name that file with --mqtt-password-file");
-  for (const OptionSpec& spec : Table())
-    if (name == spec.Name) return spec;
+  for (const OptionRow& row : Table())
+    if (name == row.Name) return row;
   Fail(name, "unknown option (zentrixnet-bridge --help lists them)");
 }
 
 // One option as the command line gives it, its arguments taken from args[i + 1 ..].
 struct CommandLineOption {
-  const OptionSpec* Spec;
+  const OptionRow* Row;
   ArgList Values;
 };
 
@@ -175,34 +175,34 @@ std::vector<CommandLineOption> SplitCommandLine(const std::vector<std::string>& 
       throw OptionError(Quoted(arg) + ": not an option (zentrixnet-bridge --help lists them)");
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-    const OptionSpec& spec = Find(name);
-    const int count = ArgumentCount(spec);
+    const OptionRow& row = Find(name);
+    const int count = ArgumentCount(row);
     ArgList values;
     if (equals != std::string::npos) {
-      if (count != 1) Fail(name, count == 0 ? "takes no value" : "takes " + std::string(spec.Arguments));
+      if (count != 1) Fail(name, count == 0 ? "takes no value" : "takes " + std::string(row.Arguments));
       values.push_back(arg.substr(equals + 1));
     } else if (count == 0) {
       values.push_back("1");
     } else {
-      if (i + count >= args.size()) Fail(name, std::string("needs ") + spec.Arguments);
+      if (i + count >= args.size()) Fail(name, std::string("needs ") + row.Arguments);
       values.assign(args.begin() + static_cast<long>(i) + 1, args.begin() + static_cast<long>(i) + 1 + count);
       i += static_cast<size_t>(count);
     }
-    options.push_back({&spec, values});
+    options.push_back({&row, values});
   }
   return options;
 }
 
 // An INI entry's value as the option's arguments: a switch's yes/no, several
 // arguments separated by blanks.
-ArgList IniValues(const OptionSpec& spec, const IniEntry& entry) {
-  const int count = ArgumentCount(spec);
-  if (count == 0) return {Switch(spec.Name, entry.Value) ? "1" : "0"};
+ArgList IniValues(const OptionRow& row, const IniEntry& entry) {
+  const int count = ArgumentCount(row);
+  if (count == 0) return {Switch(row.Name, entry.Value) ? "1" : "0"};
   if (count == 1) return {entry.Value};
   ArgList values;
   std::istringstream words(entry.Value);
   for (std::string word; words >> word;) values.push_back(word);
-  if (static_cast<int>(values.size()) != count) Fail(spec.Name, std::string("needs ") + spec.Arguments);
+  if (static_cast<int>(values.size()) != count) Fail(row.Name, std::string("needs ") + row.Arguments);
   return values;
 }
 
@@ -210,9 +210,9 @@ void ApplyIniEntry(BridgeOptions& options, const IniEntry& entry) {
   if (!entry.Section.empty() && entry.Section != "bridge")
     Fail(entry.Name, "is in section [" + entry.Section + "]; the bridge reads its options outside any section or "
                      "in [bridge]");
-  const OptionSpec& spec = Find(entry.Name);
-  if (spec.Where == Scope::CommandLineOnly) Fail(entry.Name, "belongs on the command line, not in the INI file");
-  spec.Set(options, IniValues(spec, entry));
+  const OptionRow& row = Find(entry.Name);
+  if (row.Where == Scope::CommandLineOnly) Fail(entry.Name, "belongs on the command line, not in the INI file");
+  row.Set(options, IniValues(row, entry));
 }
 
 void ApplyIniFile(BridgeOptions& options, const std::string& path) {
@@ -266,11 +266,11 @@ BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {
   const std::vector<CommandLineOption> commandLine = SplitCommandLine(args);
   BridgeOptions options;
   for (const CommandLineOption& option : commandLine)
-    if (option.Spec->Where == Scope::CommandLineOnly) option.Spec->Set(options, option.Values);
+    if (option.Row->Where == Scope::CommandLineOnly) option.Row->Set(options, option.Values);
   if (options.ShowHelp || options.ShowVersion || options.ListPorts) return options;
   if (!options.ConfigFile.empty()) ApplyIniFile(options, options.ConfigFile);
   for (const CommandLineOption& option : commandLine)
-    if (option.Spec->Where == Scope::Anywhere) option.Spec->Set(options, option.Values);
+    if (option.Row->Where == Scope::Anywhere) option.Row->Set(options, option.Values);
   CheckTogether(options);
   return options;
 }
@@ -285,10 +285,10 @@ std::string BridgeHelpText() {
       "Every option may also stand in the INI file as 'name = value' (without the\n"
       "dashes; a switch as 'name = true'), except --config, --help, --version,\n"
       "--list-ports and --export-csv.\n\n";
-  for (const OptionSpec& spec : Table()) {
-    std::string head = std::string("  --") + spec.Name + (ArgumentCount(spec) > 0 ? std::string(" ") + spec.Arguments : "");
+  for (const OptionRow& row : Table()) {
+    std::string head = std::string("  --") + row.Name + (ArgumentCount(row) > 0 ? std::string(" ") + row.Arguments : "");
     head.resize(std::max<size_t>(head.size() + 2, 32), ' ');
-    text += head + spec.Help + "\n";
+    text += head + row.Help + "\n";
   }
   text +=
       "\nExit status: 0 after SIGTERM or SIGINT (\"offline\" published), 2 for a bad\n"

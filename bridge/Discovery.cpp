@@ -23,7 +23,7 @@ QJsonObject DeviceObject(const BridgeTopics& topics, const PlantDevice& device) 
 }
 
 // One config; `id` and `name` already carry the meter's number for a meter's sensor.
-std::string ConfigPayload(const BridgeTopics& topics, const PlantDevice& device, const SensorSpec& spec,
+std::string ConfigPayload(const BridgeTopics& topics, const PlantDevice& device, const SensorTraits& traits,
                           const std::string& id, const std::string& name, const std::string& valuePath) {
   QJsonObject config{
       {"name", Q(name)},
@@ -36,15 +36,15 @@ std::string ConfigPayload(const BridgeTopics& topics, const PlantDevice& device,
       {"device", DeviceObject(topics, device)},
       {"origin", QJsonObject{{"name", "zentrixnet-bridge"}, {"sw_version", PCZN_VERSION}}},
   };
-  if (spec.Unit) config.insert("unit_of_measurement", spec.Unit);
-  if (spec.DeviceClass) config.insert("device_class", spec.DeviceClass);
-  if (spec.StateClass) config.insert("state_class", spec.StateClass);
-  if (spec.Precision >= 0) config.insert("suggested_display_precision", spec.Precision);
-  if (spec.Diagnostic) config.insert("entity_category", "diagnostic");
+  if (traits.Unit) config.insert("unit_of_measurement", traits.Unit);
+  if (traits.DeviceClass) config.insert("device_class", traits.DeviceClass);
+  if (traits.StateClass) config.insert("state_class", traits.StateClass);
+  if (traits.Precision >= 0) config.insert("suggested_display_precision", traits.Precision);
+  if (traits.Diagnostic) config.insert("entity_category", "diagnostic");
   return QJsonDocument(config).toJson(QJsonDocument::Compact).toStdString();
 }
 
-std::string MeterId(int meter, const SensorSpec& spec) { return "meter" + std::to_string(meter) + "_" + spec.Id; }
+std::string MeterId(int meter, const SensorTraits& traits) { return "meter" + std::to_string(meter) + "_" + traits.Id; }
 
 }  // namespace
 
@@ -55,12 +55,12 @@ PlantDevice DeviceOf(const PlantReading& reading) {
 std::vector<MqttMessage> DiscoveryConfigs(const BridgeTopics& topics, const PlantDevice& device) {
   std::vector<MqttMessage> configs;
   for (const PlantSensor& sensor : PlantSensors()) {
-    const SensorSpec& s = sensor.Spec;
+    const SensorTraits& s = sensor.Traits;
     configs.push_back({topics.Config(s.Id), ConfigPayload(topics, device, s, s.Id, s.Name, s.Key)});
   }
   for (int meter = 1; meter <= device.Meters; ++meter) {
     for (const MeterSensor& sensor : MeterSensors()) {
-      const SensorSpec& s = sensor.Spec;
+      const SensorTraits& s = sensor.Traits;
       const std::string id = MeterId(meter, s);
       const std::string name = "Meter " + std::to_string(meter) + " " + s.Name;
       const std::string path = std::string(MetersKey) + "[" + std::to_string(meter - 1) + "]." + s.Key;
@@ -73,6 +73,6 @@ std::vector<MqttMessage> DiscoveryConfigs(const BridgeTopics& topics, const Plan
 std::vector<MqttMessage> RemovedMeterConfigs(const BridgeTopics& topics, int first, int last) {
   std::vector<MqttMessage> configs;
   for (int meter = first; meter <= last; ++meter)
-    for (const MeterSensor& sensor : MeterSensors()) configs.push_back({topics.Config(MeterId(meter, sensor.Spec)), ""});
+    for (const MeterSensor& sensor : MeterSensors()) configs.push_back({topics.Config(MeterId(meter, sensor.Traits)), ""});
   return configs;
 }

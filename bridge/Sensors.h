@@ -10,7 +10,7 @@
 
 #include "bridge/PlantReading.h"
 
-struct SensorSpec {
+struct SensorTraits {
   const char* Id;           // in unique ids and discovery topics; never changes
   const char* Key;          // in the state message, with the unit in the name
   const char* Name;         // shown by Home Assistant
@@ -22,12 +22,12 @@ struct SensorSpec {
 };
 
 struct PlantSensor {
-  SensorSpec Spec;
+  SensorTraits Traits;
   QJsonValue (*Value)(const PlantReading&);
 };
 
 struct MeterSensor {
-  SensorSpec Spec;  // Id and Name get the meter's number in front
+  SensorTraits Traits;  // Id and Name get the meter's number in front
   QJsonValue (*Value)(const MeterFigures&);
 };
 

@@ -10,7 +10,7 @@ namespace {
 
 QJsonObject MeterObject(int number, const MeterFigures& meter) {
   QJsonObject object{{"meter", number}};
-  for (const MeterSensor& sensor : MeterSensors()) object.insert(sensor.Spec.Key, sensor.Value(meter));
+  for (const MeterSensor& sensor : MeterSensors()) object.insert(sensor.Traits.Key, sensor.Value(meter));
   return object;
 }
 
@@ -18,7 +18,7 @@ QJsonObject MeterObject(int number, const MeterFigures& meter) {
 
 std::string StateMessage(const PlantReading& reading) {
   QJsonObject state;
-  for (const PlantSensor& sensor : PlantSensors()) state.insert(sensor.Spec.Key, sensor.Value(reading));
+  for (const PlantSensor& sensor : PlantSensors()) state.insert(sensor.Traits.Key, sensor.Value(reading));
   QJsonArray meters;
   for (size_t i = 0; i < reading.Meters.size(); ++i) meters.append(MeterObject(static_cast<int>(i) + 1, reading.Meters[i]));
   state.insert(MetersKey, meters);

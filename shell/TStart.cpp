@@ -19,7 +19,7 @@
 #include "serial/PortReport.h"
 #include "serial/VaComm.h"
 #include "session/PollingSession.h"
-#include "session/qt/QtMainThreadWake.h"
+#include "qtloop/QtMainThreadWake.h"
 #include "settings/FillSettings.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"

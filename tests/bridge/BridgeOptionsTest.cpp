@@ -167,6 +167,9 @@ TEST_F(BridgeOptionsTest, ArchivingByDefaultAndAnExportNeedsOnlyTheArchive) {
             "--export-csv: Der Anfang \"2024-02-30\" ist kein Datum der Form JJJJ-MM-TT");
   EXPECT_EQ(Refusal({"--archive", "a.sqlite", "--export-csv", "2024-02-28", "2024-03-01"}),
             "--export-csv: needs FROM TO OUTDIR");
+  EXPECT_EQ(Refusal({"--export-csv", "2024-06-01", "2024-06-30", "out"}),
+            "--export-csv: needs --archive FILE, the archive to export from");
+  EXPECT_EQ(Refusal({"--port", "COM3", "--csv", "tabs"}), "--csv: 'tabs' is neither german nor plain");
   const std::string exportInIni = WriteFile("export.ini", "export-csv = 2024-02-28 2024-03-01 out\n");
   EXPECT_NE(Refusal({"--config", exportInIni, "--port", "COM5"}).find("belongs on the command line"), std::string::npos);
 }

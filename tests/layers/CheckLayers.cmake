@@ -12,7 +12,8 @@ set(may_serial "base")
 set(may_serial/posix "serial;base")
 set(may_serial/win32 "serial;base")
 set(may_session "serial;link;protocol;base")
-set(may_session/qt "session;serial;link;protocol;base")
+# Qt's event loop as the main-thread wake of the Qt programs.
+set(may_qtloop "serial;base")
 set(may_archive "link;protocol;base")
 # The simulator's line side lists the ports with the serial component's discovery.
 set(may_sim "protocol;serial;base")
@@ -21,14 +22,14 @@ set(may_views/history "views;link;protocol;base")
 set(may_views/live "views;link;protocol;base")
 set(may_settings "views;link;protocol;base")
 set(may_settings/input "link;protocol;base")
-set(may_shell "settings;views;session;session/qt;serial;archive;link;protocol;base")
-set(may_bridge "session;session/qt;serial;archive;link;protocol;base")
+set(may_shell "settings;views;session;qtloop;serial;archive;link;protocol;base")
+set(may_bridge "session;qtloop;serial;archive;link;protocol;base")
 set(may_tools/poll "session;serial;link;protocol;base")
-set(folders base protocol link serial serial/posix serial/win32 session session/qt archive sim
+set(folders base protocol link serial serial/posix serial/win32 session qtloop archive sim
             views views/history views/live settings settings/input shell bridge tools/poll)
 # Bindings are reached only through their folder's interface: nobody names
 # them but those listed above (a plain subfolder counts as its parent).
-set(bindings serial/posix serial/win32 session/qt)
+set(bindings serial/posix serial/win32)
 
 # Folders whose code is the standard library only (their binding subfolders aside).
 set(plain_folders base protocol link serial session archive settings/input tools/poll)

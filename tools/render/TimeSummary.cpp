@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
 double Percentile(std::vector<double> times, double fraction) {
@@ -10,6 +11,18 @@ double Percentile(std::vector<double> times, double fraction) {
   const double rank = std::ceil(fraction * static_cast<double>(times.size()));
   const size_t index = static_cast<size_t>(std::clamp(rank, 1.0, static_cast<double>(times.size()))) - 1;
   return times[index];
+}
+
+double MedianOf(const std::vector<double>& values) { return Percentile(values, 0.5); }
+
+std::string Listed(const std::vector<double>& values, const char* format) {
+  std::string text;
+  for (double v : values) {
+    char item[32];
+    std::snprintf(item, sizeof item, format, v);
+    text += (text.empty() ? "" : ", ") + std::string(item);
+  }
+  return text;
 }
 
 TimeSummary Summarize(const std::vector<double>& times) {

@@ -1,4 +1,4 @@
-#include "session/qt/QtMainThreadWake.h"
+#include "qtloop/QtMainThreadWake.h"
 
 #include <QCoreApplication>
 #include <QEvent>

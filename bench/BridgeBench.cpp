@@ -21,6 +21,7 @@
 #include "tools/render/TimeSummary.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MosquittoBroker.h"
+#include "tests/support/Occurrences.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TempPortsFolder.h"
@@ -34,12 +35,6 @@ using Clock = std::chrono::steady_clock;
 
 double MB(long kb) { return static_cast<double>(kb) * 1024 / 1e6; }
 
-int Count(const std::string& in, const std::string& text) {
-  int n = 0;
-  for (size_t at = in.find(text); at != std::string::npos; at = in.find(text, at + 1)) ++n;
-  return n;
-}
-
 const std::string EndOfExchange = "EndOfExchange";
 const std::string StartOfExchange = "(start of exchange)";
 
@@ -47,7 +42,7 @@ const std::string StartOfExchange = "(start of exchange)";
 bool WaitForLog(const SimulatorProcess& sim, const std::string& text, int n, std::chrono::seconds limit) {
   const auto deadline = Clock::now() + limit;
   while (Clock::now() < deadline) {
-    if (Count(sim.Log(), text) >= n) return true;
+    if (Occurrences(sim.Log(), text) >= n) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return false;

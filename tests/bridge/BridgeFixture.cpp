@@ -43,9 +43,3 @@ std::string BridgeFixture::BridgeLog() {
 }
 
 int BridgeFixture::Exchanges() const { return Occurrences(sim.Log(), "EndOfExchange"); }
-
-int Occurrences(const std::string& in, const std::string& text) {
-  int n = 0;
-  for (size_t at = in.find(text); at != std::string::npos; at = in.find(text, at + text.size())) ++n;
-  return n;
-}

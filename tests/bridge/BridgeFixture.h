@@ -12,6 +12,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MosquittoBroker.h"
 #include "tests/support/MqttSubscriber.h"
+#include "tests/support/Occurrences.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TempPortsFolder.h"
@@ -53,5 +54,3 @@ private:
   std::string log_;
 };
 
-// How often `text` occurs in `in`.
-int Occurrences(const std::string& in, const std::string& text);

@@ -1,4 +1,5 @@
 #include "SimTestSupport.h"
+#include "tests/support/Occurrences.h"
 
 namespace {
 
@@ -17,12 +18,6 @@ bool TablesMatchSimulator(const Sim::Simulator& sim) {
       if (PcTable(type)[i] != sim.ExchangeBlocks().Table(type)[i]) return false;
   }
   return true;
-}
-
-int Occurrences(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
 }
 
 // Faults the PC notices by the checksum or the length: it asks again at once,

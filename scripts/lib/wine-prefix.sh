@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Makes a wine prefix for our tests, once (a marker file records it):
+#   wine-prefix.sh PREFIX PORTS_DIR
+# COM1..COM8 lead to links PORTS_DIR/com1..com8 of our own (pointed at a
+# pseudo-terminal by each test, never at a host port), and the fonts a Windows
+# PC has are replaced by the metric-compatible Liberation fonts, so the views
+# look as on Linux.
+set -euo pipefail
+prefix=$1 ports=$2
+export WINEPREFIX=$prefix WINEDEBUG=-all DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$ports"
+[ -f "$prefix/.pczn-prefix" ] && exit 0
+
+timeout 180 wineboot -i >/dev/null 2>&1
+for n in 1 2 3 4 5 6 7 8; do
+  ln -sfn "$ports/unused" "$ports/com$n"
+  timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$ports/com$n" /f >/dev/null 2>&1
+done
+replace_font() {
+  timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /d "$2" /f >/dev/null 2>&1
+}
+replace_font "Arial" "Liberation Sans"
+replace_font "MS Sans Serif" "Liberation Sans"
+replace_font "Courier New" "Liberation Mono"
+replace_font "Times New Roman" "Liberation Serif"
+timeout 60 wineserver -w
+touch "$prefix/.pczn-prefix"

@@ -4,9 +4,11 @@
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
 #include "shell/ExceptionDisplay.h"
+#include "shell/ParentConsole.h"
 #include "shell/TStart.h"
 
 int main(int argc, char** argv) {
+  UseParentConsole();
   ProgramOptions options;
   if (const auto answered = AnswerCommandLine(argc, argv, options)) return *answered;
   TApplication app(argc, argv);

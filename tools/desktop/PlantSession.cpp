@@ -32,6 +32,11 @@ PlantSession::PlantSession(Desktop& desktop, const QString& binDir) : desktop_(d
     QFile::copy(QDir(binDir_).filePath(picture), work_.filePath(picture));
 }
 
+PlantSession::PlantSession(Desktop& desktop, const QString& binDir, const WineProgram& wine)
+    : PlantSession(desktop, binDir) {
+  wine_ = wine;
+}
+
 PlantSession::~PlantSession() {
   QuitProgram();
   StopSimulator();
@@ -44,10 +49,18 @@ bool PlantSession::StartSimulator(const QStringList& options, int com) {
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("config")));
   sim_.setProcessEnvironment(env);
   sim_.setProgram(QDir(binDir_).filePath(QStringLiteral("zentrixnet-sim")));
-  sim_.setArguments(QStringList{"--com", QString::number(com), "--log", simLog_} + options);
+  const QStringList port = wine_ ? QStringList() : QStringList{"--com", QString::number(com)};
+  sim_.setArguments(port + QStringList{"--log", simLog_} + options);
   sim_.start();
-  if (!sim_.waitForStarted(5000) || !sim_.waitForReadyRead(5000)) return false;
-  return sim_.readLine().startsWith("/dev/");
+  // A loaded machine can take several seconds to start it.
+  if (!sim_.waitForStarted(30000) || !sim_.waitForReadyRead(30000)) return false;
+  const QString terminal = QString::fromLocal8Bit(sim_.readLine()).trimmed();
+  if (!terminal.startsWith(QStringLiteral("/dev/"))) return false;
+  if (!wine_) return true;
+  // The prefix's COMn is a link of our own that leads to the simulator's terminal.
+  const QString link = QDir(wine_->PortsDir).filePath(QStringLiteral("com%1").arg(com));
+  QFile::remove(link);
+  return QFile::link(terminal, link);
 }
 
 void PlantSession::KillSimulator() {
@@ -85,16 +98,28 @@ bool PlantSession::StartProgram(const QStringList& arguments) {
   env.insert(QStringLiteral("DISPLAY"), desktop_.Display());
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), work_.filePath(QStringLiteral("runtime")));
   env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  program_.setProcessEnvironment(env);
-  program_.setWorkingDirectory(work_.path());
+  program_.setWorkingDirectory(ProgramDir());
   program_.setStandardErrorFile(work_.filePath(QStringLiteral("program-errors.txt")));
-  program_.setProgram(QDir(binDir_).filePath(QStringLiteral("PCZentrixNet")));
-  program_.setArguments(arguments);
+  if (wine_) {
+    // Nothing but the installed folder: no search path into a Qt elsewhere.
+    env.remove(QStringLiteral("WINEPATH"));
+    env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    env.insert(QStringLiteral("LD_PRELOAD"), wine_->Shim);
+    program_.setProgram(QStringLiteral("wine"));
+    program_.setArguments(QStringList{QDir(wine_->ProgramDir).filePath(QStringLiteral("PCZentrixNet.exe"))} +
+                          arguments);
+  } else {
+    program_.setProgram(QDir(binDir_).filePath(QStringLiteral("PCZentrixNet")));
+    program_.setArguments(arguments);
+  }
+  program_.setProcessEnvironment(env);
   program_.start();
   if (!program_.waitForStarted(5000)) return false;
   // A loaded machine (sanitizer builds beside other work) can take many seconds to show it.
   return desktop_.FindWindow(MainTitle, 60000).has_value();
 }
+
+QString PlantSession::ProgramDir() const { return wine_ ? wine_->ProgramDir : work_.path(); }
 
 bool PlantSession::ProgramRunning() const { return program_.state() == QProcess::Running; }
 

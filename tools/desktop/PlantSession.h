@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
 #include <vector>
 
 #include "link/StoreWords.h"
@@ -22,9 +23,21 @@ inline int MeterCountOf(const QByteArray& plantFile) {
 // The menus of the main window, in the order of the menu bar.
 enum class Menu { Datei = 0, Anlagendaten = 1, Schnittstelle = 2, Hilfe = 3 };
 
+// The Windows program under wine: its installed folder (the program, Qt's
+// libraries, the pictures; also its working folder), the folder of the comN
+// links that the wine prefix's COM ports lead to, and the modem-line shim
+// preloaded into wine. The prefix is the one WINEPREFIX names.
+struct WineProgram {
+  QString ProgramDir;
+  QString PortsDir;
+  QString Shim;
+};
+
 class PlantSession {
 public:
   PlantSession(Desktop& desktop, const QString& binDir);
+  // The Windows program under wine; the simulator still comes from binDir.
+  PlantSession(Desktop& desktop, const QString& binDir, const WineProgram& wine);
   ~PlantSession();
 
   QString WorkDir() const { return work_.path(); }
@@ -32,6 +45,7 @@ public:
   QString File(const QString& name) const { return work_.filePath(name); }
 
   // The simulator as COM `com`, with extra options; its log goes to sim-N.log.
+  // Under wine, COM `com` of the prefix leads to the simulator's terminal.
   bool StartSimulator(const QStringList& options, int com = 1);
   // Ends the simulator as a pulled cable would: at once, mid-frame or not.
   void KillSimulator();
@@ -46,6 +60,8 @@ public:
   // run's own data folder (XDG_DATA_HOME), never to the user's.
   bool StartProgram(const QStringList& arguments = {});
   bool ProgramRunning() const;
+  // The folder the program runs in (its pictures are there).
+  QString ProgramDir() const;
   // What the program wrote to its standard error (the exception display's lines).
   QString ProgramErrors() const;
   qint64 ProgramPid() const { return program_.processId(); }
@@ -69,6 +85,7 @@ public:
 private:
   Desktop& desktop_;
   QString binDir_;
+  std::optional<WineProgram> wine_;
   QTemporaryDir work_;
   QProcess sim_;
   QProcess program_;

@@ -1,0 +1,162 @@
+// The Windows program, as installed, under wine on a headless desktop against
+// the simulator: COM 5 of the wine prefix leads to the simulator's terminal.
+// One program run is shared by the cases, which follow each other as a
+// user's session would. scripts/test-wine sets the environment:
+//   PCZN_WINE_PROGRAM_DIR  the installed folder (the program, Qt, the pictures)
+//   PCZN_WINE_PORTS        the folder of the comN links of the prefix
+//   PCZN_WINE_SHIM         the modem-line shim preloaded into wine
+//   WINEPREFIX             the prefix
+//   PCZN_SCREENSHOT_DIR    where the views' screenshots go (optional)
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QThread>
+#include <memory>
+
+#include "settings/Edit.h"
+#include "settings/TForm13.h"
+#include "tools/desktop/PlantSession.h"
+
+namespace {
+
+// The cycle is paced by a one-second timer: connection, 24 ticks, the
+// exchange, the refresh at tick 41, commands up to tick 54.
+constexpr int CycleMs = 60000;
+constexpr int Com = 5;
+// The controller's clock stays in its start minute (speed 0.001), so the
+// program's plant file equals the simulator's own for the same plant.
+const QStringList Plant = {"--seed", "5", "--start", "2023-06-21 13:00", "--speed", "0.001"};
+
+struct SharedRun {
+  Desktop desktop;
+  std::unique_ptr<PlantSession> session;
+};
+SharedRun* Shared = nullptr;
+
+QString Env(const char* name) { return qEnvironmentVariable(name); }
+
+// A Linux path as the Windows program sees it: on drive Z:.
+QString WindowsPath(const QString& path) {
+  return QStringLiteral("Z:") + QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+QPoint CentreOf(QWidget* control, QWidget* window) { return control->mapTo(window, control->rect().center()); }
+
+class WineProgramTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    Shared = new SharedRun;
+    ASSERT_FALSE(Env("PCZN_WINE_PROGRAM_DIR").isEmpty()) << "run by scripts/test-wine";
+    ASSERT_TRUE(QFile::exists(Env("PCZN_WINE_PROGRAM_DIR") + QStringLiteral("/PCZentrixNet.exe")));
+    ASSERT_TRUE(Shared->desktop.Start()) << Shared->desktop.Error().toStdString();
+    const WineProgram wine{Env("PCZN_WINE_PROGRAM_DIR"), Env("PCZN_WINE_PORTS"), Env("PCZN_WINE_SHIM")};
+    Shared->session = std::make_unique<PlantSession>(Shared->desktop, QStringLiteral(PCZN_BIN_DIR), wine);
+    ASSERT_TRUE(Shared->session->StartSimulator(Plant, Com));
+    ASSERT_TRUE(Shared->session->StartProgram()) << Shared->session->ProgramErrors().toStdString();
+  }
+  static void TearDownTestSuite() {
+    if (qEnvironmentVariableIsSet("PCZN_E2E_TRACE")) Shared->session->KeepWorkDir();
+    delete Shared;
+    Shared = nullptr;
+  }
+  void SetUp() override { ASSERT_TRUE(Shared && Shared->session && Shared->session->ProgramRunning()); }
+  PlantSession& S() { return *Shared->session; }
+  Desktop& D() { return Shared->desktop; }
+};
+
+TEST_F(WineProgramTest, ChoosingCom5ExchangesWithTheController) {
+  S().ClickPortButton(Com);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Tagesdaten"), 15000)) << "the daily chart comes up with the port";
+  EXPECT_FALSE(S().WaitForLog(QStringLiteral("ConnectAnswer ready"), 15000).isEmpty());
+  ASSERT_FALSE(S().WaitForLog(QStringLiteral("EndOfExchange"), CycleMs + 15000).isEmpty())
+      << S().SimulatorLog().right(2000).toStdString();
+  const QString log = S().SimulatorLog();
+  for (int type : {2, 3, 4, 5, 6, 7, 8, 9, 10, 14, 15})
+    EXPECT_TRUE(log.contains(QStringLiteral("SIM>PC FF FA CD %1 ").arg(type, 2, 16, QLatin1Char('0')).toUpper()))
+        << "block " << type;
+}
+
+TEST_F(WineProgramTest, EveryViewOpensFromTheMenu) {
+  const struct {
+    int item;
+    const char* title;
+    const char* file;
+  } views[] = {{0, "Tagesdaten", "daily-chart"},
+               {1, "Monatsdaten", "monthly-chart"},
+               {2, "Jahresdaten", "yearly-chart"},
+               {3, "Jahresenergiebilanz", "year-balance"},
+               {4, "Tagesenergiebilanz", "day-balance"},
+               {5, "Ertrag der Anlage", "plant-yield"},
+               {6, "Tageswerte", "daily-values"},
+               {7, "Einstellungen", "settings"}};
+  const QString shots = Env("PCZN_SCREENSHOT_DIR").isEmpty() ? S().WorkDir() : Env("PCZN_SCREENSHOT_DIR");
+  QDir().mkpath(shots);
+  for (const auto& v : views) {
+    S().ChooseMenuItem(Menu::Anlagendaten, v.item);
+    EXPECT_TRUE(D().FindWindow(QString::fromUtf8(v.title), 10000)) << v.title;
+    const QString shot = QDir(shots).filePath(QStringLiteral("windows-%1.png").arg(QString::fromUtf8(v.file)));
+    EXPECT_TRUE(D().Screenshot(QString::fromUtf8(v.title), shot)) << v.title;
+  }
+  EXPECT_TRUE(D().Screenshot(QStringLiteral("PCZentrixNet "), QDir(shots).filePath(QStringLiteral("windows-main.png"))));
+}
+
+TEST_F(WineProgramTest, ASavedPlantFileEqualsTheControllersOwn) {
+  const QString reference = S().File(QStringLiteral("reference.sol"));
+  QProcess sim;
+  sim.start(QStringLiteral(PCZN_BIN_DIR "/zentrixnet-sim"), Plant + QStringList{"--write-sol", reference});
+  ASSERT_TRUE(sim.waitForFinished(60000) && sim.exitCode() == 0);
+
+  const QString saved = S().File(QStringLiteral("plant.sol"));
+  S().ChooseMenuItem(Menu::Datei, 1);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Save As"), 10000)) << "no save dialog";
+  S().AnswerFileDialog(WindowsPath(saved));
+  for (int i = 0; i < 100 && !QFile::exists(saved); ++i) QThread::msleep(100);
+  QFile program(saved), controller(reference);
+  ASSERT_TRUE(program.open(QIODevice::ReadOnly)) << "no file written";
+  ASSERT_TRUE(controller.open(QIODevice::ReadOnly));
+  const QByteArray bytes = program.readAll();
+  EXPECT_EQ(bytes.size(), 3220);
+  EXPECT_TRUE(bytes == controller.readAll()) << "the saved plant file differs from the simulator's --write-sol";
+}
+
+TEST_F(WineProgramTest, AWizardSettingReachesTheController) {
+  TForm13 twin;  // the real window's layout
+  S().ChooseMenuItem(Menu::Anlagendaten, 7);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Einstellungen"), 10000));
+  const QPoint weiter = CentreOf(twin.SpeedButton1, &twin);
+  ASSERT_TRUE(S().ClickIn(QStringLiteral("Einstellungen"), weiter.x(), weiter.y()));  // to page 1
+  const QPoint field = CentreOf(twin.Edit1, &twin);
+  S().ClickIn(QStringLiteral("Einstellungen"), field.x(), field.y());
+  D().Key(QStringLiteral("ctrl+a"));
+  D().Type(QStringLiteral("7"));
+  const QPoint ok = CentreOf(twin.SpeedButton3, &twin);
+  S().ClickIn(QStringLiteral("Einstellungen"), ok.x(), ok.y());
+  // At the next command tick the meter count's frame goes out, byte for byte.
+  const QString sent = S().WaitForLog(QStringLiteral("PC>SIM FE 8F 09 01 25 00 07 00 C3"), CycleMs + 15000);
+  EXPECT_FALSE(sent.isEmpty()) << S().SimulatorLog().right(2000).toStdString();
+}
+
+TEST_F(WineProgramTest, AnUnpluggedControllerIsReportedOnce) {
+  const int before = S().LogLineCount();
+  ASSERT_FALSE(S().WaitForLog(QStringLiteral("Request"), CycleMs + 15000, before).isEmpty());
+  S().KillSimulator();
+  // The exception display shows one message box titled like the program.
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("PCZentrixNet"), 30000)) << "the loss was not reported";
+  EXPECT_TRUE(S().DismissErrorBox());
+  QThread::msleep(5000);  // a reported loss is not reported again
+  EXPECT_FALSE(D().FindWindow(QStringLiteral("PCZentrixNet"), 0)) << "the loss was reported twice";
+  EXPECT_TRUE(S().ProgramRunning());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");  // the twins of this process; the program gets the desktop
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The Windows setup made from this build tree, tried in a wine prefix of its
+# own as an installer would: a silent install for the machine, the program
+# from the installed folder against the simulator (a whole exchange through
+# COM 5), and a silent uninstall that leaves no file or entry of ours.
+#   setup_test.sh BUILD_DIR NATIVE_BIN   (PCZN_WINE_SHIM: the modem-line shim)
+# The portable .zip is checked to hold the same folder.
+set -euo pipefail
+build=$1 native_bin=$2 shim=$PCZN_WINE_SHIM
+work=$build/setup-test
+prefix=$work/prefix
+ports=$work/ports
+failures=0
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset WINEPATH
+cleanup() { timeout 30 wineserver -k 2>/dev/null || true; }
+trap cleanup EXIT
+
+echo "== the setup and the portable archive"
+rm -f "$build"/PCZentrixNet-*-win64*
+(cd "$build" && cpack -G "NSIS;ZIP" >"$build/cpack.log" 2>&1) || { cat "$build/cpack.log"; exit 1; }
+setup=$(ls "$build"/PCZentrixNet-*-win64-setup.exe)
+zip=$(ls "$build"/PCZentrixNet-*-win64.zip)
+echo "setup: $(basename "$setup"), $(stat -c %s "$setup") bytes; zip: $(stat -c %s "$zip") bytes"
+
+echo "== a prefix of its own"
+rm -rf "$work"
+mkdir -p "$work"
+DISPLAY='' bash "$(dirname "$0")/../../scripts/lib/wine-prefix.sh" "$prefix" "$ports"
+program_dir="$prefix/drive_c/Program Files/PCZentrixNet"
+menu_dir="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/PCZentrixNet"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\PCZentrixNet'
+
+echo "== silent install"
+DISPLAY='' timeout 300 wine "$setup" /S || fail "the setup ended with status $?"
+DISPLAY='' timeout 120 wineserver -w
+[ -f "$program_dir/PCZentrixNet.exe" ] || fail "no PCZentrixNet.exe in Program Files"
+for f in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
+  libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll b1.bmp b6.bmp zentrixnet-poll.exe; do
+  [ -f "$program_dir/$f" ] || fail "$f is not installed"
+done
+[ -f "$menu_dir/PCZentrixNet.lnk" ] || fail "no Start menu entry"
+DISPLAY='' timeout 60 wine reg query "$uninstall_key" /v UninstallString >"$work/key.txt" 2>&1 ||
+  fail "no entry under Apps (the uninstall key)"
+
+echo "== the portable archive holds the installed folder"
+mkdir -p "$work/zip"
+(cd "$work/zip" && cmake -E tar xf "$zip")
+(cd "$work/zip"/*/ && find . -type f | sort) >"$work/zip.list"
+(cd "$program_dir" && find . -type f ! -name Uninstall.exe | sort) >"$work/installed.list"
+diff "$work/zip.list" "$work/installed.list" || fail "the .zip and the installed folder differ"
+
+echo "== the installed program exchanges with the simulator"
+PCZN_WINE_PROGRAM_DIR=$program_dir PCZN_WINE_PORTS=$ports PCZN_WINE_SHIM=$shim \
+  timeout 600 "$native_bin/wine_program_tests" --gtest_filter='WineProgramTest.ChoosingCom5*' ||
+  fail "the installed program did not complete an exchange"
+DISPLAY='' timeout 30 wineserver -k 2>/dev/null || true
+
+echo "== silent uninstall"
+# The uninstaller copies itself away and returns at once: wait for the server.
+DISPLAY='' timeout 300 wine "$program_dir/Uninstall.exe" /S || fail "the uninstaller ended with status $?"
+DISPLAY='' timeout 120 wineserver -w
+[ ! -e "$program_dir" ] || { fail "files are left in Program Files"; find "$program_dir" | head; }
+[ ! -e "$menu_dir" ] || fail "the Start menu entry is left"
+if DISPLAY='' timeout 60 wine reg query "$uninstall_key" >/dev/null 2>&1; then
+  fail "the entry under Apps is left"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "setup_test: $failures failed"
+  exit 1
+fi
+echo "setup_test: all passed"

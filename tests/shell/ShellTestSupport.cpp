@@ -1,18 +1,19 @@
 #include "ShellTestSupport.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <QElapsedTimer>
 #include <QFile>
+#include <chrono>
+#include <thread>
 
 #include "link/PlantStore.h"
 #include "shell/Application.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/TStart.h"
 
-TempPortsFolder* ShellTest::Ports = nullptr;
 TempFolder* ShellTest::Data = nullptr;
+
+#ifndef _WIN32
+TempPortsFolder* ShellTest::Ports = nullptr;
 
 LinkedPty::LinkedPty(const QString& portsDir, int com) {
   const QString link = QDir(portsDir).filePath(QStringLiteral("COM%1").arg(com));
@@ -20,22 +21,35 @@ LinkedPty::LinkedPty(const QString& portsDir, int com) {
   QFile::link(QString::fromStdString(SlavePath()), link);
 }
 
+QString SimLog(const SimulatorProcess& sim) { return QString::fromStdString(sim.Log()); }
+
+QString ShellTest::PortsDir() const { return QString::fromStdString(Ports->Folder()); }
+
+std::string ShellTest::ConfigHome() { return Ports->ConfigHome(); }
+#endif
+
 void PumpEvents(int milliseconds) {
   QElapsedTimer timer;
   timer.start();
   do {
     QApplication::processEvents(QEventLoop::AllEvents, 5);
-    ::usleep(1000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   } while (timer.elapsed() < milliseconds);
 }
 
-QString SimLog(const SimulatorProcess& sim) { return QString::fromStdString(sim.Log()); }
-
 void ShellTest::SetUpTestSuite() {
+#ifndef _WIN32
   if (Ports == nullptr) Ports = new TempPortsFolder();  // for the whole run
+#endif
   if (Data == nullptr) {
     Data = new TempFolder("pczn-data");
-    ::setenv("XDG_DATA_HOME", Data->Path().c_str(), 1);  // never the user's own archives
+    // Never the user's own archives.
+    const QByteArray folder = QByteArray::fromStdString(Data->Path().string());
+#ifdef _WIN32
+    qputenv("LOCALAPPDATA", folder);
+#else
+    qputenv("XDG_DATA_HOME", folder);
+#endif
   }
   QDir::setCurrent(QStringLiteral(PCZN_PICTURE_DIR));
 }
@@ -54,10 +68,6 @@ bool ShellTest::RunCycle(int exchangeMs) {
   while (PollTick != 60) Tick();
   return ended;
 }
-
-QString ShellTest::PortsDir() const { return QString::fromStdString(Ports->Folder()); }
-
-std::string ShellTest::ConfigHome() { return Ports->ConfigHome(); }
 
 std::filesystem::path ShellTest::DataHome() { return Data->Path(); }
 

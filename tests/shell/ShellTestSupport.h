@@ -12,24 +12,28 @@
 #include <vector>
 
 #include "shell/ProgramOptions.h"
+#include "tests/support/TempFolder.h"
+#ifndef _WIN32
 #include "tests/support/PtyLine.h"
 #include "tests/support/SimulatorProcess.h"
-#include "tests/support/TempFolder.h"
 #include "tests/support/TempPortsFolder.h"
+#endif
 
 using Options = std::vector<std::string>;
 
+#ifndef _WIN32
 // A pseudo-terminal whose slave side is linked as a COM port.
 class LinkedPty : public PtyLine {
 public:
   LinkedPty(const QString& portsDir, int com);
 };
 
-// Runs the event loop for the given time (port events, timers, repaints).
-void PumpEvents(int milliseconds);
-
 // The simulator's frame log, for QString's searches.
 QString SimLog(const SimulatorProcess& sim);
+#endif
+
+// Runs the event loop for the given time (port events, timers, repaints).
+void PumpEvents(int milliseconds);
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -44,11 +48,14 @@ protected:
   // exchange ended with its end frame.
   static bool RunCycle(int exchangeMs = 1500);
 
+#ifndef _WIN32
   QString PortsDir() const;
   static std::string ConfigHome();
-  // $XDG_DATA_HOME of the test run, emptied before each test.
-  static std::filesystem::path DataHome();
   static TempPortsFolder* Ports;
+#endif
+  // The program's data folder in the test run ($XDG_DATA_HOME, on Windows
+  // %LOCALAPPDATA%), emptied before each test.
+  static std::filesystem::path DataHome();
   static TempFolder* Data;
 
   // The command line's options the windows are created with.

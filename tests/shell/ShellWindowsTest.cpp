@@ -47,10 +47,12 @@ private:
   std::vector<std::pair<QWidget*, std::string>> windows_;
 };
 
+#ifndef _WIN32
 bool MenusVisible() {
   const QMenu* menus[] = {Start->FileMenu, Start->Ansicht1, Start->Optionen1, Start->Hilfe1};
   return std::all_of(std::begin(menus), std::end(menus), [](const QMenu* m) { return m->menuAction()->isVisible(); });
 }
+#endif
 
 bool AnyMenuVisible() {
   const QMenu* menus[] = {Start->FileMenu, Start->Ansicht1, Start->Optionen1, Start->Hilfe1};

@@ -78,6 +78,8 @@ TEST_F(WineProgramTest, ChoosingCom5ExchangesWithTheController) {
   for (int type : {2, 3, 4, 5, 6, 7, 8, 9, 10, 14, 15})
     EXPECT_TRUE(log.contains(QStringLiteral("SIM>PC FF FA CD %1 ").arg(type, 2, 16, QLatin1Char('0')).toUpper()))
         << "block " << type;
+  QThread::msleep(20000);  // past the views' refresh at tick 41
+  EXPECT_TRUE(D().WindowVisible(QStringLiteral("Tagesdaten")));
 }
 
 TEST_F(WineProgramTest, EveryViewOpensFromTheMenu) {
@@ -98,10 +100,14 @@ TEST_F(WineProgramTest, EveryViewOpensFromTheMenu) {
   for (const auto& v : views) {
     S().ChooseMenuItem(Menu::Anlagendaten, v.item);
     EXPECT_TRUE(D().FindWindow(QString::fromUtf8(v.title), 10000)) << v.title;
+    QThread::msleep(1000);  // the closed menu's area repainted, for the picture
     const QString shot = QDir(shots).filePath(QStringLiteral("windows-%1.png").arg(QString::fromUtf8(v.file)));
     EXPECT_TRUE(D().Screenshot(QString::fromUtf8(v.title), shot)) << v.title;
   }
-  EXPECT_TRUE(D().Screenshot(QStringLiteral("PCZentrixNet "), QDir(shots).filePath(QStringLiteral("windows-main.png"))));
+  // The whole screen: the main window with the view in front of it.
+  S().ChooseMenuItem(Menu::Anlagendaten, 6);
+  QThread::msleep(1000);
+  EXPECT_TRUE(D().Screenshot(QString(), QDir(shots).filePath(QStringLiteral("windows-screen.png"))));
 }
 
 TEST_F(WineProgramTest, ASavedPlantFileEqualsTheControllersOwn) {

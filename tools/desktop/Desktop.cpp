@@ -93,6 +93,16 @@ std::optional<ScreenRect> Desktop::FindWindow(const QString& title, int timeoutM
 
 bool Desktop::WindowVisible(const QString& title) const { return FindWindow(title, 0).has_value(); }
 
+bool Desktop::WindowGone(const QString& title, int timeoutMs) const {
+  QElapsedTimer timer;
+  timer.start();
+  while (WindowVisible(title)) {
+    if (timer.elapsed() >= timeoutMs) return false;
+    QThread::msleep(100);
+  }
+  return true;
+}
+
 void Desktop::Click(int x, int y) const {
   Run(QStringLiteral("xdotool"), {"mousemove", "--sync", QString::number(x), QString::number(y), "click", "1"});
   QThread::msleep(150);
@@ -105,6 +115,12 @@ void Desktop::Move(int x, int y) const {
 
 void Desktop::Key(const QString& keys) const {
   Run(QStringLiteral("xdotool"), {"key", "--delay", "60", keys});
+  QThread::msleep(100);
+}
+
+void Desktop::Focus(const QString& title) const {
+  const QString pattern = QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$');
+  Run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", pattern, "windowfocus", "--sync", "%1"});
   QThread::msleep(100);
 }
 

@@ -23,10 +23,15 @@ public:
   // The visible top-level window with exactly this title, waiting up to the time given.
   std::optional<ScreenRect> FindWindow(const QString& title, int timeoutMs = 5000) const;
   bool WindowVisible(const QString& title) const;
+  // Whether no visible window has this title any more, waiting up to the time given.
+  bool WindowGone(const QString& title, int timeoutMs) const;
 
   void Click(int x, int y) const;
   void Move(int x, int y) const;
   void Key(const QString& keys) const;  // xdotool key names, e.g. "Down", "Return", "ctrl+a"
+  // Gives the keyboard to the visible window with exactly this title (there is
+  // no window manager to do it on a click; wine's windows need it).
+  void Focus(const QString& title) const;
   void Type(const QString& text, int delayMs = 40) const;  // delayMs between the keys
   // The ids of every window mapped on the screen, titled or not, sorted.
   QStringList VisibleWindows() const;

@@ -204,6 +204,8 @@ bool PlantSession::DismissErrorBox() {
   const auto box = desktop_.FindWindow(QStringLiteral("PCZentrixNet"), 5000);
   if (!box) return false;
   desktop_.Click(box->X + box->Width / 2, box->Y + box->Height / 2);  // focus the box
+  if (wine_) desktop_.Focus(QStringLiteral("PCZentrixNet"));
   desktop_.Key(QStringLiteral("Return"));
-  return !desktop_.FindWindow(QStringLiteral("PCZentrixNet"), 1000).has_value();
+  // Wine takes a moment to take a closed window off the screen.
+  return desktop_.WindowGone(QStringLiteral("PCZentrixNet"), 10000);
 }

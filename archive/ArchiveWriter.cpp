@@ -20,7 +20,7 @@ bool ArchiveWriter::Record(const ExchangeRecord& record) {
   if (!on_) return false;
   try {
     OpenFor(record.PlantId);
-    archive_->Write(record);
+    archive_->Write(record, RecordSource::Controller);
     return true;
   } catch (const std::exception& error) {
     TurnOff(error.what());
@@ -31,7 +31,12 @@ bool ArchiveWriter::Record(const ExchangeRecord& record) {
 bool ArchiveWriter::RecordStore(const std::string& plantName) {
   if (!on_) return false;
   const std::optional<ExchangeRecord> record = RecordFromStore(plantName);
-  return record && Record(*record);
+  if (!record) {
+    ReportClockOnce(StoreClockProblem());
+    return false;
+  }
+  clockReported_ = false;
+  return Record(*record);
 }
 
 // Keeps the open archive while it is the plant's; another plant (a second
@@ -41,6 +46,13 @@ void ArchiveWriter::OpenFor(const std::string& plantId) {
   if (archive_ && archive_->File() == wanted) return;
   archive_.reset();
   archive_ = std::make_unique<PlantArchive>(wanted, options_);
+}
+
+// A broken clock comes with every exchange until it is set: one line for all of them.
+void ArchiveWriter::ReportClockOnce(const std::string& problem) {
+  if (problem.empty() || clockReported_) return;
+  clockReported_ = true;
+  if (report_) report_(problem + "; diese Daten werden nicht archiviert, bis die Uhr ein mögliches Datum nennt.");
 }
 
 void ArchiveWriter::TurnOff(const std::string& message) {

@@ -27,7 +27,8 @@ public:
   bool Record(const ExchangeRecord& record);
   // Writes the exchange the plant data store holds now (RecordFromStore), the
   // one place where the program and the bridge archive an exchange; false when
-  // it was not written, or the store's data cannot be dated.
+  // it was not written, or the store's data cannot be dated (a clock that
+  // names an impossible date is reported once, until it names a possible one).
   bool RecordStore(const std::string& plantName);
   bool On() const { return on_; }
   // The file written last, empty before the first record.
@@ -35,6 +36,7 @@ public:
 
 private:
   void OpenFor(const std::string& plantId);
+  void ReportClockOnce(const std::string& problem);
   void TurnOff(const std::string& message);
 
   std::filesystem::path file_;
@@ -43,6 +45,7 @@ private:
   ArchiveOptions options_;
   std::unique_ptr<PlantArchive> archive_;
   bool on_ = true;
+  bool clockReported_ = false;
 };
 
 }  // namespace Archive

@@ -43,10 +43,14 @@ public:
   const std::filesystem::path& File() const { return file_; }
 
   // Writes one exchange: its values, then every running row of a period that
-  // has passed by the record's date is closed. Of an exchange older than the
-  // last one written only the complete periods are taken. A record of another
-  // plant is refused. Returns the number of rows changed. Throws ArchiveError.
-  int64_t Write(const ExchangeRecord& record);
+  // has passed by the record's date is closed. Nothing dated after the record's
+  // own date is taken, nor is its own day, month or year closed. Of a plant
+  // file older than the last exchange written only the complete periods are
+  // taken; an older exchange from the controller (its clock was set back)
+  // reopens every row from its date on and becomes the archive's "now". A
+  // record of another plant, or whose date is impossible, is refused. Returns
+  // the number of rows changed. Throws ArchiveError.
+  int64_t Write(const ExchangeRecord& record, RecordSource source = RecordSource::PlantFile);
 
   ArchiveInfo Info() const;
   // The days from..to (inclusive) that have quarter-hour samples, in order.
@@ -65,7 +69,9 @@ public:
 
 private:
   void CheckPlant(const std::string& plantId);
+  void CheckDate(const ExchangeRecord& record) const;
   bool IsNewest(const ExchangeRecord& record);
+  void ReopenFrom(const ExchangeRecord& record);
   void WriteHistory(const PlantHistory& history);
   void ClosePassedPeriods(const ExchangeRecord& record);
   void WriteInfo(const ExchangeRecord& record);

@@ -74,6 +74,10 @@ struct PlantHistory {
 // The complete periods of a history alone.
 PlantHistory CompleteOnly(const PlantHistory& history);
 
+// The history as its own date allows it: nothing dated after today, and
+// today, its month and its year still running.
+PlantHistory AsOf(const PlantHistory& history, DayNumber today);
+
 // The years of the given months (ordered by year): each year's sum, complete
 // when every month of it given is complete, December included.
 std::vector<YearYield> YearsOf(const std::vector<MonthYield>& months);

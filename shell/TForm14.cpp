@@ -249,5 +249,5 @@ Archive::CsvExportResult TForm14::ExportRange(const QString& folder) {
 void TForm14::Button1Click() {
   if (FolderDialog1 == nullptr) FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
   const QString folder = FolderDialog1->Choose();
-  if (!folder.isEmpty()) ExportRange(folder);
+  if (!folder.isEmpty() && MayReplaceCsvFiles(this, folder)) ExportRange(folder);
 }

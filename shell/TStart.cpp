@@ -349,7 +349,7 @@ void TStart::TakeStoreIntoArchive() {
 void TStart::ExportierenCSV1Click() {
   if (FolderDialog1 == nullptr) FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
   const QString folder = FolderDialog1->Choose();
-  if (!folder.isEmpty()) ExportStore(folder);
+  if (!folder.isEmpty() && MayReplaceCsvFiles(this, folder)) ExportStore(folder);
 }
 
 // The data of every view: the quarter hours of the days the store holds, the

@@ -42,11 +42,17 @@ std::string VersionText(const std::array<uint8_t, 3>& v) {
 }  // namespace
 
 PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions options) : file_(file) {
+  if (options.ReadOnly) options.Create = false;
   std::error_code error;
   if (!options.Create && !std::filesystem::exists(file, error)) throw ArchiveError(file, OpenFailed, "die Datei gibt es nicht");
   if (options.Create) MakeFolderOf(file);
-  db_ = std::make_unique<SqliteDatabase>(file, options.Create, options.BusyTimeoutMs);
+  const SqliteOpen mode = options.ReadOnly ? SqliteOpen::ReadOnly : options.Create ? SqliteOpen::Create : SqliteOpen::ReadWrite;
+  db_ = std::make_unique<SqliteDatabase>(file, mode, options.BusyTimeoutMs);
   CheckIntact(*db_);
+  if (options.ReadOnly) {
+    CheckReadableSchema(*db_);
+    return;
+  }
   // Before anything is set in the file: a file that is no archive stays as it was.
   PrepareSchema(*db_);
   // WAL: readers never wait for the writer, and a write cut off by a crash is

@@ -20,6 +20,9 @@ class SqliteDatabase;
 struct ArchiveOptions {
   bool Create = true;         // make the file (and its folder) when it does not exist
   int BusyTimeoutMs = 2000;   // how long to wait for another program's write to end
+  // Only read (the archive view, an export): nothing is ever written into the
+  // file, not even the tables of an empty one; Create is ignored.
+  bool ReadOnly = false;
 };
 
 // What the archive knows of its plant and of the last exchange written.
@@ -33,8 +36,10 @@ struct ArchiveInfo {
 
 class PlantArchive {
 public:
-  // Opens the file, checks that it is intact and an archive, and brings its
-  // tables up to date. Throws ArchiveError.
+  // Opens the file, checks that it is intact and an archive, and (unless
+  // read-only) brings its tables up to date. Throws ArchiveError, whose text
+  // tells a file that is no archive, a locked, a read-only and a damaged
+  // archive apart.
   explicit PlantArchive(const std::filesystem::path& file, ArchiveOptions options = {});
   ~PlantArchive();
   PlantArchive(const PlantArchive&) = delete;

@@ -124,7 +124,7 @@ void TForm14::ShowArchive(const std::filesystem::path& file, Archive::CsvStyle s
   }
   Label1->setText(QStringLiteral("Archiv nicht zu öffnen:\n") + PathText(file));
   Archive::ArchiveOptions options;
-  options.Create = false;
+  options.ReadOnly = true;
   archive_ = std::make_unique<Archive::PlantArchive>(file, options);
   info_ = archive_->Info();
   if (const auto span = archive_->DaySpan()) days_ = ArchivedDays(archive_->DaysWithSamples(span->first, span->second));

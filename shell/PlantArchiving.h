@@ -1,8 +1,9 @@
 #pragma once
 // The program's archive: each completed data exchange written into the
-// plant's archive (the first failure reported once through the exception
-// display, archiving off until the next start, polling going on), the store's
-// data taken over on the user's word, and the archive the archive view shows.
+// plant's archive (a stop and the catching up each reported once through the
+// exception display, the exchanges kept in memory meanwhile, polling going
+// on), the store's data taken over on the user's word, and the archive the
+// archive view shows.
 #include <filesystem>
 
 #include "archive/ArchiveWriter.h"

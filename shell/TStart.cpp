@@ -414,10 +414,16 @@ void TStart::ShowMenus() {
 void TStart::Timer2Timer() { ApplyTick(Session->Tick()); }
 
 void TStart::ApplyTick(const TickActions& actions) {
-  if (actions.StatusText) Edit1->setText(FromCp1252(*actions.StatusText));
+  if (actions.StatusText) Edit1->setText(FromCp1252(*actions.StatusText) + ArchiveBehindNote());
   if (!actions.Refresh) return;
   if (Form7 != nullptr) Form7->ShowLinkState(actions);
   if (actions.RedrawView != 0) RedrawView(actions.RedrawView, actions.HideAllFirst);
+}
+
+// While the archive cannot be written, the status line says so after the cycle's text.
+QString TStart::ArchiveBehindNote() const {
+  const std::string behind = Archiving->Writer().BehindText();
+  return behind.empty() ? QString() : QStringLiteral("  –  ") + QString::fromStdString(behind);
 }
 
 void TStart::RedrawView(int view, bool hideAllFirst) {

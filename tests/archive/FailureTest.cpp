@@ -1,5 +1,6 @@
 // A locked, read-only, damaged or foreign archive is reported once, with its
-// path; the link goes on polling and archiving stays off.
+// path; the link goes on polling, the exchanges wait in memory, and once the
+// archive can be written again they are written and that is reported once.
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,7 +75,7 @@ void ExpectOneReportAndPollingGoesOn(const PollingOutcome& o, const fs::path& fi
   ASSERT_EQ(o.Reports.size(), 1u);
   EXPECT_NE(o.Reports[0].find(file.string()), std::string::npos) << o.Reports[0];
   EXPECT_NE(o.Reports[0].find(reason), std::string::npos) << o.Reports[0];
-  EXPECT_NE(o.Reports[0].find("bis zum nächsten Start"), std::string::npos) << o.Reports[0];
+  EXPECT_NE(o.Reports[0].find("Die Archivierung hält an"), std::string::npos) << o.Reports[0];
 }
 
 void Overwrite(const fs::path& file, std::streamoff at, const std::string& bytes) {
@@ -122,18 +123,51 @@ TEST_F(FailureTest, ArchiveWithDamagedPages) {
   ExpectOneReportAndPollingGoesOn(PollWithArchive(file), file, "Archiv beschädigt");
 }
 
-TEST_F(FailureTest, ArchiveLockedByAnotherProgram) {
+TEST_F(FailureTest, ArchiveLockedByAnotherProgramCatchesUpWhenTheLockEnds) {
   const fs::path file = folder / "Anlage.sqlite";
   MakeArchive(file);
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  const std::string before = Dump(file);
-  // The lock ends after the first exchange: archiving stays off all the same.
   const auto release = [&] { sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr); };
-  ExpectOneReportAndPollingGoesOn(PollWithArchive(file, 3, {true, 100}, release), file, "locked");
+  const PollingOutcome o = PollWithArchive(file, 3, {true, 100}, release);
   sqlite3_close(other);
-  EXPECT_EQ(Dump(file), before);
+  EXPECT_EQ(o.Exchanges, 3);
+  EXPECT_EQ(o.Written, 2) << "the exchanges after the lock";
+  ASSERT_EQ(o.Reports.size(), 2u);
+  EXPECT_NE(o.Reports[0].find("Archiv gesperrt"), std::string::npos) << o.Reports[0];
+  EXPECT_NE(o.Reports[0].find(file.string()), std::string::npos) << o.Reports[0];
+  EXPECT_NE(o.Reports[1].find("wird wieder geschrieben"), std::string::npos) << o.Reports[1];
+}
+
+// Every exchange polled while the archive was locked ends up in it, as if it
+// had been written at once.
+TEST_F(FailureTest, NothingPolledWhileLockedIsLost) {
+  const fs::path file = folder / "Anlage.sqlite", reference = folder / "reference.sqlite";
+  MakeArchive(file);
+  MakeArchive(reference);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  std::vector<std::string> reports;
+  Archive::ArchiveWriter writer(file, [&](const std::string& m) { reports.push_back(m); }, {}, {true, 100}, 100);
+  Archive::PlantArchive direct(reference);
+  // A plant whose controller day changes between exchanges, so that each one is kept.
+  ArchiveRun run(FastPlant({2024, 6, 10, 10, 0, 0}, 1800));
+  std::vector<bool> written;
+  for (int i = 0; i < 5; ++i) {
+    const auto record = run.NextExchange();
+    ASSERT_TRUE(record);
+    if (i == 3) sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    written.push_back(writer.Record(*record));
+    direct.Write(*record, Archive::RecordSource::Controller);
+    EXPECT_EQ(writer.On(), i >= 3);
+    EXPECT_EQ(writer.BehindText().empty(), i >= 3) << writer.BehindText();
+  }
+  sqlite3_close(other);
+  EXPECT_EQ(written, (std::vector<bool>{false, false, false, true, true}));
+  EXPECT_EQ(reports.size(), 2u);
+  EXPECT_EQ(Dump(file), Dump(reference));
 }
 
 // Files the archive refuses to open, and why.

@@ -119,14 +119,25 @@ protected:
   }
 };
 
-TEST_F(BrokenArchiveTest, IsReportedOnceWhilePollingGoesOn) {
+TEST_F(BrokenArchiveTest, IsReportedOnceWhilePollingGoesOnAndCatchesUpWhenItCan) {
   Connect(6);
   for (int cycle = 0; cycle < 2; ++cycle) EXPECT_TRUE(RunCycle()) << "cycle " << cycle;
   EXPECT_EQ(ExceptionCount(), 1);
   EXPECT_NE(LastExceptionMessage().find((files / "not-a-folder").string()), std::string::npos) << LastExceptionMessage();
-  EXPECT_NE(LastExceptionMessage().find("bis zum nächsten Start ausgeschaltet"), std::string::npos);
+  EXPECT_NE(LastExceptionMessage().find("Die Archivierung hält an"), std::string::npos) << LastExceptionMessage();
   EXPECT_FALSE(Start->Archiving->Writer().On());
   EXPECT_EQ(Start->Edit1->text().left(4), QStringLiteral("  60")) << "the cycle went on";
+  EXPECT_TRUE(Start->Edit1->text().contains(QStringLiteral("Archiv hängt nach"))) << Start->Edit1->text().toStdString();
+
+  // The user clears the way: the next exchange writes what was kept.
+  fs::remove(files / "not-a-folder");
+  EXPECT_TRUE(RunCycle());
+  EXPECT_EQ(ExceptionCount(), 2);
+  EXPECT_NE(LastExceptionMessage().find("wird wieder geschrieben"), std::string::npos) << LastExceptionMessage();
+  EXPECT_TRUE(Start->Archiving->Writer().On());
+  EXPECT_TRUE(RunCycle());
+  EXPECT_FALSE(Start->Edit1->text().contains(QStringLiteral("Archiv"))) << Start->Edit1->text().toStdString();
+  EXPECT_NE(ArchiveTest::Query(programOptions.ArchiveFile, "SELECT count(*) FROM day_yields"), "0\n");
 }
 
 class ChosenArchiveTest : public ArchiveProgramTest {

@@ -150,15 +150,18 @@ void PlantArchive::ClosePassedPeriods(const ExchangeRecord& record) {
       .Run();
 }
 
+// A value the record does not know (0: a plant file holds no controller type
+// or version) never replaces what the controller reported.
 void PlantArchive::WriteInfo(const ExchangeRecord& record) {
   SqliteStatement put = db_->Prepare(
       "INSERT INTO plant(key, value) VALUES(?, ?) ON CONFLICT(key) DO UPDATE SET value = excluded.value"
       " WHERE value IS NOT excluded.value",
       WriteFailed);
   put.Bind("controller_clock").Bind(ClockText(record.Clock)).Run();
-  put.Bind("controller_type").Bind(std::to_string(record.ControllerType)).Run();
-  put.Bind("controller_version").Bind(VersionText(record.ControllerVersion)).Run();
-  put.Bind("plant_size").Bind(std::to_string(record.PlantSize)).Run();
+  if (record.ControllerType != 0) put.Bind("controller_type").Bind(std::to_string(record.ControllerType)).Run();
+  if (record.ControllerVersion != std::array<uint8_t, 3>{})
+    put.Bind("controller_version").Bind(VersionText(record.ControllerVersion)).Run();
+  if (record.PlantSize != 0) put.Bind("plant_size").Bind(std::to_string(record.PlantSize)).Run();
 }
 
 }  // namespace Archive

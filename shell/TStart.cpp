@@ -328,8 +328,8 @@ void TStart::Speichernunter1Click() {
 }
 
 void TStart::OpenFile(const std::string& path) {
-  OpenPlantFile(path);
-  Archiving->PlantFileOpened();
+  const size_t taken = OpenPlantFile(path);
+  Archiving->PlantFileOpened(path, taken);
 }
 
 void TStart::SaveFile(const std::string& path) { SavePlantFile(path); }

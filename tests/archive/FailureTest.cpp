@@ -1,7 +1,9 @@
 // A locked, read-only, damaged or foreign archive is reported once, with its
 // path; the link goes on polling, the exchanges wait in memory, and once the
 // archive can be written again they are written and that is reported once.
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -168,6 +170,47 @@ TEST_F(FailureTest, NothingPolledWhileLockedIsLost) {
   EXPECT_EQ(written, (std::vector<bool>{false, false, false, true, true}));
   EXPECT_EQ(reports.size(), 2u);
   EXPECT_EQ(Dump(file), Dump(reference));
+}
+
+// A write failure (here a file size limit, as a full disk gives it) stops
+// archiving only until the archive can grow again. In a child process, whose
+// limit the test may lower and raise: "s" for each exchange written, "-" for
+// one kept, then the number of reports.
+TEST_F(FailureTest, AFileSizeLimitStopsArchivingOnlyUntilTheFileCanGrow) {
+  const fs::path file = folder / "Anlage.sqlite";
+  MakeArchive(file);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit unlimited = limit;
+    limit.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    int reports = 0;
+    Archive::ArchiveWriter writer(file, [&](const std::string&) { ++reports; }, {}, {true, 100}, 100);
+    ArchiveRun run(FastPlant({2024, 6, 10, 10, 0, 0}, 1800));
+    std::string outcome;
+    for (int i = 0; i < 4; ++i) {
+      if (i == 2) setrlimit(RLIMIT_FSIZE, &unlimited);
+      const auto record = run.NextExchange();
+      outcome += record ? (writer.Record(*record) ? "s" : "-") : "?";
+    }
+    outcome += std::to_string(reports);
+    _exit(write(fds[1], outcome.data(), outcome.size()) == static_cast<ssize_t>(outcome.size()) ? 0 : 3);
+  }
+  close(fds[1]);
+  char text[64] = {};
+  const ssize_t n = read(fds[0], text, sizeof text - 1);
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(std::string(text, n > 0 ? n : 0), "--ss2") << "two kept, then written with the rest; stop and catching up reported";
+  EXPECT_EQ(Query(file, "SELECT count(DISTINCT day) >= 4 FROM day_yields WHERE day >= '2024-06-10'"), "1\n");
 }
 
 // Files the archive refuses to open, and why.

@@ -55,6 +55,16 @@ void MakeFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
+std::vector<std::filesystem::path> ExistingCsvFiles(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> existing;
+  for (const CsvTable& table : CsvTablesOf({}, CsvStyle::Plain)) {
+    std::error_code error;
+    const std::filesystem::path file = folder / table.FileName;
+    if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) existing.push_back(file);
+  }
+  return existing;
+}
+
 CsvExportResult ExportCsv(const PlantHistory& history, const std::filesystem::path& folder, CsvStyle style,
                           const CsvProgress& progress) {
   MakeFolder(folder);

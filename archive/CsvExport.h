@@ -22,6 +22,10 @@ struct CsvExportResult {
   std::vector<std::filesystem::path> Files;  // the files put in place
 };
 
+// The files of an export that are in the folder already (anything of the
+// same name, a link included): what an export into it would replace.
+std::vector<std::filesystem::path> ExistingCsvFiles(const std::filesystem::path& folder);
+
 // Makes the folder if it is missing. Throws ArchiveError (with the file's path)
 // when a file cannot be written.
 CsvExportResult ExportCsv(const PlantHistory& history, const std::filesystem::path& folder, CsvStyle style,

@@ -42,11 +42,17 @@ std::string VersionText(const std::array<uint8_t, 3>& v) {
 }  // namespace
 
 PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions options) : file_(file) {
+  if (options.ReadOnly) options.Create = false;
   std::error_code error;
   if (!options.Create && !std::filesystem::exists(file, error)) throw ArchiveError(file, OpenFailed, "die Datei gibt es nicht");
   if (options.Create) MakeFolderOf(file);
-  db_ = std::make_unique<SqliteDatabase>(file, options.Create, options.BusyTimeoutMs);
+  const SqliteOpen mode = options.ReadOnly ? SqliteOpen::ReadOnly : options.Create ? SqliteOpen::Create : SqliteOpen::ReadWrite;
+  db_ = std::make_unique<SqliteDatabase>(file, mode, options.BusyTimeoutMs);
   CheckIntact(*db_);
+  if (options.ReadOnly) {
+    CheckReadableSchema(*db_);
+    return;
+  }
   // Before anything is set in the file: a file that is no archive stays as it was.
   PrepareSchema(*db_);
   // WAL: readers never wait for the writer, and a write cut off by a crash is
@@ -59,27 +65,62 @@ PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions opt
 
 PlantArchive::~PlantArchive() = default;
 
-int64_t PlantArchive::Write(const ExchangeRecord& record) {
+int64_t PlantArchive::Write(const ExchangeRecord& record, RecordSource source) {
+  CheckDate(record);
+  ExchangeRecord dated = record;
+  dated.History = AsOf(record.History, record.Today);
   const int64_t before = db_->TotalChanges();
   SqliteTransaction transaction(*db_);
-  CheckPlant(record.PlantId);
-  if (IsNewest(record)) {
-    WriteHistory(record.History);
-    ClosePassedPeriods(record);
-    WriteInfo(record);
+  CheckPlant(dated.PlantId);
+  const bool newest = IsNewest(dated);
+  // The controller's clock went back (its user corrected it): the controller
+  // is right now, whatever a wrong clock wrote before.
+  if (!newest && source == RecordSource::Controller) ReopenFrom(dated);
+  if (newest || source == RecordSource::Controller) {
+    WriteHistory(dated.History);
+    ClosePassedPeriods(dated);
+    WriteInfo(dated);
   } else {
     // An older exchange (a plant file taken over late) adds the complete
     // periods the archive lacks but never turns running values back.
-    WriteHistory(CompleteOnly(record.History));
+    WriteHistory(CompleteOnly(dated.History));
   }
   transaction.Commit();
   return db_->TotalChanges() - before;
 }
 
+void PlantArchive::CheckDate(const ExchangeRecord& record) const {
+  if (!IsPossibleClock(record.Clock) ||
+      record.Today != DayNumberOf(record.Clock.Year, record.Clock.Month, record.Clock.Day))
+    throw ArchiveError(file_, WriteFailed,
+                       "die Uhr der Steuerung nennt kein mögliches Datum (" + ClockText(record.Clock) + ")");
+}
+
+// A stored clock that names no moment (written by an older version from a
+// broken clock) is no reason to hold back the exchanges after it.
 bool PlantArchive::IsNewest(const ExchangeRecord& record) {
-  const std::string last =
-      db_->QueryText("SELECT value FROM plant WHERE key = 'controller_clock'", WriteFailed);
-  return ClockText(record.Clock) >= last;
+  const std::optional<ControllerClock> last = ParseClockText(
+      db_->QueryText("SELECT value FROM plant WHERE key = 'controller_clock'", WriteFailed));
+  return !last || !IsPossibleClock(*last) || MinutesOf(record.Clock) >= MinutesOf(*last);
+}
+
+// Every row from the record's day, month and year on runs again, so that the
+// controller's values replace what a clock ahead of time stored as final;
+// rows after its date stay as they were written, running, until the
+// controller reaches their dates again.
+void PlantArchive::ReopenFrom(const ExchangeRecord& record) {
+  const std::string today = IsoDate(record.Today);
+  const int64_t month = int64_t{record.Clock.Year} * 12 + record.Clock.Month;
+  for (const char* table : {"samples", "day_yields", "meter_days"})
+    db_->Prepare(std::string("UPDATE ") + table + " SET complete = 0 WHERE complete = 1 AND day >= ?", WriteFailed)
+        .Bind(today)
+        .Run();
+  db_->Prepare("UPDATE months SET complete = 0 WHERE complete = 1 AND year * 12 + month >= ?", WriteFailed)
+      .Bind(month)
+      .Run();
+  db_->Prepare("UPDATE meter_years SET complete = 0 WHERE complete = 1 AND year >= ?", WriteFailed)
+      .Bind(record.Clock.Year)
+      .Run();
 }
 
 void PlantArchive::CheckPlant(const std::string& plantId) {
@@ -109,15 +150,18 @@ void PlantArchive::ClosePassedPeriods(const ExchangeRecord& record) {
       .Run();
 }
 
+// A value the record does not know (0: a plant file holds no controller type
+// or version) never replaces what the controller reported.
 void PlantArchive::WriteInfo(const ExchangeRecord& record) {
   SqliteStatement put = db_->Prepare(
       "INSERT INTO plant(key, value) VALUES(?, ?) ON CONFLICT(key) DO UPDATE SET value = excluded.value"
       " WHERE value IS NOT excluded.value",
       WriteFailed);
   put.Bind("controller_clock").Bind(ClockText(record.Clock)).Run();
-  put.Bind("controller_type").Bind(std::to_string(record.ControllerType)).Run();
-  put.Bind("controller_version").Bind(VersionText(record.ControllerVersion)).Run();
-  put.Bind("plant_size").Bind(std::to_string(record.PlantSize)).Run();
+  if (record.ControllerType != 0) put.Bind("controller_type").Bind(std::to_string(record.ControllerType)).Run();
+  if (record.ControllerVersion != std::array<uint8_t, 3>{})
+    put.Bind("controller_version").Bind(VersionText(record.ControllerVersion)).Run();
+  if (record.PlantSize != 0) put.Bind("plant_size").Bind(std::to_string(record.PlantSize)).Run();
 }
 
 }  // namespace Archive

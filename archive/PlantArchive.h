@@ -20,6 +20,9 @@ class SqliteDatabase;
 struct ArchiveOptions {
   bool Create = true;         // make the file (and its folder) when it does not exist
   int BusyTimeoutMs = 2000;   // how long to wait for another program's write to end
+  // Only read (the archive view, an export): nothing is ever written into the
+  // file, not even the tables of an empty one; Create is ignored.
+  bool ReadOnly = false;
 };
 
 // What the archive knows of its plant and of the last exchange written.
@@ -33,8 +36,10 @@ struct ArchiveInfo {
 
 class PlantArchive {
 public:
-  // Opens the file, checks that it is intact and an archive, and brings its
-  // tables up to date. Throws ArchiveError.
+  // Opens the file, checks that it is intact and an archive, and (unless
+  // read-only) brings its tables up to date. Throws ArchiveError, whose text
+  // tells a file that is no archive, a locked, a read-only and a damaged
+  // archive apart.
   explicit PlantArchive(const std::filesystem::path& file, ArchiveOptions options = {});
   ~PlantArchive();
   PlantArchive(const PlantArchive&) = delete;
@@ -43,10 +48,14 @@ public:
   const std::filesystem::path& File() const { return file_; }
 
   // Writes one exchange: its values, then every running row of a period that
-  // has passed by the record's date is closed. Of an exchange older than the
-  // last one written only the complete periods are taken. A record of another
-  // plant is refused. Returns the number of rows changed. Throws ArchiveError.
-  int64_t Write(const ExchangeRecord& record);
+  // has passed by the record's date is closed. Nothing dated after the record's
+  // own date is taken, nor is its own day, month or year closed. Of a plant
+  // file older than the last exchange written only the complete periods are
+  // taken; an older exchange from the controller (its clock was set back)
+  // reopens every row from its date on and becomes the archive's "now". A
+  // record of another plant, or whose date is impossible, is refused. Returns
+  // the number of rows changed. Throws ArchiveError.
+  int64_t Write(const ExchangeRecord& record, RecordSource source = RecordSource::PlantFile);
 
   ArchiveInfo Info() const;
   // The days from..to (inclusive) that have quarter-hour samples, in order.
@@ -65,7 +74,9 @@ public:
 
 private:
   void CheckPlant(const std::string& plantId);
+  void CheckDate(const ExchangeRecord& record) const;
   bool IsNewest(const ExchangeRecord& record);
+  void ReopenFrom(const ExchangeRecord& record);
   void WriteHistory(const PlantHistory& history);
   void ClosePassedPeriods(const ExchangeRecord& record);
   void WriteInfo(const ExchangeRecord& record);

@@ -14,7 +14,33 @@ std::vector<Row> CompleteRows(const std::vector<Row>& rows) {
   return complete;
 }
 
+// Keeps the rows whose period does not end after today's, each closed only
+// when its period ended before today's: period compares a row's with today's.
+template <class Row, class Compare>
+std::vector<Row> RowsAsOf(const std::vector<Row>& rows, Compare period) {
+  std::vector<Row> kept;
+  for (Row row : rows) {
+    const int order = period(row);
+    if (order > 0) continue;
+    row.Complete = row.Complete && order < 0;
+    kept.push_back(row);
+  }
+  return kept;
+}
+
+int Order(int64_t a, int64_t b) { return a < b ? -1 : a > b ? 1 : 0; }
+
 }  // namespace
+
+PlantHistory AsOf(const PlantHistory& h, DayNumber today) {
+  const CivilDate date = DateOf(today);
+  const int64_t month = int64_t{date.Year} * 12 + date.Month;
+  const auto byDay = [today](const auto& row) { return Order(row.Day, today); };
+  const auto byMonth = [month](const MonthYield& m) { return Order(int64_t{m.Year} * 12 + m.Month, month); };
+  const auto byYear = [&date](const MeterYear& m) { return Order(m.Year, date.Year); };
+  return {RowsAsOf(h.Curves, byDay), RowsAsOf(h.Days, byDay), RowsAsOf(h.Months, byMonth),
+          RowsAsOf(h.MeterDays, byDay), RowsAsOf(h.MeterYears, byYear)};
+}
 
 PlantHistory CompleteOnly(const PlantHistory& h) {
   return {CompleteRows(h.Curves), CompleteRows(h.Days), CompleteRows(h.Months), CompleteRows(h.MeterDays),

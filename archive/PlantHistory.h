@@ -14,6 +14,17 @@ namespace Archive {
 constexpr int FirstSampleQuarter = 24;  // 6:00
 constexpr int SamplesPerDay = 56;
 
+// The ranges of the values, as the controller's 16-bit words (and the 32-bit
+// yearly meter yields) can give them; a stored value outside is no
+// controller's. A day's yield is at most its 48 meters' day yields together.
+constexpr int MeterCount = 48;
+constexpr int64_t MaxPowerW = 65535 * 100;
+constexpr int64_t MaxIrradianceWm2 = 65535;
+constexpr int64_t MaxMeterDayWh = 65535 * 10;
+constexpr int64_t MaxDayWh = MeterCount * MaxMeterDayWh;
+constexpr int64_t MaxMonthWh = 65535 * 1000 + MaxDayWh;
+constexpr int64_t MaxMeterYearWh = int64_t{0xFFFFFFFF} * 10;
+
 struct QuarterSample {
   int PowerW = 0;
   int IrradianceWm2 = 0;
@@ -73,6 +84,10 @@ struct PlantHistory {
 
 // The complete periods of a history alone.
 PlantHistory CompleteOnly(const PlantHistory& history);
+
+// The history as its own date allows it: nothing dated after today, and
+// today, its month and its year still running.
+PlantHistory AsOf(const PlantHistory& history, DayNumber today);
 
 // The years of the given months (ordered by year): each year's sum, complete
 // when every month of it given is complete, December included.

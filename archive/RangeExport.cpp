@@ -26,7 +26,7 @@ DayRange ParseDayRange(const std::string& from, const std::string& to) {
 CsvExportResult ExportArchiveRange(const std::filesystem::path& archive, const DayRange& range,
                                    const std::filesystem::path& folder, CsvStyle style, const CsvProgress& progress) {
   ArchiveOptions options;
-  options.Create = false;
+  options.ReadOnly = true;
   const PlantHistory history = PlantArchive(archive, options).History(range.From, range.To);
   return ExportCsv(history, folder, style, progress);
 }

@@ -46,6 +46,16 @@ void CheckItIsAnArchive(SqliteDatabase& db, int64_t version) {
 
 }  // namespace
 
+void CheckReadableSchema(SqliteDatabase& db) {
+  const int64_t version = UserVersion(db);
+  CheckItIsAnArchive(db, version);
+  if (version == 0) throw ArchiveError(db.File(), OpenFailed, "die Datei ist kein Anlagenarchiv (sie ist leer)");
+  if (version < SchemaVersion)
+    throw ArchiveError(db.File(), OpenFailed,
+                       "die Datei hat die ältere Version " + std::to_string(version) +
+                           "; das Programm bringt sie beim nächsten Archivieren auf den Stand");
+}
+
 void PrepareSchema(SqliteDatabase& db) {
   CheckItIsAnArchive(db, UserVersion(db));
   if (UserVersion(db) == SchemaVersion) return;

@@ -16,5 +16,8 @@ constexpr int32_t ArchiveApplicationId = 0x50435A4E;
 // Checks that the file is an archive this program can use (or an empty file)
 // and brings its tables to SchemaVersion in one transaction.
 void PrepareSchema(SqliteDatabase& db);
+// Checks, without writing, that the file is an archive whose tables this
+// program reads: an empty file or an archive of an older version is none.
+void CheckReadableSchema(SqliteDatabase& db);
 
 }  // namespace Archive

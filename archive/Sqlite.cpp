@@ -6,8 +6,34 @@
 
 namespace Archive {
 
-SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, bool create, int busyTimeoutMs) : file_(file) {
-  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+namespace {
+
+int OpenFlags(SqliteOpen mode) {
+  switch (mode) {
+    case SqliteOpen::ReadOnly: return SQLITE_OPEN_READONLY;
+    case SqliteOpen::Create: return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case SqliteOpen::ReadWrite: break;
+  }
+  return SQLITE_OPEN_READWRITE;
+}
+
+// What a failure means to the user, where SQLite's code says it.
+const char* MeaningOf(int code, const char* what) {
+  switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return "Archiv gesperrt (ein anderes Programm schreibt gerade)";
+    case SQLITE_READONLY: return "Archiv schreibgeschützt";
+    case SQLITE_NOTADB: return "Keine Archivdatei";
+    case SQLITE_CORRUPT: return "Archiv beschädigt";
+    case SQLITE_FULL: return "Archiv nicht zu schreiben, kein Platz";
+    default: return what;
+  }
+}
+
+}  // namespace
+
+SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, SqliteOpen mode, int busyTimeoutMs) : file_(file) {
+  const int flags = OpenFlags(mode);
   if (sqlite3_open_v2(Utf8Path(file).c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     const std::string reason = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
@@ -20,7 +46,9 @@ SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, bool create, i
 
 SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
 
-void SqliteDatabase::Fail(const char* what) const { throw ArchiveError(file_, what, sqlite3_errmsg(db_)); }
+void SqliteDatabase::Fail(const char* what) const {
+  throw ArchiveError(file_, MeaningOf(sqlite3_extended_errcode(db_), what), sqlite3_errmsg(db_));
+}
 
 void SqliteDatabase::Exec(const std::string& sql, const char* what) {
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(what);

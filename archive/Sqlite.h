@@ -15,10 +15,12 @@ namespace Archive {
 
 class SqliteStatement;
 
+enum class SqliteOpen { ReadWrite, Create, ReadOnly };
+
 class SqliteDatabase {
 public:
-  // Opens (and, with create, makes) the file; waits up to busyTimeoutMs for another writer's lock.
-  SqliteDatabase(const std::filesystem::path& file, bool create, int busyTimeoutMs);
+  // Opens (and, with Create, makes) the file; waits up to busyTimeoutMs for another writer's lock.
+  SqliteDatabase(const std::filesystem::path& file, SqliteOpen mode, int busyTimeoutMs);
   ~SqliteDatabase();
   SqliteDatabase(const SqliteDatabase&) = delete;
   SqliteDatabase& operator=(const SqliteDatabase&) = delete;
@@ -32,6 +34,8 @@ public:
   // Rows changed by this connection so far.
   int64_t TotalChanges() const;
 
+  // Throws the last failure: what failed, unless SQLite's code tells more
+  // (locked, read-only, no database, damaged, full), and SQLite's message.
   [[noreturn]] void Fail(const char* what) const;
   const std::filesystem::path& File() const { return file_; }
   sqlite3* Handle() const { return db_; }

@@ -1,55 +1,69 @@
 #include "archive/StagedFile.h"
 
-#include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <random>
+#include <string>
 #include <system_error>
 
 #include "archive/ArchiveError.h"
+#include "archive/os/NewFile.h"
 
 namespace Archive {
 
 namespace {
 
-// A name beside the target that no other export uses at the same time.
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
-  std::random_device random;
-  std::filesystem::path name = target;
-  name += ".part" + std::to_string(random() % 1000000);
-  return name;
+constexpr int NamesToTry = 100;
+
+// A suffix that no one can guess ahead.
+std::string RandomSuffix() {
+  static std::random_device random;
+  const uint64_t number = (uint64_t{random()} << 32) ^ random();
+  char suffix[40];
+  std::snprintf(suffix, sizeof suffix, ".part%016llx", static_cast<unsigned long long>(number));
+  return suffix;
 }
 
 }  // namespace
 
-StagedFile::StagedFile(std::filesystem::path target)
-    : target_(std::move(target)), temporary_(TemporaryNameFor(target_)) {
-  errno = 0;
-  out_.open(temporary_, std::ios::binary | std::ios::trunc);
-  if (!out_) Fail("CSV-Datei nicht anzulegen");
+StagedFile::StagedFile(std::filesystem::path target, const NameSuffixes& suffixes) : target_(std::move(target)) {
+  std::string error;
+  for (int attempt = 0; attempt < NamesToTry; ++attempt) {
+    temporary_ = target_;
+    temporary_ += suffixes ? suffixes() : RandomSuffix();
+    switch (Os::CreateNewFile(temporary_, file_, error)) {
+      case Os::CreateOutcome::Created:
+        buffer_.Attach(file_);
+        return;
+      case Os::CreateOutcome::NameTaken:
+        continue;
+      case Os::CreateOutcome::Failed:
+        throw ArchiveError(target_, "CSV-Datei nicht anzulegen", error);
+    }
+  }
+  throw ArchiveError(target_, "CSV-Datei nicht anzulegen", "jeder temporäre Name daneben ist schon vergeben");
 }
 
 StagedFile::~StagedFile() {
+  if (file_ != nullptr) std::fclose(file_);
   if (placed_) return;
-  out_.close();
   std::error_code ignored;
   std::filesystem::remove(temporary_, ignored);
 }
 
-void StagedFile::Fail(const char* what) const {
-  const std::string reason = errno != 0 ? std::generic_category().message(errno) : "Schreibfehler";
-  throw ArchiveError(target_, what, reason);
-}
-
 void StagedFile::Finish() {
-  errno = 0;
-  out_.flush();
-  out_.close();
-  if (!out_) Fail("CSV-Datei nicht zu schreiben");
+  const bool written = static_cast<bool>(out_.flush());
+  std::FILE* file = file_;
+  file_ = nullptr;
+  buffer_.Attach(nullptr);
+  std::string error;
+  const bool closed = Os::SyncAndClose(file, error);
+  if (!written || !closed) throw ArchiveError(target_, "CSV-Datei nicht zu schreiben", closed ? "Schreibfehler" : error);
 }
 
 void StagedFile::PutInPlace() {
-  std::error_code error;
-  std::filesystem::rename(temporary_, target_, error);
-  if (error) throw ArchiveError(target_, "CSV-Datei nicht abzulegen", error.message());
+  std::string error;
+  if (!Os::ReplaceFile(temporary_, target_, error)) throw ArchiveError(target_, "CSV-Datei nicht abzulegen", error);
   placed_ = true;
 }
 

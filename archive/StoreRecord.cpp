@@ -9,10 +9,14 @@ namespace Archive {
 
 namespace {
 
+ControllerClock StoreClock() {
+  return {Block2[Word::Block2::Year] + 1900, Block2[Word::Block2::Month], Block2[Word::Block2::Day],
+          Block2[Word::Block2::Hour], Block2[Word::Block2::Minute]};
+}
+
 std::optional<ControllerClock> ClockFromStore() {
-  const ControllerClock c{Block2[Word::Block2::Year] + 1900, Block2[Word::Block2::Month], Block2[Word::Block2::Day],
-                          Block2[Word::Block2::Hour], Block2[Word::Block2::Minute]};
-  if (!DayNumberOf(c.Year, c.Month, c.Day) || c.Hour > 23 || c.Minute > 59) return std::nullopt;
+  const ControllerClock c = StoreClock();
+  if (!IsPossibleClock(c)) return std::nullopt;
   return c;
 }
 
@@ -91,6 +95,16 @@ void AddMeters(const ExchangeRecord& record, PlantHistory& history) {
 }
 
 }  // namespace
+
+std::string StoreClockProblem() {
+  const ControllerClock c = StoreClock();
+  if (IsPossibleClock(c) || (Block2[Word::Block2::Month] == 0 && Block2[Word::Block2::Day] == 0)) return {};
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "die Uhr der Steuerung nennt kein mögliches Datum (Tag %d, Monat %d, Jahreswort %d, %02d:%02d)", c.Day,
+                c.Month, c.Year - 1900, c.Hour, c.Minute);
+  return text;
+}
 
 std::string ControllerIdentity() { return HasInternetId() ? std::string(FormatInternetId()) : std::string(); }
 

@@ -162,7 +162,8 @@ void SavePlantFile(const std::string& path) {
   }
 }
 
-void OpenPlantFile(const std::string& path) {
-  LoadPlantFileBytes(ReadPlantFile(path));
+size_t OpenPlantFile(const std::string& path) {
+  const size_t taken = LoadPlantFileBytes(ReadPlantFile(path));
   RecomputeScales();
+  return taken;
 }

@@ -30,7 +30,7 @@ size_t LoadPlantFileBytes(const std::vector<uint8_t>& bytes);
 // stays a link. Standard library only, so that it serves every system.
 // Raises EPlantFileError with the reason on failure.
 void SavePlantFile(const std::string& path);
-// Reads a file into the store and recomputes the scales. Raises
-// EPlantFileError when the file cannot be opened or read, or is not a regular
-// file (a folder, a pipe, a device).
-void OpenPlantFile(const std::string& path);
+// Reads a file into the store and recomputes the scales; returns the bytes
+// taken (PlantFileSize for a whole file). Raises EPlantFileError when the file
+// cannot be opened or read, or is not a regular file (a folder, a pipe, a device).
+size_t OpenPlantFile(const std::string& path);

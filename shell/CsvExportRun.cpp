@@ -1,7 +1,11 @@
 #include "shell/CsvExportRun.h"
 
+#include <QFile>
+#include <QMessageBox>
 #include <QProgressDialog>
+#include <QStringList>
 
+#include "archive/ArchiveError.h"
 #include "archive/RangeExport.h"
 #include "shell/InformationBox.h"
 
@@ -18,6 +22,17 @@ bool ShowProgress(QProgressDialog& dialog, int64_t done, int64_t total) {
 }
 
 }  // namespace
+
+bool MayReplaceCsvFiles(QWidget* owner, const QString& folder) {
+  QStringList names;
+  for (const auto& file : Archive::ExistingCsvFiles(QFile::encodeName(folder).toStdString()))
+    names << QString::fromStdString(Archive::Utf8Path(file.filename()));
+  if (names.isEmpty()) return true;
+  const QString text = QStringLiteral("Im Ordner %1 gibt es schon %2.\nSollen diese Dateien ersetzt werden?")
+                           .arg(folder, names.join(QStringLiteral(", ")));
+  return QMessageBox::question(owner, QStringLiteral("Exportieren (CSV)"), text, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
 
 Archive::CsvExportResult RunCsvExport(QWidget* owner, const QString& folder, const CsvExportJob& job) {
   QProgressDialog dialog(QStringLiteral("CSV-Export"), QStringLiteral("Abbrechen"), 0, Steps, owner);

@@ -124,7 +124,7 @@ void TForm14::ShowArchive(const std::filesystem::path& file, Archive::CsvStyle s
   }
   Label1->setText(QStringLiteral("Archiv nicht zu öffnen:\n") + PathText(file));
   Archive::ArchiveOptions options;
-  options.Create = false;
+  options.ReadOnly = true;
   archive_ = std::make_unique<Archive::PlantArchive>(file, options);
   info_ = archive_->Info();
   if (const auto span = archive_->DaySpan()) days_ = ArchivedDays(archive_->DaysWithSamples(span->first, span->second));
@@ -249,5 +249,5 @@ Archive::CsvExportResult TForm14::ExportRange(const QString& folder) {
 void TForm14::Button1Click() {
   if (FolderDialog1 == nullptr) FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
   const QString folder = FolderDialog1->Choose();
-  if (!folder.isEmpty()) ExportRange(folder);
+  if (!folder.isEmpty() && MayReplaceCsvFiles(this, folder)) ExportRange(folder);
 }

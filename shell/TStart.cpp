@@ -328,8 +328,8 @@ void TStart::Speichernunter1Click() {
 }
 
 void TStart::OpenFile(const std::string& path) {
-  OpenPlantFile(path);
-  Archiving->PlantFileOpened();
+  const size_t taken = OpenPlantFile(path);
+  Archiving->PlantFileOpened(path, taken);
 }
 
 void TStart::SaveFile(const std::string& path) { SavePlantFile(path); }
@@ -349,7 +349,7 @@ void TStart::TakeStoreIntoArchive() {
 void TStart::ExportierenCSV1Click() {
   if (FolderDialog1 == nullptr) FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
   const QString folder = FolderDialog1->Choose();
-  if (!folder.isEmpty()) ExportStore(folder);
+  if (!folder.isEmpty() && MayReplaceCsvFiles(this, folder)) ExportStore(folder);
 }
 
 // The data of every view: the quarter hours of the days the store holds, the
@@ -414,10 +414,16 @@ void TStart::ShowMenus() {
 void TStart::Timer2Timer() { ApplyTick(Session->Tick()); }
 
 void TStart::ApplyTick(const TickActions& actions) {
-  if (actions.StatusText) Edit1->setText(FromCp1252(*actions.StatusText));
+  if (actions.StatusText) Edit1->setText(FromCp1252(*actions.StatusText) + ArchiveBehindNote());
   if (!actions.Refresh) return;
   if (Form7 != nullptr) Form7->ShowLinkState(actions);
   if (actions.RedrawView != 0) RedrawView(actions.RedrawView, actions.HideAllFirst);
+}
+
+// While the archive cannot be written, the status line says so after the cycle's text.
+QString TStart::ArchiveBehindNote() const {
+  const std::string behind = Archiving->Writer().BehindText();
+  return behind.empty() ? QString() : QStringLiteral("  –  ") + QString::fromStdString(behind);
 }
 
 void TStart::RedrawView(int view, bool hideAllFirst) {

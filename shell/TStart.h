@@ -94,6 +94,7 @@ public:
 
   // Applies what a polling tick asks of the windows.
   void ApplyTick(const TickActions& actions);
+  QString ArchiveBehindNote() const;
   // Each COM button and menu item names the device it opens and whether it is there.
   void UpdatePortTooltips();
 

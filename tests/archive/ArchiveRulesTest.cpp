@@ -123,4 +123,22 @@ TEST_F(ArchiveRulesTest, FileIsWalVersionedAndMarkedAsAnArchive) {
   EXPECT_FALSE(reopened.DaySpan());
 }
 
+// A plant file holds no controller type or version: its zeros never replace
+// what the controller reported.
+TEST_F(ArchiveRulesTest, UnknownValuesNeverReplaceWhatTheControllerReported) {
+  PlantArchive archive(file);
+  ExchangeRecord live = Noon(12, 5000, 24);
+  live.ControllerVersion = {1, 2, 3};
+  live.PlantSize = 150;
+  archive.Write(live);
+  ExchangeRecord fromFile = Noon(14, 8000, 32);
+  fromFile.ControllerType = 0;
+  archive.Write(fromFile);
+  const ArchiveInfo info = archive.Info();
+  EXPECT_EQ(info.ControllerType, 24);
+  EXPECT_EQ(info.ControllerVersion, "P010203");
+  EXPECT_EQ(info.PlantSize, 150);
+  EXPECT_EQ(info.ControllerClock, "2024-05-10 14:00");
+}
+
 }  // namespace

@@ -1,6 +1,9 @@
 // A locked, read-only, damaged or foreign archive is reported once, with its
-// path; the link goes on polling and archiving stays off.
+// path; the link goes on polling, the exchanges wait in memory, and once the
+// archive can be written again they are written and that is reported once.
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,7 +77,7 @@ void ExpectOneReportAndPollingGoesOn(const PollingOutcome& o, const fs::path& fi
   ASSERT_EQ(o.Reports.size(), 1u);
   EXPECT_NE(o.Reports[0].find(file.string()), std::string::npos) << o.Reports[0];
   EXPECT_NE(o.Reports[0].find(reason), std::string::npos) << o.Reports[0];
-  EXPECT_NE(o.Reports[0].find("bis zum nächsten Start"), std::string::npos) << o.Reports[0];
+  EXPECT_NE(o.Reports[0].find("Die Archivierung hält an"), std::string::npos) << o.Reports[0];
 }
 
 void Overwrite(const fs::path& file, std::streamoff at, const std::string& bytes) {
@@ -122,18 +125,92 @@ TEST_F(FailureTest, ArchiveWithDamagedPages) {
   ExpectOneReportAndPollingGoesOn(PollWithArchive(file), file, "Archiv beschädigt");
 }
 
-TEST_F(FailureTest, ArchiveLockedByAnotherProgram) {
+TEST_F(FailureTest, ArchiveLockedByAnotherProgramCatchesUpWhenTheLockEnds) {
   const fs::path file = folder / "Anlage.sqlite";
   MakeArchive(file);
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  const std::string before = Dump(file);
-  // The lock ends after the first exchange: archiving stays off all the same.
   const auto release = [&] { sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr); };
-  ExpectOneReportAndPollingGoesOn(PollWithArchive(file, 3, {true, 100}, release), file, "locked");
+  const PollingOutcome o = PollWithArchive(file, 3, {true, 100}, release);
   sqlite3_close(other);
-  EXPECT_EQ(Dump(file), before);
+  EXPECT_EQ(o.Exchanges, 3);
+  EXPECT_EQ(o.Written, 2) << "the exchanges after the lock";
+  ASSERT_EQ(o.Reports.size(), 2u);
+  EXPECT_NE(o.Reports[0].find("Archiv gesperrt"), std::string::npos) << o.Reports[0];
+  EXPECT_NE(o.Reports[0].find(file.string()), std::string::npos) << o.Reports[0];
+  EXPECT_NE(o.Reports[1].find("wird wieder geschrieben"), std::string::npos) << o.Reports[1];
+}
+
+// Every exchange polled while the archive was locked ends up in it, as if it
+// had been written at once.
+TEST_F(FailureTest, NothingPolledWhileLockedIsLost) {
+  const fs::path file = folder / "Anlage.sqlite", reference = folder / "reference.sqlite";
+  MakeArchive(file);
+  MakeArchive(reference);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  std::vector<std::string> reports;
+  Archive::ArchiveWriter writer(file, [&](const std::string& m) { reports.push_back(m); }, {}, {true, 100}, 100);
+  Archive::PlantArchive direct(reference);
+  // A plant whose controller day changes between exchanges, so that each one is kept.
+  ArchiveRun run(FastPlant({2024, 6, 10, 10, 0, 0}, 1800));
+  std::vector<bool> written;
+  for (int i = 0; i < 5; ++i) {
+    const auto record = run.NextExchange();
+    ASSERT_TRUE(record);
+    if (i == 3) sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    written.push_back(writer.Record(*record));
+    direct.Write(*record, Archive::RecordSource::Controller);
+    EXPECT_EQ(writer.On(), i >= 3);
+    EXPECT_EQ(writer.BehindText().empty(), i >= 3) << writer.BehindText();
+  }
+  sqlite3_close(other);
+  EXPECT_EQ(written, (std::vector<bool>{false, false, false, true, true}));
+  EXPECT_EQ(reports.size(), 2u);
+  EXPECT_EQ(Dump(file), Dump(reference));
+}
+
+// A write failure (here a file size limit, as a full disk gives it) stops
+// archiving only until the archive can grow again. In a child process, whose
+// limit the test may lower and raise: "s" for each exchange written, "-" for
+// one kept, then the number of reports.
+TEST_F(FailureTest, AFileSizeLimitStopsArchivingOnlyUntilTheFileCanGrow) {
+  const fs::path file = folder / "Anlage.sqlite";
+  MakeArchive(file);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit unlimited = limit;
+    limit.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    int reports = 0;
+    Archive::ArchiveWriter writer(file, [&](const std::string&) { ++reports; }, {}, {true, 100}, 100);
+    ArchiveRun run(FastPlant({2024, 6, 10, 10, 0, 0}, 1800));
+    std::string outcome;
+    for (int i = 0; i < 4; ++i) {
+      if (i == 2) setrlimit(RLIMIT_FSIZE, &unlimited);
+      const auto record = run.NextExchange();
+      outcome += record ? (writer.Record(*record) ? "s" : "-") : "?";
+    }
+    outcome += std::to_string(reports);
+    _exit(write(fds[1], outcome.data(), outcome.size()) == static_cast<ssize_t>(outcome.size()) ? 0 : 3);
+  }
+  close(fds[1]);
+  char text[64] = {};
+  const ssize_t n = read(fds[0], text, sizeof text - 1);
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(std::string(text, n > 0 ? n : 0), "--ss2") << "two kept, then written with the rest; stop and catching up reported";
+  EXPECT_EQ(Query(file, "SELECT count(DISTINCT day) >= 4 FROM day_yields WHERE day >= '2024-06-10'"), "1\n");
 }
 
 // Files the archive refuses to open, and why.

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # zentrixnet-poll against zentrixnet-sim on a pseudo-terminal:
-#   poll_with_simulator.sh native POLL SIM   the Linux build, port COM5 through
-#                                            the ports folder ($XDG_CONFIG_HOME)
+#   poll_with_simulator.sh native POLL SIM STUCK
+#                                            the Linux build, port COM5 through
+#                                            the ports folder ($XDG_CONFIG_HOME);
+#                                            STUCK: a line that never drains
 #   poll_with_simulator.sh wine POLL SIM     the Windows build under wine, port
 #                                            COM5 of the prefix: the stage sets
 #                                            WINEPREFIX, PCZN_WINE_PORTS (the
@@ -10,17 +12,19 @@
 # A whole exchange completes and its .sol equals the simulator's own
 # --write-sol for the same plant and clock; a bad checksum is asked for again
 # and counted; a hang-up, a silent controller and a missing port end the run
-# with status 1 and a message; a wrong command line with status 2.
+# with status 1 and a message, and so does a line that never drains; a wrong
+# command line with status 2.
 # The simulator's clock runs at --speed 0.001, so the controller clock stays
 # in its start minute and the files agree byte for byte; at full speed the
 # clock words (Block2 13..17) and what follows from the moment (power,
 # irradiance, today's yields) would differ by the seconds the run took.
 set -euo pipefail
-mode=$1 poll=$2 sim=$3
+mode=$1 poll=$2 sim=$3 stuck=${4:-}
 work=$(mktemp -d /tmp/pczn-poll-XXXXXX)
-sim_pid=""
+sim_pid="" stuck_pid=""
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  [ -n "$stuck_pid" ] && kill "$stuck_pid" 2>/dev/null && wait "$stuck_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -33,18 +37,36 @@ fail() {
   failures=$((failures + 1))
 }
 
+# first_line PID FILE: the first line a helper process prints into FILE, as
+# soon as it is there; empty when the process ended without one. The bound
+# (300 s) only catches a helper that hangs: a loaded machine may take long to
+# start one, and a helper that dies is noticed at once.
+first_line() {
+  local pid=$1 file=$2 line=""
+  for _ in $(seq 3000); do
+    line=$(head -1 "$file" 2>/dev/null || true)
+    [ -n "$line" ] && break
+    kill -0 "$pid" 2>/dev/null || { line=$(head -1 "$file" 2>/dev/null || true); break; }
+    sleep 0.1
+  done
+  echo "$line"
+}
+
 # start_sim ARGS...: the simulator on a new pseudo-terminal, reachable as COM5.
 start_sim() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
   local com=(--com 5)
   [ "$mode" = wine ] && com=()
+  rm -f "$work/sim.out" "$work/sim.err"  # so that no line of the last simulator is taken for this one's
   "$sim" "${plant[@]}" "${com[@]}" "$@" >"$work/sim.out" 2>"$work/sim.err" &
   sim_pid=$!
-  for _ in $(seq 300); do [ -s "$work/sim.out" ] && break; sleep 0.05; done
   local pty
-  pty=$(head -1 "$work/sim.out")
+  pty=$(first_line "$sim_pid" "$work/sim.out")
   if [ -z "$pty" ]; then
-    cat "$work/sim.err"
+    local how="still running"
+    kill -0 "$sim_pid" 2>/dev/null || { wait "$sim_pid" && how="ended" || how="ended with status $?"; sim_pid=""; }
+    echo "the simulator ($how) said on its output:"; cat "$work/sim.out"
+    echo "and on its error output:"; cat "$work/sim.err"
     fail "the simulator did not start"
     return 0
   fi
@@ -126,6 +148,25 @@ start_sim --fast --no-answer 1000
 run_poll 60 --port COM5 --tick 100 --wait 2
 expect_status 1 "no answer"
 expect_line "did not answer within 2 s" poll.err "no answer"
+
+if [ -n "$stuck" ]; then
+  echo "== a line that never drains ends the run with the full line, never a crash"
+  "$stuck" >"$work/stuck.out" 2>"$work/stuck.err" &
+  stuck_pid=$!
+  line=$(first_line "$stuck_pid" "$work/stuck.out")
+  if [ -z "$line" ]; then
+    cat "$work/stuck.err"
+    fail "the stuck line did not start"
+  else
+    run_poll 600 --port "$line" --tick 10 --wait 600 --cycles 1000000
+    expect_status 1 "line that never drains"
+    expect_line "the line on $line takes nothing more (Output buffer is full" poll.err "line that never drains"
+    ! grep -q "terminate called" "$work/poll.err" || fail "the poller crashed on the full line"
+  fi
+  kill "$stuck_pid" 2>/dev/null
+  wait "$stuck_pid" 2>/dev/null || true  # ended by the signal
+  stuck_pid=""
+fi
 
 echo "== a missing port and a wrong command line"
 if [ "$mode" = wine ]; then

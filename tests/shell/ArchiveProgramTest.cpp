@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <array>
 #include <fstream>
 
 #include "ArchiveTestSupport.h"
@@ -13,6 +14,7 @@
 #include "archive/ArchiveLocation.h"
 #include "archive/PlantArchive.h"
 #include "archive/StoreRecord.h"
+#include "link/PlantFile.h"
 #include "link/PlantStore.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/InformationBox.h"
@@ -57,15 +59,20 @@ protected:
   }
   // A plant file of plant 123456 on 2 March 2025, 14:00, written as the
   // program saves one; the store is left empty.
-  std::string OtherPlantsFile() {
+  std::string OtherPlantsFile() { return PlantFile("other.sol", {12, 34, 56}, 2); }
+  // A plant file on the given day of March 2025 with the identification's
+  // three words (none when all are 0), cut to its first `bytes` bytes.
+  std::string PlantFile(const std::string& name, std::array<uint16_t, 3> id, int day,
+                        size_t bytes = PlantFileSize) {
     ClearPlantStore();
-    Block2[Word::Block2::Day] = 2, Block2[Word::Block2::Month] = 3, Block2[Word::Block2::Year] = 125;
+    Block2[Word::Block2::Day] = day, Block2[Word::Block2::Month] = 3, Block2[Word::Block2::Year] = 125;
     Block2[Word::Block2::Hour] = 14;
-    Block2[Word::Block2::InternetId1] = 12, Block2[Word::Block2::InternetId2] = 34;
-    Block2[Word::Block2::InternetId3] = 56;
-    for (int j = 0; j < RingLength; ++j) SetPowerRing(j, static_cast<uint16_t>(j % 56));
-    const std::string path = (files.Path() / "other.sol").string();
+    Block2[Word::Block2::InternetId1] = id[0], Block2[Word::Block2::InternetId2] = id[1];
+    Block2[Word::Block2::InternetId3] = id[2];
+    for (int j = 0; j < RingLength; ++j) SetPowerRing(j, static_cast<uint16_t>(j % 56 + day));
+    const std::string path = (files.Path() / name).string();
     Start->SaveFile(path);
+    fs::resize_file(path, bytes);
     ClearPlantStore();
     return path;
   }
@@ -119,14 +126,25 @@ protected:
   }
 };
 
-TEST_F(BrokenArchiveTest, IsReportedOnceWhilePollingGoesOn) {
+TEST_F(BrokenArchiveTest, IsReportedOnceWhilePollingGoesOnAndCatchesUpWhenItCan) {
   Connect(6);
   for (int cycle = 0; cycle < 2; ++cycle) EXPECT_TRUE(RunCycle()) << "cycle " << cycle;
   EXPECT_EQ(ExceptionCount(), 1);
   EXPECT_NE(LastExceptionMessage().find((files / "not-a-folder").string()), std::string::npos) << LastExceptionMessage();
-  EXPECT_NE(LastExceptionMessage().find("bis zum nächsten Start ausgeschaltet"), std::string::npos);
+  EXPECT_NE(LastExceptionMessage().find("Die Archivierung hält an"), std::string::npos) << LastExceptionMessage();
   EXPECT_FALSE(Start->Archiving->Writer().On());
   EXPECT_EQ(Start->Edit1->text().left(4), QStringLiteral("  60")) << "the cycle went on";
+  EXPECT_TRUE(Start->Edit1->text().contains(QStringLiteral("Archiv hängt nach"))) << Start->Edit1->text().toStdString();
+
+  // The user clears the way: the next exchange writes what was kept.
+  fs::remove(files / "not-a-folder");
+  EXPECT_TRUE(RunCycle());
+  EXPECT_EQ(ExceptionCount(), 2);
+  EXPECT_NE(LastExceptionMessage().find("wird wieder geschrieben"), std::string::npos) << LastExceptionMessage();
+  EXPECT_TRUE(Start->Archiving->Writer().On());
+  EXPECT_TRUE(RunCycle());
+  EXPECT_FALSE(Start->Edit1->text().contains(QStringLiteral("Archiv"))) << Start->Edit1->text().toStdString();
+  EXPECT_NE(ArchiveTest::Query(programOptions.ArchiveFile, "SELECT count(*) FROM day_yields"), "0\n");
 }
 
 class ChosenArchiveTest : public ArchiveProgramTest {
@@ -165,6 +183,34 @@ TEST_F(ArchiveProgramTest, AFileIsTakenIntoItsOwnPlantsArchiveOnce) {
 
   Start->Archiv1->trigger();  // the store's plant, without a controller
   EXPECT_EQ(Form14->SelectedDay(), Date(2025, 3, 2));
+}
+
+// A file cut short leaves the previous plant's data in the rest of the store:
+// it is shown, but not taken into any archive.
+TEST_F(ArchiveProgramTest, OnlyAWholePlantFileIsTakenOver) {
+  const std::string whole = OtherPlantsFile(), cut = PlantFile("short.sol", {65, 43, 21}, 5, 1600);
+  Start->OpenFile(whole);
+  Start->OpenFile(cut);
+  EXPECT_EQ(Block2[Word::Block2::Day], 2) << "opened for viewing as before";
+  Start->InsArchivbernehmen1->trigger();
+  ASSERT_EQ(ExceptionCount(), 1);
+  EXPECT_NE(LastExceptionMessage().find("unvollständig (1600 von 3220 Bytes)"), std::string::npos)
+      << LastExceptionMessage();
+  EXPECT_FALSE(fs::exists(PlantArchive("123456")));
+  EXPECT_FALSE(fs::exists(PlantArchive("654321")));
+}
+
+// Two plants whose controllers have no identification never share an
+// archive unless the user names one: each file gets its own.
+TEST_F(ArchiveProgramTest, PlantsWithoutIdentificationGetAnArchivePerFile) {
+  Start->OpenFile(PlantFile("ost.sol", {0, 0, 0}, 3));
+  Start->InsArchivbernehmen1->trigger();
+  Start->OpenFile(PlantFile("west.sol", {0, 0, 0}, 4));
+  Start->InsArchivbernehmen1->trigger();
+  ASSERT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
+  EXPECT_EQ(InfoOf(PlantArchive("Datei-ost")).ControllerClock, "2025-03-03 14:00");
+  EXPECT_EQ(InfoOf(PlantArchive("Datei-west")).ControllerClock, "2025-03-04 14:00");
+  EXPECT_FALSE(fs::exists(PlantArchive(DefaultPlantName)));
 }
 
 }  // namespace

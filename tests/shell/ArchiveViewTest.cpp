@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QKeyEvent>
 #include <QProgressDialog>
 #include <QTableView>
@@ -278,6 +280,37 @@ TEST(CsvExportRunTest, TheProgressDialogCancels) {
   EXPECT_TRUE(result.Cancelled);
   EXPECT_LT(steps, 1000);
   EXPECT_TRUE(LastInformation().contains(QStringLiteral("abgebrochen"))) << LastInformation().toStdString();
+}
+
+// Answers the next question box with the button, as soon as it is shown.
+void AnswerNextQuestion(QMessageBox::StandardButton answer, QString& asked) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, answer, &asked] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible() && box->button(answer)) {
+        asked = box->text();
+        box->button(answer)->click();
+        poll->deleteLater();
+        return;
+      }
+  });
+  poll->start(50);
+}
+
+// CSV files already in the chosen folder are replaced only on the user's word.
+TEST(CsvExportRunTest, ExistingFilesAreReplacedOnlyAfterAsking) {
+  ArchiveTest::TempFolder folder;
+  const QString path = QString::fromStdString(folder.Path().string());
+  EXPECT_TRUE(MayReplaceCsvFiles(nullptr, path)) << "nothing to replace, nothing to ask";
+  std::ofstream(folder / "Tage.csv") << "mine";
+  QString asked;
+  AnswerNextQuestion(QMessageBox::No, asked);
+  EXPECT_FALSE(MayReplaceCsvFiles(nullptr, path));
+  EXPECT_TRUE(asked.contains(QStringLiteral("Tage.csv"))) << asked.toStdString();
+  asked.clear();
+  AnswerNextQuestion(QMessageBox::Yes, asked);
+  EXPECT_TRUE(MayReplaceCsvFiles(nullptr, path));
+  EXPECT_FALSE(asked.isEmpty());
 }
 
 TEST(ProgramOptionsTest, TheCommandLineChoosesArchivePlantAndCsvStyle) {

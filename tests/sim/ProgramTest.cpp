@@ -18,6 +18,7 @@
 #include "SimTestSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PtyLine.h"
+#include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -49,7 +50,7 @@ public:
   SimProcess(const std::vector<std::string>& args, const std::string& configHome)
       : ChildProcess(SIM_PROGRAM, args, {{"XDG_CONFIG_HOME", configHome}}) {}
   // The first line of its output (the terminal path), waiting up to 10 s.
-  std::string FirstLine() { return ReadLine(10); }
+  std::string FirstLine() { return ReadLine(ReadinessLimitSeconds); }
 };
 
 int OpenTerminal(const std::string& path) {
@@ -229,6 +230,18 @@ TEST(ProgramTest, RefusesABadCommandLine) {
   TempFolder temp;
   SimProcess sim({"--meters", "0"}, (temp / "config").string());
   EXPECT_EQ(sim.Wait(10), 2);
+}
+
+// A helper that ends instead of saying it is ready is noticed at once, and the
+// test's failure says what it said and how it ended.
+TEST(SimulatorProcessTest, OneThatCannotStartIsReportedWithHowItEnded) {
+  TempFolder temp;
+  SimulatorProcess sim(temp.Path().string(), (temp.Path() / "sim.log").string());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(sim.Start(0, {"--no-such-option"}));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("zentrixnet-sim did not come up"), std::string::npos) << said;
+  EXPECT_NE(said.find("ended with status 2"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -105,3 +105,11 @@ int ChildProcess::Stop(double graceSeconds) {
 }
 
 bool ChildProcess::Running() { return pid_ > 0 && Wait(0) == -1; }
+
+std::string ChildProcess::NotReady(const std::string& name, const std::string& said) {
+  const std::string rest = ReadAvailable();
+  const int status = Wait(2);
+  std::string text = name + " did not come up; it said \"" + said + rest + "\"";
+  text += status < 0 ? " and still runs" : " and ended with status " + std::to_string(status);
+  return text;
+}

@@ -8,6 +8,11 @@
 #include <utility>
 #include <vector>
 
+// How long a helper program may take to say it is ready: on a loaded machine
+// (several builds on two cores, sanitizers) a start can take many seconds; a
+// helper that ends instead is noticed at once, so only one that hangs waits this long.
+constexpr double ReadinessLimitSeconds = 180;
+
 class ChildProcess {
 public:
   using Environment = std::vector<std::pair<std::string, std::string>>;
@@ -30,6 +35,9 @@ public:
   // SIGTERM, then SIGKILL after the grace time; the exit status.
   int Stop(double graceSeconds = 5);
   bool Running();
+  // Why it did not come up, for a test's failure: what it said, and whether it
+  // ended (with its status) or still runs.
+  std::string NotReady(const std::string& name, const std::string& said);
 
 private:
   pid_t pid_ = -1;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -39,12 +40,15 @@ bool MosquittoBroker::Installed() { return access(Program().c_str(), X_OK) == 0;
 
 bool MosquittoBroker::Start() {
   process_ = std::make_unique<ChildProcess>(Program(), std::vector<std::string>{"-c", (folder_ / "mosquitto.conf").string()});
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  // Ready once it accepts a connection; a broker that ends is noticed at once.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(ReadinessLimitSeconds * 1000));
   while (std::chrono::steady_clock::now() < deadline) {
     if (AcceptsConnections(port_)) return true;
-    if (!process_->Running()) return false;
+    if (!process_->Running()) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+  std::cerr << process_->NotReady("mosquitto", "") << "; its log:\n" << Log() << std::endl;
   return false;
 }
 

@@ -1,6 +1,7 @@
 #include "tests/support/SimulatorProcess.h"
 
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace {
@@ -44,8 +45,11 @@ bool SimulatorProcess::Start(int com, const std::vector<std::string>& options) {
   if (com > 0) args.insert(args.begin(), {"--com", std::to_string(com)});
   args.insert(args.end(), options.begin(), options.end());
   process_ = std::make_unique<ChildProcess>(Program(), args, ChildProcess::Environment{{"XDG_CONFIG_HOME", configHome_}});
-  device_ = process_->ReadLine(10);
-  return device_.rfind("/dev/", 0) == 0;
+  // Its first line names the terminal once it is ready; it ends instead when it cannot start.
+  device_ = process_->ReadLine(ReadinessLimitSeconds);
+  if (device_.rfind("/dev/", 0) == 0) return true;
+  std::cerr << process_->NotReady("zentrixnet-sim", device_) << std::endl;
+  return false;
 }
 
 void SimulatorProcess::Stop() {

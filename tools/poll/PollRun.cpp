@@ -68,6 +68,7 @@ private:
   PollingSession session_;
   bool done_ = false;
   bool lost_ = false;
+  std::string full_;  // the port's message once a write found the line full
   int ticks_ = 0;
   Clock::time_point start_ = Clock::now();
 };
@@ -80,13 +81,20 @@ bool PollLoop::Open(PollResult& result) {
     result.Error = error.what();
     return false;
   }
+  // A write that finds the output buffer full fails at once instead of
+  // holding the tick for the write time-out: a line that does not drain ends the run.
+  session_.Port().Buffers().SetWriteTimeout(0);
   return true;
 }
 
 void PollLoop::Tick() {
-  const TickActions actions = session_.Tick();
   ++ticks_;
-  if (actions.StatusText) out_ << Utf8FromCp1252(*actions.StatusText) << std::endl;
+  try {
+    const TickActions actions = session_.Tick();
+    if (actions.StatusText) out_ << Utf8FromCp1252(*actions.StatusText) << std::endl;
+  } catch (const EVaCommError& error) {
+    full_ = error.what();
+  }
 }
 
 bool PollLoop::Ended(PollResult& result) {
@@ -98,6 +106,11 @@ bool PollLoop::Ended(PollResult& result) {
   if (lost_) {
     result.End = PollEnd::LineLost;
     result.Error = errors_.Last();
+    return true;
+  }
+  if (!full_.empty()) {
+    result.End = PollEnd::LineFull;
+    result.Error = "the line on " + session_.Port().OpenPath() + " takes nothing more (" + full_ + ")";
     return true;
   }
   const auto waited = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start_).count();

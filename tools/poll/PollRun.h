@@ -14,6 +14,7 @@ enum class PollEnd {
   NoAnswer,      // not a single frame within the answer limit
   TickLimit,     // no whole exchange within --cycles ticks
   LineLost,      // the device went away (a hang-up, a pulled adapter)
+  LineFull,      // the line takes nothing more: what was sent is not drained
 };
 
 struct PollResult {

@@ -47,20 +47,24 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
   tick_.setInterval(options_.TickMs);
   QObject::connect(&tick_, &QTimer::timeout, this, [this] { Guarded([this] { session_.Tick(); }); });
   reopen_.setInterval(ReopenInterval);
-  QObject::connect(&reopen_, &QTimer::timeout, this, [this] { OpenPort(); });
+  QObject::connect(&reopen_, &QTimer::timeout, this, [this] { ReopenPort(); });
   reconnect_.setSingleShot(true);
   QObject::connect(&reconnect_, &QTimer::timeout, this, [this] { mqtt_.Connect(); });
+  held_.setSingleShot(true);
+  held_.setInterval(HeldAfter);
+  QObject::connect(&held_, &QTimer::timeout, this, [this] { ConnectionHeld(); });
 }
 
 Bridge::~Bridge() { SetApplicationExceptionHandler(nullptr); }
 
-void Bridge::Start() {
+bool Bridge::Start() {
   SetApplicationExceptionHandler([this](const std::exception& e) { LogSerialError(e); });
   BridgeLog::Line("zentrixnet-bridge " PCZN_VERSION ": polling " + options_.Port->Describe() + ", publishing to " +
                   mqtt_.Address() + " under " + topics_.Base + "/" + topics_.Plant +
                   (options_.Discovery ? " with Home Assistant discovery under " + topics_.DiscoveryPrefix : ""));
-  OpenPort();
+  if (!OpenPort()) return false;
   mqtt_.Connect();
+  return true;
 }
 
 void Bridge::Stop(std::function<void()> done) {
@@ -69,6 +73,7 @@ void Bridge::Stop(std::function<void()> done) {
   tick_.stop();
   reopen_.stop();
   reconnect_.stop();
+  held_.stop();
   const bool told = mqtt_.IsConnected();
   Publish(topics_.Availability(), Availability::Offline);
   mqtt_.Finish([this, told, done = std::move(done)] {
@@ -80,15 +85,33 @@ void Bridge::Stop(std::function<void()> done) {
 
 // --- the port --------------------------------------------------------------------
 
-void Bridge::OpenPort() {
+// At the start a port that does not open ends the bridge: it is busy (another
+// bridge or the program polls it) or misnamed, and a bridge that cannot poll
+// must not announce the plant to the broker.
+bool Bridge::OpenPort() {
+  try {
+    session_.Open(*options_.Port);
+  } catch (const std::exception& e) {
+    BridgeLog::Line("cannot open " + options_.Port->Describe() + ": " + ErrorLine(e.what()) +
+                    "; not connecting to the broker, exiting");
+    return false;
+  }
+  PortOpened();
+  return true;
+}
+
+void Bridge::ReopenPort() {
   try {
     session_.Open(*options_.Port);
   } catch (const std::exception& e) {
     log_.Once("port", "cannot open " + options_.Port->Describe() + ": " + ErrorLine(e.what()) +
                           "; trying again every " + std::to_string(ReopenInterval.count()) + " s");
-    reopen_.start();
     return;
   }
+  PortOpened();
+}
+
+void Bridge::PortOpened() {
   reopen_.stop();
   log_.Forget("port");
   log_.Forget("serial");
@@ -136,25 +159,38 @@ void Bridge::ControllerSilent() {
 
 // --- the broker ------------------------------------------------------------------
 
+// The log tells of an outage once: one line when the broker goes (or cannot
+// be reached), with the wait before the next attempt, and one when it is
+// back. The failed attempts in between say nothing, and neither do
+// connections the broker drops before it has acknowledged a single message
+// (it refuses what the bridge publishes): those belong to the same outage.
 void Bridge::BrokerConnected() {
-  backoff_.Reset();
-  log_.Forget("broker");
-  BridgeLog::Line("connected to the MQTT broker " + mqtt_.Address());
+  held_.start();
+  if (!connectedLogged_) BridgeLog::Line("connected to the MQTT broker " + mqtt_.Address());
+  connectedLogged_ = true;
   brokerWasConnected_ = true;
   if (device_) Announce(*device_);
   if (state_) Publish(topics_.State(), *state_);
   Publish(topics_.Availability(), availability_.Payload());
 }
 
+void Bridge::ConnectionHeld() { backoff_.Reset(); }
+
 void Bridge::BrokerLost(const std::string& why) {
   if (stopping_) return;
   announced_.reset();  // a broker without persistence comes back without the retained configs
+  held_.stop();
+  const bool worked = brokerWasConnected_ && mqtt_.HasDelivered();
   const std::chrono::milliseconds wait = backoff_.Next();
-  if (brokerWasConnected_)
-    log_.Once("broker", "lost the MQTT broker " + mqtt_.Address() + " (" + why + "); polling goes on, reconnecting");
-  else
-    log_.Once("broker", "cannot reach the MQTT broker " + mqtt_.Address() + " (" + why +
-                            "); polling goes on, trying again after 1 s, doubling up to 60 s");
+  if (worked || !outageLogged_) {
+    const std::string in = std::to_string(wait.count() / 1000) + " s";
+    BridgeLog::Line(worked ? "lost the MQTT broker " + mqtt_.Address() + " (" + why + "); polling goes on, reconnecting in " + in
+                           : "cannot reach the MQTT broker " + mqtt_.Address() + " (" + why +
+                                 "); polling goes on, trying again in " + in + ", then at growing intervals up to " +
+                                 std::to_string(ReconnectBackoff::Longest.count() / 1000) + " s");
+    outageLogged_ = true;
+    if (worked) connectedLogged_ = false;
+  }
   brokerWasConnected_ = false;
   reconnect_.start(wait);
 }

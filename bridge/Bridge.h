@@ -29,23 +29,32 @@
 class Bridge : public QObject {
 public:
   static constexpr std::chrono::seconds ReopenInterval{10};
+  // A connection that lasted this long counts as held: the back-off starts
+  // over at 1 s. One the broker drops sooner (it refuses what the bridge
+  // publishes, or another client takes the id) is one more failed attempt.
+  static constexpr std::chrono::seconds HeldAfter{60};
 
   // Raises Exception when the MQTT client cannot be set up.
   Bridge(const BridgeOptions& options, const std::string& password);
   ~Bridge() override;
 
-  // Opens the port (or starts trying to), starts the tick and the connection to the broker.
-  void Start();
+  // Opens the port, starts the tick and the connection to the broker. False,
+  // with the reason logged, when the port cannot be opened: then the broker is
+  // not contacted at all.
+  bool Start();
   // Publishes "offline", disconnects cleanly and closes the port; then `done`.
   void Stop(std::function<void()> done);
 
 private:
-  void OpenPort();
+  bool OpenPort();
+  void ReopenPort();
+  void PortOpened();
   void ExchangeCompleted();
   void ControllerSilent();
   void PortLost();
   void BrokerConnected();
   void BrokerLost(const std::string& why);
+  void ConnectionHeld();
   void Announce(const PlantDevice& device);
   void ChangeAvailability(const std::optional<std::string>& payload);
   void Publish(const std::string& topic, const std::string& payload);
@@ -62,12 +71,15 @@ private:
   QTimer tick_;
   QTimer reopen_;
   QTimer reconnect_;
+  QTimer held_;
   std::optional<std::string> state_;       // the last state message
   std::optional<PlantDevice> device_;      // the plant as the last exchange showed it
   std::optional<PlantDevice> announced_;   // what the broker's discovery configs say
   int metersAnnounced_ = 0;                // meters whose configs were ever published
   unsigned long blocksBefore_ = 0;         // blocks stored up to the last exchange
   bool portWasOpen_ = false;
-  bool brokerWasConnected_ = false;
+  bool brokerWasConnected_ = false;  // the attempt that just ended had been accepted
+  bool outageLogged_ = false;        // the current outage has had its line
+  bool connectedLogged_ = false;     // the current connection has had its line
   bool stopping_ = false;
 };

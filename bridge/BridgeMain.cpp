@@ -15,6 +15,7 @@
 #include "bridge/BridgeLog.h"
 #include "bridge/BridgeOptions.h"
 #include "bridge/CsvExportCommand.h"
+#include "bridge/PlantLock.h"
 #include "bridge/SignalWatch.h"
 #include "serial/PortReport.h"
 #include "qtloop/QtMainThreadWake.h"
@@ -55,12 +56,13 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
 }
 
 int Run(QCoreApplication& app, const Configuration& c) {
+  const PlantLock lock(c.Options.Plant);
   Bridge bridge(c.Options, c.Password);
   SignalWatch stopSignals([&](int signal) {
     BridgeLog::Line(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
     bridge.Stop([&app] { app.quit(); });
   });
-  bridge.Start();
+  if (!bridge.Start()) return CannotRun;
   return app.exec();
 }
 

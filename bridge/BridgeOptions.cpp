@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "bridge/IniFile.h"
 
@@ -101,7 +102,7 @@ const std::vector<OptionRow>& Table() {
        [](BridgeOptions& o, const ArgList& a) { o.MqttHost = NonEmpty("mqtt-host", a[0]); }},
       {"mqtt-port", "PORT", "the broker's port (default 1883, with --mqtt-cafile 8883)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttPort = Integer("mqtt-port", a[0], 1, 65535, "a port number"); }},
-      {"mqtt-client-id", "ID", "the MQTT client id (default pczentrixnet-bridge-<plant>)", Scope::Anywhere,
+      {"mqtt-client-id", "ID", "the MQTT client id (default pczentrixnet-bridge-<host>-<plant>)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttClientId = NonEmpty("mqtt-client-id", a[0]); }},
       {"mqtt-user", "NAME", "the broker login's user name", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttUser = NonEmpty("mqtt-user", a[0]); }},
@@ -258,8 +259,21 @@ int BridgeOptions::BrokerPort() const {
   return MqttCaFile.empty() ? 1883 : 8883;
 }
 
+// Unique per machine and plant: the broker drops a connection when another
+// client connects with its id, and two bridges of one plant on two machines
+// (or two plants of one name) would take turns forever.
 std::string BridgeOptions::ClientId() const {
-  return MqttClientId.empty() ? "pczentrixnet-bridge-" + Plant : MqttClientId;
+  return MqttClientId.empty() ? "pczentrixnet-bridge-" + HostNameForId() + "-" + Plant : MqttClientId;
+}
+
+std::string HostNameForId() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+  std::string id(name);
+  id = id.substr(0, id.find('.'));  // the host's own name, not its domain
+  for (char& c : id)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '-';
+  return id;
 }
 
 BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {

@@ -21,7 +21,7 @@ struct BridgeOptions {
   std::optional<PortChoice> Port;
   std::string MqttHost = "localhost";
   int MqttPort = 0;  // 0: the default, 1883 (8883 with TLS)
-  std::string MqttClientId;  // empty: "pczentrixnet-bridge-<plant>"
+  std::string MqttClientId;  // empty: "pczentrixnet-bridge-<host>-<plant>"
   std::string MqttUser;
   std::string MqttPasswordFile;
   std::string MqttCaFile;  // TLS with this certificate authority
@@ -49,6 +49,9 @@ class OptionError : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
 };
+
+// This machine's name (without its domain) as it goes into the default client id.
+std::string HostNameForId();
 
 // The options of the arguments (without the program's name) over those of the
 // INI file that --config names. Raises OptionError. With --help, --version or

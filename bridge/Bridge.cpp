@@ -212,7 +212,10 @@ void Bridge::ChangeAvailability(const std::optional<std::string>& payload) {
   if (payload) Publish(topics_.Availability(), *payload);
 }
 
-// Every message is retained: a subscriber that comes later gets the last one at once.
+// Every message is retained: a subscriber that comes later gets the last one
+// at once. While the broker is away nothing goes out, and that is no fault;
+// a message the library refuses on a connection is one.
 void Bridge::Publish(const std::string& topic, const std::string& payload) {
-  mqtt_.Publish(topic, payload, true);
+  if (!mqtt_.Publish(topic, payload, true) && mqtt_.IsConnected())
+    log_.Once("publish", "the MQTT library refused a message to " + topic);
 }

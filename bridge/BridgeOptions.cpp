@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "bridge/IniFile.h"
+#include "bridge/ValueChecks.h"
 
 namespace {
 
@@ -52,9 +55,24 @@ int Integer(const char* option, const std::string& value, int low, int high, con
   return static_cast<int>(number);
 }
 
+// A text that goes to the broker: UTF-8 without control characters, checked
+// before anything quotes it in a message.
+std::string BrokerText(const char* option, const std::string& value) {
+  NonEmpty(option, value);
+  if (const std::optional<std::string> problem = TextProblem(value)) Fail(option, *problem);
+  return value;
+}
+
+// A host name or address: one word.
+std::string Host(const char* option, const std::string& value) {
+  BrokerText(option, value);
+  if (value.find_first_of(" \t") != std::string::npos) Fail(option, Quoted(value) + " holds a blank");
+  return value;
+}
+
 // A topic the bridge publishes under: no wildcards, no empty level at either end.
 std::string Topic(const char* option, const std::string& value) {
-  NonEmpty(option, value);
+  BrokerText(option, value);
   if (value.find_first_of("+#") != std::string::npos) Fail(option, Quoted(value) + " holds an MQTT wildcard (+ or #)");
   if (value.front() == '/' || value.back() == '/') Fail(option, Quoted(value) + " starts or ends with '/'");
   return value;
@@ -99,13 +117,13 @@ const std::vector<OptionRow>& Table() {
          if (!o.Port) Fail("port", Quoted(a[0]) + " is not a port (COM1..COM255 or a device path)");
        }},
       {"mqtt-host", "HOST", "the MQTT broker (default localhost)", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.MqttHost = NonEmpty("mqtt-host", a[0]); }},
+       [](BridgeOptions& o, const ArgList& a) { o.MqttHost = Host("mqtt-host", a[0]); }},
       {"mqtt-port", "PORT", "the broker's port (default 1883, with --mqtt-cafile 8883)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttPort = Integer("mqtt-port", a[0], 1, 65535, "a port number"); }},
       {"mqtt-client-id", "ID", "the MQTT client id (default pczentrixnet-bridge-<host>-<plant>)", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.MqttClientId = NonEmpty("mqtt-client-id", a[0]); }},
+       [](BridgeOptions& o, const ArgList& a) { o.MqttClientId = BrokerText("mqtt-client-id", a[0]); }},
       {"mqtt-user", "NAME", "the broker login's user name", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.MqttUser = NonEmpty("mqtt-user", a[0]); }},
+       [](BridgeOptions& o, const ArgList& a) { o.MqttUser = BrokerText("mqtt-user", a[0]); }},
       {"mqtt-password-file", "FILE", "a file whose first line is the broker login's password", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttPasswordFile = NonEmpty("mqtt-password-file", a[0]); }},
       {"mqtt-cafile", "FILE", "connect with TLS, trusting this certificate authority (PEM)", Scope::Anywhere,
@@ -232,12 +250,6 @@ void ApplyIniFile(BridgeOptions& options, const std::string& path) {
   }
 }
 
-std::string Readable(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) return std::strerror(errno);
-  return {};
-}
-
 // What only all options together tell.
 void CheckTogether(const BridgeOptions& options) {
   if (options.ExportCsv) {
@@ -248,8 +260,8 @@ void CheckTogether(const BridgeOptions& options) {
   if (!options.MqttPasswordFile.empty() && options.MqttUser.empty())
     Fail("mqtt-password-file", "needs --mqtt-user (a broker login has a user name)");
   if (!options.MqttCaFile.empty())
-    if (const std::string problem = Readable(options.MqttCaFile); !problem.empty())
-      Fail("mqtt-cafile", "cannot read " + options.MqttCaFile + " (" + problem + ")");
+    if (const std::optional<std::string> problem = CertificateFileProblem(options.MqttCaFile))
+      Fail("mqtt-cafile", *problem);
 }
 
 }  // namespace
@@ -289,6 +301,14 @@ BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {
   return options;
 }
 
+std::optional<std::string> PlainLoginWarning(const BridgeOptions& options) {
+  if (options.MqttUser.empty() || options.MqttPasswordFile.empty() || !options.MqttCaFile.empty() ||
+      IsThisMachine(options.MqttHost))
+    return std::nullopt;
+  return "warning: the broker login's password goes unencrypted to " + options.MqttHost +
+         ", which is not this machine; set --mqtt-cafile for TLS";
+}
+
 std::string BridgeHelpText() {
   std::string text =
       "Usage: zentrixnet-bridge --port COMn|PATH [options]\n"
@@ -311,9 +331,19 @@ std::string BridgeHelpText() {
   return text;
 }
 
+// As ssh does with keys: a secret that others may read is no secret.
+void CheckPrivate(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0 || (status.st_mode & S_IRWXO) == 0) return;
+  char mode[8];
+  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+  Fail("mqtt-password-file", path + " may be read by others (mode " + mode + "); make it private: chmod 600 " + path);
+}
+
 std::string ReadPasswordFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) Fail("mqtt-password-file", "cannot read " + path + " (" + std::strerror(errno) + ")");
+  CheckPrivate(path);
   std::string line;
   std::getline(in, line);
   if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -58,7 +58,11 @@ std::string HostNameForId();
 // --list-ports nothing else is checked.
 BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args);
 std::string BridgeHelpText();
+// The one line to log at the start when a login goes without TLS to a broker
+// on another machine.
+std::optional<std::string> PlainLoginWarning(const BridgeOptions& options);
 
 // The broker password: the file's first line without its line end. Raises
-// OptionError naming --mqtt-password-file when it cannot be read.
+// OptionError naming --mqtt-password-file when it cannot be read, or when
+// others than its owner and group may read it.
 std::string ReadPasswordFile(const std::string& path);

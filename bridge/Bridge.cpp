@@ -44,6 +44,9 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
         options_.ArchiveFile, [](const std::string& message) { BridgeLog::Line("archive: " + message); });
   mqtt_.On.Connected = [this] { BrokerConnected(); };
   mqtt_.On.Lost = [this](const std::string& why) { BrokerLost(why); };
+  mqtt_.On.Message = [this](const std::string& topic, const std::string& payload, bool retained) {
+    BrokerMessage(topic, payload, retained);
+  };
   tick_.setInterval(options_.TickMs);
   QObject::connect(&tick_, &QTimer::timeout, this, [this] { Guarded([this] { session_.Tick(); }); });
   reopen_.setInterval(ReopenInterval);
@@ -169,9 +172,34 @@ void Bridge::BrokerConnected() {
   if (!connectedLogged_) BridgeLog::Line("connected to the MQTT broker " + mqtt_.Address());
   connectedLogged_ = true;
   brokerWasConnected_ = true;
+  Republish();
+  // The broker then sends the configs it kept (to learn which of them the
+  // plant no longer has) and, from now on, Home Assistant's birth message.
+  if (options_.Discovery) {
+    mqtt_.Subscribe(topics_.ConfigPattern());
+    mqtt_.Subscribe(topics_.HomeAssistantStatus());
+  }
+}
+
+// The configs, the state and the availability as they are now.
+void Bridge::Republish() {
   if (device_) Announce(*device_);
   if (state_) Publish(topics_.State(), *state_);
   Publish(topics_.Availability(), availability_.Payload());
+}
+
+void Bridge::BrokerMessage(const std::string& topic, const std::string& payload, bool retained) {
+  if (topic == topics_.HomeAssistantStatus()) {
+    if (payload != "online") return;
+    BridgeLog::Line("Home Assistant started: sending the configs, the state and the availability again");
+    Republish();
+    return;
+  }
+  // Only what the broker kept from before; the bridge's own messages of this
+  // connection come back live, and an empty one is a removal.
+  if (!retained || payload.empty() || !IsConfigOfPlant(topics_, payload)) return;
+  retainedConfigs_.insert(topic);
+  if (announced_) ClearStaleConfigs(*announced_);
 }
 
 void Bridge::ConnectionHeld() { backoff_.Reset(); }
@@ -179,6 +207,7 @@ void Bridge::ConnectionHeld() { backoff_.Reset(); }
 void Bridge::BrokerLost(const std::string& why) {
   if (stopping_) return;
   announced_.reset();  // a broker without persistence comes back without the retained configs
+  retainedConfigs_.clear();
   held_.stop();
   const bool worked = brokerWasConnected_ && mqtt_.HasDelivered();
   const std::chrono::milliseconds wait = backoff_.Next();
@@ -204,8 +233,20 @@ void Bridge::Announce(const PlantDevice& device) {
     for (const MqttMessage& removal : RemovedMeterConfigs(topics_, device.Meters + 1, metersAnnounced_))
       Publish(removal.Topic, removal.Payload);
     metersAnnounced_ = device.Meters;
+    ClearStaleConfigs(device);
   }
   announced_ = device;
+}
+
+// A retained config of the plant that the device has no sensor for (a meter
+// that is gone since an earlier run) is emptied, which removes the sensor
+// from Home Assistant.
+void Bridge::ClearStaleConfigs(const PlantDevice& device) {
+  std::set<std::string> current;
+  for (const MqttMessage& config : DiscoveryConfigs(topics_, device)) current.insert(config.Topic);
+  for (const std::string& topic : retainedConfigs_)
+    if (current.count(topic) == 0) Publish(topic, "");
+  retainedConfigs_.clear();
 }
 
 void Bridge::ChangeAvailability(const std::optional<std::string>& payload) {

@@ -1,7 +1,9 @@
 #pragma once
 // The bridge at work: the polling session ticked by a timer of Qt's event
 // loop, each completed data exchange published as the plant's retained state,
-// the plant's availability kept up to date, and the faults of a service that
+// the plant's availability kept up to date, the discovery configs of sensors
+// the plant no longer has cleared from the broker, everything sent again when
+// Home Assistant starts, and the faults of a service that
 // runs for months handled without a flood of log lines: a broker that is away
 // (reconnect with back-off, then everything published again), a port that is
 // lost (reopened every 10 s), a controller that stops answering. Each exchange
@@ -14,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "archive/ArchiveWriter.h"
@@ -55,7 +58,10 @@ private:
   void BrokerConnected();
   void BrokerLost(const std::string& why);
   void ConnectionHeld();
+  void Republish();
+  void BrokerMessage(const std::string& topic, const std::string& payload, bool retained);
   void Announce(const PlantDevice& device);
+  void ClearStaleConfigs(const PlantDevice& device);
   void ChangeAvailability(const std::optional<std::string>& payload);
   void Publish(const std::string& topic, const std::string& payload);
   void LogSerialError(const std::exception& error);
@@ -75,7 +81,8 @@ private:
   std::optional<std::string> state_;       // the last state message
   std::optional<PlantDevice> device_;      // the plant as the last exchange showed it
   std::optional<PlantDevice> announced_;   // what the broker's discovery configs say
-  int metersAnnounced_ = 0;                // meters whose configs were ever published
+  int metersAnnounced_ = 0;                // meters whose configs this run published
+  std::set<std::string> retainedConfigs_;  // the plant's configs the broker kept from before
   unsigned long blocksBefore_ = 0;         // blocks stored up to the last exchange
   bool portWasOpen_ = false;
   bool brokerWasConnected_ = false;  // the attempt that just ended had been accepted

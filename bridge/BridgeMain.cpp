@@ -15,6 +15,7 @@
 #include "bridge/BridgeLog.h"
 #include "bridge/BridgeOptions.h"
 #include "bridge/CsvExportCommand.h"
+#include "bridge/DiscoveryRemoval.h"
 #include "bridge/PlantLock.h"
 #include "bridge/SignalWatch.h"
 #include "serial/PortReport.h"
@@ -56,6 +57,20 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
   return std::nullopt;
 }
 
+// --remove-discovery: under the plant's lock, so that no bridge of the plant
+// publishes again while it runs.
+int RemovePlant(QCoreApplication& app, const Configuration& c) {
+  const PlantLock lock(c.Options.Plant);
+  DiscoveryRemoval removal(c.Options, c.Password);
+  int status = 1;
+  removal.Start([&](int result) {
+    status = result;
+    app.quit();
+  });
+  app.exec();
+  return status;
+}
+
 int Run(QCoreApplication& app, const Configuration& c) {
   const PlantLock lock(c.Options.Plant);
   Bridge bridge(c.Options, c.Password);
@@ -79,6 +94,7 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   InstallQtMainThreadWake();
   try {
+    if (configuration.Options.RemoveDiscovery) return RemovePlant(app, configuration);
     return Run(app, configuration);
   } catch (const std::exception& e) {
     BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());

@@ -136,6 +136,9 @@ const std::vector<OptionRow>& Table() {
        [](BridgeOptions& o, const ArgList& a) { o.DiscoveryPrefix = Topic("discovery-prefix", a[0]); }},
       {"no-discovery", "", "publish no Home Assistant discovery configs", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.Discovery = a[0] != "1"; }},
+      {"remove-discovery", "", "remove the plant from the broker (its retained discovery configs, state and "
+       "availability) and exit: for a renamed plant, or to leave Home Assistant", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.RemoveDiscovery = a[0] == "1"; }},
       {"archive", "FILE", "archive every exchange into this SQLite file (default: the plant's own file in "
        "$XDG_DATA_HOME/PCZentrixNet/)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.ArchiveFile = NonEmpty("archive", a[0]); }},
@@ -256,7 +259,8 @@ void CheckTogether(const BridgeOptions& options) {
     if (options.ArchiveFile.empty()) Fail("export-csv", "needs --archive FILE, the archive to export from");
     return;
   }
-  if (!options.Port) Fail("port", "missing: name the controller's port (COMn or a device path)");
+  if (!options.Port && !options.RemoveDiscovery)
+    Fail("port", "missing: name the controller's port (COMn or a device path)");
   if (!options.MqttPasswordFile.empty() && options.MqttUser.empty())
     Fail("mqtt-password-file", "needs --mqtt-user (a broker login has a user name)");
   if (!options.MqttCaFile.empty())

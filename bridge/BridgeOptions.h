@@ -29,6 +29,7 @@ struct BridgeOptions {
   std::string Plant = "plant1";
   std::string DiscoveryPrefix = "homeassistant";
   bool Discovery = true;
+  bool RemoveDiscovery = false;  // clear the plant's retained messages and exit
   std::string ArchiveFile;  // empty: the plant's own file in the default archive folder
   bool Archiving = true;
   std::optional<CsvExportRequest> ExportCsv;  // export and exit instead of polling

@@ -131,7 +131,11 @@ void MqttClient::LogCallback(mosquitto*, void* self, int level, const char* text
   if (level & MOSQ_LOG_ERR) static_cast<MqttClient*>(self)->libraryError_ = text;
 }
 
-void MqttClient::PublishCallback(mosquitto*, void* self, int) { static_cast<MqttClient*>(self)->delivered_ = true; }
+void MqttClient::PublishCallback(mosquitto*, void* self, int) {
+  auto* client = static_cast<MqttClient*>(self);
+  client->delivered_ = true;
+  if (client->On.Delivered) client->On.Delivered();
+}
 
 void MqttClient::MessageCallback(mosquitto*, void* self, const mosquitto_message* message) {
   auto* client = static_cast<MqttClient*>(self);

@@ -33,6 +33,7 @@ public:
     std::function<void(const std::string& why)> Lost;  // an attempt failed or the connection ended
     // A message of a subscription; `retained` for one the broker kept from before.
     std::function<void(const std::string& topic, const std::string& payload, bool retained)> Message;
+    std::function<void()> Delivered;  // the broker acknowledged a message
   };
   // An attempt that the broker has not accepted by then has failed.
   static constexpr std::chrono::seconds AttemptLimit{15};

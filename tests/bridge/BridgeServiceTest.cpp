@@ -1,6 +1,7 @@
 // The real bridge as a service that runs for years: a broker that drops every
 // connection, a second bridge of the same plant, a port that is busy.
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "tests/bridge/BridgeFixture.h"
@@ -10,6 +11,35 @@ namespace {
 using BridgeServiceTest = BridgeFixture;
 
 void SleepSeconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
+
+std::string ConfigTopic(const std::string& sensor) { return "homeassistant/sensor/roof_" + sensor + "/config"; }
+
+bool IsConfig(const ReceivedMessage& m) {
+  return m.Topic.rfind("homeassistant/sensor/", 0) == 0 && m.Topic.size() > 7 &&
+         m.Topic.compare(m.Topic.size() - 7, 7, "/config") == 0;
+}
+
+// The topics a subscriber that comes now is given as retained, non-empty:
+// what Home Assistant would find on starting. A retained message the test
+// publishes last marks the end of them.
+std::set<std::string> RetainedTopics(int port, MqttSubscriber& publisher) {
+  static int marks = 0;
+  const std::string mark = "test/mark" + std::to_string(++marks);
+  publisher.Publish(mark, "x", true);
+  MqttSubscriber late(port);
+  std::set<std::string> topics;
+  if (!late.WaitFor(mark, 15)) return {"(no mark)"};
+  for (const ReceivedMessage& m : late.Messages())
+    if (m.Retained && !m.Payload.empty() && m.Topic.rfind("test/", 0) != 0) topics.insert(m.Topic);
+  return topics;
+}
+
+size_t ConfigsFrom(const std::vector<ReceivedMessage>& messages, size_t from) {
+  std::set<std::string> topics;
+  for (size_t i = from; i < messages.size(); ++i)
+    if (IsConfig(messages[i]) && !messages[i].Payload.empty()) topics.insert(messages[i].Topic);
+  return topics.size();
+}
 
 TEST_F(BridgeServiceTest, ABrokerThatDropsEveryConnectionIsTriedAgainWithAGrowingWaitAndLoggedOnce) {
   // The discovery configs are larger than the broker takes: it accepts the
@@ -63,6 +93,73 @@ TEST_F(BridgeServiceTest, ASecondBridgeOfThePlantOrOnTheBusyPortExitsWithoutTouc
   EXPECT_EQ(BrokerConnects(), connects) << "neither reached the broker:\n" << broker.Log();
   EXPECT_TRUE(bridge->Running()) << "the first goes on";
   EXPECT_EQ(Occurrences(BridgeLog(), "connected to the MQTT broker"), 1) << BridgeLog();
+}
+
+TEST_F(BridgeServiceTest, MetersThatAreGoneSinceTheLastRunLoseTheirConfigsAtTheFirstExchange) {
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  StartSimulator({"--meters", "5"});
+  StartBridge({"--tick-ms", "100"});
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 60)) << BridgeLog();
+  ASSERT_TRUE(subscriber->WaitFor(ConfigTopic("meter5_power"), 5));
+  // Another plant whose name starts like this one's, and another program's sensor: not the bridge's to clear.
+  const std::string foreign = ConfigTopic("meter4_x");
+  subscriber->Publish(foreign, R"({"device":{"identifiers":["pczentrixnet_roof_meter4"]}})", true);
+  subscriber->Publish("homeassistant/sensor/boiler/config", R"({"device":{"identifiers":["boiler"]}})", true);
+  ASSERT_TRUE(subscriber->WaitFor("homeassistant/sensor/boiler/config", 10));
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+
+  // The plant now has two meters (set in the program, while the bridge was stopped).
+  sim.Stop();
+  StartSimulator({"--meters", "2"});
+  const size_t from = subscriber->Count();
+  StartBridge({"--tick-ms", "100"});
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 60, from)) << BridgeLog();
+  for (const char* gone : {"meter3_power", "meter4_energy_today", "meter5_energy_year"})
+    EXPECT_TRUE(subscriber->WaitFor(ConfigTopic(gone), "", 15, from)) << gone << " is cleared\n" << BridgeLog();
+
+  const std::set<std::string> retained = RetainedTopics(broker.Port(), *subscriber);
+  EXPECT_TRUE(retained.count(ConfigTopic("meter2_power"))) << "the meters there are stay";
+  for (int meter = 3; meter <= 5; ++meter)
+    for (const char* sensor : {"power", "energy_today", "energy_year"}) {
+      const std::string topic = ConfigTopic("meter" + std::to_string(meter) + "_" + sensor);
+      EXPECT_FALSE(retained.count(topic)) << topic;
+    }
+  EXPECT_TRUE(retained.count(foreign)) << "another device's config stays";
+  EXPECT_TRUE(retained.count("homeassistant/sensor/boiler/config"));
+}
+
+TEST_F(BridgeServiceTest, HomeAssistantsBirthMessageGetsTheConfigsTheStateAndTheAvailabilityAgain) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << BridgeLog();
+  const size_t from = subscriber->Count();
+  subscriber->Publish("homeassistant/status", "offline", false);  // Home Assistant stops: nothing to do
+  subscriber->Publish("homeassistant/status", "online", false);
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 20, from)) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 10, from));
+  EXPECT_EQ(ConfigsFrom(subscriber->Messages(), from), 24u + 3 * 3) << "every config once more";
+  EXPECT_EQ(Occurrences(BridgeLog(), "Home Assistant started"), 1) << BridgeLog();
+}
+
+TEST_F(BridgeServiceTest, RemoveDiscoveryLeavesNothingOfThePlantOnTheBroker) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << BridgeLog();
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+  // A sensor of an older version, under an id the bridge no longer knows.
+  const std::string old = ConfigTopic("old_sensor");
+  subscriber->Publish(old, R"({"device":{"identifiers":["pczentrixnet_roof"]}})", true);
+  subscriber->Publish("homeassistant/sensor/boiler/config", R"({"device":{"identifiers":["boiler"]}})", true);
+  ASSERT_TRUE(subscriber->WaitFor(old, 10));
+  ASSERT_GT(RetainedTopics(broker.Port(), *subscriber).size(), 24u);
+
+  const std::unique_ptr<ChildProcess> removal =
+      StartProgram({"--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()), "--plant", Plant,
+                    "--remove-discovery"});
+  EXPECT_EQ(removal->Wait(60), 0);
+  const std::string log = removal->ReadAvailable();
+  EXPECT_NE(log.find("removed the plant roof from the MQTT broker"), std::string::npos) << log;
+  EXPECT_EQ(RetainedTopics(broker.Port(), *subscriber), std::set<std::string>{"homeassistant/sensor/boiler/config"})
+      << log;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "archive/CalendarDay.h"
 #include "bridge/IniFile.h"
 #include "bridge/ValueChecks.h"
 
@@ -96,13 +97,17 @@ bool Switch(const std::string& option, const std::string& value) {
   Fail(option, Quoted(value) + " is not a yes/no value (true, false, yes, no, on, off, 1, 0)");
 }
 
+// FROM or TO as a day; the bridge's messages are English, the archive's German.
+Archive::DayNumber ExportDay(const std::string& text, const char* which) {
+  const std::optional<Archive::DayNumber> day = Archive::ParseIsoDate(text);
+  if (!day) Fail("export-csv", std::string(which) + " " + Quoted(text) + " is not a date YYYY-MM-DD");
+  return *day;
+}
+
 CsvExportRequest ExportRequest(const ArgList& a) {
   CsvExportRequest request;
-  try {
-    request.Days = Archive::ParseDayRange(a[0], a[1]);
-  } catch (const std::exception& e) {
-    Fail("export-csv", e.what());
-  }
+  request.Days = {ExportDay(a[0], "FROM"), ExportDay(a[1], "TO")};
+  if (request.Days.From > request.Days.To) Fail("export-csv", "FROM " + a[0] + " is after TO " + a[1]);
   request.Folder = NonEmpty("export-csv", a[2]);
   return request;
 }

@@ -268,7 +268,7 @@ TEST_F(BridgeBrokerTest, EveryExchangeIsArchivedWithoutABrokerAndTheArchiveExpor
                         {"--archive", ArchiveFile(), "--export-csv", "2024-06-20", "2024-06-21", out, "--csv", "plain"},
                         {}, ChildProcess::Output::WithStandardError);
   EXPECT_EQ(exporter.Wait(30), 0);
-  EXPECT_EQ(exporter.ReadAvailable(), "6 CSV-Dateien geschrieben nach " + out + "\n");
+  EXPECT_EQ(exporter.ReadAvailable(), "wrote 6 CSV files into " + out + "\n") << "in the bridge's language, English";
   for (const Archive::DayYield& day : days) {
     const std::string date = Archive::IsoDate(day.Day);
     EXPECT_EQ(CsvLineStartingWith(std::filesystem::path(out) / "Tage.csv", date + ","),

@@ -252,7 +252,9 @@ TEST_F(BridgeOptionsTest, ArchivingByDefaultAndAnExportNeedsOnlyTheArchive) {
   EXPECT_EQ(exporting.ExportCsv->Days.To - exporting.ExportCsv->Days.From, 2) << "over a leap day";
   EXPECT_EQ(exporting.ExportCsv->Folder, "/tmp/out");
   EXPECT_EQ(Refusal({"--archive", "a.sqlite", "--export-csv", "2024-02-30", "2024-03-01", "out"}),
-            "--export-csv: Der Anfang \"2024-02-30\" ist kein Datum der Form JJJJ-MM-TT");
+            "--export-csv: FROM '2024-02-30' is not a date YYYY-MM-DD");
+  EXPECT_EQ(Refusal({"--archive", "a.sqlite", "--export-csv", "2024-03-01", "2024-02-28", "out"}),
+            "--export-csv: FROM 2024-03-01 is after TO 2024-02-28");
   EXPECT_EQ(Refusal({"--archive", "a.sqlite", "--export-csv", "2024-02-28", "2024-03-01"}),
             "--export-csv: needs FROM TO OUTDIR");
   EXPECT_EQ(Refusal({"--export-csv", "2024-06-01", "2024-06-30", "out"}),

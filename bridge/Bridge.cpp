@@ -35,7 +35,8 @@ std::string ErrorLine(const std::string& message) {
 Bridge::Bridge(const BridgeOptions& options, const std::string& password)
     : options_(options),
       topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix},
-      mqtt_(SettingsFor(options, topics_, password)) {
+      mqtt_(SettingsFor(options, topics_, password)),
+      port_(*options.Port) {
   session_.On.ExchangeCompleted = [this] { ExchangeCompleted(); };
   session_.On.ControllerSilent = [this] { ControllerSilent(); };
   session_.On.PortLost = [this] { PortLost(); };
@@ -53,6 +54,9 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
   QObject::connect(&reopen_, &QTimer::timeout, this, [this] { ReopenPort(); });
   reconnect_.setSingleShot(true);
   QObject::connect(&reconnect_, &QTimer::timeout, this, [this] { mqtt_.Connect(); });
+  silent_.setSingleShot(true);
+  silent_.setInterval(ReopenAfterSilences * PollingSession::SilentAfterTicks * options_.TickMs);
+  QObject::connect(&silent_, &QTimer::timeout, this, [this] { ReopenSilentPort(); });
   held_.setSingleShot(true);
   held_.setInterval(HeldAfter);
   QObject::connect(&held_, &QTimer::timeout, this, [this] { ConnectionHeld(); });
@@ -77,6 +81,7 @@ void Bridge::Stop(std::function<void()> done) {
   reopen_.stop();
   reconnect_.stop();
   held_.stop();
+  silent_.stop();
   const bool told = mqtt_.IsConnected();
   Publish(topics_.Availability(), Availability::Offline);
   mqtt_.Finish([this, told, done = std::move(done)] {
@@ -103,7 +108,11 @@ bool Bridge::OpenPort() {
   return true;
 }
 
-void Bridge::ReopenPort() {
+void Bridge::ReopenPort(bool tell) {
+  if (const std::optional<std::string> refusal = port_.Refusal()) {
+    log_.Once("port", *refusal + "; trying again every " + std::to_string(ReopenInterval.count()) + " s");
+    return;
+  }
   try {
     session_.Open(*options_.Port);
   } catch (const std::exception& e) {
@@ -111,14 +120,16 @@ void Bridge::ReopenPort() {
                           "; trying again every " + std::to_string(ReopenInterval.count()) + " s");
     return;
   }
-  PortOpened();
+  PortOpened(tell);
 }
 
-void Bridge::PortOpened() {
+void Bridge::PortOpened(bool tell) {
+  if (const std::optional<std::string> change = port_.Opened()) BridgeLog::Line(*change);
   reopen_.stop();
   log_.Forget("port");
   log_.Forget("serial");
-  BridgeLog::Line(std::string(portWasOpen_ ? "port open again: " : "port open: ") + session_.Port().OpenPath());
+  if (tell)
+    BridgeLog::Line(std::string(portWasOpen_ ? "port open again: " : "port open: ") + session_.Port().OpenPath());
   portWasOpen_ = true;
   tick_.start();
 }
@@ -126,6 +137,7 @@ void Bridge::PortOpened() {
 // The component has reported the loss through the exception handler already.
 void Bridge::PortLost() {
   tick_.stop();
+  silent_.stop();
   session_.Close();
   log_.Forget("controller");
   ChangeAvailability(availability_.PortLost());
@@ -134,11 +146,25 @@ void Bridge::PortLost() {
   reopen_.start();
 }
 
+// An adapter can hang with its device still there: open, but nothing comes
+// in. Opened afresh it often answers again; while the controller stays
+// silent this repeats, with one line per silence.
+void Bridge::ReopenSilentPort() {
+  const int silentMs = (1 + ReopenAfterSilences) * PollingSession::SilentAfterTicks * options_.TickMs;
+  log_.Once("silent", "no answer for " + std::to_string(silentMs / 1000) + " s; reopening " + options_.Port->Describe());
+  tick_.stop();
+  session_.Close();
+  reopen_.start();
+  ReopenPort(false);
+}
+
 void Bridge::LogSerialError(const std::exception& error) { log_.Once("serial", ErrorLine(error.what())); }
 
 // --- the controller --------------------------------------------------------------
 
 void Bridge::ExchangeCompleted() {
+  silent_.stop();
+  log_.Forget("silent");
   // An end frame without blocks before it brought nothing new to publish.
   if (LinkCounts.BlocksStored == blocksBefore_) return;
   blocksBefore_ = LinkCounts.BlocksStored;
@@ -158,6 +184,7 @@ void Bridge::ExchangeCompleted() {
 void Bridge::ControllerSilent() {
   log_.Once("controller", "the controller has not answered for a whole cycle; offline");
   ChangeAvailability(availability_.ControllerSilent());
+  silent_.start();
 }
 
 // --- the broker ------------------------------------------------------------------

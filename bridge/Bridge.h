@@ -26,6 +26,7 @@
 #include "bridge/BridgeOptions.h"
 #include "bridge/Discovery.h"
 #include "bridge/MqttClient.h"
+#include "bridge/PortTarget.h"
 #include "bridge/Topics.h"
 #include "session/PollingSession.h"
 
@@ -36,6 +37,9 @@ public:
   // over at 1 s. One the broker drops sooner (it refuses what the bridge
   // publishes, or another client takes the id) is one more failed attempt.
   static constexpr std::chrono::seconds HeldAfter{60};
+  // A controller silent for this many more spans of silence (after the first)
+  // may sit behind a wedged adapter: the port is closed and opened again.
+  static constexpr int ReopenAfterSilences = 3;
 
   // Raises Exception when the MQTT client cannot be set up.
   Bridge(const BridgeOptions& options, const std::string& password);
@@ -50,8 +54,9 @@ public:
 
 private:
   bool OpenPort();
-  void ReopenPort();
-  void PortOpened();
+  void ReopenPort(bool tell = true);
+  void PortOpened(bool tell = true);
+  void ReopenSilentPort();
   void ExchangeCompleted();
   void ControllerSilent();
   void PortLost();
@@ -71,6 +76,7 @@ private:
   PollingSession session_;
   MqttClient mqtt_;
   std::unique_ptr<Archive::ArchiveWriter> archive_;  // none with --no-archive
+  PortTarget port_;
   Availability availability_;
   ReconnectBackoff backoff_;
   BridgeLog log_;
@@ -78,6 +84,7 @@ private:
   QTimer reopen_;
   QTimer reconnect_;
   QTimer held_;
+  QTimer silent_;
   std::optional<std::string> state_;       // the last state message
   std::optional<PlantDevice> device_;      // the plant as the last exchange showed it
   std::optional<PlantDevice> announced_;   // what the broker's discovery configs say

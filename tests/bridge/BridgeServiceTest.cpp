@@ -1,6 +1,7 @@
 // The real bridge as a service that runs for years: a broker that drops every
 // connection, a second bridge of the same plant, a port that is busy.
 #include <chrono>
+#include <csignal>
 #include <set>
 #include <thread>
 
@@ -160,6 +161,42 @@ TEST_F(BridgeServiceTest, RemoveDiscoveryLeavesNothingOfThePlantOnTheBroker) {
   EXPECT_NE(log.find("removed the plant roof from the MQTT broker"), std::string::npos) << log;
   EXPECT_EQ(RetainedTopics(broker.Port(), *subscriber), std::set<std::string>{"homeassistant/sensor/boiler/config"})
       << log;
+}
+
+// COM 1 of the fixed mapping is /dev/ttyS0, which most machines have: the
+// bridge must not settle there when the simulator's entry for COM 1 goes.
+TEST_F(BridgeServiceTest, AComNumberOfThePortsFolderIsNeverSwappedForTheFixedMappingsDevice) {
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  const std::vector<std::string> simOptions{"--fast", "--start", "2024-06-21 11:40", "--seed", "5"};
+  ASSERT_TRUE(sim.Start(1, simOptions));
+  StartBridge({"--tick-ms", "100", "--port", "COM1"});
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60)) << BridgeLog();
+
+  const size_t from = subscriber->Count();
+  sim.Stop();  // its entry in the ports folder goes with it
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 30, from)) << BridgeLog();
+  ASSERT_TRUE(WaitForBridgeLog("the ports folder no longer points COM 1 at a device", 40)) << BridgeLog();
+  EXPECT_EQ(BridgeLog().find("/dev/ttyS0"), std::string::npos) << BridgeLog();
+
+  const size_t offline = subscriber->Count();
+  ASSERT_TRUE(sim.Start(1, simOptions));  // back, on a new pseudo-terminal
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60, offline)) << BridgeLog();
+  const std::string log = BridgeLog();
+  EXPECT_NE(log.find("port open again: " + ports.Folder() + "/COM1"), std::string::npos) << log;
+  EXPECT_EQ(Occurrences(log, "the ports folder no longer points"), 1) << "once, not per attempt:\n" << log;
+}
+
+TEST_F(BridgeServiceTest, APortThatStaysSilentForSeveralCyclesIsOpenedAfresh) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("20"));
+  const size_t from = subscriber->Count();
+  sim.Signal(SIGSTOP);  // the line stays open, nothing comes in: as a hung adapter looks
+  const bool reopened = WaitForBridgeLog("s; reopening COM 6", 60);
+  sim.Signal(SIGCONT);
+  ASSERT_TRUE(reopened) << BridgeLog();
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 5, from));
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60, from)) << BridgeLog();
+  EXPECT_TRUE(bridge->Running());
 }
 
 }  // namespace

@@ -199,4 +199,16 @@ TEST_F(BridgeServiceTest, APortThatStaysSilentForSeveralCyclesIsOpenedAfresh) {
   EXPECT_TRUE(bridge->Running());
 }
 
+// The broker hangs with the connection open: only the keep-alive notices.
+TEST_F(BridgeServiceTest, ABrokerThatHangsIsLostWithAReadableReason) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  broker.Signal(SIGSTOP);
+  const bool lost = WaitForBridgeLog("lost the MQTT broker", 150);
+  broker.Signal(SIGCONT);
+  ASSERT_TRUE(lost) << BridgeLog();
+  const std::string log = BridgeLog();
+  EXPECT_NE(log.find("(the broker did not answer within the keep-alive time)"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Unknown error"), std::string::npos) << log;
+}
+
 }  // namespace

@@ -57,6 +57,10 @@ void MosquittoBroker::Kill() {
   process_.reset();
 }
 
+void MosquittoBroker::Signal(int signal) {
+  if (process_) process_->Signal(signal);
+}
+
 bool MosquittoBroker::Running() const { return process_ && process_->Running(); }
 
 std::string MosquittoBroker::Log() const {

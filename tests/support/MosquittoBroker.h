@@ -25,6 +25,8 @@ public:
   bool Start();
   // SIGKILL, the way a crashed broker goes.
   void Kill();
+  // Any other signal: SIGSTOP for a broker that hangs with its connections open.
+  void Signal(int signal);
   bool Running() const;
   int Port() const { return port_; }
   std::string Log() const;

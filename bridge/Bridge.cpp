@@ -35,7 +35,8 @@ std::string ErrorLine(const std::string& message) {
 Bridge::Bridge(const BridgeOptions& options, const std::string& password)
     : options_(options),
       topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix},
-      mqtt_(SettingsFor(options, topics_, password)) {
+      mqtt_(SettingsFor(options, topics_, password)),
+      port_(*options.Port) {
   session_.On.ExchangeCompleted = [this] { ExchangeCompleted(); };
   session_.On.ControllerSilent = [this] { ControllerSilent(); };
   session_.On.PortLost = [this] { PortLost(); };
@@ -44,23 +45,33 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
         options_.ArchiveFile, [](const std::string& message) { BridgeLog::Line("archive: " + message); });
   mqtt_.On.Connected = [this] { BrokerConnected(); };
   mqtt_.On.Lost = [this](const std::string& why) { BrokerLost(why); };
+  mqtt_.On.Message = [this](const std::string& topic, const std::string& payload, bool retained) {
+    BrokerMessage(topic, payload, retained);
+  };
   tick_.setInterval(options_.TickMs);
   QObject::connect(&tick_, &QTimer::timeout, this, [this] { Guarded([this] { session_.Tick(); }); });
   reopen_.setInterval(ReopenInterval);
-  QObject::connect(&reopen_, &QTimer::timeout, this, [this] { OpenPort(); });
+  QObject::connect(&reopen_, &QTimer::timeout, this, [this] { ReopenPort(); });
   reconnect_.setSingleShot(true);
   QObject::connect(&reconnect_, &QTimer::timeout, this, [this] { mqtt_.Connect(); });
+  silent_.setSingleShot(true);
+  silent_.setInterval(ReopenAfterSilences * PollingSession::SilentAfterTicks * options_.TickMs);
+  QObject::connect(&silent_, &QTimer::timeout, this, [this] { ReopenSilentPort(); });
+  held_.setSingleShot(true);
+  held_.setInterval(HeldAfter);
+  QObject::connect(&held_, &QTimer::timeout, this, [this] { ConnectionHeld(); });
 }
 
 Bridge::~Bridge() { SetApplicationExceptionHandler(nullptr); }
 
-void Bridge::Start() {
+bool Bridge::Start() {
   SetApplicationExceptionHandler([this](const std::exception& e) { LogSerialError(e); });
   BridgeLog::Line("zentrixnet-bridge " PCZN_VERSION ": polling " + options_.Port->Describe() + ", publishing to " +
                   mqtt_.Address() + " under " + topics_.Base + "/" + topics_.Plant +
                   (options_.Discovery ? " with Home Assistant discovery under " + topics_.DiscoveryPrefix : ""));
-  OpenPort();
+  if (!OpenPort()) return false;
   mqtt_.Connect();
+  return true;
 }
 
 void Bridge::Stop(std::function<void()> done) {
@@ -69,6 +80,8 @@ void Bridge::Stop(std::function<void()> done) {
   tick_.stop();
   reopen_.stop();
   reconnect_.stop();
+  held_.stop();
+  silent_.stop();
   const bool told = mqtt_.IsConnected();
   Publish(topics_.Availability(), Availability::Offline);
   mqtt_.Finish([this, told, done = std::move(done)] {
@@ -80,19 +93,43 @@ void Bridge::Stop(std::function<void()> done) {
 
 // --- the port --------------------------------------------------------------------
 
-void Bridge::OpenPort() {
+// At the start a port that does not open ends the bridge: it is busy (another
+// bridge or the program polls it) or misnamed, and a bridge that cannot poll
+// must not announce the plant to the broker.
+bool Bridge::OpenPort() {
+  try {
+    session_.Open(*options_.Port);
+  } catch (const std::exception& e) {
+    BridgeLog::Line("cannot open " + options_.Port->Describe() + ": " + ErrorLine(e.what()) +
+                    "; not connecting to the broker, exiting");
+    return false;
+  }
+  PortOpened();
+  return true;
+}
+
+void Bridge::ReopenPort(bool tell) {
+  if (const std::optional<std::string> refusal = port_.Refusal()) {
+    log_.Once("port", *refusal + "; trying again every " + std::to_string(ReopenInterval.count()) + " s");
+    return;
+  }
   try {
     session_.Open(*options_.Port);
   } catch (const std::exception& e) {
     log_.Once("port", "cannot open " + options_.Port->Describe() + ": " + ErrorLine(e.what()) +
                           "; trying again every " + std::to_string(ReopenInterval.count()) + " s");
-    reopen_.start();
     return;
   }
+  PortOpened(tell);
+}
+
+void Bridge::PortOpened(bool tell) {
+  if (const std::optional<std::string> change = port_.Opened()) BridgeLog::Line(*change);
   reopen_.stop();
   log_.Forget("port");
   log_.Forget("serial");
-  BridgeLog::Line(std::string(portWasOpen_ ? "port open again: " : "port open: ") + session_.Port().OpenPath());
+  if (tell)
+    BridgeLog::Line(std::string(portWasOpen_ ? "port open again: " : "port open: ") + session_.Port().OpenPath());
   portWasOpen_ = true;
   tick_.start();
 }
@@ -100,6 +137,7 @@ void Bridge::OpenPort() {
 // The component has reported the loss through the exception handler already.
 void Bridge::PortLost() {
   tick_.stop();
+  silent_.stop();
   session_.Close();
   log_.Forget("controller");
   ChangeAvailability(availability_.PortLost());
@@ -108,11 +146,25 @@ void Bridge::PortLost() {
   reopen_.start();
 }
 
+// An adapter can hang with its device still there: open, but nothing comes
+// in. Opened afresh it often answers again; while the controller stays
+// silent this repeats, with one line per silence.
+void Bridge::ReopenSilentPort() {
+  const int silentMs = (1 + ReopenAfterSilences) * PollingSession::SilentAfterTicks * options_.TickMs;
+  log_.Once("silent", "no answer for " + std::to_string(silentMs / 1000) + " s; reopening " + options_.Port->Describe());
+  tick_.stop();
+  session_.Close();
+  reopen_.start();
+  ReopenPort(false);
+}
+
 void Bridge::LogSerialError(const std::exception& error) { log_.Once("serial", ErrorLine(error.what())); }
 
 // --- the controller --------------------------------------------------------------
 
 void Bridge::ExchangeCompleted() {
+  silent_.stop();
+  log_.Forget("silent");
   // An end frame without blocks before it brought nothing new to publish.
   if (LinkCounts.BlocksStored == blocksBefore_) return;
   blocksBefore_ = LinkCounts.BlocksStored;
@@ -132,29 +184,69 @@ void Bridge::ExchangeCompleted() {
 void Bridge::ControllerSilent() {
   log_.Once("controller", "the controller has not answered for a whole cycle; offline");
   ChangeAvailability(availability_.ControllerSilent());
+  silent_.start();
 }
 
 // --- the broker ------------------------------------------------------------------
 
+// The log tells of an outage once: one line when the broker goes (or cannot
+// be reached), with the wait before the next attempt, and one when it is
+// back. The failed attempts in between say nothing, and neither do
+// connections the broker drops before it has acknowledged a single message
+// (it refuses what the bridge publishes): those belong to the same outage.
 void Bridge::BrokerConnected() {
-  backoff_.Reset();
-  log_.Forget("broker");
-  BridgeLog::Line("connected to the MQTT broker " + mqtt_.Address());
+  held_.start();
+  if (!connectedLogged_) BridgeLog::Line("connected to the MQTT broker " + mqtt_.Address());
+  connectedLogged_ = true;
   brokerWasConnected_ = true;
+  Republish();
+  // The broker then sends the configs it kept (to learn which of them the
+  // plant no longer has) and, from now on, Home Assistant's birth message.
+  if (options_.Discovery) {
+    mqtt_.Subscribe(topics_.ConfigPattern());
+    mqtt_.Subscribe(topics_.HomeAssistantStatus());
+  }
+}
+
+// The configs, the state and the availability as they are now.
+void Bridge::Republish() {
   if (device_) Announce(*device_);
   if (state_) Publish(topics_.State(), *state_);
   Publish(topics_.Availability(), availability_.Payload());
 }
 
+void Bridge::BrokerMessage(const std::string& topic, const std::string& payload, bool retained) {
+  if (topic == topics_.HomeAssistantStatus()) {
+    if (payload != "online") return;
+    BridgeLog::Line("Home Assistant started: sending the configs, the state and the availability again");
+    Republish();
+    return;
+  }
+  // Only what the broker kept from before; the bridge's own messages of this
+  // connection come back live, and an empty one is a removal.
+  if (!retained || payload.empty() || !IsConfigOfPlant(topics_, payload)) return;
+  retainedConfigs_.insert(topic);
+  if (announced_) ClearStaleConfigs(*announced_);
+}
+
+void Bridge::ConnectionHeld() { backoff_.Reset(); }
+
 void Bridge::BrokerLost(const std::string& why) {
   if (stopping_) return;
   announced_.reset();  // a broker without persistence comes back without the retained configs
+  retainedConfigs_.clear();
+  held_.stop();
+  const bool worked = brokerWasConnected_ && mqtt_.HasDelivered();
   const std::chrono::milliseconds wait = backoff_.Next();
-  if (brokerWasConnected_)
-    log_.Once("broker", "lost the MQTT broker " + mqtt_.Address() + " (" + why + "); polling goes on, reconnecting");
-  else
-    log_.Once("broker", "cannot reach the MQTT broker " + mqtt_.Address() + " (" + why +
-                            "); polling goes on, trying again after 1 s, doubling up to 60 s");
+  if (worked || !outageLogged_) {
+    const std::string in = std::to_string(wait.count() / 1000) + " s";
+    BridgeLog::Line(worked ? "lost the MQTT broker " + mqtt_.Address() + " (" + why + "); polling goes on, reconnecting in " + in
+                           : "cannot reach the MQTT broker " + mqtt_.Address() + " (" + why +
+                                 "); polling goes on, trying again in " + in + ", then at growing intervals up to " +
+                                 std::to_string(ReconnectBackoff::Longest.count() / 1000) + " s");
+    outageLogged_ = true;
+    if (worked) connectedLogged_ = false;
+  }
   brokerWasConnected_ = false;
   reconnect_.start(wait);
 }
@@ -168,15 +260,30 @@ void Bridge::Announce(const PlantDevice& device) {
     for (const MqttMessage& removal : RemovedMeterConfigs(topics_, device.Meters + 1, metersAnnounced_))
       Publish(removal.Topic, removal.Payload);
     metersAnnounced_ = device.Meters;
+    ClearStaleConfigs(device);
   }
   announced_ = device;
+}
+
+// A retained config of the plant that the device has no sensor for (a meter
+// that is gone since an earlier run) is emptied, which removes the sensor
+// from Home Assistant.
+void Bridge::ClearStaleConfigs(const PlantDevice& device) {
+  std::set<std::string> current;
+  for (const MqttMessage& config : DiscoveryConfigs(topics_, device)) current.insert(config.Topic);
+  for (const std::string& topic : retainedConfigs_)
+    if (current.count(topic) == 0) Publish(topic, "");
+  retainedConfigs_.clear();
 }
 
 void Bridge::ChangeAvailability(const std::optional<std::string>& payload) {
   if (payload) Publish(topics_.Availability(), *payload);
 }
 
-// Every message is retained: a subscriber that comes later gets the last one at once.
+// Every message is retained: a subscriber that comes later gets the last one
+// at once. While the broker is away nothing goes out, and that is no fault;
+// a message the library refuses on a connection is one.
 void Bridge::Publish(const std::string& topic, const std::string& payload) {
-  mqtt_.Publish(topic, payload, true);
+  if (!mqtt_.Publish(topic, payload, true) && mqtt_.IsConnected())
+    log_.Once("publish", "the MQTT library refused a message to " + topic);
 }

@@ -15,6 +15,8 @@
 #include "bridge/BridgeLog.h"
 #include "bridge/BridgeOptions.h"
 #include "bridge/CsvExportCommand.h"
+#include "bridge/DiscoveryRemoval.h"
+#include "bridge/PlantLock.h"
 #include "bridge/SignalWatch.h"
 #include "serial/PortReport.h"
 #include "qtloop/QtMainThreadWake.h"
@@ -47,6 +49,7 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
     }
     if (c.Options.ExportCsv) return RunCsvExportCommand(c.Options);
     if (!c.Options.MqttPasswordFile.empty()) c.Password = ReadPasswordFile(c.Options.MqttPasswordFile);
+    if (const std::optional<std::string> warning = PlainLoginWarning(c.Options)) BridgeLog::Line(*warning);
   } catch (const OptionError& e) {
     BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());
     return BadConfiguration;
@@ -54,13 +57,28 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
   return std::nullopt;
 }
 
+// --remove-discovery: under the plant's lock, so that no bridge of the plant
+// publishes again while it runs.
+int RemovePlant(QCoreApplication& app, const Configuration& c) {
+  const PlantLock lock(c.Options.Plant);
+  DiscoveryRemoval removal(c.Options, c.Password);
+  int status = 1;
+  removal.Start([&](int result) {
+    status = result;
+    app.quit();
+  });
+  app.exec();
+  return status;
+}
+
 int Run(QCoreApplication& app, const Configuration& c) {
+  const PlantLock lock(c.Options.Plant);
   Bridge bridge(c.Options, c.Password);
   SignalWatch stopSignals([&](int signal) {
     BridgeLog::Line(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
     bridge.Stop([&app] { app.quit(); });
   });
-  bridge.Start();
+  if (!bridge.Start()) return CannotRun;
   return app.exec();
 }
 
@@ -76,6 +94,7 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   InstallQtMainThreadWake();
   try {
+    if (configuration.Options.RemoveDiscovery) return RemovePlant(app, configuration);
     return Run(app, configuration);
   } catch (const std::exception& e) {
     BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());

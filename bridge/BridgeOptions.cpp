@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "archive/CalendarDay.h"
 #include "bridge/IniFile.h"
+#include "bridge/ValueChecks.h"
 
 namespace {
 
@@ -51,9 +56,24 @@ int Integer(const char* option, const std::string& value, int low, int high, con
   return static_cast<int>(number);
 }
 
+// A text that goes to the broker: UTF-8 without control characters, checked
+// before anything quotes it in a message.
+std::string BrokerText(const char* option, const std::string& value) {
+  NonEmpty(option, value);
+  if (const std::optional<std::string> problem = TextProblem(value)) Fail(option, *problem);
+  return value;
+}
+
+// A host name or address: one word.
+std::string Host(const char* option, const std::string& value) {
+  BrokerText(option, value);
+  if (value.find_first_of(" \t") != std::string::npos) Fail(option, Quoted(value) + " holds a blank");
+  return value;
+}
+
 // A topic the bridge publishes under: no wildcards, no empty level at either end.
 std::string Topic(const char* option, const std::string& value) {
-  NonEmpty(option, value);
+  BrokerText(option, value);
   if (value.find_first_of("+#") != std::string::npos) Fail(option, Quoted(value) + " holds an MQTT wildcard (+ or #)");
   if (value.front() == '/' || value.back() == '/') Fail(option, Quoted(value) + " starts or ends with '/'");
   return value;
@@ -77,13 +97,17 @@ bool Switch(const std::string& option, const std::string& value) {
   Fail(option, Quoted(value) + " is not a yes/no value (true, false, yes, no, on, off, 1, 0)");
 }
 
+// FROM or TO as a day; the bridge's messages are English, the archive's German.
+Archive::DayNumber ExportDay(const std::string& text, const char* which) {
+  const std::optional<Archive::DayNumber> day = Archive::ParseIsoDate(text);
+  if (!day) Fail("export-csv", std::string(which) + " " + Quoted(text) + " is not a date YYYY-MM-DD");
+  return *day;
+}
+
 CsvExportRequest ExportRequest(const ArgList& a) {
   CsvExportRequest request;
-  try {
-    request.Days = Archive::ParseDayRange(a[0], a[1]);
-  } catch (const std::exception& e) {
-    Fail("export-csv", e.what());
-  }
+  request.Days = {ExportDay(a[0], "FROM"), ExportDay(a[1], "TO")};
+  if (request.Days.From > request.Days.To) Fail("export-csv", "FROM " + a[0] + " is after TO " + a[1]);
   request.Folder = NonEmpty("export-csv", a[2]);
   return request;
 }
@@ -98,13 +122,13 @@ const std::vector<OptionRow>& Table() {
          if (!o.Port) Fail("port", Quoted(a[0]) + " is not a port (COM1..COM255 or a device path)");
        }},
       {"mqtt-host", "HOST", "the MQTT broker (default localhost)", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.MqttHost = NonEmpty("mqtt-host", a[0]); }},
+       [](BridgeOptions& o, const ArgList& a) { o.MqttHost = Host("mqtt-host", a[0]); }},
       {"mqtt-port", "PORT", "the broker's port (default 1883, with --mqtt-cafile 8883)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttPort = Integer("mqtt-port", a[0], 1, 65535, "a port number"); }},
-      {"mqtt-client-id", "ID", "the MQTT client id (default pczentrixnet-bridge-<plant>)", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.MqttClientId = NonEmpty("mqtt-client-id", a[0]); }},
+      {"mqtt-client-id", "ID", "the MQTT client id (default pczentrixnet-bridge-<host>-<plant>)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.MqttClientId = BrokerText("mqtt-client-id", a[0]); }},
       {"mqtt-user", "NAME", "the broker login's user name", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.MqttUser = NonEmpty("mqtt-user", a[0]); }},
+       [](BridgeOptions& o, const ArgList& a) { o.MqttUser = BrokerText("mqtt-user", a[0]); }},
       {"mqtt-password-file", "FILE", "a file whose first line is the broker login's password", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttPasswordFile = NonEmpty("mqtt-password-file", a[0]); }},
       {"mqtt-cafile", "FILE", "connect with TLS, trusting this certificate authority (PEM)", Scope::Anywhere,
@@ -117,6 +141,9 @@ const std::vector<OptionRow>& Table() {
        [](BridgeOptions& o, const ArgList& a) { o.DiscoveryPrefix = Topic("discovery-prefix", a[0]); }},
       {"no-discovery", "", "publish no Home Assistant discovery configs", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.Discovery = a[0] != "1"; }},
+      {"remove-discovery", "", "remove the plant from the broker (its retained discovery configs, state and "
+       "availability) and exit: for a renamed plant, or to leave Home Assistant", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.RemoveDiscovery = a[0] == "1"; }},
       {"archive", "FILE", "archive every exchange into this SQLite file (default: the plant's own file in "
        "$XDG_DATA_HOME/PCZentrixNet/)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.ArchiveFile = NonEmpty("archive", a[0]); }},
@@ -231,24 +258,19 @@ void ApplyIniFile(BridgeOptions& options, const std::string& path) {
   }
 }
 
-std::string Readable(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) return std::strerror(errno);
-  return {};
-}
-
 // What only all options together tell.
 void CheckTogether(const BridgeOptions& options) {
   if (options.ExportCsv) {
     if (options.ArchiveFile.empty()) Fail("export-csv", "needs --archive FILE, the archive to export from");
     return;
   }
-  if (!options.Port) Fail("port", "missing: name the controller's port (COMn or a device path)");
+  if (!options.Port && !options.RemoveDiscovery)
+    Fail("port", "missing: name the controller's port (COMn or a device path)");
   if (!options.MqttPasswordFile.empty() && options.MqttUser.empty())
     Fail("mqtt-password-file", "needs --mqtt-user (a broker login has a user name)");
   if (!options.MqttCaFile.empty())
-    if (const std::string problem = Readable(options.MqttCaFile); !problem.empty())
-      Fail("mqtt-cafile", "cannot read " + options.MqttCaFile + " (" + problem + ")");
+    if (const std::optional<std::string> problem = CertificateFileProblem(options.MqttCaFile))
+      Fail("mqtt-cafile", *problem);
 }
 
 }  // namespace
@@ -258,8 +280,21 @@ int BridgeOptions::BrokerPort() const {
   return MqttCaFile.empty() ? 1883 : 8883;
 }
 
+// Unique per machine and plant: the broker drops a connection when another
+// client connects with its id, and two bridges of one plant on two machines
+// (or two plants of one name) would take turns forever.
 std::string BridgeOptions::ClientId() const {
-  return MqttClientId.empty() ? "pczentrixnet-bridge-" + Plant : MqttClientId;
+  return MqttClientId.empty() ? "pczentrixnet-bridge-" + HostNameForId() + "-" + Plant : MqttClientId;
+}
+
+std::string HostNameForId() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+  std::string id(name);
+  id = id.substr(0, id.find('.'));  // the host's own name, not its domain
+  for (char& c : id)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '-';
+  return id;
 }
 
 BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {
@@ -273,6 +308,14 @@ BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {
     if (option.Row->Where == Scope::Anywhere) option.Row->Set(options, option.Values);
   CheckTogether(options);
   return options;
+}
+
+std::optional<std::string> PlainLoginWarning(const BridgeOptions& options) {
+  if (options.MqttUser.empty() || options.MqttPasswordFile.empty() || !options.MqttCaFile.empty() ||
+      IsThisMachine(options.MqttHost))
+    return std::nullopt;
+  return "warning: the broker login's password goes unencrypted to " + options.MqttHost +
+         ", which is not this machine; set --mqtt-cafile for TLS";
 }
 
 std::string BridgeHelpText() {
@@ -297,9 +340,19 @@ std::string BridgeHelpText() {
   return text;
 }
 
+// As ssh does with keys: a secret that others may read is no secret.
+void CheckPrivate(const std::string& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0 || (status.st_mode & S_IRWXO) == 0) return;
+  char mode[8];
+  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+  Fail("mqtt-password-file", path + " may be read by others (mode " + mode + "); make it private: chmod 600 " + path);
+}
+
 std::string ReadPasswordFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) Fail("mqtt-password-file", "cannot read " + path + " (" + std::strerror(errno) + ")");
+  CheckPrivate(path);
   std::string line;
   std::getline(in, line);
   if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -21,7 +21,7 @@ struct BridgeOptions {
   std::optional<PortChoice> Port;
   std::string MqttHost = "localhost";
   int MqttPort = 0;  // 0: the default, 1883 (8883 with TLS)
-  std::string MqttClientId;  // empty: "pczentrixnet-bridge-<plant>"
+  std::string MqttClientId;  // empty: "pczentrixnet-bridge-<host>-<plant>"
   std::string MqttUser;
   std::string MqttPasswordFile;
   std::string MqttCaFile;  // TLS with this certificate authority
@@ -29,6 +29,7 @@ struct BridgeOptions {
   std::string Plant = "plant1";
   std::string DiscoveryPrefix = "homeassistant";
   bool Discovery = true;
+  bool RemoveDiscovery = false;  // clear the plant's retained messages and exit
   std::string ArchiveFile;  // empty: the plant's own file in the default archive folder
   bool Archiving = true;
   std::optional<CsvExportRequest> ExportCsv;  // export and exit instead of polling
@@ -50,12 +51,19 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// This machine's name (without its domain) as it goes into the default client id.
+std::string HostNameForId();
+
 // The options of the arguments (without the program's name) over those of the
 // INI file that --config names. Raises OptionError. With --help, --version or
 // --list-ports nothing else is checked.
 BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args);
 std::string BridgeHelpText();
+// The one line to log at the start when a login goes without TLS to a broker
+// on another machine.
+std::optional<std::string> PlainLoginWarning(const BridgeOptions& options);
 
 // The broker password: the file's first line without its line end. Raises
-// OptionError naming --mqtt-password-file when it cannot be read.
+// OptionError naming --mqtt-password-file when it cannot be read, or when
+// others than its owner and group may read it.
 std::string ReadPasswordFile(const std::string& path);

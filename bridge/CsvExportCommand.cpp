@@ -19,7 +19,8 @@ public:
   bool Show(int64_t done, int64_t total) {
     const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
     if (terminal_ && percent != shown_) {
-      std::fprintf(stderr, "\rCSV-Export: %s", Archive::ProgressText(done, total).c_str());
+      std::fprintf(stderr, "\rCSV export: %lld of %lld rows (%d %%)", static_cast<long long>(done),
+                   static_cast<long long>(total), percent);
       std::fflush(stderr);
       shown_ = percent;
     }
@@ -45,7 +46,10 @@ int RunCsvExportCommand(const BridgeOptions& options) {
         options.ArchiveFile, options.ExportCsv->Days, options.ExportCsv->Folder, options.CsvStyle,
         [&line](int64_t done, int64_t total) { return line.Show(done, total); });
     line.End();
-    std::fprintf(stderr, "%s\n", Archive::OutcomeText(result, options.ExportCsv->Folder).c_str());
+    if (result.Cancelled)
+      std::fprintf(stderr, "the CSV export was cancelled; no file was written\n");
+    else
+      std::fprintf(stderr, "wrote %zu CSV files into %s\n", result.Files.size(), options.ExportCsv->Folder.c_str());
     return result.Cancelled ? 1 : 0;
   } catch (const std::exception& e) {
     line.End();

@@ -17,6 +17,7 @@ QJsonObject DeviceObject(const BridgeTopics& topics, const PlantDevice& device) 
   return QJsonObject{
       {"identifiers", QJsonArray{Q(topics.DeviceId())}},
       {"name", Q("PV plant " + topics.Plant)},
+      {"manufacturer", "Terva"},
       {"model", Q("Zentrix Net controller, type " + std::to_string(device.ControllerType))},
       {"sw_version", Q(device.ControllerVersion)},
   };
@@ -75,4 +76,18 @@ std::vector<MqttMessage> RemovedMeterConfigs(const BridgeTopics& topics, int fir
   for (int meter = first; meter <= last; ++meter)
     for (const MeterSensor& sensor : MeterSensors()) configs.push_back({topics.Config(MeterId(meter, sensor.Traits)), ""});
   return configs;
+}
+
+bool IsConfigOfPlant(const BridgeTopics& topics, const std::string& payload) {
+  const QJsonObject config = QJsonDocument::fromJson(QByteArray::fromStdString(payload)).object();
+  return config.value("device").toObject().value("identifiers").toArray().contains(Q(topics.DeviceId()));
+}
+
+std::vector<MqttMessage> PlantRemoval(const BridgeTopics& topics) {
+  std::vector<MqttMessage> removal;
+  for (const PlantSensor& sensor : PlantSensors()) removal.push_back({topics.Config(sensor.Traits.Id), ""});
+  for (const MqttMessage& meter : RemovedMeterConfigs(topics, 1, MaxMeters)) removal.push_back(meter);
+  removal.push_back({topics.State(), ""});
+  removal.push_back({topics.Availability(), ""});
+  return removal;
 }

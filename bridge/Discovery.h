@@ -8,6 +8,8 @@
 #include "bridge/PlantReading.h"
 #include "bridge/Topics.h"
 
+constexpr int MaxMeters = 48;
+
 struct MqttMessage {
   std::string Topic;
   std::string Payload;
@@ -23,6 +25,13 @@ struct PlantDevice {
 PlantDevice DeviceOf(const PlantReading& reading);
 
 std::vector<MqttMessage> DiscoveryConfigs(const BridgeTopics& topics, const PlantDevice& device);
+// Whether a config's payload belongs to this plant's device (the topic alone
+// cannot tell: plant "roof" and a plant "roof_meter1" share topic prefixes).
+bool IsConfigOfPlant(const BridgeTopics& topics, const std::string& payload);
+// Empty retained messages for every config this plant can have (all 48
+// meters) and for its state and availability: the plant leaves the broker.
+std::vector<MqttMessage> PlantRemoval(const BridgeTopics& topics);
+
 // Empty retained configs, which make Home Assistant remove the sensors of
 // meters first..last (a plant that has fewer meters now).
 std::vector<MqttMessage> RemovedMeterConfigs(const BridgeTopics& topics, int first, int last);

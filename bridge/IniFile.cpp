@@ -20,13 +20,30 @@ std::string Unquoted(const std::string& value) {
   return value;
 }
 
+// A '#' after a blank starts a comment, unless it stands inside double quotes:
+// "mqtt-host = 127.0.0.1   # the local broker" means 127.0.0.1. A '#' right
+// after other characters stays part of the value.
+std::string WithoutComment(const std::string& value) {
+  bool quoted = false;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '"') quoted = !quoted;
+    if (value[i] == '#' && !quoted && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t')) return value.substr(0, i);
+  }
+  return value;
+}
+
+// Editors on Windows save UTF-8 with a byte-order mark.
+std::string WithoutByteOrderMark(const std::string& text) {
+  return text.rfind("\xEF\xBB\xBF", 0) == 0 ? text.substr(3) : text;
+}
+
 std::string Where(const std::string& source, int line) { return source + ":" + std::to_string(line) + ": "; }
 
 }  // namespace
 
 std::vector<IniEntry> ParseIni(const std::string& text, const std::string& source) {
   std::vector<IniEntry> entries;
-  std::istringstream lines(text);
+  std::istringstream lines(WithoutByteOrderMark(text));
   std::string section;
   int number = 0;
   for (std::string raw; std::getline(lines, raw);) {
@@ -40,10 +57,11 @@ std::vector<IniEntry> ParseIni(const std::string& text, const std::string& sourc
     }
     const size_t equals = line.find('=');
     if (equals == std::string::npos)
-      throw IniError(Where(source, number) + "expected 'name = value', found '" + line + "'");
+      // The line itself is not repeated: it may be a password pasted into the wrong file.
+      throw IniError(Where(source, number) + "expected 'name = value' or a comment");
     const std::string name = Trimmed(line.substr(0, equals));
     if (name.empty()) throw IniError(Where(source, number) + "a name is missing before '='");
-    entries.push_back({section, name, Unquoted(Trimmed(line.substr(equals + 1))), number});
+    entries.push_back({section, name, Unquoted(Trimmed(WithoutComment(line.substr(equals + 1)))), number});
   }
   return entries;
 }

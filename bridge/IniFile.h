@@ -1,7 +1,9 @@
 #pragma once
 // A small INI file as the bridge reads its configuration: "name = value"
 // lines, '#' and ';' comment lines, blank lines and section headers, each
-// entry with the line it came from (for messages that point at it).
+// entry with the line it came from (for messages that point at it). A '#'
+// after a blank ends the value (a comment), except inside double quotes; a
+// UTF-8 byte-order mark at the start is skipped.
 #include <stdexcept>
 #include <string>
 #include <vector>

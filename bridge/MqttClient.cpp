@@ -12,6 +12,8 @@ namespace {
 // libmosquitto's text for a result; for a system error the system's text.
 std::string ErrorText(int rc, int systemError) {
   if (rc == MOSQ_ERR_ERRNO) return std::strerror(systemError);
+  // The library has no text of its own for it.
+  if (rc == MOSQ_ERR_KEEPALIVE) return "the broker did not answer within the keep-alive time";
   return mosquitto_strerror(rc);
 }
 
@@ -70,6 +72,8 @@ void MqttClient::Configure() {
           "MQTT last will");
   mosquitto_connect_callback_set(mosq_, &MqttClient::ConnectCallback);
   mosquitto_log_callback_set(mosq_, &MqttClient::LogCallback);
+  mosquitto_publish_callback_set(mosq_, &MqttClient::PublishCallback);
+  mosquitto_message_callback_set(mosq_, &MqttClient::MessageCallback);
 }
 
 std::string MqttClient::Address() const { return settings_.Host + ":" + std::to_string(settings_.Port); }
@@ -78,6 +82,7 @@ void MqttClient::Connect() {
   StopWatching();
   state_ = State::Connecting;
   accepted_ = false;
+  delivered_ = false;
   refusal_.clear();
   libraryError_.clear();
   errno = 0;
@@ -102,6 +107,13 @@ bool MqttClient::Publish(const std::string& topic, const std::string& payload, b
   return rc == MOSQ_ERR_SUCCESS;
 }
 
+bool MqttClient::Subscribe(const std::string& pattern) {
+  if (state_ != State::Connected) return false;
+  const int rc = mosquitto_subscribe(mosq_, nullptr, pattern.c_str(), 1);
+  WatchSocket();
+  return rc == MOSQ_ERR_SUCCESS;
+}
+
 void MqttClient::Finish(std::function<void()> done) {
   finished_ = std::move(done);
   attemptLimit_.stop();
@@ -117,6 +129,21 @@ void MqttClient::Finish(std::function<void()> done) {
 
 void MqttClient::LogCallback(mosquitto*, void* self, int level, const char* text) {
   if (level & MOSQ_LOG_ERR) static_cast<MqttClient*>(self)->libraryError_ = text;
+}
+
+void MqttClient::PublishCallback(mosquitto*, void* self, int) {
+  auto* client = static_cast<MqttClient*>(self);
+  client->delivered_ = true;
+  if (client->On.Delivered) client->On.Delivered();
+}
+
+void MqttClient::MessageCallback(mosquitto*, void* self, const mosquitto_message* message) {
+  auto* client = static_cast<MqttClient*>(self);
+  if (!client->On.Message || message->topic == nullptr) return;
+  const std::string payload = message->payloadlen > 0 ? std::string(static_cast<const char*>(message->payload),
+                                                                      static_cast<size_t>(message->payloadlen))
+                                                          : std::string();
+  client->On.Message(message->topic, payload, message->retain);
 }
 
 void MqttClient::ConnectCallback(mosquitto*, void* self, int rc) {

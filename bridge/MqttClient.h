@@ -31,6 +31,9 @@ public:
   struct Events {
     std::function<void()> Connected;                   // the broker accepted the connection
     std::function<void(const std::string& why)> Lost;  // an attempt failed or the connection ended
+    // A message of a subscription; `retained` for one the broker kept from before.
+    std::function<void(const std::string& topic, const std::string& payload, bool retained)> Message;
+    std::function<void()> Delivered;  // the broker acknowledged a message
   };
   // An attempt that the broker has not accepted by then has failed.
   static constexpr std::chrono::seconds AttemptLimit{15};
@@ -48,6 +51,12 @@ public:
   bool IsConnected() const { return state_ == State::Connected; }
   // Queues a message for the broker; false when not connected.
   bool Publish(const std::string& topic, const std::string& payload, bool retain);
+  // Subscribes with QoS 1 (the broker forgets subscriptions with the
+  // connection: subscribe again after each Connected); false when not connected.
+  bool Subscribe(const std::string& pattern);
+  // Whether the broker has acknowledged a message of this connection (or the
+  // last one): a connection it drops at the first message never has.
+  bool HasDelivered() const { return delivered_; }
   // Sends what is queued, then disconnects cleanly (so the last will is not
   // published); `done` runs once that is out, or after FinishLimit.
   void Finish(std::function<void()> done);
@@ -69,11 +78,14 @@ private:
 
   static void ConnectCallback(mosquitto*, void* self, int rc);
   static void LogCallback(mosquitto*, void* self, int level, const char* text);
+  static void PublishCallback(mosquitto*, void* self, int mid);
+  static void MessageCallback(mosquitto*, void* self, const struct mosquitto_message* message);
 
   MqttSettings settings_;
   mosquitto* mosq_ = nullptr;
   State state_ = State::Idle;
   bool accepted_ = false;  // the broker's CONNACK said yes
+  bool delivered_ = false;  // a PUBACK came since the attempt began
   std::string refusal_;    // or why it said no
   std::string libraryError_;  // the library's last error line (OpenSSL's reason for a TLS error)
   int fd_ = -1;

@@ -36,7 +36,9 @@ const std::vector<PlantSensor>& PlantSensors() {
   static const std::vector<PlantSensor> sensors = {
       {{"power", "power_w", "Power", "W", "power", "measurement", 0, false},
        [](R r) { return QJsonValue(r.Figures.plantPower * 100); }},
-      {{"power_max", "power_max_w", "Maximum power today", "W", "power", "measurement", 0, false},
+      // The day's maxima have no state class: they are no measurements, and
+      // long-term statistics of them would mean nothing.
+      {{"power_max", "power_max_w", "Maximum power today", "W", "power", nullptr, 0, false},
        [](R r) { return QJsonValue(r.Figures.maxPower * 100); }},
       {{"energy_today", "energy_today_kwh", "Energy today", "kWh", "energy", "total_increasing", 2, false},
        [](R r) { return Number(r.Figures.todayYield / 100.0, 2); }},
@@ -63,7 +65,7 @@ const std::vector<PlantSensor>& PlantSensors() {
       {{"irradiance", "irradiance_w_m2", "Irradiance", "W/m²", "irradiance", "measurement", 0, false},
        [](R r) { return OrNull(r.Irradiance); }},
       {{"module_temperature_max", "module_temperature_max_c", "Maximum module temperature today", "°C", "temperature",
-        "measurement", 0, false},
+        nullptr, 0, false},
        [](R r) { return OrNull(r.Figures.moduleTemperature); }},
       {{"revenue_today", "revenue_today_eur", "Revenue today", "EUR", "monetary", nullptr, 2, false},
        [](R r) { return Number(r.Figures.todayRevenue, 2); }},

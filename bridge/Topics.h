@@ -15,6 +15,10 @@ struct BridgeTopics {
     return DiscoveryPrefix + "/sensor/" + Plant + "_" + sensorId + "/config";
   }
   // Stable across runs and bridges: the id Home Assistant keeps its settings under.
+  // Every sensor config under the prefix (other plants' and integrations' too).
+  std::string ConfigPattern() const { return DiscoveryPrefix + "/sensor/+/config"; }
+  // Where Home Assistant says "online" when it starts (its birth message).
+  std::string HomeAssistantStatus() const { return DiscoveryPrefix + "/status"; }
   std::string UniqueId(const std::string& sensorId) const { return "pczentrixnet_" + Plant + "_" + sensorId; }
   std::string DeviceId() const { return "pczentrixnet_" + Plant; }
 };

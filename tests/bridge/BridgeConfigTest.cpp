@@ -1,6 +1,7 @@
 // The real bridge program with configurations it cannot run with: exit 2 and
 // one line that names the option; and its help and version.
 #include <fstream>
+#include <sys/stat.h>
 
 #include "base/Version.h"
 #include "tests/bridge/BridgeFixture.h"
@@ -12,8 +13,10 @@ struct Outcome {
   std::string Output;
 };
 
-Outcome RunBridge(const std::vector<std::string>& args) {
-  ChildProcess bridge(PCZN_BRIDGE, args, {}, ChildProcess::Output::WithStandardError);
+// Its lock, if it gets that far, in the folder given.
+Outcome RunBridge(const std::vector<std::string>& args, const std::string& runtimeFolder = "/nonexistent") {
+  ChildProcess bridge(PCZN_BRIDGE, args, {{"XDG_RUNTIME_DIR", runtimeFolder}, {"RUNTIME_DIRECTORY", ""}},
+                      ChildProcess::Output::WithStandardError);
   const int status = bridge.Wait(10);
   return {status, bridge.ReadAvailable()};
 }
@@ -22,6 +25,13 @@ TEST(BridgeConfigTest, ABadConfigurationExitsWith2AndOneLineNamingTheOption) {
   TempFolder folder("bridge-config");
   const std::string ini = (folder / "bridge.ini").string();
   std::ofstream(ini) << "port = COM3\nmqtt-hots = broker\n";
+  const std::string latin1 = (folder / "latin1.ini").string();
+  std::ofstream(latin1) << "port = COM3\nbase-topic = S\xFC" "d\n";
+  const std::string shared = (folder / "password").string();
+  std::ofstream(shared) << "secret\n";
+  chmod(shared.c_str(), 0644);
+  const std::string notCa = (folder / "ca.pem").string();
+  std::ofstream(notCa) << "not a certificate\n";
   const struct {
     std::vector<std::string> args;
     std::string message;
@@ -32,6 +42,11 @@ TEST(BridgeConfigTest, ABadConfigurationExitsWith2AndOneLineNamingTheOption) {
       {{"--port", "COM3", "--mqtt-password", "secret"}, "--mqtt-password: a password is never given"},
       {{"--port", "COM3", "--mqtt-user", "pv", "--mqtt-password-file", (folder / "none").string()},
        "--mqtt-password-file: cannot read " + (folder / "none").string()},
+      // Each of these failed at every connect (exit 1, restarted for ever) or not at all.
+      {{"--config", latin1}, latin1 + ":2: --base-topic: is not valid UTF-8"},
+      {{"--port", "COM3", "--mqtt-user", "pv", "--mqtt-password-file", shared},
+       "--mqtt-password-file: " + shared + " may be read by others (mode 0644); make it private: chmod 600 " + shared},
+      {{"--port", "COM3", "--mqtt-cafile", notCa}, "--mqtt-cafile: " + notCa + " holds no certificate"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -41,6 +56,29 @@ TEST(BridgeConfigTest, ABadConfigurationExitsWith2AndOneLineNamingTheOption) {
     EXPECT_EQ(Occurrences(outcome.Output, "\n"), 1) << outcome.Output;
     EXPECT_EQ(outcome.Output.find("secret"), std::string::npos) << "a password is never repeated";
   }
+}
+
+// The port that does not exist ends it before it would contact the broker.
+TEST(BridgeConfigTest, ALoginWithoutTlsToAnotherMachineIsOneWarningLineAtTheStart) {
+  TempFolder folder("bridge-config");
+  const std::string password = (folder / "password").string();
+  std::ofstream(password) << "secret\n";
+  chmod(password.c_str(), 0600);
+  const std::vector<std::string> login{"--port", (folder / "no-such-port").string(), "--mqtt-user", "pv",
+                                       "--mqtt-password-file", password, "--no-archive"};
+  std::vector<std::string> remote = login;
+  remote.insert(remote.end(), {"--mqtt-host", "broker.example"});
+  const Outcome plain = RunBridge(remote, folder.Path().string());
+  EXPECT_EQ(plain.Status, 1) << plain.Output;
+  EXPECT_EQ(Occurrences(plain.Output, "warning: the broker login's password goes unencrypted to broker.example"), 1)
+      << plain.Output;
+  EXPECT_EQ(plain.Output.find("secret"), std::string::npos);
+
+  std::vector<std::string> local = login;
+  local.insert(local.end(), {"--mqtt-host", "127.0.0.1"});
+  const Outcome here = RunBridge(local, folder.Path().string());
+  EXPECT_EQ(here.Status, 1) << here.Output;
+  EXPECT_EQ(here.Output.find("warning"), std::string::npos) << here.Output;
 }
 
 TEST(BridgeConfigTest, HelpVersionAndPortsNeedNoPort) {

@@ -1,5 +1,9 @@
 #include "tests/bridge/BridgeFixture.h"
 
+#include <chrono>
+#include <sstream>
+#include <thread>
+
 void BridgeFixture::SetUp() {
   ASSERT_TRUE(MosquittoBroker::Installed()) << MosquittoBroker::Program() << " is missing: run scripts/install-deps";
 }
@@ -19,8 +23,33 @@ void BridgeFixture::StartSimulator(std::vector<std::string> options) {
 void BridgeFixture::StartBridge(std::vector<std::string> args) {
   args.insert(args.begin(), {"--port", "COM" + std::to_string(SimCom), "--mqtt-host", "127.0.0.1", "--mqtt-port",
                              std::to_string(broker.Port()), "--plant", Plant, "--archive", ArchiveFile()});
-  bridge = std::make_unique<ChildProcess>(PCZN_BRIDGE, args, ChildProcess::Environment{},
-                                          ChildProcess::Output::WithStandardError);
+  bridge = StartProgram(args);
+}
+
+// The plant's lock goes into the test's own folder, not a runtime folder that
+// other tests running at the same time share.
+std::unique_ptr<ChildProcess> BridgeFixture::StartProgram(const std::vector<std::string>& args) const {
+  std::filesystem::create_directories(RuntimeFolder());
+  const ChildProcess::Environment env{{"XDG_RUNTIME_DIR", RuntimeFolder()}, {"RUNTIME_DIRECTORY", ""}};
+  return std::make_unique<ChildProcess>(PCZN_BRIDGE, args, env, ChildProcess::Output::WithStandardError);
+}
+
+int BridgeFixture::BrokerConnects() const {
+  std::istringstream lines(broker.Log());
+  int connects = 0;
+  for (std::string line; std::getline(lines, line);)
+    if (line.find("New client connected") != std::string::npos && line.find(" as pczentrixnet-bridge-") != std::string::npos)
+      ++connects;
+  return connects;
+}
+
+bool BridgeFixture::WaitForBridgeLog(const std::string& text, double seconds, int times) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (Occurrences(BridgeLog(), text) < times) {
+    if (std::chrono::steady_clock::now() > deadline || !bridge->Running()) return Occurrences(BridgeLog(), text) >= times;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return true;
 }
 
 int BridgeFixture::StopBridge() {

@@ -30,6 +30,13 @@ protected:
   void StartSimulator(std::vector<std::string> options = {});
   // The bridge on COM SimCom to the broker, archiving into ArchiveFile(), plus the arguments.
   void StartBridge(std::vector<std::string> args);
+  // The real program with these arguments only, its lock in RuntimeFolder().
+  std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& args) const;
+  std::string RuntimeFolder() const { return (folder / "run").string(); }
+  // Connections of bridges the broker accepted so far.
+  int BrokerConnects() const;
+  // Waits until the bridge's log holds the text `times` times, or it ends.
+  bool WaitForBridgeLog(const std::string& text, double seconds, int times = 1);
   // SIGTERM; its exit status.
   int StopBridge();
   // Broker, subscriber, simulator and bridge with this tick, until the plant is online.

@@ -121,6 +121,7 @@ TEST_F(MessagesTest, ConfigsCarryWhatHomeAssistantNeeds) {
     EXPECT_EQ(d.value("identifiers").toArray(), QJsonArray{"pczentrixnet_roof"}) << "one device per plant";
     EXPECT_EQ(d.value("model").toString(), "Zentrix Net controller, type 24");
     EXPECT_EQ(d.value("sw_version").toString(), "P030512");
+    EXPECT_EQ(d.value("manufacturer").toString(), "Terva");
     const QString unit = c.value("unit_of_measurement").toString();
     if (c.value("device_class") == "energy") {
       EXPECT_EQ(unit, "kWh") << id.toStdString();
@@ -141,6 +142,33 @@ TEST_F(MessagesTest, ConfigsCarryWhatHomeAssistantNeeds) {
     EXPECT_EQ(c.value("device_class").toString(), "energy") << total;
     EXPECT_EQ(c.value("state_class").toString(), "total_increasing") << total;
   }
+}
+
+TEST_F(MessagesTest, TheDaysMaximaAreNoMeasurementsForLongTermStatistics) {
+  for (const MqttMessage& message : DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 1})) {
+    const QJsonObject c = Parse(message.Payload);
+    if (c.value("name").toString().startsWith("Maximum")) {
+      EXPECT_FALSE(c.contains("state_class")) << message.Topic;
+    }
+  }
+  EXPECT_EQ(Parse(DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 1})[0].Payload).value("state_class"),
+            "measurement") << "the current power is one";
+}
+
+TEST_F(MessagesTest, AConfigIsThePlantsByItsDeviceNotByItsTopic) {
+  const std::string own = DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 1})[0].Payload;
+  EXPECT_TRUE(IsConfigOfPlant(Topics, own));
+  const BridgeTopics similar{"pczentrixnet", "roof_meter1", "homeassistant"};
+  EXPECT_FALSE(IsConfigOfPlant(similar, own)) << "plant roof_meter1 shares roof's topic prefix";
+  EXPECT_FALSE(IsConfigOfPlant(Topics, "not json"));
+  EXPECT_FALSE(IsConfigOfPlant(Topics, R"({"device":{"identifiers":"pczentrixnet_roof"}})"));
+
+  const std::vector<MqttMessage> removal = PlantRemoval(Topics);
+  EXPECT_EQ(removal.size(), PlantSensors().size() + 48 * MeterSensors().size() + 2);
+  EXPECT_TRUE(std::all_of(removal.begin(), removal.end(), [](const MqttMessage& m) { return m.Payload.empty(); }));
+  for (const MqttMessage& config : DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 48}))
+    EXPECT_TRUE(std::any_of(removal.begin(), removal.end(), [&](const MqttMessage& m) { return m.Topic == config.Topic; }))
+        << config.Topic;
 }
 
 TEST_F(MessagesTest, MetersThatAreGoneGetEmptyConfigs) {

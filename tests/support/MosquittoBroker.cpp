@@ -20,14 +20,16 @@ void MosquittoBroker::UseTls(const std::string& caFile, const std::string& certF
   WriteConfig("cafile " + caFile + "\ncertfile " + certFile + "\nkeyfile " + keyFile + "\n");
 }
 
-void MosquittoBroker::WriteConfig(const std::string& tls) {
+void MosquittoBroker::UseSettings(const std::string& lines) { WriteConfig(lines); }
+
+void MosquittoBroker::WriteConfig(const std::string& extra) {
   std::ofstream config(folder_ / "mosquitto.conf");
   config << "listener " << port_ << " 127.0.0.1\n"
          << "allow_anonymous true\n"
          << "persistence false\n"
          << "log_dest file " << (folder_ / "mosquitto.log").string() << "\n"
          << "log_type all\n"
-         << tls;
+         << extra;
   // Started by root it would turn into the user mosquitto, who may not write the test's folder.
   if (geteuid() == 0) config << "user root\n";
 }
@@ -57,6 +59,10 @@ void MosquittoBroker::Kill() {
   process_->Signal(SIGKILL);
   process_->Wait(5);
   process_.reset();
+}
+
+void MosquittoBroker::Signal(int signal) {
+  if (process_) process_->Signal(signal);
 }
 
 bool MosquittoBroker::Running() const { return process_ && process_->Running(); }

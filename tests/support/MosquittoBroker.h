@@ -19,16 +19,20 @@ public:
 
   // From the next start on: TLS only, with these files (PEM).
   void UseTls(const std::string& caFile, const std::string& certFile, const std::string& keyFile);
+  // From the next start on: these lines of mosquitto.conf as well (instead of TLS).
+  void UseSettings(const std::string& lines);
   // Starts it and waits until it accepts connections; false when it does not.
   bool Start();
   // SIGKILL, the way a crashed broker goes.
   void Kill();
+  // Any other signal: SIGSTOP for a broker that hangs with its connections open.
+  void Signal(int signal);
   bool Running() const;
   int Port() const { return port_; }
   std::string Log() const;
 
 private:
-  void WriteConfig(const std::string& tls);
+  void WriteConfig(const std::string& extra);
 
   std::filesystem::path folder_;
   int port_;

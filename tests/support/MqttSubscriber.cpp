@@ -84,3 +84,8 @@ std::optional<ReceivedMessage> MqttSubscriber::WaitFor(const std::string& topic,
                                                        double seconds, size_t from) {
   return WaitFor([&](const ReceivedMessage& m) { return m.Topic == topic && m.Payload == payload; }, seconds, from);
 }
+
+bool MqttSubscriber::Publish(const std::string& topic, const std::string& payload, bool retain) {
+  return mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1, retain) ==
+         MOSQ_ERR_SUCCESS;
+}

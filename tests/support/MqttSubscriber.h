@@ -39,6 +39,9 @@ public:
   std::optional<ReceivedMessage> WaitFor(const std::string& topic, const std::string& payload, double seconds,
                                          size_t from = 0);
 
+  // Publishes with QoS 1 (as another client of the broker would); false when the library refuses.
+  bool Publish(const std::string& topic, const std::string& payload, bool retain);
+
 private:
   static void OnConnect(mosquitto*, void* self, int rc);
   static void OnSubscribe(mosquitto*, void* self, int, int, const int*);

@@ -1,0 +1,214 @@
+// The real bridge as a service that runs for years: a broker that drops every
+// connection, a second bridge of the same plant, a port that is busy.
+#include <chrono>
+#include <csignal>
+#include <set>
+#include <thread>
+
+#include "tests/bridge/BridgeFixture.h"
+
+namespace {
+
+using BridgeServiceTest = BridgeFixture;
+
+void SleepSeconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
+
+std::string ConfigTopic(const std::string& sensor) { return "homeassistant/sensor/roof_" + sensor + "/config"; }
+
+bool IsConfig(const ReceivedMessage& m) {
+  return m.Topic.rfind("homeassistant/sensor/", 0) == 0 && m.Topic.size() > 7 &&
+         m.Topic.compare(m.Topic.size() - 7, 7, "/config") == 0;
+}
+
+// The topics a subscriber that comes now is given as retained, non-empty:
+// what Home Assistant would find on starting. A retained message the test
+// publishes last marks the end of them.
+std::set<std::string> RetainedTopics(int port, MqttSubscriber& publisher) {
+  static int marks = 0;
+  const std::string mark = "test/mark" + std::to_string(++marks);
+  publisher.Publish(mark, "x", true);
+  MqttSubscriber late(port);
+  std::set<std::string> topics;
+  if (!late.WaitFor(mark, 15)) return {"(no mark)"};
+  for (const ReceivedMessage& m : late.Messages())
+    if (m.Retained && !m.Payload.empty() && m.Topic.rfind("test/", 0) != 0) topics.insert(m.Topic);
+  return topics;
+}
+
+size_t ConfigsFrom(const std::vector<ReceivedMessage>& messages, size_t from) {
+  std::set<std::string> topics;
+  for (size_t i = from; i < messages.size(); ++i)
+    if (IsConfig(messages[i]) && !messages[i].Payload.empty()) topics.insert(messages[i].Topic);
+  return topics.size();
+}
+
+TEST_F(BridgeServiceTest, ABrokerThatDropsEveryConnectionIsTriedAgainWithAGrowingWaitAndLoggedOnce) {
+  // The discovery configs are larger than the broker takes: it accepts the
+  // connection and drops it at the first config.
+  broker.UseSettings("max_packet_size 400\n");
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  StartSimulator();
+  StartBridge({"--tick-ms", "50"});
+  ASSERT_TRUE(WaitForBridgeLog("lost the MQTT broker", 60)) << BridgeLog();
+  const int connectsBefore = BrokerConnects();
+  // Attempts after 1, 2, 4, 8 and 16 s; one that is not dropped at once
+  // would reset nothing either.
+  SleepSeconds(25);
+  EXPECT_LE(BrokerConnects() - connectsBefore, 5) << broker.Log();
+  EXPECT_GE(BrokerConnects() - connectsBefore, 2) << "it does keep trying";
+  const std::string log = BridgeLog();
+  EXPECT_EQ(Occurrences(log, "lost the MQTT broker"), 1) << log;
+  EXPECT_EQ(Occurrences(log, "cannot reach the MQTT broker"), 0) << log;
+  const std::string afterLoss = log.substr(log.find("lost the MQTT broker"));
+  EXPECT_LE(Occurrences(afterLoss, "\n"), 2) << "the loss's line and at most one more:\n" << log;
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+}
+
+TEST_F(BridgeServiceTest, ASecondBridgeOfThePlantOrOnTheBusyPortExitsWithoutTouchingTheBroker) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  const int connects = BrokerConnects();
+  ASSERT_EQ(connects, 1) << broker.Log();
+  const std::vector<std::string> common{"--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()),
+                                        "--no-archive", "--port", "COM" + std::to_string(SimCom)};
+
+  // The same plant: the lock tells, before the port is even tried.
+  std::vector<std::string> same = common;
+  same.insert(same.end(), {"--plant", Plant});
+  const std::unique_ptr<ChildProcess> second = StartProgram(same);
+  EXPECT_EQ(second->Wait(30), 1);
+  const std::string secondLog = second->ReadAvailable();
+  EXPECT_NE(secondLog.find("another bridge (process " + std::to_string(bridge->Pid()) + ") publishes the plant roof"),
+            std::string::npos)
+      << secondLog;
+  EXPECT_EQ(Occurrences(secondLog, "\n"), 1) << secondLog;
+
+  // Another plant on the port the first bridge polls: busy.
+  std::vector<std::string> other = common;
+  other.insert(other.end(), {"--plant", "attic"});
+  const std::unique_ptr<ChildProcess> third = StartProgram(other);
+  EXPECT_EQ(third->Wait(30), 1);
+  const std::string thirdLog = third->ReadAvailable();
+  EXPECT_NE(thirdLog.find("cannot open COM 6: "), std::string::npos) << thirdLog;
+  EXPECT_NE(thirdLog.find("not connecting to the broker, exiting"), std::string::npos) << thirdLog;
+
+  EXPECT_EQ(BrokerConnects(), connects) << "neither reached the broker:\n" << broker.Log();
+  EXPECT_TRUE(bridge->Running()) << "the first goes on";
+  EXPECT_EQ(Occurrences(BridgeLog(), "connected to the MQTT broker"), 1) << BridgeLog();
+}
+
+TEST_F(BridgeServiceTest, MetersThatAreGoneSinceTheLastRunLoseTheirConfigsAtTheFirstExchange) {
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  StartSimulator({"--meters", "5"});
+  StartBridge({"--tick-ms", "100"});
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 60)) << BridgeLog();
+  ASSERT_TRUE(subscriber->WaitFor(ConfigTopic("meter5_power"), 5));
+  // Another plant whose name starts like this one's, and another program's sensor: not the bridge's to clear.
+  const std::string foreign = ConfigTopic("meter4_x");
+  subscriber->Publish(foreign, R"({"device":{"identifiers":["pczentrixnet_roof_meter4"]}})", true);
+  subscriber->Publish("homeassistant/sensor/boiler/config", R"({"device":{"identifiers":["boiler"]}})", true);
+  ASSERT_TRUE(subscriber->WaitFor("homeassistant/sensor/boiler/config", 10));
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+
+  // The plant now has two meters (set in the program, while the bridge was stopped).
+  sim.Stop();
+  StartSimulator({"--meters", "2"});
+  const size_t from = subscriber->Count();
+  StartBridge({"--tick-ms", "100"});
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 60, from)) << BridgeLog();
+  for (const char* gone : {"meter3_power", "meter4_energy_today", "meter5_energy_year"})
+    EXPECT_TRUE(subscriber->WaitFor(ConfigTopic(gone), "", 15, from)) << gone << " is cleared\n" << BridgeLog();
+
+  const std::set<std::string> retained = RetainedTopics(broker.Port(), *subscriber);
+  EXPECT_TRUE(retained.count(ConfigTopic("meter2_power"))) << "the meters there are stay";
+  for (int meter = 3; meter <= 5; ++meter)
+    for (const char* sensor : {"power", "energy_today", "energy_year"}) {
+      const std::string topic = ConfigTopic("meter" + std::to_string(meter) + "_" + sensor);
+      EXPECT_FALSE(retained.count(topic)) << topic;
+    }
+  EXPECT_TRUE(retained.count(foreign)) << "another device's config stays";
+  EXPECT_TRUE(retained.count("homeassistant/sensor/boiler/config"));
+}
+
+TEST_F(BridgeServiceTest, HomeAssistantsBirthMessageGetsTheConfigsTheStateAndTheAvailabilityAgain) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << BridgeLog();
+  const size_t from = subscriber->Count();
+  subscriber->Publish("homeassistant/status", "offline", false);  // Home Assistant stops: nothing to do
+  subscriber->Publish("homeassistant/status", "online", false);
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 20, from)) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 10, from));
+  EXPECT_EQ(ConfigsFrom(subscriber->Messages(), from), 24u + 3 * 3) << "every config once more";
+  EXPECT_EQ(Occurrences(BridgeLog(), "Home Assistant started"), 1) << BridgeLog();
+}
+
+TEST_F(BridgeServiceTest, RemoveDiscoveryLeavesNothingOfThePlantOnTheBroker) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << BridgeLog();
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+  // A sensor of an older version, under an id the bridge no longer knows.
+  const std::string old = ConfigTopic("old_sensor");
+  subscriber->Publish(old, R"({"device":{"identifiers":["pczentrixnet_roof"]}})", true);
+  subscriber->Publish("homeassistant/sensor/boiler/config", R"({"device":{"identifiers":["boiler"]}})", true);
+  ASSERT_TRUE(subscriber->WaitFor(old, 10));
+  ASSERT_GT(RetainedTopics(broker.Port(), *subscriber).size(), 24u);
+
+  const std::unique_ptr<ChildProcess> removal =
+      StartProgram({"--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()), "--plant", Plant,
+                    "--remove-discovery"});
+  EXPECT_EQ(removal->Wait(60), 0);
+  const std::string log = removal->ReadAvailable();
+  EXPECT_NE(log.find("removed the plant roof from the MQTT broker"), std::string::npos) << log;
+  EXPECT_EQ(RetainedTopics(broker.Port(), *subscriber), std::set<std::string>{"homeassistant/sensor/boiler/config"})
+      << log;
+}
+
+// COM 1 of the fixed mapping is /dev/ttyS0, which most machines have: the
+// bridge must not settle there when the simulator's entry for COM 1 goes.
+TEST_F(BridgeServiceTest, AComNumberOfThePortsFolderIsNeverSwappedForTheFixedMappingsDevice) {
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  const std::vector<std::string> simOptions{"--fast", "--start", "2024-06-21 11:40", "--seed", "5"};
+  ASSERT_TRUE(sim.Start(1, simOptions));
+  StartBridge({"--tick-ms", "100", "--port", "COM1"});
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60)) << BridgeLog();
+
+  const size_t from = subscriber->Count();
+  sim.Stop();  // its entry in the ports folder goes with it
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 30, from)) << BridgeLog();
+  ASSERT_TRUE(WaitForBridgeLog("the ports folder no longer points COM 1 at a device", 40)) << BridgeLog();
+  EXPECT_EQ(BridgeLog().find("/dev/ttyS0"), std::string::npos) << BridgeLog();
+
+  const size_t offline = subscriber->Count();
+  ASSERT_TRUE(sim.Start(1, simOptions));  // back, on a new pseudo-terminal
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60, offline)) << BridgeLog();
+  const std::string log = BridgeLog();
+  EXPECT_NE(log.find("port open again: " + ports.Folder() + "/COM1"), std::string::npos) << log;
+  EXPECT_EQ(Occurrences(log, "the ports folder no longer points"), 1) << "once, not per attempt:\n" << log;
+}
+
+TEST_F(BridgeServiceTest, APortThatStaysSilentForSeveralCyclesIsOpenedAfresh) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("20"));
+  const size_t from = subscriber->Count();
+  sim.Signal(SIGSTOP);  // the line stays open, nothing comes in: as a hung adapter looks
+  const bool reopened = WaitForBridgeLog("s; reopening COM 6", 60);
+  sim.Signal(SIGCONT);
+  ASSERT_TRUE(reopened) << BridgeLog();
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 5, from));
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60, from)) << BridgeLog();
+  EXPECT_TRUE(bridge->Running());
+}
+
+// The broker hangs with the connection open: only the keep-alive notices.
+TEST_F(BridgeServiceTest, ABrokerThatHangsIsLostWithAReadableReason) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  broker.Signal(SIGSTOP);
+  const bool lost = WaitForBridgeLog("lost the MQTT broker", 150);
+  broker.Signal(SIGCONT);
+  ASSERT_TRUE(lost) << BridgeLog();
+  const std::string log = BridgeLog();
+  EXPECT_NE(log.find("(the broker did not answer within the keep-alive time)"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Unknown error"), std::string::npos) << log;
+}
+
+}  // namespace

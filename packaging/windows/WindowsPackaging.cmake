@@ -95,4 +95,8 @@ endif()
 # The Start menu entry starts the program in its folder, where its pictures are.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "SetOutPath \\\"$INSTDIR\\\"")
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# A 64-bit setup for the 64-bit program, where NSIS runs on the build machine.
+if(CMAKE_HOST_UNIX)
+  set(CPACK_NSIS_EXECUTABLE ${PCZN_WINDOWS_SOURCE}/makensis-amd64)
+endif()
 include(CPack)

@@ -44,6 +44,13 @@ QString WindowsPath(const QString& path) {
   return QStringLiteral("Z:") + QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
 }
 
+// Where the screenshots go.
+QString ShotsDir() {
+  const QString dir = Env("PCZN_SCREENSHOT_DIR").isEmpty() ? Shared->session->WorkDir() : Env("PCZN_SCREENSHOT_DIR");
+  QDir().mkpath(dir);
+  return dir;
+}
+
 QPoint CentreOf(QWidget* control, QWidget* window) { return control->mapTo(window, control->rect().center()); }
 
 class WineProgramTest : public ::testing::Test {
@@ -69,6 +76,7 @@ protected:
 };
 
 TEST_F(WineProgramTest, ChoosingCom5ExchangesWithTheController) {
+  EXPECT_TRUE(D().Screenshot(QString(), QDir(ShotsDir()).filePath(QStringLiteral("windows-start.png"))));
   S().ClickPortButton(Com);
   ASSERT_TRUE(D().FindWindow(QStringLiteral("Tagesdaten"), 15000)) << "the daily chart comes up with the port";
   EXPECT_FALSE(S().WaitForLog(QStringLiteral("ConnectAnswer ready"), 15000).isEmpty());
@@ -95,8 +103,7 @@ TEST_F(WineProgramTest, EveryViewOpensFromTheMenu) {
                {5, "Ertrag der Anlage", "plant-yield"},
                {6, "Tageswerte", "daily-values"},
                {7, "Einstellungen", "settings"}};
-  const QString shots = Env("PCZN_SCREENSHOT_DIR").isEmpty() ? S().WorkDir() : Env("PCZN_SCREENSHOT_DIR");
-  QDir().mkpath(shots);
+  const QString shots = ShotsDir();
   for (const auto& v : views) {
     S().ChooseMenuItem(Menu::Anlagendaten, v.item);
     EXPECT_TRUE(D().FindWindow(QString::fromUtf8(v.title), 10000)) << v.title;

@@ -115,8 +115,9 @@ bool PlantSession::StartProgram(const QStringList& arguments) {
   program_.setProcessEnvironment(env);
   program_.start();
   if (!program_.waitForStarted(5000)) return false;
-  // A loaded machine (sanitizer builds beside other work) can take many seconds to show it.
-  return desktop_.FindWindow(MainTitle, 60000).has_value();
+  // A loaded machine (sanitizer builds beside other work) can take many seconds
+  // to show it; wine's first start in a new prefix also builds its font cache.
+  return desktop_.FindWindow(MainTitle, wine_ ? 180000 : 60000).has_value();
 }
 
 QString PlantSession::ProgramDir() const { return wine_ ? wine_->ProgramDir : work_.path(); }

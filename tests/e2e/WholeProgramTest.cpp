@@ -6,14 +6,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
 #include <QThread>
 #include <cstdio>
 #include <memory>
 
 #include "tools/desktop/PlantSession.h"
-#include "settings/Edit.h"
-#include "settings/TForm13.h"
+#include "tools/desktop/WizardSteps.h"
 
 namespace {
 
@@ -26,11 +24,6 @@ struct SharedRun {
   std::unique_ptr<PlantSession> session;
 };
 SharedRun* Shared = nullptr;
-
-// The wizard's controls, from a twin of the window built in this process.
-QPoint CentreOf(QWidget* control, QWidget* window) {
-  return control->mapTo(window, control->rect().center());
-}
 
 // The words of the last data block of a type that the simulator sent, from its log.
 std::vector<int> LastBlockWords(const QString& log, int type) {
@@ -98,17 +91,7 @@ TEST_F(WholeProgram, EveryViewOpensFromTheMenu) {
 }
 
 TEST_F(WholeProgram, AWizardChangeReachesTheControllerAndShowsInTheNextCycle) {
-  TForm13 twin;  // the real window's layout
-  S().ChooseMenuItem(Menu::Anlagendaten, 7);
-  ASSERT_TRUE(D().FindWindow(QStringLiteral("Einstellungen"), 5000));
-  const QPoint weiter = CentreOf(twin.SpeedButton1, &twin);
-  ASSERT_TRUE(S().ClickIn(QStringLiteral("Einstellungen"), weiter.x(), weiter.y()));  // to page 1
-  const QPoint field = CentreOf(twin.Edit1, &twin);
-  S().ClickIn(QStringLiteral("Einstellungen"), field.x(), field.y());
-  D().Key(QStringLiteral("ctrl+a"));
-  D().Type(QStringLiteral("7"));
-  const QPoint ok = CentreOf(twin.SpeedButton3, &twin);
-  S().ClickIn(QStringLiteral("Einstellungen"), ok.x(), ok.y());
+  ASSERT_TRUE(EnterMeterCountInWizard(S(), D(), 7));
 
   // At the next command tick the frame goes out exactly; the controller's
   // next blocks then carry the new meter count.

@@ -13,13 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QPushButton>
 #include <QThread>
 #include <memory>
 
-#include "settings/Edit.h"
-#include "settings/TForm13.h"
 #include "tools/desktop/PlantSession.h"
+#include "tools/desktop/WizardSteps.h"
 
 namespace {
 
@@ -50,8 +48,6 @@ QString ShotsDir() {
   QDir().mkpath(dir);
   return dir;
 }
-
-QPoint CentreOf(QWidget* control, QWidget* window) { return control->mapTo(window, control->rect().center()); }
 
 class WineProgramTest : public ::testing::Test {
 protected:
@@ -137,17 +133,7 @@ TEST_F(WineProgramTest, ASavedPlantFileEqualsTheControllersOwn) {
 }
 
 TEST_F(WineProgramTest, AWizardSettingReachesTheController) {
-  TForm13 twin;  // the real window's layout
-  S().ChooseMenuItem(Menu::Anlagendaten, 7);
-  ASSERT_TRUE(D().FindWindow(QStringLiteral("Einstellungen"), 10000));
-  const QPoint weiter = CentreOf(twin.SpeedButton1, &twin);
-  ASSERT_TRUE(S().ClickIn(QStringLiteral("Einstellungen"), weiter.x(), weiter.y()));  // to page 1
-  const QPoint field = CentreOf(twin.Edit1, &twin);
-  S().ClickIn(QStringLiteral("Einstellungen"), field.x(), field.y());
-  D().Key(QStringLiteral("ctrl+a"));
-  D().Type(QStringLiteral("7"));
-  const QPoint ok = CentreOf(twin.SpeedButton3, &twin);
-  S().ClickIn(QStringLiteral("Einstellungen"), ok.x(), ok.y());
+  ASSERT_TRUE(EnterMeterCountInWizard(S(), D(), 7));
   // At the next command tick the meter count's frame goes out, byte for byte.
   const QString sent = S().WaitForLog(QStringLiteral("PC>SIM FE 8F 09 01 25 00 07 00 C3"), CycleMs + 15000);
   EXPECT_FALSE(sent.isEmpty()) << S().SimulatorLog().right(2000).toStdString();

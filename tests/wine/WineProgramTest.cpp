@@ -103,7 +103,7 @@ TEST_F(WineProgramTest, EveryViewOpensFromTheMenu) {
   for (const auto& v : views) {
     S().ChooseMenuItem(Menu::Anlagendaten, v.item);
     EXPECT_TRUE(D().FindWindow(QString::fromUtf8(v.title), 10000)) << v.title;
-    QThread::msleep(1000);  // the closed menu's area repainted, for the picture
+    QThread::msleep(2500);  // wine repaints the closed menu's area late; the picture waits for it
     const QString shot = QDir(shots).filePath(QStringLiteral("windows-%1.png").arg(QString::fromUtf8(v.file)));
     EXPECT_TRUE(D().Screenshot(QString::fromUtf8(v.title), shot)) << v.title;
   }

@@ -275,6 +275,8 @@ void CheckTogether(const BridgeOptions& options) {
 
 }  // namespace
 
+OptionError::OptionError(const std::string& message) : std::runtime_error(Printable(message)) {}
+
 int BridgeOptions::BrokerPort() const {
   if (MqttPort != 0) return MqttPort;
   return MqttCaFile.empty() ? 1883 : 8883;

@@ -45,10 +45,11 @@ struct BridgeOptions {
 };
 
 // A configuration the bridge cannot run with. The text names the option
-// (and the file and line when it came from the INI file).
+// (and the file and line when it came from the INI file); a value it quotes
+// shows control characters and bytes that are not UTF-8 as \xNN.
 class OptionError : public std::runtime_error {
 public:
-  using std::runtime_error::runtime_error;
+  explicit OptionError(const std::string& message);
 };
 
 // This machine's name (without its domain) as it goes into the default client id.

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -45,6 +46,22 @@ std::optional<std::string> TextProblem(const std::string& text) {
     at += length;
   }
   return std::nullopt;
+}
+
+std::string Printable(const std::string& text) {
+  std::string shown;
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = IsControl(static_cast<unsigned char>(text[at])) ? 0 : SequenceLength(text, at);
+    if (length > 0) {
+      shown.append(text, at, length);
+      at += length;
+      continue;
+    }
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[at++]));
+    shown += escaped;
+  }
+  return shown;
 }
 
 std::optional<std::string> CertificateFileProblem(const std::string& path) {

@@ -215,6 +215,19 @@ TEST_F(BridgeOptionsTest, ValuesTheBrokerCannotTakeAreRefusedWithoutRepeatingThe
   EXPECT_NE(Refusal({"--port", "COM1", "--mqtt-cafile", cut}).find("holds no certificate"), std::string::npos);
 }
 
+// The journal keeps a message with a control character or broken UTF-8 as
+// binary data, and a terminal runs the escape sequences in it.
+TEST_F(BridgeOptionsTest, AQuotedValueShowsControlCharactersAndBrokenUtf8AsEscapes) {
+  const std::string ini = WriteFile("escape.ini", "port = COM1\nmqtt-port = 18\x1b[2J\n");
+  EXPECT_EQ(Refusal({"--config", ini}), ini + ":2: --mqtt-port: '18\\x1b[2J' is not a port number (1..65535)");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--tick-ms", "5\xE4"}), "--tick-ms: '5\\xe4' is not a tick in ms (1..60000)");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--csv", "plain\r"}), "--csv: 'plain\\x0d' is neither german nor plain");
+  EXPECT_EQ(Refusal({"pv\xC2\x85"}), "'pv\\xc2\\x85': not an option (zentrixnet-bridge --help lists them)")
+      << "a C1 control character";
+  EXPECT_EQ(Refusal({"--port", "COM1", "--csv", "gr\xC3\xBCn"}), "--csv: 'gr\xC3\xBCn' is neither german nor plain")
+      << "UTF-8 stays as it is";
+}
+
 TEST_F(BridgeOptionsTest, AHashAfterABlankStartsACommentAndAByteOrderMarkIsSkipped) {
   const std::string ini = WriteFile("comments.ini",
                                     "\xEF\xBB\xBFport = COM1   # the adapter\n"

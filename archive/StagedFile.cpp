@@ -63,7 +63,7 @@ void StagedFile::Finish() {
 
 void StagedFile::PutInPlace() {
   std::string error;
-  if (!Os::ReplaceFile(temporary_, target_, error)) throw ArchiveError(target_, "CSV-Datei nicht abzulegen", error);
+  if (!Os::MoveOnto(temporary_, target_, error)) throw ArchiveError(target_, "CSV-Datei nicht abzulegen", error);
   placed_ = true;
 }
 

@@ -66,7 +66,7 @@ bool SyncAndClose(std::FILE* file, std::string& error) {
   return ok;
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error) {
+bool MoveOnto(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error) {
   if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   error = LastErrorText();
   return false;
@@ -101,7 +101,7 @@ bool SyncAndClose(std::FILE* file, std::string& error) {
   return ok;
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error) {
+bool MoveOnto(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error) {
   // rename() replaces the name itself: a link at the target is replaced, not followed.
   if (std::rename(from.c_str(), to.c_str()) != 0) {
     error = ErrnoText(errno);

@@ -19,7 +19,8 @@ CreateOutcome CreateNewFile(const std::filesystem::path& path, std::FILE*& file,
 bool SyncAndClose(std::FILE* file, std::string& error);
 
 // Renames from to to, replacing what has that name (a link is replaced, never
-// followed), and makes the rename last; false (with why) when it failed.
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error);
+// followed), and makes the rename last; false (with why) when it failed. (Not
+// named ReplaceFile: the Windows headers make that name a macro.)
+bool MoveOnto(const std::filesystem::path& from, const std::filesystem::path& to, std::string& error);
 
 }  // namespace Archive::Os

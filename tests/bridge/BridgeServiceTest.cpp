@@ -3,6 +3,7 @@
 // the same plant, a port that is busy.
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -56,8 +57,15 @@ class SlowResolverTest : public BridgeFixture {
 protected:
   void StartBridgeWithSlowResolver() {
     std::filesystem::create_directories(gate);
+    // A sanitizer build wants its runtime first among the libraries; the shim
+    // comes first here, which it then accepts.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
     StartBridge({"--tick-ms", "100"}, SlowName,
-                {{"LD_PRELOAD", PCZN_SLOW_RESOLVER_SHIM}, {"PCZN_SLOW_NAME", SlowName}, {"PCZN_SLOW_GATE", gate.string()}});
+                {{"LD_PRELOAD", PCZN_SLOW_RESOLVER_SHIM},
+                 {"PCZN_SLOW_NAME", SlowName},
+                 {"PCZN_SLOW_GATE", gate.string()},
+                 {"ASAN_OPTIONS", asanOptions}});
   }
   bool WaitUntilAsked() {
     return WaitUntil([this] { return std::filesystem::exists(gate / "asked") || !bridge->Running(); }, 60) &&

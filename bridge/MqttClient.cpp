@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <mosquitto.h>
 
 #include "base/Exception.h"
@@ -54,7 +55,9 @@ MqttClient::MqttClient(const MqttSettings& settings) : settings_(settings) {
 
 MqttClient::~MqttClient() {
   StopWatching();
-  mosquitto_destroy(mosq_);
+  // An opening still running must not log into this object once it is gone.
+  mosquitto_log_callback_set(mosq_, nullptr);
+  opener_.Destroy(mosq_);
 }
 
 void MqttClient::Configure() {
@@ -78,22 +81,42 @@ void MqttClient::Configure() {
 
 std::string MqttClient::Address() const { return settings_.Host + ":" + std::to_string(settings_.Port); }
 
+// The attempt's limit covers resolving the broker's name as well.
 void MqttClient::Connect() {
-  StopWatching();
   state_ = State::Connecting;
+  attemptLimit_.start(AttemptLimit);
+  if (opener_.Busy()) {
+    openAgain_ = true;
+    return;
+  }
+  Open();
+}
+
+void MqttClient::Open() {
+  StopWatching();
+  keepAlive_.stop();  // the library's object is the opening thread's until it is done
   accepted_ = false;
   delivered_ = false;
   refusal_.clear();
   libraryError_.clear();
-  errno = 0;
   // Opens the socket without waiting for the connection; the CONNECT packet
   // waits in the queue until the socket can be written.
-  const int rc = mosquitto_connect_async(mosq_, settings_.Host.c_str(), settings_.Port, settings_.KeepAliveSeconds);
-  if (rc != MOSQ_ERR_SUCCESS) {
-    Lose(LossReason(rc, errno));
+  opener_.Open(mosq_, settings_.Host, settings_.Port, settings_.KeepAliveSeconds,
+               [this](int rc, int systemError) { Opened(rc, systemError); });
+}
+
+// An attempt given up while it was opening has no use for the result; a
+// newer one opens now.
+void MqttClient::Opened(int rc, int systemError) {
+  if (std::exchange(openAgain_, false)) {
+    if (state_ == State::Connecting) Open();
     return;
   }
-  attemptLimit_.start(AttemptLimit);
+  if (state_ != State::Connecting) return;
+  if (rc != MOSQ_ERR_SUCCESS) {
+    Lose(LossReason(rc, systemError));
+    return;
+  }
   keepAlive_.start();
   WatchSocket();
 }

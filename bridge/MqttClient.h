@@ -1,15 +1,17 @@
 #pragma once
 // The bridge's MQTT connection: libmosquitto driven by Qt's event loop. Its
-// socket is watched by notifiers and its keep-alive by a timer, so it needs no
-// thread of its own and never holds up the polling (the connection is opened
-// without waiting, and an attempt the broker does not answer is given up).
-// Messages go out with QoS 1.
+// socket is watched by notifiers and its keep-alive by a timer, and the
+// connection is opened (the broker's name resolved) on a thread of its own, so
+// it never holds up the polling; an attempt the broker or the resolver does
+// not answer is given up. Messages go out with QoS 1.
 #include <QObject>
 #include <QTimer>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "bridge/MqttOpener.h"
 
 struct mosquitto;
 class QSocketNotifier;
@@ -69,6 +71,8 @@ private:
   enum class State { Idle, Connecting, Connected, Finishing };
 
   void Configure();
+  void Open();
+  void Opened(int rc, int systemError);
   void Loop(int rc);
   void WatchSocket();
   void StopWatching();
@@ -94,5 +98,7 @@ private:
   QTimer keepAlive_;
   QTimer attemptLimit_;
   QTimer finishLimit_;
+  MqttOpener opener_;
+  bool openAgain_ = false;  // Connect came while an abandoned attempt was still opening
   std::function<void()> finished_;
 };

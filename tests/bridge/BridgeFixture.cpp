@@ -20,18 +20,21 @@ void BridgeFixture::StartSimulator(std::vector<std::string> options) {
   ASSERT_TRUE(sim.Start(SimCom, options));
 }
 
-void BridgeFixture::StartBridge(std::vector<std::string> args) {
-  args.insert(args.begin(), {"--port", "COM" + std::to_string(SimCom), "--mqtt-host", "127.0.0.1", "--mqtt-port",
+void BridgeFixture::StartBridge(std::vector<std::string> args, const std::string& host,
+                                const ChildProcess::Environment& env) {
+  args.insert(args.begin(), {"--port", "COM" + std::to_string(SimCom), "--mqtt-host", host, "--mqtt-port",
                              std::to_string(broker.Port()), "--plant", Plant, "--archive", ArchiveFile()});
-  bridge = StartProgram(args);
+  bridge = StartProgram(args, env);
 }
 
 // The plant's lock goes into the test's own folder, not a runtime folder that
 // other tests running at the same time share.
-std::unique_ptr<ChildProcess> BridgeFixture::StartProgram(const std::vector<std::string>& args) const {
+std::unique_ptr<ChildProcess> BridgeFixture::StartProgram(const std::vector<std::string>& args,
+                                                          const ChildProcess::Environment& env) const {
   std::filesystem::create_directories(RuntimeFolder());
-  const ChildProcess::Environment env{{"XDG_RUNTIME_DIR", RuntimeFolder()}, {"RUNTIME_DIRECTORY", ""}};
-  return std::make_unique<ChildProcess>(PCZN_BRIDGE, args, env, ChildProcess::Output::WithStandardError);
+  ChildProcess::Environment all{{"XDG_RUNTIME_DIR", RuntimeFolder()}, {"RUNTIME_DIRECTORY", ""}};
+  all.insert(all.end(), env.begin(), env.end());
+  return std::make_unique<ChildProcess>(PCZN_BRIDGE, args, all, ChildProcess::Output::WithStandardError);
 }
 
 int BridgeFixture::BrokerConnects() const {

@@ -28,10 +28,13 @@ protected:
   void StartSubscriber();
   // The simulator unpaced from a fixed start, plus the options.
   void StartSimulator(std::vector<std::string> options = {});
-  // The bridge on COM SimCom to the broker, archiving into ArchiveFile(), plus the arguments.
-  void StartBridge(std::vector<std::string> args);
+  // The bridge on COM SimCom to the broker (by the name `host`), archiving
+  // into ArchiveFile(), plus the arguments and the environment.
+  void StartBridge(std::vector<std::string> args, const std::string& host = "127.0.0.1",
+                   const ChildProcess::Environment& env = {});
   // The real program with these arguments only, its lock in RuntimeFolder().
-  std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& args) const;
+  std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& args,
+                                             const ChildProcess::Environment& env = {}) const;
   std::string RuntimeFolder() const { return (folder / "run").string(); }
   // Connections of bridges the broker accepted so far.
   int BrokerConnects() const;

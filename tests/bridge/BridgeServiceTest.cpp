@@ -1,8 +1,13 @@
 // The real bridge as a service that runs for years: a broker that drops every
-// connection, a second bridge of the same plant, a port that is busy.
+// connection, a broker name the resolver is slow to answer, a second bridge of
+// the same plant, a port that is busy.
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <set>
+#include <fstream>
 #include <thread>
 
 #include "tests/bridge/BridgeFixture.h"
@@ -34,6 +39,42 @@ std::set<std::string> RetainedTopics(int port, MqttSubscriber& publisher) {
     if (m.Retained && !m.Payload.empty() && m.Topic.rfind("test/", 0) != 0) topics.insert(m.Topic);
   return topics;
 }
+
+bool WaitUntil(const std::function<bool()>& done, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return done();
+    SleepSeconds(0.1);
+  }
+  return true;
+}
+
+// The broker's name, held by the preloaded resolver until the test creates
+// the gate's "answer" file.
+constexpr const char* SlowName = "broker.slow.test";
+
+class SlowResolverTest : public BridgeFixture {
+protected:
+  void StartBridgeWithSlowResolver() {
+    std::filesystem::create_directories(gate);
+    // A sanitizer build wants its runtime first among the libraries; the shim
+    // comes first here, which it then accepts.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+    StartBridge({"--tick-ms", "100"}, SlowName,
+                {{"LD_PRELOAD", PCZN_SLOW_RESOLVER_SHIM},
+                 {"PCZN_SLOW_NAME", SlowName},
+                 {"PCZN_SLOW_GATE", gate.string()},
+                 {"ASAN_OPTIONS", asanOptions}});
+  }
+  bool WaitUntilAsked() {
+    return WaitUntil([this] { return std::filesystem::exists(gate / "asked") || !bridge->Running(); }, 60) &&
+           std::filesystem::exists(gate / "asked");
+  }
+  void Answer() const { std::ofstream(gate / "answer").put('\n'); }
+
+  std::filesystem::path gate = folder / "resolver";
+};
 
 size_t ConfigsFrom(const std::vector<ReceivedMessage>& messages, size_t from) {
   std::set<std::string> topics;
@@ -197,6 +238,36 @@ TEST_F(BridgeServiceTest, APortThatStaysSilentForSeveralCyclesIsOpenedAfresh) {
   ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 5, from));
   EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60, from)) << BridgeLog();
   EXPECT_TRUE(bridge->Running());
+}
+
+// The resolver holds the broker's name past the attempt's limit: exchanges go
+// on all the while, and once the name resolves the bridge connects.
+TEST_F(SlowResolverTest, ABrokerNameThatIsSlowToResolveHoldsUpNoExchange) {
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  ASSERT_NO_FATAL_FAILURE(StartSimulator());
+  StartBridgeWithSlowResolver();
+  ASSERT_TRUE(WaitUntilAsked()) << BridgeLog();
+  const int exchangesBefore = Exchanges();
+  EXPECT_TRUE(WaitUntil([this, exchangesBefore] { return Exchanges() >= exchangesBefore + 3; }, 90))
+      << "exchanges while the name is being resolved: " << Exchanges() - exchangesBefore << "\n" << BridgeLog();
+  EXPECT_TRUE(WaitForBridgeLog("cannot reach the MQTT broker", 90)) << "the attempt's limit covers resolving";
+  EXPECT_EQ(BrokerConnects(), 0);
+  Answer();
+  // The attempt given up while resolving is followed by one that connects.
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 90)) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 30)) << BridgeLog();
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+}
+
+// Stopped while the name is still being resolved, it does not wait for the
+// resolver: the lookup here never ends.
+TEST_F(SlowResolverTest, AStopWhileTheNameIsBeingResolvedEndsAtOnce) {
+  ASSERT_NO_FATAL_FAILURE(StartSimulator());
+  StartBridgeWithSlowResolver();
+  ASSERT_TRUE(WaitUntilAsked()) << BridgeLog();
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+  EXPECT_NE(BridgeLog().find("stopped"), std::string::npos) << BridgeLog();
 }
 
 // The broker hangs with the connection open: only the keep-alive notices.

@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/Version.h"
+#include "bridge/BrokerSettings.h"
 #include "bridge/PlantReading.h"
 #include "bridge/StateMessage.h"
 #include "link/Polling.h"
@@ -9,14 +10,9 @@
 
 namespace {
 
+// With the plant's last will: offline when the bridge goes without a word.
 MqttSettings SettingsFor(const BridgeOptions& o, const BridgeTopics& topics, const std::string& password) {
-  MqttSettings s;
-  s.Host = o.MqttHost;
-  s.Port = o.BrokerPort();
-  s.ClientId = o.ClientId();
-  s.User = o.MqttUser;
-  s.Password = password;
-  s.CaFile = o.MqttCaFile;
+  MqttSettings s = BrokerSettings(o, password);
   s.WillTopic = topics.Availability();
   s.WillPayload = Availability::Offline;
   return s;

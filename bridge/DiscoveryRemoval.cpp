@@ -1,26 +1,12 @@
 #include "bridge/DiscoveryRemoval.h"
 
 #include "bridge/BridgeLog.h"
+#include "bridge/BrokerSettings.h"
 #include "bridge/Discovery.h"
 
-namespace {
-
 // Without a last will: the plant is to leave no trace.
-MqttSettings RemovalSettings(const BridgeOptions& o, const std::string& password) {
-  MqttSettings s;
-  s.Host = o.MqttHost;
-  s.Port = o.BrokerPort();
-  s.ClientId = o.ClientId();
-  s.User = o.MqttUser;
-  s.Password = password;
-  s.CaFile = o.MqttCaFile;
-  return s;
-}
-
-}  // namespace
-
 DiscoveryRemoval::DiscoveryRemoval(const BridgeOptions& options, const std::string& password)
-    : topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix}, mqtt_(RemovalSettings(options, password)) {
+    : topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix}, mqtt_(BrokerSettings(options, password)) {
   mqtt_.On.Connected = [this] { Connected(); };
   mqtt_.On.Lost = [this](const std::string& why) {
     BridgeLog::Line("cannot reach the MQTT broker " + mqtt_.Address() + " (" + why + "); nothing removed");

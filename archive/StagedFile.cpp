@@ -1,5 +1,6 @@
 #include "archive/StagedFile.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -7,7 +8,7 @@
 #include <system_error>
 
 #include "archive/ArchiveError.h"
-#include "archive/os/NewFile.h"
+#include "archive/FileOperations.h"
 
 namespace Archive {
 
@@ -31,13 +32,13 @@ StagedFile::StagedFile(std::filesystem::path target, const NameSuffixes& suffixe
   for (int attempt = 0; attempt < NamesToTry; ++attempt) {
     temporary_ = target_;
     temporary_ += suffixes ? suffixes() : RandomSuffix();
-    switch (Os::CreateNewFile(temporary_, file_, error)) {
-      case Os::CreateOutcome::Created:
+    switch (CurrentFileOperations().CreateNew(temporary_, file_, error)) {
+      case CreateOutcome::Created:
         buffer_.Attach(file_);
         return;
-      case Os::CreateOutcome::NameTaken:
+      case CreateOutcome::NameTaken:
         continue;
-      case Os::CreateOutcome::Failed:
+      case CreateOutcome::Failed:
         throw ArchiveError(target_, "CSV-Datei nicht anzulegen", error);
     }
   }
@@ -56,14 +57,17 @@ void StagedFile::Finish() {
   std::FILE* file = file_;
   file_ = nullptr;
   buffer_.Attach(nullptr);
-  std::string error;
-  const bool closed = Os::SyncAndClose(file, error);
-  if (!written || !closed) throw ArchiveError(target_, "CSV-Datei nicht zu schreiben", closed ? "Schreibfehler" : error);
+  // A full disk shows at the last flush or at the close.
+  const bool flushed = std::fflush(file) == 0;
+  const bool closed = std::fclose(file) == 0 && flushed;
+  if (!written || !closed)
+    throw ArchiveError(target_, "CSV-Datei nicht zu schreiben",
+                       closed ? std::string("Schreibfehler") : std::generic_category().message(errno));
 }
 
 void StagedFile::PutInPlace() {
   std::string error;
-  if (!Os::MoveOnto(temporary_, target_, error)) throw ArchiveError(target_, "CSV-Datei nicht abzulegen", error);
+  if (!CurrentFileOperations().MoveOnto(temporary_, target_, error)) throw ArchiveError(target_, "CSV-Datei nicht abzulegen", error);
   placed_ = true;
 }
 

@@ -6,9 +6,11 @@
 #include "shell/ExceptionDisplay.h"
 #include "shell/ParentConsole.h"
 #include "shell/TStart.h"
+#include "shell/WindowsFileOperations.h"
 
 int main(int argc, char** argv) {
   UseParentConsole();
+  UseSystemFileOperations();
   ProgramOptions options;
   if (const auto answered = AnswerCommandLine(argc, argv, options)) return *answered;
   TApplication app(argc, argv);

@@ -15,8 +15,6 @@ set(may_session "serial;link;protocol;base")
 # Qt's event loop as the main-thread wake of the Qt programs.
 set(may_qtloop "serial;base")
 set(may_archive "link;protocol;base")
-# The staged file's two operating-system calls (exclusive creation, durable rename).
-set(may_archive/os "archive;base")
 # The simulator's line side lists the ports with the serial component's discovery.
 set(may_sim "protocol;serial;base")
 set(may_views "link;protocol;base")
@@ -27,7 +25,7 @@ set(may_settings/input "link;protocol;base")
 set(may_shell "settings;views;session;qtloop;serial;archive;link;protocol;base")
 set(may_bridge "session;qtloop;serial;archive;link;protocol;base")
 set(may_tools/poll "session;serial;link;protocol;base")
-set(folders base protocol link serial serial/posix serial/win32 session qtloop archive archive/os sim
+set(folders base protocol link serial serial/posix serial/win32 session qtloop archive sim
             views views/history views/live settings settings/input shell bridge tools/poll)
 # Bindings are reached only through their folder's interface: nobody names
 # them but those listed above (a plain subfolder counts as its parent).

@@ -3,6 +3,7 @@
 // exchange by exchange, each completed exchange turned into its record; temp
 // folders; and a whole archive file read back as text to compare states.
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,5 +50,9 @@ public:
 std::string Dump(const fs::path& file);
 // The rows of a query on the file, "|" between columns, one line each.
 std::string Query(const fs::path& file, const std::string& sql);
+
+// What `work` returns, run in a child process without root's rights (as
+// nobody), so that file permissions hold; a failed child fails the test.
+std::string TextWithoutRoot(const std::function<std::string()>& work);
 
 }  // namespace ArchiveTest

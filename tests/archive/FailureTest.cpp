@@ -42,27 +42,13 @@ PollingOutcome PollWithArchive(const fs::path& file, int exchanges = 3, Archive:
 
 // The same in a child process without root's rights, so that file permissions hold.
 PollingOutcome PollWithoutRoot(const fs::path& file) {
-  int fds[2];
-  if (pipe(fds) != 0) return {};
-  const pid_t child = fork();
-  if (child == 0) {
-    close(fds[0]);
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+  const std::string text = TextWithoutRoot([&] {
     const PollingOutcome o = PollWithArchive(file);
-    std::ostringstream text;
-    text << o.Exchanges << "\n" << o.Written << "\n";
-    for (const std::string& r : o.Reports) text << r << "\n";
-    const std::string s = text.str();
-    _exit(write(fds[1], s.data(), s.size()) == static_cast<ssize_t>(s.size()) ? 0 : 3);
-  }
-  close(fds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-  close(fds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::ostringstream out;
+    out << o.Exchanges << "\n" << o.Written << "\n";
+    for (const std::string& r : o.Reports) out << r << "\n";
+    return out.str();
+  });
   std::istringstream lines(text);
   PollingOutcome o;
   lines >> o.Exchanges >> o.Written;

@@ -2,8 +2,6 @@
 // read-only archive exports, and the messages tell a file that is no archive,
 // a locked, a read-only and a damaged archive apart.
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -40,24 +38,7 @@ std::string FailureOf(const std::function<void()>& action) {
 
 // The same in a child process without root's rights, so that file permissions hold.
 std::string FailureWithoutRoot(const std::function<void()>& action) {
-  int fds[2];
-  if (pipe(fds) != 0) return "(no pipe)";
-  const pid_t child = fork();
-  if (child == 0) {
-    close(fds[0]);
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-    const std::string text = FailureOf(action);
-    _exit(write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 3);
-  }
-  close(fds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-  close(fds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  return text;
+  return TextWithoutRoot([&] { return FailureOf(action); });
 }
 
 class ReadOnlyArchiveTest : public ::testing::Test {

@@ -74,16 +74,11 @@ TEST_F(WholeProgram, FirstCycleConnectsExchangesAndRefreshes) {
 }
 
 TEST_F(WholeProgram, EveryViewOpensFromTheMenu) {
-  const struct {
-    int item;
-    const char* title;
-  } views[] = {{0, "Tagesdaten"},         {1, "Monatsdaten"},       {2, "Jahresdaten"},
-               {3, "Jahresenergiebilanz"}, {4, "Tagesenergiebilanz"}, {5, "Ertrag der Anlage"},
-               {6, "Tageswerte"},          {7, "Einstellungen"}};
-  for (const auto& v : views) {
-    S().ChooseMenuItem(Menu::Anlagendaten, v.item);
-    EXPECT_TRUE(D().FindWindow(QString::fromUtf8(v.title), 5000)) << v.title;
-    EXPECT_TRUE(D().Screenshot(QString::fromUtf8(v.title), S().File(QStringLiteral("view-%1.png").arg(v.item))));
+  for (int item = 0; item < 8; ++item) {
+    const QString title = QString::fromUtf8(ViewTitles[item]);
+    S().ChooseMenuItem(Menu::Anlagendaten, item);
+    EXPECT_TRUE(D().FindWindow(title, 5000)) << ViewTitles[item];
+    EXPECT_TRUE(D().Screenshot(title, S().File(QStringLiteral("view-%1.png").arg(item))));
   }
   S().ChooseMenuItem(Menu::Hilfe, 0);
   EXPECT_TRUE(D().FindWindow(QStringLiteral("PCZentrixNet.exe"), 5000));

@@ -87,25 +87,17 @@ TEST_F(WineProgramTest, ChoosingCom5ExchangesWithTheController) {
 }
 
 TEST_F(WineProgramTest, EveryViewOpensFromTheMenu) {
-  const struct {
-    int item;
-    const char* title;
-    const char* file;
-  } views[] = {{0, "Tagesdaten", "daily-chart"},
-               {1, "Monatsdaten", "monthly-chart"},
-               {2, "Jahresdaten", "yearly-chart"},
-               {3, "Jahresenergiebilanz", "year-balance"},
-               {4, "Tagesenergiebilanz", "day-balance"},
-               {5, "Ertrag der Anlage", "plant-yield"},
-               {6, "Tageswerte", "daily-values"},
-               {7, "Einstellungen", "settings"}};
+  // The pictures' names, in the order of the menu's items.
+  const char* files[] = {"daily-chart",  "monthly-chart", "yearly-chart", "year-balance",
+                         "day-balance",  "plant-yield",   "daily-values", "settings"};
   const QString shots = ShotsDir();
-  for (const auto& v : views) {
-    S().ChooseMenuItem(Menu::Anlagendaten, v.item);
-    EXPECT_TRUE(D().FindWindow(QString::fromUtf8(v.title), 10000)) << v.title;
+  for (int item = 0; item < 8; ++item) {
+    const QString title = QString::fromUtf8(ViewTitles[item]);
+    S().ChooseMenuItem(Menu::Anlagendaten, item);
+    EXPECT_TRUE(D().FindWindow(title, 10000)) << ViewTitles[item];
     QThread::msleep(2500);  // wine repaints the closed menu's area late; the picture waits for it
-    const QString shot = QDir(shots).filePath(QStringLiteral("windows-%1.png").arg(QString::fromUtf8(v.file)));
-    EXPECT_TRUE(D().Screenshot(QString::fromUtf8(v.title), shot)) << v.title;
+    const QString shot = QDir(shots).filePath(QStringLiteral("windows-%1.png").arg(QString::fromUtf8(files[item])));
+    EXPECT_TRUE(D().Screenshot(title, shot)) << ViewTitles[item];
   }
   // The whole screen: the main window with the view in front of it.
   S().ChooseMenuItem(Menu::Anlagendaten, 6);

@@ -110,22 +110,14 @@ int main(int argc, char** argv) {
   QThread::msleep(19000);
 
   Say(QStringLiteral("== opening every view"));
-  const struct {
-    int item;
-    const char* title;
-    const char* file;
-  } views[] = {{0, "Tagesdaten", "1-tagesdaten.png"},
-               {1, "Monatsdaten", "2-monatsdaten.png"},
-               {2, "Jahresdaten", "3-jahresdaten.png"},
-               {3, "Jahresenergiebilanz", "4-jahresenergiebilanz.png"},
-               {4, "Tagesenergiebilanz", "5-tagesenergiebilanz.png"},
-               {5, "Ertrag der Anlage", "6-ertrag-der-anlage.png"},
-               {6, "Tageswerte", "7-tageswerte.png"},
-               {7, "Einstellungen", "8-einstellungen.png"}};
-  for (const auto& v : views) {
-    session.ChooseMenuItem(Menu::Anlagendaten, v.item);
-    const QString title = QString::fromUtf8(v.title);
-    const QString file = out.filePath(QString::fromLatin1(v.file));
+  // The pictures' names, in the order of the menu's items.
+  const char* files[] = {"1-tagesdaten.png",         "2-monatsdaten.png",         "3-jahresdaten.png",
+                         "4-jahresenergiebilanz.png", "5-tagesenergiebilanz.png", "6-ertrag-der-anlage.png",
+                         "7-tageswerte.png",          "8-einstellungen.png"};
+  for (int item = 0; item < 8; ++item) {
+    session.ChooseMenuItem(Menu::Anlagendaten, item);
+    const QString title = QString::fromUtf8(ViewTitles[item]);
+    const QString file = out.filePath(QString::fromLatin1(files[item]));
     Check(desktop.FindWindow(title, 5000).has_value() && desktop.Screenshot(title, file), title + " -> " + file);
   }
   desktop.Screenshot(QString(), out.filePath(QStringLiteral("9-desktop.png")));

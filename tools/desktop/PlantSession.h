@@ -23,6 +23,11 @@ inline int MeterCountOf(const QByteArray& plantFile) {
 // The menus of the main window, in the order of the menu bar.
 enum class Menu { Datei = 0, Anlagendaten = 1, Schnittstelle = 2, Hilfe = 3 };
 
+// The windows that the items of "Anlagendaten" open, item 0 first.
+inline constexpr const char* ViewTitles[] = {"Tagesdaten",         "Monatsdaten",        "Jahresdaten",
+                                             "Jahresenergiebilanz", "Tagesenergiebilanz", "Ertrag der Anlage",
+                                             "Tageswerte",          "Einstellungen"};
+
 // The Windows program under wine: its installed folder (the program, Qt's
 // libraries, the pictures; also its working folder), the folder of the comN
 // links that the wine prefix's COM ports lead to, and the modem-line shim

@@ -116,7 +116,7 @@ bool PlantSession::StartProgram(const QStringList& arguments) {
   program_.start();
   if (!program_.waitForStarted(5000)) return false;
   // A loaded machine (sanitizer builds beside other work) can take many seconds
-  // to show it; wine's first start in a new prefix also builds its font cache.
+  // to show it, and wine's first start in a new prefix more.
   return desktop_.FindWindow(MainTitle, wine_ ? 180000 : 60000).has_value();
 }
 

@@ -18,7 +18,7 @@
 #include "bridge/DiscoveryRemoval.h"
 #include "bridge/PlantLock.h"
 #include "bridge/SignalWatch.h"
-#include "serial/PortReport.h"
+#include "session/PortReport.h"
 #include "qtloop/QtMainThreadWake.h"
 
 namespace {
@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
   // Before any thread exists, so that every thread inherits the blocked signals.
   SignalWatch::BlockStopSignals();
   std::signal(SIGPIPE, SIG_IGN);
+  UseProgramPortsFolder();
   Configuration configuration;
   if (const std::optional<int> status = Configure(std::vector<std::string>(argv + 1, argv + argc), configuration))
     return *status;

@@ -9,21 +9,25 @@
 
 namespace Platform {
 
-// Where the discovery looks. Empty fields mean the system's own folders; the
-// tests give folders of their own.
+// Where the discovery looks. Empty fields mean the system's own folders and
+// the ports folder set with SetPortsFolder; the tests give folders of their own.
 struct PortRoots {
   std::string Dev;          // "/dev"
   std::string Sys;          // "/sys"
-  std::string PortsFolder;  // the user's ports folder of COMn links
+  std::string PortsFolder;  // a folder of COMn entries
 };
 
-enum class DeviceState { Present, Missing, NotUsable };
+// Network: a line behind a serial device server, named by a ports folder
+// entry; whether it answers is known only once connected.
+enum class DeviceState { Present, Missing, NotUsable, Network };
+// Why a path is not usable.
+enum class Unusable { None, LinkLoop, Folder, NotSerial, NotNetworkName, NotComDevice };
 
 // What a device path leads to, without opening it.
 struct DeviceCheck {
   DeviceState State = DeviceState::Missing;
-  std::string Device;   // the device the path leads to (links followed), when there is one
-  std::string Problem;  // with NotUsable: why (a link loop, a folder, no serial device)
+  std::string Device;                // the device the path leads to (links followed), or the network name
+  Unusable Problem = Unusable::None;  // with NotUsable: why
 };
 
 // A serial device that is present, with the stable names that lead to it.
@@ -38,12 +42,18 @@ struct SerialDevice {
 struct ComPort {
   int Number = 0;
   bool FromPortsFolder = false;  // an entry of the ports folder, else the fixed mapping
-  std::string Shown;             // what COM n is pointed at: the entry's link text, or the fixed device
+  std::string Shown;             // what COM n is pointed at: the entry's link text or network name, or the fixed device
   DeviceCheck Check;
 };
 
-// The user's ports folder: $XDG_CONFIG_HOME/PCZentrixNet/ports (default ~/.config/...).
-std::string UserPortsFolder();
+// The folder whose entries COMn stand for: a link to a device, or a text file
+// holding a network port name. Set by the program that uses the component
+// before it opens a port; empty (the default, and always on Windows): none.
+void SetPortsFolder(std::string folder);
+std::string PortsFolder();
+// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config; empty
+// where the system has no such place (Windows).
+std::string UserConfigFolder();
 DeviceCheck CheckDevice(const std::string& path);
 ComPort ResolveComPort(int number, const PortRoots& roots = {});
 // The serial devices present, sorted by path.

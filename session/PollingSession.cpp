@@ -1,7 +1,7 @@
 #include "session/PollingSession.h"
 
 #include "link/Frames.h"
-#include "serial/PortReport.h"
+#include "session/PortReport.h"
 #include "serial/VaComm.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "base/Version.h"
-#include "serial/PortReport.h"
+#include "session/PortReport.h"
 
 namespace {
 

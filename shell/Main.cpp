@@ -1,6 +1,7 @@
 // PCZentrixNet: monitoring and configuration of a photovoltaic plant's controller.
 #include <QScreen>
 
+#include "session/PortReport.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
 #include "shell/ExceptionDisplay.h"
@@ -11,6 +12,7 @@
 int main(int argc, char** argv) {
   UseParentConsole();
   UseSystemFileOperations();
+  UseProgramPortsFolder();
   ProgramOptions options;
   if (const auto answered = AnswerCommandLine(argc, argv, options)) return *answered;
   TApplication app(argc, argv);

@@ -16,7 +16,7 @@
 #include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
-#include "serial/PortReport.h"
+#include "session/PortReport.h"
 #include "serial/VaComm.h"
 #include "session/PollingSession.h"
 #include "qtloop/QtMainThreadWake.h"

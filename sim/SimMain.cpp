@@ -18,7 +18,7 @@
 #include "SerialLine.h"
 #include "Simulator.h"
 #include "base/Version.h"
-#include "serial/PortReport.h"
+#include "PortList.h"
 
 namespace {
 
@@ -170,7 +170,7 @@ int Main(const std::vector<std::string>& args) {
     return 0;
   }
   if (options.ListPorts) {
-    for (const std::string& line : PortListing()) std::cout << line << "\n";
+    for (const std::string& line : PortList()) std::cout << line << "\n";
     return 0;
   }
   std::ofstream logFile;

@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,7 +32,13 @@ bool Fail(int error) {
 
 // Errors after which the device will not work again.
 bool MeansDeviceGone(int error) {
-  return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE;
+  return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE || error == ECONNRESET ||
+         error == ETIMEDOUT || error == ENOTCONN;
+}
+
+// A socket never raises SIGPIPE here: a closed connection is an error like any other.
+ssize_t WriteSome(Comm& comm, const uint8_t* bytes, size_t count) {
+  return comm.Net ? send(comm.Fd, bytes, count, MSG_NOSIGNAL) : write(comm.Fd, bytes, count);
 }
 
 int LockExclusively(int fd) {
@@ -90,6 +97,7 @@ uint32_t OutputQueueSize(Comm& comm) {
 }  // namespace
 
 Comm* OpenComm(const std::string& path) {
+  if (HasNetworkScheme(path)) return PosixNetwork::Open(path);
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     SetLastError(errno);
@@ -119,6 +127,11 @@ Comm* OpenComm(const std::string& path) {
 
 bool CloseComm(Comm* comm) {
   if (comm == nullptr) return Fail(EBADF);
+  if (comm->Net) {
+    PosixNetwork::Close(*comm);
+    delete comm;
+    return true;
+  }
   ioctl(comm->Fd, TIOCNXCL);  // the tty may outlive us (a pseudo-terminal's other side)
   const int result = close(comm->Fd);
   const int error = errno;
@@ -131,6 +144,7 @@ bool GetCommState(Comm* comm, CommDcb& dcb) {
   if (comm == nullptr) return Fail(EBADF);
   std::lock_guard guard(comm->Lock);
   dcb = comm->Dcb;
+  if (comm->Net) return true;  // the server keeps the line; the block is what was set
   const int error = PosixTermios::ReadDcb(comm->Fd, dcb);
   return error == 0 || Fail(error);
 }
@@ -138,6 +152,11 @@ bool GetCommState(Comm* comm, CommDcb& dcb) {
 bool SetCommState(Comm* comm, const CommDcb& dcb) {
   if (comm == nullptr) return Fail(EBADF);
   std::lock_guard guard(comm->Lock);
+  if (comm->Net) {
+    PosixNetwork::TakeSettings(*comm, dcb);
+    comm->Dcb = dcb;
+    return true;
+  }
   const int error = PosixTermios::ApplyDcb(comm->Fd, dcb, comm->HasModemLines);
   if (error != 0) return Fail(error);
   comm->Dcb = dcb;
@@ -187,19 +206,26 @@ bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read) {
 
 WriteResult WriteComm(Comm* comm, const void* data, uint32_t count, std::span<Event* const> cancel,
                       uint32_t milliseconds) {
-  WriteResult result;
   if (comm == nullptr) {
     SetLastError(EBADF);
-    return result;
+    return WriteResult{};
   }
+  if (comm->Net) return PosixNetwork::Write(*comm, data, count, cancel, milliseconds);
+  return PosixComm::WriteBytes(*comm, static_cast<const uint8_t*>(data), count, cancel, milliseconds);
+}
+
+namespace PosixComm {
+
+WriteResult WriteBytes(Comm& comm, const uint8_t* bytes, uint32_t count, std::span<Event* const> cancel,
+                       uint32_t milliseconds) {
+  WriteResult result;
   const uint32_t start = GetTickCount();
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  std::vector<pollfd> fds{pollfd{comm->Fd, POLLOUT, 0}};
+  std::vector<pollfd> fds{pollfd{comm.Fd, POLLOUT, 0}};
   PosixEvent::AddPollFds(cancel, fds);
   result.Status = WriteStatus::Completed;
   while (result.Written < count) {
-    if (CommLost(comm)) {
-      SetLastError(CommLostError(comm));
+    if (CommLost(&comm)) {
+      SetLastError(CommLostError(&comm));
       result.Status = WriteStatus::Failed;
       break;
     }
@@ -208,7 +234,7 @@ WriteResult WriteComm(Comm* comm, const void* data, uint32_t count, std::span<Ev
       result.CancelIndex = uint32_t(index);
       break;
     }
-    const ssize_t n = write(comm->Fd, bytes + result.Written, count - result.Written);
+    const ssize_t n = WriteSome(comm, bytes + result.Written, count - result.Written);
     if (n > 0) {
       result.Written += uint32_t(n);
       continue;
@@ -217,22 +243,24 @@ WriteResult WriteComm(Comm* comm, const void* data, uint32_t count, std::span<Ev
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
       const int error = errno;
       if (MeansDeviceGone(error)) {
-        std::lock_guard guard(comm->Lock);
-        PosixComm::MarkLost(*comm, error);
+        std::lock_guard guard(comm.Lock);
+        MarkLost(comm, error);
       }
       SetLastError(error);
       result.Status = WriteStatus::Failed;
       break;
     }
     const int timeout = PosixEvent::PollTimeout(milliseconds, start);
-    if (timeout == 0 || !WaitForRoom(*comm, fds, timeout)) {
+    if (timeout == 0 || !WaitForRoom(comm, fds, timeout)) {
       result.Status = WriteStatus::TimedOut;
       break;
     }
   }
-  if (result.Written > 0) NoteWritten(*comm);
+  if (result.Written > 0) NoteWritten(comm);
   return result;
 }
+
+}  // namespace PosixComm
 
 bool ClearCommError(Comm* comm, CommStat& stat) {
   stat = CommStat{};
@@ -264,7 +292,7 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
   } else if (flags & PURGE_TXCLEAR) {
     queues = TCOFLUSH;
   }
-  if (queues < 0 || comm->Lost || tcflush(comm->Fd, queues) == 0) return true;
+  if (queues < 0 || comm->Lost || comm->Net || tcflush(comm->Fd, queues) == 0) return true;
   const int error = errno;
   if (!MeansDeviceGone(error)) return Fail(error);
   PosixComm::MarkLost(*comm, error);  // reported once through the loss, not as a purge failure

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <mutex>
 
+#include <memory>
+#include <span>
+
+#include "PosixNetwork.h"
 #include "ReceiveQueue.h"
 #include "serial/Platform.h"
 
@@ -20,7 +24,7 @@ struct LineCounters {
 };
 
 struct Comm {
-  int Fd = -1;
+  int Fd = -1;  // the tty, or the socket of a network line (-1 while it connects)
   int WakeFd = -1;  // eventfd: wakes a comm-event wait when its state changed
   bool HasModemLines = false;
   bool HasCounters = false;
@@ -41,6 +45,7 @@ struct Comm {
   LineCounters Counters;
   bool Lost = false;
   int LostError = 0;
+  std::unique_ptr<PosixNetwork::Line> Net;  // a line behind a device server; null for a tty
 };
 
 namespace PosixComm {
@@ -65,6 +70,10 @@ void CheckModemLines(Comm& comm);
 int CheckTxEmpty(Comm& comm);
 // Re-arms the 80 % report once the queue is below the mark again.
 void NoteQueueShrunk(Comm& comm, uint32_t sizeBefore);
+// Writes all bytes to the device as they are, waiting for room; the caller
+// holds no lock.
+WriteResult WriteBytes(Comm& comm, const uint8_t* bytes, uint32_t count, std::span<Event* const> cancel,
+                       uint32_t milliseconds);
 // Reads the device's error counters (snapshot at open).
 bool ReadCounters(int fd, LineCounters& counters);
 bool ReadModemLines(int fd, int& bits);

@@ -58,6 +58,7 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
   Event* const cancels[] = {cancel};
   pollfd fds[3] = {{cancel->Fd, POLLIN, 0}, {comm->WakeFd, POLLIN, 0}, {comm->Fd, 0, 0}};
   for (;;) {
+    if (comm->Net) PosixNetwork::TrySendControl(*comm);
     if (PosixEvent::TakeFirstSignalled(cancels) >= 0) {
       std::lock_guard guard(comm->Lock);
       comm->Watched = false;
@@ -78,6 +79,7 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
         comm->Watched = false;
         return CommWait::DeviceLost;
       }
+      fds[2].fd = comm->Fd;  // a network line gets its socket once connected
       fds[2].events = comm->Queue.Space() > 0 ? POLLIN : 0;
       comm->Waiting = true;
     }

@@ -1,15 +1,19 @@
 // Resolves the device name the component formats to a device path:
-// "\\.\" prefixes are dropped, an absolute path is used as it is, and "COMn"
-// goes to the user's ports folder when it holds an entry of that name, else
-// to the fixed mapping of the built-in, USB and modem-class ports.
+// "\\.\" prefixes are dropped, an absolute path or a network port name is
+// used as it is, and "COMn" goes to the ports folder when it holds an entry
+// of that name (a link to a device, or a text file naming a network port),
+// else to the fixed mapping of the built-in, USB and modem-class ports.
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <mutex>
 #include <string_view>
 
 #include "serial/DeviceName.h"
+#include "serial/NetworkPortName.h"
 #include "serial/Platform.h"
 #include "serial/PortDiscovery.h"
 #include "serial/posix/PosixPorts.h"
@@ -18,19 +22,36 @@ namespace Platform {
 
 namespace {
 
+std::mutex PortsFolderLock;
+std::string PortsFolderPath;
+
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
   if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) return user->pw_dir;
   return "/";
 }
 
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  return text;
+}
+
 }  // namespace
 
-std::string UserPortsFolder() {
+void SetPortsFolder(std::string folder) {
+  std::lock_guard guard(PortsFolderLock);
+  PortsFolderPath = std::move(folder);
+}
+
+std::string PortsFolder() {
+  std::lock_guard guard(PortsFolderLock);
+  return PortsFolderPath;
+}
+
+std::string UserConfigFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  const std::string base = (config != nullptr && config[0] == '/') ? std::string(config)
-                                                                  : HomeFolder() + "/.config";
-  return base + "/PCZentrixNet/ports";
+  return (config != nullptr && config[0] == '/') ? std::string(config) : HomeFolder() + "/.config";
 }
 
 std::string FixedComDevice(long number, const std::string& dev) {
@@ -45,6 +66,15 @@ bool HasPortsEntry(const std::string& entry) {
   return lstat(entry.c_str(), &info) == 0;
 }
 
+std::optional<std::string> TextEntry(const std::string& entry) {
+  struct stat info {};
+  if (lstat(entry.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  std::ifstream file(entry);
+  char line[512] = {};
+  file.getline(line, sizeof line);
+  return std::string(Trimmed(line));
+}
+
 std::string ResolveDevicePath(const std::string& formatted) {
   const std::string_view name = DeviceName::StripDevicePrefixes(formatted);
   if (!name.empty() && name.front() == '/') return std::string(name);
@@ -52,8 +82,11 @@ std::string ResolveDevicePath(const std::string& formatted) {
   if (number < 0) return std::string(name);
   // An entry in the ports folder wins, even a dangling link: then the error
   // names the entry the user made instead of a port they did not choose.
-  const std::string link = UserPortsFolder() + "/COM" + std::to_string(number);
-  if (HasPortsEntry(link)) return link;
+  if (const std::string folder = PortsFolder(); !folder.empty()) {
+    const std::string entry = folder + "/COM" + std::to_string(number);
+    if (const std::optional<std::string> text = TextEntry(entry); text && HasNetworkScheme(*text)) return *text;
+    if (HasPortsEntry(entry)) return entry;
+  }
   const std::string builtIn = FixedComDevice(number, "/dev");
   return builtIn.empty() ? std::string(name) : builtIn;
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 
+#include "serial/NetworkPortName.h"
 #include "serial/PortDiscovery.h"
 #include "serial/posix/PosixPorts.h"
 
@@ -22,7 +23,7 @@ namespace {
 PortRoots WithDefaults(PortRoots roots) {
   if (roots.Dev.empty()) roots.Dev = "/dev";
   if (roots.Sys.empty()) roots.Sys = "/sys";
-  if (roots.PortsFolder.empty()) roots.PortsFolder = UserPortsFolder();
+  if (roots.PortsFolder.empty()) roots.PortsFolder = PortsFolder();
   return roots;
 }
 
@@ -38,17 +39,17 @@ bool IsTerminal(dev_t device, const std::string& sys) {
   return !error && target.string().find("/tty/") != std::string::npos;
 }
 
-DeviceCheck NotUsable(const std::string& problem) { return DeviceCheck{DeviceState::NotUsable, {}, problem}; }
+DeviceCheck NotUsable(Unusable problem) { return DeviceCheck{DeviceState::NotUsable, {}, problem}; }
 
 DeviceCheck CheckDeviceIn(const std::string& path, const std::string& sys) {
   std::error_code error;
   const fs::path device = fs::canonical(path, error);
-  if (error == std::errc::too_many_symbolic_link_levels) return NotUsable("Verweisschleife");
+  if (error == std::errc::too_many_symbolic_link_levels) return NotUsable(Unusable::LinkLoop);
   if (error) return DeviceCheck{DeviceState::Missing, {}, {}};
   struct stat info {};
   if (stat(device.c_str(), &info) != 0) return DeviceCheck{DeviceState::Missing, {}, {}};
-  if (S_ISDIR(info.st_mode)) return NotUsable("Verzeichnis");
-  if (!S_ISCHR(info.st_mode) || !IsTerminal(info.st_rdev, sys)) return NotUsable("kein serielles Gerät");
+  if (S_ISDIR(info.st_mode)) return NotUsable(Unusable::Folder);
+  if (!S_ISCHR(info.st_mode) || !IsTerminal(info.st_rdev, sys)) return NotUsable(Unusable::NotSerial);
   return DeviceCheck{DeviceState::Present, device.string(), {}};
 }
 
@@ -99,23 +100,37 @@ void AddStableNames(const PortRoots& roots, std::map<std::string, SerialDevice>&
   }
 }
 
+// COM n from its entry in the ports folder, when there is one: a plain file
+// names a line on the network, anything else is followed like a link.
+bool ResolveFromPortsFolder(const PortRoots& roots, ComPort& port) {
+  const std::string entry = roots.PortsFolder + "/COM" + std::to_string(port.Number);
+  if (!HasPortsEntry(entry)) return false;
+  port.FromPortsFolder = true;
+  if (const std::optional<std::string> text = TextEntry(entry)) {
+    const std::optional<NetworkPortName> name = ParseNetworkPortName(*text);
+    port.Shown = name ? name->Text() : entry;
+    port.Check = name ? DeviceCheck{DeviceState::Network, port.Shown, Unusable::None} : NotUsable(Unusable::NotNetworkName);
+    return true;
+  }
+  std::error_code error;
+  const fs::path text = fs::read_symlink(entry, error);
+  port.Shown = error ? entry : text.string();
+  port.Check = CheckDeviceIn(entry, roots.Sys);
+  return true;
+}
+
 }  // namespace
 
-DeviceCheck CheckDevice(const std::string& path) { return CheckDeviceIn(path, "/sys"); }
+DeviceCheck CheckDevice(const std::string& path) {
+  if (HasNetworkScheme(path)) return DeviceCheck{DeviceState::Network, path, Unusable::None};
+  return CheckDeviceIn(path, "/sys");
+}
 
 ComPort ResolveComPort(int number, const PortRoots& given) {
   const PortRoots roots = WithDefaults(given);
   ComPort port;
   port.Number = number;
-  const std::string entry = roots.PortsFolder + "/COM" + std::to_string(number);
-  if (HasPortsEntry(entry)) {
-    port.FromPortsFolder = true;
-    std::error_code error;
-    const fs::path text = fs::read_symlink(entry, error);
-    port.Shown = error ? entry : text.string();
-    port.Check = CheckDeviceIn(entry, roots.Sys);
-    return port;
-  }
+  if (!roots.PortsFolder.empty() && ResolveFromPortsFolder(roots, port)) return port;
   port.Shown = FixedComDevice(number, roots.Dev);
   port.Check = CheckDeviceIn(port.Shown, roots.Sys);
   const std::string name = fs::path(port.Shown).filename().string();

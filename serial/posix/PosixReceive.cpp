@@ -84,7 +84,7 @@ void MarkLost(Comm& comm, int error) {
 }
 
 void FillQueue(Comm& comm) {
-  if (comm.Lost) return;
+  if (comm.Lost || comm.Fd < 0) return;  // a network line that is still connecting
   const uint32_t sizeBefore = comm.Queue.Size();
   bool sawEventChar = false;
   bool readSomething = false;
@@ -95,12 +95,14 @@ void FillQueue(Comm& comm) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
     if (n <= 0) {
-      // End of file on a tty means hang-up; any other failure is the device's end too.
-      MarkLost(comm, n == 0 ? EIO : errno);
+      // End of file on a tty means hang-up, on a socket that the server closed
+      // the connection; any other failure is the device's end too.
+      MarkLost(comm, n == 0 ? (comm.Net ? ECONNRESET : EIO) : errno);
       break;
     }
     readSomething = true;
-    const uint32_t kept = FilterReceived(comm, buffer, uint32_t(n));
+    uint32_t kept = comm.Net ? PosixNetwork::TakeReceived(comm, buffer, uint32_t(n)) : uint32_t(n);
+    kept = FilterReceived(comm, buffer, kept);
     if (comm.Mask & EV_RXFLAG) {
       sawEventChar = sawEventChar || std::find(buffer, buffer + kept, uint8_t(comm.Dcb.EvtChar)) != buffer + kept;
     }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "PosixNetwork.h"
 #include "serial/Platform.h"
 
 namespace Platform {
@@ -23,6 +24,7 @@ int LastError() { return LastErrorCode; }
 void SetLastError(int code) { LastErrorCode = code; }
 
 std::string SysErrorMessage(int code) {
+  if (std::string resolver = PosixNetwork::ResolveErrorText(code); !resolver.empty()) return resolver;
   char buffer[256];
   return strerror_r(code, buffer, sizeof buffer);
 }

@@ -17,6 +17,7 @@ void ReceiveQueue::Grow(uint32_t needed) {
 }
 
 void ReceiveQueue::Push(const uint8_t* data, uint32_t n) {
+  if (n == 0) return;  // a read the filters emptied: the ring may not exist yet
   Grow(Size_ + n);
   const uint32_t ringSize = uint32_t(Ring_.size());
   uint32_t tail = (Head_ + Size_) % ringSize;

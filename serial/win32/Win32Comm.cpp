@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Win32Comm.h"
+#include "serial/NetworkPortName.h"
 
 namespace Platform {
 
@@ -178,6 +179,11 @@ bool FinishIo(Comm& comm, OVERLAPPED* io, DWORD& transferred) {
 }  // namespace Win32Comm
 
 Comm* OpenComm(const std::string& path) {
+  // A device server's line is reached through the server's own COM driver here.
+  if (HasNetworkScheme(path)) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+  }
   HANDLE handle = ::CreateFileW(Win32Text::Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {

@@ -34,7 +34,7 @@ std::vector<std::string> DosDeviceNames() {
 }
 
 DeviceCheck CheckComName(const std::string& name) {
-  if (DeviceName::ComNumber(name) < 0) return DeviceCheck{DeviceState::NotUsable, {}, "kein COM-Ger\u00e4t"};
+  if (DeviceName::ComNumber(name) < 0) return DeviceCheck{DeviceState::NotUsable, {}, Unusable::NotComDevice};
   const std::string target = DosDeviceTarget(name);
   if (target.empty()) return DeviceCheck{};
   return DeviceCheck{DeviceState::Present, name, {}};
@@ -42,7 +42,10 @@ DeviceCheck CheckComName(const std::string& name) {
 
 }  // namespace
 
-std::string UserPortsFolder() { return {}; }
+// COM n is always the system's own COM n: there is no ports folder to set.
+void SetPortsFolder(std::string) {}
+std::string PortsFolder() { return {}; }
+std::string UserConfigFolder() { return {}; }
 
 DeviceCheck CheckDevice(const std::string& path) {
   return CheckComName(std::string(DeviceName::StripDevicePrefixes(path)));

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "SerialTestSupport.h"
-#include "serial/PortReport.h"
+#include "session/PortReport.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -102,9 +102,9 @@ TEST_F(PortDiscoveryTest, BadEntriesAreNotUsableAndNeverOpened) {
   ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
   PortsEntry(7, folder / "pipe");                                    // no serial device
   PortsEntry(8, folder / "gone");                                    // a dangling link
-  EXPECT_EQ(ResolveComPort(1, roots).Check.Problem, "Verweisschleife");
+  EXPECT_EQ(ResolveComPort(1, roots).Check.Problem, Unusable::LinkLoop);
   EXPECT_EQ(ComPortLine(ResolveComPort(4, roots)), "COM 4 \u2192 " + (folder / "dev").string() + " (nicht verwendbar: Verzeichnis)");
-  EXPECT_EQ(ResolveComPort(7, roots).Check.Problem, "kein serielles Ger\u00e4t");
+  EXPECT_EQ(ResolveComPort(7, roots).Check.Problem, Unusable::NotSerial);
   EXPECT_EQ(ComPortLine(ResolveComPort(8, roots)), "COM 8 \u2192 " + (folder / "gone").string() + " (nicht vorhanden)");
   EXPECT_EQ(ResolveComPort(8, roots).Check.State, DeviceState::Missing);
   // The loop and the pipe in the device folder's stable names are skipped too.

@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+
+#include "serial/PortDiscovery.h"
 
 TempPortsFolder::TempPortsFolder() {
   std::filesystem::create_directories(Folder());
@@ -10,9 +13,12 @@ TempPortsFolder::TempPortsFolder() {
     hadSaved_ = true;
   }
   setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
+  savedFolder_ = Platform::PortsFolder();
+  Platform::SetPortsFolder(Folder());
 }
 
 TempPortsFolder::~TempPortsFolder() {
+  Platform::SetPortsFolder(savedFolder_);
   if (hadSaved_) {
     setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
   } else {
@@ -26,4 +32,12 @@ std::string TempPortsFolder::Link(int number, const std::string& target) {
   std::filesystem::remove(link, ignored);
   std::filesystem::create_symlink(target, link);
   return link;
+}
+
+std::string TempPortsFolder::Name(int number, const std::string& networkName) {
+  const std::string entry = Folder() + "/COM" + std::to_string(number);
+  std::error_code ignored;
+  std::filesystem::remove(entry, ignored);
+  std::ofstream(entry) << networkName << "\n";
+  return entry;
 }

@@ -8,7 +8,7 @@
 #include "PollReport.h"
 #include "PollRun.h"
 #include "link/PlantFile.h"
-#include "serial/PortReport.h"
+#include "session/PortReport.h"
 
 namespace {
 
@@ -58,4 +58,7 @@ int Main(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return Main(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  UseProgramPortsFolder();
+  return Main(std::vector<std::string>(argv + 1, argv + argc));
+}

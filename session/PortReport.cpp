@@ -1,4 +1,4 @@
-#include "serial/PortReport.h"
+#include "session/PortReport.h"
 
 #include <map>
 
@@ -6,13 +6,27 @@ using namespace Platform;
 
 namespace {
 
+std::string ProblemText(Unusable problem) {
+  switch (problem) {
+    case Unusable::LinkLoop: return "Verweisschleife";
+    case Unusable::Folder: return "Verzeichnis";
+    case Unusable::NotSerial: return "kein serielles Ger\u00e4t";
+    case Unusable::NotNetworkName: return "keine Netzwerkadresse (tcp://HOST:PORT oder rfc2217://HOST:PORT)";
+    case Unusable::NotComDevice: return "kein COM-Ger\u00e4t";
+    case Unusable::None: break;
+  }
+  return "unbekannt";
+}
+
+// " (vorhanden)"; nothing for a line on the network, which only a connection can check.
 std::string StateText(const DeviceCheck& check) {
   switch (check.State) {
-    case DeviceState::Present: return "vorhanden";
-    case DeviceState::Missing: return "nicht vorhanden";
+    case DeviceState::Present: return " (vorhanden)";
+    case DeviceState::Missing: return " (nicht vorhanden)";
+    case DeviceState::Network: return "";
     case DeviceState::NotUsable: break;
   }
-  return "nicht verwendbar: " + check.Problem;
+  return " (nicht verwendbar: " + ProblemText(check.Problem) + ")";
 }
 
 // "/dev/ttyUSB1" or "/dev/ttyUSB1 = /dev/serial/by-id/…".
@@ -40,7 +54,7 @@ std::string ComNumbersText(const std::vector<int>& numbers) {
 }
 
 std::string LinkCommands(int comNumber, const SerialDevice& device, const PortRoots& roots) {
-  const std::string folder = roots.PortsFolder.empty() ? UserPortsFolder() : roots.PortsFolder;
+  const std::string folder = roots.PortsFolder.empty() ? PortsFolder() : roots.PortsFolder;
   return "  mkdir -p " + folder + "\n  ln -sfn " + device.Preferred() + " " + folder + "/COM" +
          std::to_string(comNumber) + "\n";
 }
@@ -48,8 +62,15 @@ std::string LinkCommands(int comNumber, const SerialDevice& device, const PortRo
 }  // namespace
 
 std::string ComPortLine(const ComPort& port) {
-  return "COM " + std::to_string(port.Number) + " \u2192 " + port.Shown + " (" + StateText(port.Check) + ")";
+  return "COM " + std::to_string(port.Number) + " \u2192 " + port.Shown + StateText(port.Check);
 }
+
+std::string ProgramPortsFolder() {
+  const std::string config = UserConfigFolder();
+  return config.empty() ? std::string() : config + "/PCZentrixNet/ports";
+}
+
+void UseProgramPortsFolder() { SetPortsFolder(ProgramPortsFolder()); }
 
 std::vector<std::string> PortListing(const PortRoots& roots) {
   std::vector<std::string> lines;
@@ -74,7 +95,7 @@ std::string MissingDeviceHint(int comNumber, const PortRoots& roots) {
   if (comNumber <= 0) return hint;
   // Without a ports folder (Windows) a COM number is the system's own; a
   // device that a COM number opens already is best chosen by that number.
-  const bool canLink = !(roots.PortsFolder.empty() && UserPortsFolder().empty());
+  const bool canLink = !(roots.PortsFolder.empty() && PortsFolder().empty());
   if (!canLink || free == nullptr) return hint + "W\u00e4hlen Sie die COM-Nummer eines davon.\n";
   hint += "So zeigt COM " + std::to_string(comNumber) + " auf " + free->Preferred() + ":\n";
   return hint + LinkCommands(comNumber, *free, roots);

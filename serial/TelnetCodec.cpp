@@ -1,0 +1,142 @@
+#include "serial/TelnetCodec.h"
+
+namespace Telnet {
+
+namespace {
+
+bool ClientDoes(uint8_t option) {
+  return option == OptionBinary || option == OptionSuppressGoAhead || option == OptionComPort;
+}
+
+bool ClientAccepts(uint8_t option) { return option == OptionBinary || option == OptionSuppressGoAhead; }
+
+void AppendCommand(std::vector<uint8_t>& out, uint8_t verb, uint8_t option) {
+  out.insert(out.end(), {Iac, verb, option});
+}
+
+void AppendSub(std::vector<uint8_t>& out, uint8_t command, std::initializer_list<uint8_t> values) {
+  out.insert(out.end(), {Iac, Sb, OptionComPort, command});
+  for (uint8_t value : values) {
+    out.push_back(value);
+    if (value == Iac) out.push_back(Iac);
+  }
+  out.insert(out.end(), {Iac, Se});
+}
+
+}  // namespace
+
+std::vector<uint8_t> Opening() {
+  std::vector<uint8_t> out;
+  AppendCommand(out, Will, OptionBinary);
+  AppendCommand(out, Do, OptionBinary);
+  AppendCommand(out, Will, OptionSuppressGoAhead);
+  AppendCommand(out, Do, OptionSuppressGoAhead);
+  AppendCommand(out, Will, OptionComPort);
+  return out;
+}
+
+std::vector<uint8_t> LineCommands(const LineSettings& line) {
+  std::vector<uint8_t> out;
+  const uint32_t baud = line.Baudrate;
+  AppendSub(out, SetBaudrate, {uint8_t(baud >> 24), uint8_t(baud >> 16), uint8_t(baud >> 8), uint8_t(baud)});
+  AppendSub(out, SetDatasize, {line.DataBits});
+  AppendSub(out, SetParity, {line.Parity});
+  AppendSub(out, SetStopsize, {line.StopBits});
+  AppendSub(out, SetControl, {line.FlowControl});
+  AppendSub(out, SetControl, {uint8_t(line.Dtr ? 8 : 9)});
+  AppendSub(out, SetControl, {uint8_t(line.Rts ? 11 : 12)});
+  return out;
+}
+
+void AppendEscaped(const uint8_t* data, size_t count, std::vector<uint8_t>& out) {
+  for (size_t i = 0; i < count; ++i) {
+    out.push_back(data[i]);
+    if (data[i] == Iac) out.push_back(Iac);
+  }
+}
+
+size_t DataBytesIn(const uint8_t* data, size_t count, size_t escapedCount) {
+  size_t used = 0;
+  size_t whole = 0;
+  while (whole < count) {
+    used += data[whole] == Iac ? 2 : 1;
+    if (used > escapedCount) break;
+    ++whole;
+  }
+  return whole;
+}
+
+Decoder::Decoder() {
+  // Opening() offered these; the server's answers confirm or refuse them.
+  Local_[OptionBinary] = Local_[OptionSuppressGoAhead] = Local_[OptionComPort] = true;
+  Remote_[OptionBinary] = Remote_[OptionSuppressGoAhead] = true;
+}
+
+size_t Decoder::Decode(uint8_t* data, size_t count, std::vector<uint8_t>& replies) {
+  size_t kept = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t byte = data[i];
+    switch (State_) {
+      case State::Data:
+        if (byte == Iac) State_ = State::Command;
+        else data[kept++] = byte;
+        break;
+      case State::Command:
+        if (byte == Iac) {
+          data[kept++] = Iac;  // a doubled IAC is a data byte 0xFF
+          State_ = State::Data;
+        } else if (byte >= Will && byte <= Dont) {
+          Verb_ = byte;
+          State_ = State::Option;
+        } else {
+          State_ = byte == Sb ? State::Sub : State::Data;  // other commands carry nothing for the line
+        }
+        break;
+      case State::Option:
+        TakeOption(byte, replies);
+        State_ = State::Data;
+        break;
+      case State::Sub:
+        // The server's reports (line and modem state, acknowledgements) are
+        // not used: the line's state is what the client set.
+        if (byte == Iac) State_ = State::SubIac;
+        break;
+      case State::SubIac:
+        State_ = byte == Se ? State::Data : State::Sub;
+        break;
+    }
+  }
+  return kept;
+}
+
+void Decoder::TakeOption(uint8_t option, std::vector<uint8_t>& replies) {
+  switch (Verb_) {
+    case Do:
+      if (Local_[option]) return;
+      Local_[option] = ClientDoes(option);
+      AppendCommand(replies, Local_[option] ? Will : Wont, option);
+      return;
+    case Dont:
+      if (!Local_[option]) return;
+      Local_[option] = false;
+      AppendCommand(replies, Wont, option);
+      return;
+    case Will:
+      if (Remote_[option]) return;
+      if (!ClientAccepts(option)) {
+        if (!Refused_[option]) AppendCommand(replies, Dont, option);
+        Refused_[option] = true;
+        return;
+      }
+      Remote_[option] = true;
+      AppendCommand(replies, Do, option);
+      return;
+    case Wont:
+      if (!Remote_[option]) return;
+      Remote_[option] = false;
+      AppendCommand(replies, Dont, option);
+      return;
+  }
+}
+
+}  // namespace Telnet

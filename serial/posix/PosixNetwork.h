@@ -1,0 +1,58 @@
+#pragma once
+// A serial line behind a device server on the network, as a Platform::Comm:
+// the name is resolved and the connection made on a thread of its own, so
+// opening never waits for the network; until the connection is up, nothing
+// arrives and what is written goes nowhere, as on a line with nobody at the
+// other end. A failed connection or a closed one is the device's loss. With
+// RFC 2217 the line's settings go to the server and Telnet's commands are
+// taken out of the received bytes. Shared by the files of the binding only.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "serial/NetworkPortName.h"
+#include "serial/Platform.h"
+#include "serial/TelnetCodec.h"
+
+namespace Platform {
+
+namespace PosixNetwork {
+
+struct Handoff;
+
+struct Line {
+  NetworkPortName Name;
+  Telnet::Decoder Decoder;        // RFC 2217 only; under comm.Lock
+  std::vector<uint8_t> Control;   // Telnet bytes waiting to be sent; under comm.Lock
+  // One sender on the socket at a time, so nothing lands inside a doubled
+  // 0xFF. Taken before comm.Lock, never after it.
+  std::mutex SendLock;
+  std::shared_ptr<Handoff> Connector;
+
+  bool Telnet() const { return Name.Kind == NetworkPortName::Protocol::Rfc2217; }
+};
+
+// Error codes above this stand for a name the resolver could not resolve.
+constexpr int ResolveErrorBase = 0x40000000;
+// The resolver's text for such a code; empty for any other code.
+std::string ResolveErrorText(int code);
+
+// Starts the connection; nullptr (with LastError) only for a malformed name.
+Comm* Open(const std::string& name);
+// Closes the socket; a connection still being made is closed when it is done.
+void Close(Comm& comm);
+// The line's settings as the server is told them. Caller holds comm.Lock.
+void TakeSettings(Comm& comm, const CommDcb& dcb);
+// Telnet answers of received bytes; caller holds comm.Lock. Returns the data bytes kept.
+uint32_t TakeReceived(Comm& comm, uint8_t* data, uint32_t count);
+// Sends queued Telnet answers if no write is under way (the write sends them
+// first). Called without comm.Lock.
+void TrySendControl(Comm& comm);
+WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event* const> cancel,
+                  uint32_t milliseconds);
+
+}  // namespace PosixNetwork
+}  // namespace Platform

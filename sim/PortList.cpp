@@ -1,0 +1,41 @@
+#include "PortList.h"
+
+#include <set>
+
+#include "ComLink.h"
+#include "serial/PortDiscovery.h"
+
+namespace Sim {
+
+namespace {
+
+constexpr int ListedPorts = 11;
+
+std::string StateOf(const Platform::DeviceCheck& check) {
+  switch (check.State) {
+    case Platform::DeviceState::Present: return " (present)";
+    case Platform::DeviceState::Missing: return " (missing)";
+    case Platform::DeviceState::Network: return " (network)";
+    case Platform::DeviceState::NotUsable: break;
+  }
+  return " (not usable)";
+}
+
+}  // namespace
+
+std::vector<std::string> PortList() {
+  Platform::PortRoots roots;
+  roots.PortsFolder = ComLink::PortsFolder();
+  std::vector<std::string> lines;
+  std::set<std::string> opened;
+  for (int n = 1; n <= ListedPorts; ++n) {
+    const Platform::ComPort port = Platform::ResolveComPort(n, roots);
+    lines.push_back("COM " + std::to_string(n) + " \u2192 " + port.Shown + StateOf(port.Check));
+    if (port.Check.State == Platform::DeviceState::Present) opened.insert(port.Check.Device);
+  }
+  for (const Platform::SerialDevice& device : Platform::ListSerialDevices(roots))
+    if (opened.count(device.Path) == 0) lines.push_back("no COM number \u2192 " + device.Path + " (present)");
+  return lines;
+}
+
+}  // namespace Sim

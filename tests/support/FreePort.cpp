@@ -5,7 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <fstream>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -39,4 +42,22 @@ bool AcceptsConnections(int port) {
   const bool accepted = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   close(fd);
   return accepted;
+}
+
+bool ListensOn(int port) {
+  // Lines of /proc/net/tcp: "sl local_address rem_address st ...", addresses as
+  // hex "0100007F:1F90"; state 0A is LISTEN.
+  char loopback[32];
+  char any[32];
+  std::snprintf(loopback, sizeof loopback, "0100007F:%04X", port);
+  std::snprintf(any, sizeof any, "00000000:%04X", port);
+  std::ifstream table("/proc/net/tcp");
+  std::string slot, local, remote, state;
+  std::string rest;
+  std::getline(table, rest);  // the heading
+  while (table >> slot >> local >> remote >> state) {
+    std::getline(table, rest);
+    if (state == "0A" && (local == loopback || local == any)) return true;
+  }
+  return false;
 }

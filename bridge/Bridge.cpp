@@ -123,11 +123,20 @@ void Bridge::PortOpened(bool tell) {
   if (const std::optional<std::string> change = port_.Opened()) BridgeLog::Line(*change);
   reopen_.stop();
   log_.Forget("port");
-  log_.Forget("serial");
-  if (tell)
-    BridgeLog::Line(std::string(portWasOpen_ ? "port open again: " : "port open: ") + session_.Port().OpenPath());
+  if (tell && !portWasOpen_) BridgeLog::Line("port open: " + session_.Port().OpenPath());
+  // Opened again, the port proves itself with an exchange: a line on the
+  // network opens at once and is lost only when the server refuses, so an
+  // outage is told once, not at every attempt.
+  reopenedUnproven_ = tell && portWasOpen_;
   portWasOpen_ = true;
   tick_.start();
+}
+
+void Bridge::PortProven() {
+  if (reopenedUnproven_) BridgeLog::Line("port open again: " + session_.Port().OpenPath());
+  reopenedUnproven_ = false;
+  log_.Forget("serial");
+  log_.Forget("offline");
 }
 
 // The component has reported the loss through the exception handler already.
@@ -137,8 +146,8 @@ void Bridge::PortLost() {
   session_.Close();
   log_.Forget("controller");
   ChangeAvailability(availability_.PortLost());
-  BridgeLog::Line("offline; reopening " + options_.Port->Describe() + " every " +
-                  std::to_string(ReopenInterval.count()) + " s");
+  log_.Once("offline", "offline; reopening " + options_.Port->Describe() + " every " +
+                           std::to_string(ReopenInterval.count()) + " s");
   reopen_.start();
 }
 
@@ -159,6 +168,7 @@ void Bridge::LogSerialError(const std::exception& error) { log_.Once("serial", E
 // --- the controller --------------------------------------------------------------
 
 void Bridge::ExchangeCompleted() {
+  PortProven();
   silent_.stop();
   log_.Forget("silent");
   // An end frame without blocks before it brought nothing new to publish.

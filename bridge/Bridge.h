@@ -58,6 +58,7 @@ private:
   void PortOpened(bool tell = true);
   void ReopenSilentPort();
   void ExchangeCompleted();
+  void PortProven();
   void ControllerSilent();
   void PortLost();
   void BrokerConnected();
@@ -92,6 +93,7 @@ private:
   std::set<std::string> retainedConfigs_;  // the plant's configs the broker kept from before
   unsigned long blocksBefore_ = 0;         // blocks stored up to the last exchange
   bool portWasOpen_ = false;
+  bool reopenedUnproven_ = false;  // opened again, no exchange since
   bool brokerWasConnected_ = false;  // the attempt that just ended had been accepted
   bool outageLogged_ = false;        // the current outage has had its line
   bool connectedLogged_ = false;     // the current connection has had its line

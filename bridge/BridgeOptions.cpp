@@ -116,7 +116,8 @@ const std::vector<OptionRow>& Table() {
   static const std::vector<OptionRow> table = {
       {"config", "FILE", "read the options from this INI file (name = value lines); the command line wins",
        Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList& a) { o.ConfigFile = NonEmpty("config", a[0]); }},
-      {"port", "COMn|PATH", "the controller's port: COM n as the program maps it, or a device path", Scope::Anywhere,
+      {"port", "COMn|PATH", "the controller's port: COM n as the program maps it, a device path, or a "
+       "serial device server: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) {
          o.Port = ParsePortChoice(a[0]);
          if (!o.Port) Fail("port", Quoted(a[0]) + " is not a port (COM1..COM255 or a device path)");

@@ -30,7 +30,9 @@ constexpr const char* HelpText =
     "\n"
     "Eine COM-Nummer zeigt auf ein Gerät, wenn ~/.config/PCZentrixNet/ports/COMn ein\n"
     "symbolischer Verweis darauf ist (sonst COM 1..4 /dev/ttyS0..3, COM 5..8\n"
-    "/dev/ttyUSB0..3, COM 9..11 /dev/ttyACM0..2).\n";
+    "/dev/ttyUSB0..3, COM 9..11 /dev/ttyACM0..2). Ist COMn dort eine Textdatei mit\n"
+    "tcp://HOST:PORT oder rfc2217://HOST:PORT, erreicht die COM-Nummer die Steuerung\n"
+    "über einen COM-Server im Netzwerk.\n";
 
 int Wrong(const std::string& message) {
   std::fprintf(stderr, "PCZentrixNet: %s (--help zeigt die Optionen)\n", message.c_str());

@@ -140,6 +140,7 @@ void ConnectInBackground(std::shared_ptr<Handoff> handoff, NetworkPortName name)
     return;
   }
   Install(*comm, fd);
+  TrySendControl(*comm);  // also for a port without a comm-event wait
 }
 
 std::vector<uint8_t> TakeControl(Comm& comm) {
@@ -230,7 +231,11 @@ void TrySendControl(Comm& comm) {
 WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event* const> cancel,
                   uint32_t milliseconds) {
   std::lock_guard send(comm.Net->SendLock);
-  if (!Connected(comm)) return WriteResult{WriteStatus::Completed, count, 0};  // nobody listens yet
+  if (!Connected(comm)) {
+    if (!CommLost(&comm)) return WriteResult{WriteStatus::Completed, count, 0};  // nobody listens yet
+    SetLastError(CommLostError(&comm));
+    return WriteResult{};
+  }
   const auto* bytes = static_cast<const uint8_t*>(data);
   std::vector<uint8_t> wire = TakeControl(comm);
   const size_t control = wire.size();

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tests/bridge/BridgeFixture.h"
+#include "tests/support/Ser2netServer.h"
 
 namespace {
 
@@ -237,6 +238,39 @@ TEST_F(BridgeServiceTest, APortThatStaysSilentForSeveralCyclesIsOpenedAfresh) {
   ASSERT_TRUE(reopened) << BridgeLog();
   ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 5, from));
   EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60, from)) << BridgeLog();
+  EXPECT_TRUE(bridge->Running());
+}
+
+// COM 6 of the ports folder names Debian's ser2net, which serves the
+// simulator's terminal with RFC 2217. The server going away is the port's
+// loss, told once; the bridge reconnects once it is back.
+TEST_F(BridgeServiceTest, APlantBehindADeviceServerOutlivesTheServerGoingAndComingBack) {
+  ASSERT_TRUE(Ser2netServer::Installed()) << Ser2netServer::Program() << " is missing: run scripts/install-deps";
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  ASSERT_TRUE(sim.Start(0, {"--fast", "--start", "2024-06-21 11:40", "--seed", "5"}));
+  Ser2netServer server(folder / "ser2net");
+  const std::string name = server.Serve(sim.Device(), Ser2netServer::Protocol::Rfc2217);
+  ports.Name(SimCom, name);
+  ASSERT_TRUE(server.Start());
+  StartBridge({"--tick-ms", "100"});
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 90)) << BridgeLog();
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 30)) << BridgeLog();
+  EXPECT_NE(BridgeLog().find("port open: " + name), std::string::npos) << BridgeLog();
+
+  const size_t from = subscriber->Count();
+  server.Stop();
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 60, from)) << BridgeLog();
+  const std::string logAtLoss = BridgeLog();
+  SleepSeconds(25);  // two attempts to reconnect, each refused
+  const std::string quiet = BridgeLog().substr(logAtLoss.size());
+  EXPECT_LE(Occurrences(quiet, "\n"), 1) << "no lines per attempt to reconnect:\n" << quiet;
+
+  const size_t offline = subscriber->Count();
+  ASSERT_TRUE(server.Start());
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 90, offline)) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 60, offline)) << BridgeLog();
+  EXPECT_EQ(Occurrences(BridgeLog(), "port open again: " + name), 1) << BridgeLog();
   EXPECT_TRUE(bridge->Running());
 }
 

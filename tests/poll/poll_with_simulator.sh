@@ -30,27 +30,7 @@ cleanup() {
 trap cleanup EXIT
 export XDG_CONFIG_HOME=$work/config
 plant=(--seed 5 --start "2023-06-21 13:00" --speed 0.001)
-failures=0
-
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
-
-# first_line PID FILE: the first line a helper process prints into FILE, as
-# soon as it is there; empty when the process ended without one. The bound
-# (300 s) only catches a helper that hangs: a loaded machine may take long to
-# start one, and a helper that dies is noticed at once.
-first_line() {
-  local pid=$1 file=$2 line=""
-  for _ in $(seq 3000); do
-    line=$(head -1 "$file" 2>/dev/null || true)
-    [ -n "$line" ] && break
-    kill -0 "$pid" 2>/dev/null || { line=$(head -1 "$file" 2>/dev/null || true); break; }
-    sleep 0.1
-  done
-  echo "$line"
-}
+. "$(dirname "$0")/poll_steps.sh"
 
 # start_sim ARGS...: the simulator on a new pseudo-terminal, reachable as COM5.
 start_sim() {
@@ -90,14 +70,6 @@ run_poll() {
     timeout "$limit" "$poll" "$@" >"$work/poll.out" 2>"$work/poll.err" || status=$?
   fi
   sed -i 's/\r$//' "$work/poll.out" "$work/poll.err"
-}
-
-expect_status() {
-  [ "$status" = "$1" ] || { fail "$2: status $status, expected $1"; cat "$work/poll.out" "$work/poll.err"; }
-}
-
-expect_line() {
-  grep -qF -- "$1" "$work/$2" || { fail "$3: no \"$1\" in $2"; cat "$work/$2"; }
 }
 
 "$sim" "${plant[@]}" --write-sol "$work/reference.sol" >/dev/null

@@ -98,8 +98,10 @@ writes the plant data file.
   --port COMn|PATH  the port: COMn as in the program (on Linux through
                     $XDG_CONFIG_HOME/PCZentrixNet/ports/COMn, else the
                     built-in mapping COM1..4 = /dev/ttyS0..3, COM5..8 =
-                    /dev/ttyUSB0..3, COM9..11 = /dev/ttyACM0..2), or a device
-                    path (/dev/ttyUSB0; on Windows \\.\COM12)
+                    /dev/ttyUSB0..3, COM9..11 = /dev/ttyACM0..2), a device
+                    path (/dev/ttyUSB0; on Windows \\.\COM12), or on Linux
+                    a serial device server on the network: tcp://HOST:PORT
+                    (raw) or rfc2217://HOST:PORT (Telnet, RFC 2217)
   --sol FILE        write the blocks as a plant data file (.sol); an existing
                     file is replaced in one step and kept if that fails
   --cycles N        give up after N ticks without a whole data exchange

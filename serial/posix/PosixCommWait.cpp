@@ -56,7 +56,7 @@ void HandleDeviceReady(Comm& comm, short revents) {
 CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
   mask = 0;
   Event* const cancels[] = {cancel};
-  pollfd fds[3] = {{cancel->Fd, POLLIN, 0}, {comm->WakeFd, POLLIN, 0}, {comm->Fd, 0, 0}};
+  pollfd fds[3] = {{cancel->Fd, POLLIN, 0}, {comm->WakeFd, POLLIN, 0}, {-1, 0, 0}};  // the device: set under the lock
   for (;;) {
     if (comm->Net) PosixNetwork::TrySendControl(*comm);
     if (PosixEvent::TakeFirstSignalled(cancels) >= 0) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Win32Comm.h"
+#include "serial/DeviceName.h"
 #include "serial/NetworkPortName.h"
 
 namespace Platform {
@@ -180,7 +181,7 @@ bool FinishIo(Comm& comm, OVERLAPPED* io, DWORD& transferred) {
 
 Comm* OpenComm(const std::string& path) {
   // A device server's line is reached through the server's own COM driver here.
-  if (HasNetworkScheme(path)) {
+  if (HasNetworkScheme(DeviceName::StripDevicePrefixes(path))) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return nullptr;
   }

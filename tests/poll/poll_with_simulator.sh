@@ -149,6 +149,12 @@ else
   expect_line "Specified device not found (/dev/pczn-missing)." poll.err "missing port"
 fi
 expect_status 1 "missing port"
+if [ "$mode" = wine ]; then
+  # A device server is reached through its maker's COM driver on Windows.
+  run_poll 60 --port tcp://127.0.0.1:4001 --wait 2
+  expect_status 1 "network port on Windows"
+  expect_line "Can't open specified device \\\\.\\tcp://127.0.0.1:4001 (Error 50, " poll.err "network port on Windows"
+fi
 run_poll 60 --port COM5 --cycles 0
 expect_status 2 "bad --cycles"
 run_poll 60 --sol x.sol

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # zentrixnet-poll against zentrixnet-sim behind Debian's ser2net, a serial
 # device server on ports of 127.0.0.1 with a configuration of the test's own:
-#   poll_through_ser2net.sh POLL SIM
+#   poll_through_ser2net.sh POLL SIM SLOW_RESOLVER_SHIM
 # Raw TCP and RFC 2217 each fetch a plant whose .sol equals the simulator's
-# own --write-sol byte for byte; COM 5 of the ports folder names the server in
+# own --write-sol byte for byte; the one-second tick goes on while the
+# server's name is being resolved (a preloaded resolver holds it until the
+# test lets it answer); COM 5 of the ports folder names the server in
 # a text file and --list-ports shows it; a server that is not there ends the
 # run with the refused connection as the port's loss.
 set -euo pipefail
-poll=$1 sim=$2
+poll=$1 sim=$2 shim=$3
 work=$(mktemp -d /tmp/pczn-ser2net-XXXXXX)
 sim_pid="" server_pid=""
 # Each ends by the signal, which wait reports as its status: not the test's.
@@ -88,6 +90,29 @@ for scheme in tcp rfc2217; do
   expect_line "Frames asked for again: 0 (bad checksums: 0)" poll.out "$scheme summary"
   cmp "$work/$scheme.sol" "$work/reference.sol" || fail "the .sol through $scheme differs from the simulator's own"
 done
+
+echo "== the tick goes on while the server's name is being resolved"
+gate=$work/resolver
+mkdir -p "$gate"
+# A sanitizer build wants its runtime first among the libraries; the shim comes first here.
+PCZN_SLOW_NAME=plant.slow.test PCZN_SLOW_GATE=$gate LD_PRELOAD=$shim \
+  ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+  timeout 240 "$poll" --port "rfc2217://plant.slow.test:$telnet_port" --sol "$work/slow.sol" \
+  >"$work/poll.out" 2>"$work/poll.err" &
+slow_pid=$!
+ticks_while_held() { grep -c "Verbindungsaufbau" "$work/poll.out" || true; }
+for _ in $(seq 3000); do
+  [ -e "$gate/asked" ] && [ "$(ticks_while_held)" -ge 3 ] && break
+  kill -0 "$slow_pid" 2>/dev/null || break
+  sleep 0.1
+done
+[ -e "$gate/asked" ] || fail "the poller never asked for the server's name"
+[ "$(ticks_while_held)" -ge 3 ] || fail "the ticks stopped while the name was being resolved"
+touch "$gate/answer"
+status=0
+wait "$slow_pid" || status=$?
+expect_status 0 "exchange after a slow name"
+cmp "$work/slow.sol" "$work/reference.sol" || fail "the .sol after a slow name differs from the simulator's own"
 
 echo "== COM 5 names the server in a text file of the ports folder"
 mkdir -p "$XDG_CONFIG_HOME/PCZentrixNet/ports"

@@ -1,4 +1,4 @@
-// Test equipment for the bridge tests, preloaded into the bridge (LD_PRELOAD):
+// Test equipment, preloaded into the program under test (LD_PRELOAD):
 // a resolver that holds the lookup of one name for as long as the test wants.
 // PCZN_SLOW_NAME is the name, PCZN_SLOW_GATE a folder: a lookup of the name
 // creates "asked" there and waits until the test creates "answer", then

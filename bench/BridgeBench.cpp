@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ExchangeLog.h"
+#include "Goals.h"
 #include "PacedFeed.h"
 #include "ProcStats.h"
 #include "tools/render/TimeSummary.h"
@@ -28,8 +29,8 @@
 
 namespace {
 
-constexpr double CpuShareGoal = 0.005;
-constexpr double MemoryGoalMB = 15;  // MB of 10^6 bytes
+constexpr double CpuShareGoal = Goals::BridgeCpuShare;
+constexpr double MemoryGoalMB = Goals::BridgeMemoryMB;
 
 using Clock = std::chrono::steady_clock;
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "BareLine.h"
+#include "Goals.h"
 #include "PacedController.h"
 #include "link/Frames.h"
 #include "link/PlantStore.h"
@@ -34,7 +35,7 @@
 
 namespace {
 
-constexpr double RatioGoal = 1.01;
+constexpr double RatioGoal = Goals::ExchangeWireRatio;
 constexpr double LatencyP99RatioGoal = 1.5;  // against the bare line's p99
 constexpr double SlowReplyMs = 2.0;          // replies at least this slow are listed
 constexpr int TimeoutPerExchangeMs = 60000;

@@ -130,6 +130,36 @@ TEST(ExchangeLog, CountsTheControllerBytesOfEachWholeExchange) {
   EXPECT_TRUE(ControllerBytesPerExchange("").empty());
 }
 
+// A block of 13 bytes is whole at the PC 50 ms after the simulator hands it
+// to the pseudo-terminal (its first byte goes at once), where a wire takes
+// 54.2 ms. In the first exchange the PC answers each block at once; in the
+// second, 31 ms late once, against the 31 bytes' 129.2 ms on a wire.
+TEST(ExchangeLog, TimesEachExchangeAsOnAWire) {
+  const std::string block = "FF FA 0D 02 00 00 00 00 00 00 00 00 0D";
+  const std::string log =
+      "10.000 PC>SIM FF F8 06 10 00 0D  Request 16 (start of exchange)\n"
+      "10.000 SIM>PC " + block + "  Block 2\n"
+      "10.050 PC>SIM FF F8 06 02 00 00  Request 2\n"
+      "10.050 SIM>PC " + block + "  Block 3\n"
+      "10.100 PC>SIM FF F8 06 03 00 00  Request 3\n"
+      "10.100 SIM>PC FF FA 05 0B 09  EndOfExchange\n"
+      "70.000 PC>SIM FF F8 06 10 00 0D  Request 16 (start of exchange)\n"
+      "70.000 SIM>PC " + block + "  Block 2\n"
+      "70.081 PC>SIM FF F8 06 02 00 00  Request 2\n"
+      "70.081 SIM>PC " + block + "  Block 3\n"
+      "70.131 PC>SIM FF F8 06 03 00 00  Request 3\n"
+      "70.131 SIM>PC FF FA 05 0B 09  EndOfExchange\n";
+  const std::vector<LoggedExchange> exchanges = ExchangesInLog(log);
+  ASSERT_EQ(exchanges.size(), 2u);
+  EXPECT_DOUBLE_EQ(exchanges[1].StartS, 70.0);
+  EXPECT_DOUBLE_EQ(exchanges[1].EndFrameS, 70.131);
+  EXPECT_EQ(exchanges[1].ControllerBytes, 31);
+  EXPECT_EQ(exchanges[1].EndFrameBytes, 5);
+  EXPECT_EQ(exchanges[1].Frames, 3);
+  EXPECT_NEAR(WireTimeRatio(exchanges[0]), 1.0, 1e-9);
+  EXPECT_NEAR(WireTimeRatio(exchanges[1]), 1.24, 1e-9);
+}
+
 TEST(TimeSummary, NearestRankPercentilesAndMedian) {
   std::vector<double> times;
   for (int i = 100; i >= 1; --i) times.push_back(i);

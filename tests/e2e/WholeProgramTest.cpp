@@ -3,21 +3,17 @@
 // would; each case states what it needs from the earlier ones.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QThread>
 #include <cstdio>
 #include <memory>
 
+#include "FirstCycleSteps.h"
 #include "tools/desktop/PlantSession.h"
 #include "tools/desktop/WizardSteps.h"
 
 namespace {
-
-// The cycle is paced by a one-second timer: connection, 24 ticks, the
-// exchange, the refresh at tick 41, commands up to tick 54.
-constexpr int CycleMs = 60000;
 
 struct SharedRun {
   Desktop desktop;
@@ -57,21 +53,7 @@ protected:
   Desktop& D() { return Shared->desktop; }
 };
 
-TEST_F(WholeProgram, FirstCycleConnectsExchangesAndRefreshes) {
-  S().ClickPortButton(1);
-  ASSERT_TRUE(D().FindWindow(QStringLiteral("Tagesdaten"), 5000)) << "the daily chart comes up with the port";
-  EXPECT_FALSE(S().WaitForLog(QStringLiteral("ConnectAnswer ready"), 5000).isEmpty());
-  EXPECT_FALSE(S().WaitForLog(QStringLiteral("Request 16"), 35000).isEmpty());
-  EXPECT_FALSE(S().WaitForLog(QStringLiteral("EndOfExchange"), 25000).isEmpty());
-  const QString log = S().SimulatorLog();
-  for (int type : {2, 3, 4, 5, 6, 7, 8, 9, 10, 14, 15}) {
-    EXPECT_TRUE(log.contains(QStringLiteral("SIM>PC FF FA CD %1 ").arg(type, 2, 16, QLatin1Char('0')).toUpper()))
-        << "block " << type;
-  }
-  QThread::msleep(20000);  // past the refresh at tick 41
-  EXPECT_TRUE(D().WindowVisible(QStringLiteral("Tagesdaten")));
-  EXPECT_FALSE(S().ProgramErrors().contains(QStringLiteral("error"))) << S().ProgramErrors().toStdString();
-}
+TEST_F(WholeProgram, FirstCycleConnectsExchangesAndRefreshes) { ExpectFirstCycleExchanges(S(), D(), 1); }
 
 TEST_F(WholeProgram, EveryViewOpensFromTheMenu) {
   for (int item = 0; item < 8; ++item) {
@@ -208,10 +190,3 @@ TEST_F(WholeProgram, AHangUpMidExchangeIsReportedOnceAndANewPortChoiceRecovers) 
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");  // the twins of this process; the program gets the desktop
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

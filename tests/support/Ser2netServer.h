@@ -28,6 +28,8 @@ public:
   // SIGTERM: the connections close, as when the server goes away.
   void Stop();
   bool Running() const;
+  // Its process id while it runs (for its processor time); -1 otherwise.
+  pid_t Pid() const { return process_ ? process_->Pid() : -1; }
   std::string Log() const;
 
 private:

@@ -49,18 +49,24 @@ bool PlantSession::StartSimulator(const QStringList& options, int com) {
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("config")));
   sim_.setProcessEnvironment(env);
   sim_.setProgram(QDir(binDir_).filePath(QStringLiteral("zentrixnet-sim")));
-  const QStringList port = wine_ ? QStringList() : QStringList{"--com", QString::number(com)};
+  const QStringList port = wine_ || com == 0 ? QStringList() : QStringList{"--com", QString::number(com)};
   sim_.setArguments(port + QStringList{"--log", simLog_} + options);
   sim_.start();
   // A loaded machine can take several seconds to start it.
   if (!sim_.waitForStarted(30000) || !sim_.waitForReadyRead(30000)) return false;
-  const QString terminal = QString::fromLocal8Bit(sim_.readLine()).trimmed();
-  if (!terminal.startsWith(QStringLiteral("/dev/"))) return false;
-  if (!wine_) return true;
+  simTerminal_ = QString::fromLocal8Bit(sim_.readLine()).trimmed();
+  if (!simTerminal_.startsWith(QStringLiteral("/dev/"))) return false;
+  if (!wine_ || com == 0) return true;
   // The prefix's COMn is a link of our own that leads to the simulator's terminal.
   const QString link = QDir(wine_->PortsDir).filePath(QStringLiteral("com%1").arg(com));
   QFile::remove(link);
-  return QFile::link(terminal, link);
+  return QFile::link(simTerminal_, link);
+}
+
+bool PlantSession::NamePort(int com, const QString& networkName) {
+  QFile entry(work_.filePath(QStringLiteral("config/PCZentrixNet/ports/COM%1").arg(com)));
+  entry.remove();
+  return entry.open(QIODevice::WriteOnly) && entry.write((networkName + QLatin1Char('\n')).toUtf8()) > 0;
 }
 
 void PlantSession::KillSimulator() {

@@ -51,7 +51,13 @@ public:
 
   // The simulator as COM `com`, with extra options; its log goes to sim-N.log.
   // Under wine, COM `com` of the prefix leads to the simulator's terminal.
+  // With `com` 0 no port leads to it: something else serves its terminal.
   bool StartSimulator(const QStringList& options, int com = 1);
+  // The simulator's terminal (its path, /dev/pts/N), once started.
+  QString SimulatorTerminal() const { return simTerminal_; }
+  // Makes COM `com` of the program's ports folder a one-line text file that
+  // names a network port ("rfc2217://127.0.0.1:4001") instead of a link.
+  bool NamePort(int com, const QString& networkName);
   // Ends the simulator as a pulled cable would: at once, mid-frame or not.
   void KillSimulator();
   void StopSimulator();
@@ -95,5 +101,6 @@ private:
   QProcess sim_;
   QProcess program_;
   QString simLog_;
+  QString simTerminal_;
   int simRuns_ = 0;
 };

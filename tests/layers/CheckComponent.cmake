@@ -1,0 +1,25 @@
+# Fails when the serial component knows the program: its sources name the
+# program's folder or hold text for the program's users (German words come
+# with letters beyond ASCII; the component's own messages are English).
+#   cmake -DROOT=<source tree> -P CheckComponent.cmake
+file(GLOB_RECURSE sources RELATIVE ${ROOT} ${ROOT}/serial/*)
+set(failures "")
+foreach(source ${sources})
+  file(READ ${ROOT}/${source} text)
+  if(text MATCHES "PCZentrixNet")
+    list(APPEND failures "${source}: names the program's folder (PCZentrixNet)")
+  endif()
+  file(STRINGS ${ROOT}/${source} wide REGEX "[^\t -~]")
+  if(wide)
+    list(GET wide 0 first)
+    list(APPEND failures "${source}: text beyond ASCII, for people rather than the code: ${first}")
+  endif()
+  if(text MATCHES "\\\\u00[c-fC-F][0-9a-fA-F]")
+    list(APPEND failures "${source}: an escaped letter beyond ASCII (\\u00..), text for the program's users")
+  endif()
+endforeach()
+if(failures)
+  list(JOIN failures "\n  " text)
+  message(FATAL_ERROR "the serial component knows the program:\n  ${text}")
+endif()
+message(STATUS "serial component: no program folder, no text for the program's users")

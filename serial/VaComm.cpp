@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <new>
 
-#include "serial/CommConstants.h"
-#include "serial/VaCommThreads.h"
+#include "serial/internal/CommConstants.h"
+#include "serial/internal/VaCommThreads.h"
 #include "serial/VaDisplay.h"
-#include "serial/VaFormat.h"
+#include "serial/internal/VaFormat.h"
 
 using namespace CommConst;
 

@@ -12,10 +12,15 @@
 
 #include "base/BytePort.h"
 #include "base/Exception.h"
-#include "serial/Platform.h"
 #include "serial/VaClasses.h"
+#include "serial/VaComStat.h"
 #include "serial/VaPrst.h"
 #include "serial/VaSet.h"
+
+// The open device of the platform binding, opaque here.
+namespace Platform {
+struct Comm;
+}
 
 // The component's one exception class.
 class EVaCommError : public Exception {
@@ -45,13 +50,11 @@ extern const uint32_t VaCommEventBits[13];
 uint32_t CommEventMask(TVaCommEvents events);
 uint32_t CommOptionFlags(TVaCommOptions options);
 
-// The record GetComStat fills: the line-error word and the queue status.
-using TVaComStat = Platform::CommStat;
-
 class TVaCustomComm;
 class TVaDisplay;
 class TVaCommEventThread;
 class TVaCommWriteThread;
+class TVaThread;
 
 using TVaNotifyEvent = std::function<void(TVaCustomComm* Sender)>;
 using TVaCommErrorEvent = std::function<void(TVaCustomComm* Sender, int Errors)>;

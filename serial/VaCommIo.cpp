@@ -1,9 +1,9 @@
 // The port component's reads, writes, status and purge.
 #include <mutex>
 
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 #include "serial/VaComm.h"
-#include "serial/VaCommThreads.h"
+#include "serial/internal/VaCommThreads.h"
 
 using namespace CommConst;
 

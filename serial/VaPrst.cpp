@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "base/Exception.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "PosixEvent.h"
 #include "PosixTermios.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace Platform {
 

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "ReceiveQueue.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 namespace Platform {
 

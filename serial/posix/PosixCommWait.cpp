@@ -13,7 +13,7 @@
 
 #include "PosixComm.h"
 #include "PosixEvent.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace Platform {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "serial/DeviceName.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 #include "serial/PortDiscovery.h"
 #include "serial/posix/PosixPorts.h"
 

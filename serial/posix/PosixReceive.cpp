@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "PosixComm.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace Platform::PosixComm {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 namespace Platform {
 

@@ -3,7 +3,7 @@
 // Windows, and what the files of this binding share about them.
 // The component's comm constants come first: <windows.h> then defines macros
 // of the same names and values, which stand for them from there on.
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 namespace Platform {
 

@@ -4,7 +4,7 @@
 #include <termios.h>
 
 #include "SerialTestSupport.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 TEST(OpenClose, MissingDeviceNamesTheResolvedPath) {
   TVaComm comm;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SerialTestSupport.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 namespace {
 

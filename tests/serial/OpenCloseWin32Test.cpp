@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SerialTestSupport.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 TEST(OpenClose, ComNamesOpenAsDeviceNames) {
   EXPECT_EQ(Platform::ResolveDevicePath("COM3"), "\\\\.\\COM3");

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "serial/VaClasses.h"
+#include "serial/internal/Platform.h"
 
 uint32_t MillisecondsSince(uint32_t tick) { return Platform::GetTickCount() - tick; }
 

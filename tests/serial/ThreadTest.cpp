@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "SerialTestSupport.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
+#include "serial/internal/Platform.h"
 
 namespace {
 

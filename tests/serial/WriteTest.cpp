@@ -4,7 +4,8 @@
 #include <thread>
 
 #include "SerialTestSupport.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
+#include "serial/internal/Platform.h"
 
 using namespace CommConst;
 

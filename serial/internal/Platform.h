@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+#include "serial/VaComStat.h"
+
 namespace Platform {
 
 struct Comm;   // an open serial device
@@ -48,13 +50,7 @@ struct CommTimeouts {
 };
 
 // The 16-byte status record: the line-error word followed by the queue status.
-struct CommStat {
-  uint32_t Errors = 0;
-  uint32_t Status = 0;
-  uint32_t InQue = 0;
-  uint32_t OutQue = 0;
-};
-static_assert(sizeof(CommStat) == 16);
+using CommStat = TVaComStat;
 
 // --- errors, time, platform -------------------------------------------------
 int LastError();

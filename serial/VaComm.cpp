@@ -196,17 +196,19 @@ std::string TVaCustomComm::Version() const {
 
 // --- errors ------------------------------------------------------------------------
 
-void TVaCustomComm::RaiseCommError(const char* Message) const {
+void TVaCustomComm::RaiseCommError(const char* Message, TVaCommErrorKind Kind) const {
   const int code = Platform::LastError();
-  throw EVaCommError(FormatArgs(Message, {std::to_string(code), Platform::SysErrorMessage(code)}));
+  const TVaCommErrorKind kind =
+      Platform::CommLost(FHandle) ? TVaCommErrorKind::Lost : Platform::DeviceErrorKind(code, Kind);
+  throw EVaCommError(FormatArgs(Message, {std::to_string(code), Platform::SysErrorMessage(code)}), kind, code);
 }
 
-void TVaCustomComm::CheckCommResult(bool Ok, const char* Message) const {
-  if (!Ok) RaiseCommError(Message);
+void TVaCustomComm::CheckCommResult(bool Ok, const char* Message, TVaCommErrorKind Kind) const {
+  if (!Ok) RaiseCommError(Message, Kind);
 }
 
 void TVaCustomComm::CheckClosed() const {
-  if (Active()) throw EVaCommError("Can't perform this operation while port is open");
+  if (Active()) throw EVaCommError("Can't perform this operation while port is open", TVaCommErrorKind::PortOpen);
 }
 
 // --- open and close ------------------------------------------------------------------
@@ -222,9 +224,13 @@ void TVaCustomComm::OpenDevice() {
   Platform::Comm* handle = Platform::OpenComm(path);
   if (handle == nullptr) {
     const int code = Platform::LastError();
-    if (Platform::IsFileNotFound(code)) throw EVaCommError(FormatArgs("Specified device not found (%s).", {path}));
+    const TVaCommErrorKind kind = Platform::OpenErrorKind(code);
+    if (kind == TVaCommErrorKind::NotFound) {
+      throw EVaCommError(FormatArgs("Specified device not found (%s).", {path}), kind, code);
+    }
     throw EVaCommError(FormatArgs("Can't open specified device %s (Error %d, %s)",
-                                  {path, std::to_string(code), Platform::SysErrorMessage(code)}));
+                                  {path, std::to_string(code), Platform::SysErrorMessage(code)}),
+                       kind, code);
   }
   FHandle = handle;
   FOpenPath = path;
@@ -260,9 +266,10 @@ void TVaCustomComm::CreateThreads() {
   try {
     FWriteThread = std::make_unique<TVaCommWriteThread>(this, FBuffers.WriteSize());
   } catch (const std::bad_alloc&) {
-    throw EVaCommError(FormatArgs("Error initializing buffers (%d), %s",
-                                  {std::to_string(Platform::OutOfMemoryError()),
-                                   Platform::SysErrorMessage(Platform::OutOfMemoryError())}));
+    const int code = Platform::OutOfMemoryError();
+    throw EVaCommError(
+        FormatArgs("Error initializing buffers (%d), %s", {std::to_string(code), Platform::SysErrorMessage(code)}),
+        TVaCommErrorKind::SettingsRefused, code);
   }
   FWriteThread->SetPriority(FWritePriority);
   FWriteThread->Start();
@@ -351,25 +358,30 @@ void TVaCustomComm::ApplyDCB() {
   dcb.XonLim = uint16_t(FBuffers.XonLimit());
   dcb.XoffLim = uint16_t(FBuffers.XoffLimit());
   dcb.Flags = DCB_Binary | FFlowControl.DcbFlags() | CommOptionFlags(FOptions);
-  CheckCommResult(Platform::SetCommState(FHandle, dcb), "Error writing dcb (%d), %s");
+  CheckCommResult(Platform::SetCommState(FHandle, dcb), "Error writing dcb (%d), %s",
+                  TVaCommErrorKind::SettingsRefused);
 }
 
 void TVaCustomComm::ApplyBuffers() {
   if (!Active()) return;
   CheckCommResult(Platform::SetupComm(FHandle, uint32_t(FBuffers.ReadSize()), uint32_t(FBuffers.WriteSize())),
-                  "Error initializing buffers (%d), %s");
+                  "Error initializing buffers (%d), %s", TVaCommErrorKind::SettingsRefused);
 }
 
 void TVaCustomComm::ApplyTimeouts() {
   if (!Active()) return;
   Platform::CommTimeouts timeouts;
   timeouts.ReadIntervalTimeout = MAXDWORD;  // reads return at once with what is queued
-  CheckCommResult(Platform::SetCommTimeouts(FHandle, timeouts), "Error setting timeouts (%d), %s");
+  CheckCommResult(Platform::SetCommTimeouts(FHandle, timeouts), "Error setting timeouts (%d), %s",
+                  TVaCommErrorKind::SettingsRefused);
 }
 
 void TVaCustomComm::ApplyEventMask() {
   FEventMask = CommEventMask(FMonitorEvents);
   // The write thread reports transmit-empty itself.
   if (!FDirectWrite) FEventMask &= ~EV_TXEMPTY;
-  if (Active()) CheckCommResult(Platform::SetCommMask(FHandle, FEventMask), " Error setting EventMask (%d), %s");
+  if (Active()) {
+    CheckCommResult(Platform::SetCommMask(FHandle, FEventMask), " Error setting EventMask (%d), %s",
+                    TVaCommErrorKind::SettingsRefused);
+  }
 }

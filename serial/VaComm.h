@@ -14,6 +14,7 @@
 #include "base/Exception.h"
 #include "serial/VaClasses.h"
 #include "serial/VaComStat.h"
+#include "serial/VaCommError.h"
 #include "serial/VaPrst.h"
 #include "serial/VaSet.h"
 
@@ -21,12 +22,6 @@
 namespace Platform {
 struct Comm;
 }
-
-// The component's one exception class.
-class EVaCommError : public Exception {
-public:
-  using Exception::Exception;
-};
 
 enum TVaBaudrate : uint8_t {
   brUser, br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
@@ -192,9 +187,11 @@ protected:
   void ApplyBuffers();
   void ApplyTimeouts();
   void ApplyEventMask();
-  // Raises EVaCommError with the message filled with the OS's last error code and text.
-  [[noreturn]] void RaiseCommError(const char* Message) const;
-  void CheckCommResult(bool Ok, const char* Message) const;
+  // Raises EVaCommError with the message filled with the OS's last error code
+  // and text; its kind is Lost when the device went away, else what the code
+  // says, else `Kind`.
+  [[noreturn]] void RaiseCommError(const char* Message, TVaCommErrorKind Kind) const;
+  void CheckCommResult(bool Ok, const char* Message, TVaCommErrorKind Kind) const;
 
 private:
   friend class TVaCommEventThread;

@@ -119,5 +119,5 @@ void TVaCustomComm::ReportDeviceLost() {
   }
   HandleApplicationException(EVaCommError(FormatArgs(
       "Connection to device %s lost (Error %d, %s)",
-      {FOpenPath, std::to_string(code), Platform::SysErrorMessage(code)})));
+      {FOpenPath, std::to_string(code), Platform::SysErrorMessage(code)}), TVaCommErrorKind::Lost, code));
 }

@@ -89,6 +89,27 @@ uint32_t OutputQueueSize(Comm& comm) {
 
 }  // namespace
 
+TVaCommErrorKind OpenErrorKind(int code) {
+  switch (code) {
+    case ENOENT:
+      return TVaCommErrorKind::NotFound;
+    case EACCES:
+    case EPERM:
+      return TVaCommErrorKind::NoPermission;
+    case EBUSY:  // the tty's exclusive mode or another port's lock
+      return TVaCommErrorKind::Busy;
+    default:
+      return TVaCommErrorKind::InputOutput;
+  }
+}
+
+TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise) {
+  if (MeansDeviceGone(code)) return TVaCommErrorKind::Lost;
+  if (code == EACCES || code == EPERM) return TVaCommErrorKind::NoPermission;
+  if (code == EBUSY) return TVaCommErrorKind::Busy;
+  return otherwise;
+}
+
 Comm* OpenComm(const std::string& path) {
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {

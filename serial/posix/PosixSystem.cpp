@@ -27,8 +27,6 @@ std::string SysErrorMessage(int code) {
   return strerror_r(code, buffer, sizeof buffer);
 }
 
-bool IsFileNotFound(int code) { return code == ENOENT; }
-
 int OutOfMemoryError() { return ENOMEM; }
 
 uint32_t GetTickCount() {

@@ -177,6 +177,34 @@ bool FinishIo(Comm& comm, OVERLAPPED* io, DWORD& transferred) {
 
 }  // namespace Win32Comm
 
+TVaCommErrorKind OpenErrorKind(int code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return TVaCommErrorKind::NotFound;
+    // A comm device opens only once: the system refuses a port another handle
+    // holds with "access denied" (or, for some drivers, a sharing violation).
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return TVaCommErrorKind::Busy;
+    default:
+      return TVaCommErrorKind::InputOutput;
+  }
+}
+
+// Only the codes that say it alone: the others that may mean a device gone
+// (MayMeanDeviceGone) count once the binding confirmed the loss (CommLost).
+TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise) {
+  switch (code) {
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEV_NOT_EXIST:
+      return TVaCommErrorKind::Lost;
+    default:
+      return otherwise;
+  }
+}
+
 Comm* OpenComm(const std::string& path) {
   HANDLE handle = ::CreateFileW(Win32Text::Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);

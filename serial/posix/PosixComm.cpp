@@ -56,7 +56,7 @@ bool ImmediateReads(const CommTimeouts& t) {
 void NoteWritten(Comm& comm) {
   std::lock_guard guard(comm.Lock);
   comm.OutputQueued = true;
-  if ((comm.Mask & EV_TXEMPTY) == 0 || comm.Lost) return;
+  if ((comm.Mask & EV_TXEMPTY) == 0 || comm.Loss.Lost) return;
   comm.TxPending = true;
   PosixComm::WakeWaiter(comm);
 }
@@ -78,7 +78,7 @@ bool WaitForRoom(Comm& comm, std::vector<pollfd>& fds, int timeout) {
 // write, so a reader that asks for the status on every arrival spends no
 // system call on it.
 uint32_t OutputQueueSize(Comm& comm) {
-  if (!comm.OutputQueued || comm.Lost) return 0;
+  if (!comm.OutputQueued || comm.Loss.Lost) return 0;
   int queued = 0;
   if (ioctl(comm.Fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
     comm.OutputQueued = false;
@@ -285,23 +285,15 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
   } else if (flags & PURGE_TXCLEAR) {
     queues = TCOFLUSH;
   }
-  if (queues < 0 || comm->Lost || tcflush(comm->Fd, queues) == 0) return true;
+  if (queues < 0 || comm->Loss.Lost || tcflush(comm->Fd, queues) == 0) return true;
   const int error = errno;
   if (!MeansDeviceGone(error)) return Fail(error);
   PosixComm::MarkLost(*comm, error);  // reported once through the loss, not as a purge failure
   return true;
 }
 
-bool CommLost(Comm* comm) {
-  if (comm == nullptr) return false;
-  std::lock_guard guard(comm->Lock);
-  return comm->Lost;
-}
+bool CommLost(Comm* comm) { return LossOf(comm).Lost; }
 
-int CommLostError(Comm* comm) {
-  if (comm == nullptr) return 0;
-  std::lock_guard guard(comm->Lock);
-  return comm->LostError;
-}
+int CommLostError(Comm* comm) { return LossOf(comm).Error; }
 
 }  // namespace Platform

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "ReceiveQueue.h"
+#include "serial/internal/CommLoss.h"
 #include "serial/internal/Platform.h"
 
 namespace Platform {
@@ -39,8 +40,7 @@ struct Comm {
   bool OutputQueued = false;   // bytes were written since the output queue was last seen empty
   int ModemState = 0;
   LineCounters Counters;
-  bool Lost = false;
-  int LostError = 0;
+  CommLoss Loss;
 };
 
 namespace PosixComm {

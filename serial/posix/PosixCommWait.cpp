@@ -74,7 +74,7 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
         mask = events;
         return CommWait::Event;
       }
-      if (comm->Lost) {
+      if (comm->Loss.Lost) {
         comm->Watched = false;
         return CommWait::DeviceLost;
       }

@@ -75,16 +75,14 @@ void WakeWaiter(Comm& comm) {
 }
 
 void MarkLost(Comm& comm, int error) {
-  if (comm.Lost) return;
-  comm.Lost = true;
-  comm.LostError = error != 0 ? error : EIO;
+  if (!comm.Loss.Mark(error != 0 ? error : EIO)) return;
   comm.Errors |= CE_IOE;
   comm.TxPending = false;
   WakeWaiter(comm);
 }
 
 void FillQueue(Comm& comm) {
-  if (comm.Lost) return;
+  if (comm.Loss.Lost) return;
   const uint32_t sizeBefore = comm.Queue.Size();
   bool sawEventChar = false;
   bool readSomething = false;

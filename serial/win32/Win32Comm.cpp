@@ -150,15 +150,13 @@ bool MayMeanDeviceGone(DWORD error) {
 }
 
 void MarkLost(Comm& comm, DWORD error) {
-  if (comm.Lost) return;
-  comm.Lost = true;
-  comm.LostError = int(error);
+  if (!comm.Loss.Mark(int(error))) return;
   comm.Errors |= CE_IOE;
 }
 
 bool ConfirmLost(Comm& comm, DWORD error) {
   std::lock_guard guard(comm.Lock);
-  if (comm.Lost) return true;
+  if (comm.Loss.Lost) return true;
   DWORD errors = 0;
   COMSTAT status{};
   if (::ClearCommError(comm.Handle, &errors, &status)) {
@@ -366,7 +364,7 @@ bool QueueStatus(Comm& comm, CommStat& stat) {
   std::lock_guard guard(comm.Lock);
   DWORD errors = 0;
   COMSTAT status{};
-  if (!comm.Lost && !::ClearCommError(comm.Handle, &errors, &status)) {
+  if (!comm.Loss.Lost && !::ClearCommError(comm.Handle, &errors, &status)) {
     const DWORD error = ::GetLastError();
     if (!Win32Comm::MayMeanDeviceGone(error)) return Fail(error);
     Win32Comm::MarkLost(comm, error);  // the status read itself failing confirms it
@@ -394,7 +392,7 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
   {
     std::lock_guard guard(comm->Lock);
     if (flags & PURGE_RXCLEAR) comm->ReportedQueue = 0;
-    if (comm->Lost) return true;
+    if (comm->Loss.Lost) return true;
   }
   if (::PurgeComm(comm->Handle, flags)) return true;
   const DWORD error = ::GetLastError();
@@ -403,16 +401,8 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
   return Fail(error);
 }
 
-bool CommLost(Comm* comm) {
-  if (comm == nullptr) return false;
-  std::lock_guard guard(comm->Lock);
-  return comm->Lost;
-}
+bool CommLost(Comm* comm) { return LossOf(comm).Lost; }
 
-int CommLostError(Comm* comm) {
-  if (comm == nullptr) return 0;
-  std::lock_guard guard(comm->Lock);
-  return comm->LostError;
-}
+int CommLostError(Comm* comm) { return LossOf(comm).Error; }
 
 }  // namespace Platform

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "serial/internal/CommLoss.h"
 #include "serial/internal/Platform.h"
 
 namespace Platform {
@@ -49,8 +50,7 @@ struct Comm {
   uint32_t Mask = 0;
   uint32_t Errors = 0;         // line errors that the binding's own status reads took
   uint32_t ReportedQueue = 0;  // queued bytes that a reported received-character event covered
-  bool Lost = false;
-  int LostError = 0;
+  CommLoss Loss;
 };
 
 namespace Win32Comm {

@@ -29,6 +29,22 @@ private:
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // --- configuration objects -------------------------------------------------------
+// Sets `field` to `value` and runs `apply` (a change notification, or writing
+// the setting to the device); when that raises, the field gets its old value
+// back and the exception goes on. A value the field already has does nothing.
+template <typename T, typename Apply>
+void SetAndApply(T& field, T value, Apply&& apply) {
+  if (field == value) return;
+  const T old = field;
+  field = value;
+  try {
+    apply();
+  } catch (...) {
+    field = old;
+    throw;
+  }
+}
+
 class TVaPersistent {
 public:
   virtual ~TVaPersistent() = default;

@@ -81,15 +81,8 @@ void TVaCustomComm::Notification(TVaComponent* AComponent, TOperation Operation)
 
 template <typename T>
 void TVaCustomComm::SetLineSetting(T& field, T value) {
-  if (field == value) return;
-  const T old = field;
-  field = value;
-  try {
-    ApplyDCB();
-  } catch (...) {
-    field = old;  // the device keeps its setting, so does the property
-    throw;
-  }
+  // A setting the device refuses: it keeps its old one, so does the property.
+  SetAndApply(field, value, [this] { ApplyDCB(); });
 }
 
 void TVaCustomComm::SetBaudrate(TVaBaudrate value) {

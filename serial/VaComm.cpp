@@ -12,6 +12,9 @@
 
 using namespace CommConst;
 
+namespace {
+
+// The operating-system values of the enumerations; brUser has none (UserBaudrate is used).
 const uint32_t VaBaudrateValues[16] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
                                        14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
 
@@ -34,8 +37,6 @@ uint32_t CommOptionFlags(TVaCommOptions options) {
   if (options.Contains(coParityCheck)) flags |= DCB_Parity;
   return flags;
 }
-
-namespace {
 
 constexpr uint32_t PackedVersion = 0x01030800;  // 1.3.8.0, highest byte first
 constexpr int PlatformNt = 2;

@@ -3,7 +3,10 @@
 // behaviour: configuration in properties, Open and Close, buffered or direct
 // writes, reads from the receive queue, status and purge, and the handlers
 // that its event and write threads call on the main thread. TVaComm is the
-// class programs use; it also serves the link as its BytePort.
+// class programs use; it also serves the link as its BytePort. The whole
+// interface stays public though this program uses a part of it (listeners,
+// a status display, statistics, streaming in VaStream.h): the component is
+// meant for other programs too, and its own tests hold every part to its word.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,12 +41,6 @@ enum TVaCommEvent : uint8_t {
 using TVaCommOptions = TVaSet<TVaCommOption, uint8_t>;
 using TVaCommEvents = TVaSet<TVaCommEvent, uint16_t>;
 using TVaPortInt = int32_t;  // 0 .. 2147483647
-
-// The operating-system values of the enumerations.
-extern const uint32_t VaBaudrateValues[16];  // brUser: 0 (UserBaudrate is used)
-extern const uint32_t VaCommEventBits[13];
-uint32_t CommEventMask(TVaCommEvents events);
-uint32_t CommOptionFlags(TVaCommOptions options);
 
 class TVaCustomComm;
 class TVaDisplay;

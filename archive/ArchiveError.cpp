@@ -12,7 +12,7 @@ std::string MessageOf(const std::filesystem::path& file, const std::string& what
 
 }  // namespace
 
-ArchiveError::ArchiveError(const std::filesystem::path& file, const std::string& what, const std::string& reason)
+EArchiveError::EArchiveError(const std::filesystem::path& file, const std::string& what, const std::string& reason)
     : Exception(MessageOf(file, what, reason)), file_(file), reason_(reason) {}
 
 std::string Utf8Path(const std::filesystem::path& path) {

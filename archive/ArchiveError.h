@@ -8,9 +8,9 @@
 
 namespace Archive {
 
-class ArchiveError : public Exception {
+class EArchiveError : public Exception {
 public:
-  ArchiveError(const std::filesystem::path& file, const std::string& what, const std::string& reason);
+  EArchiveError(const std::filesystem::path& file, const std::string& what, const std::string& reason);
   const std::filesystem::path& File() const { return file_; }
   const std::string& Reason() const { return reason_; }
 

@@ -44,13 +44,13 @@ std::filesystem::path DefaultArchiveFolder() {
   // The wide variant, so that a user name outside the ANSI code page survives.
   const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
   if (local != nullptr && *local != L'\0') return std::filesystem::path(local) / "PCZentrixNet";
-  throw ArchiveError("PCZentrixNet", "Archivordner unbekannt", "LOCALAPPDATA ist nicht gesetzt");
+  throw EArchiveError("PCZentrixNet", "Archivordner unbekannt", "LOCALAPPDATA ist nicht gesetzt");
 #else
   const std::filesystem::path data = FromEnvironment("XDG_DATA_HOME");
   if (data.is_absolute()) return data / "PCZentrixNet";
   const std::filesystem::path home = FromEnvironment("HOME");
   if (home.is_absolute()) return home / ".local" / "share" / "PCZentrixNet";
-  throw ArchiveError("PCZentrixNet", "Archivordner unbekannt", "weder XDG_DATA_HOME noch HOME ist gesetzt");
+  throw EArchiveError("PCZentrixNet", "Archivordner unbekannt", "weder XDG_DATA_HOME noch HOME ist gesetzt");
 #endif
 }
 

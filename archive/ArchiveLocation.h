@@ -7,7 +7,7 @@
 
 namespace Archive {
 
-// The folder of the archives. Throws ArchiveError when the environment names none.
+// The folder of the archives. Throws EArchiveError when the environment names none.
 std::filesystem::path DefaultArchiveFolder();
 // The file of a plant in a folder: "Anlage-<plant>.sqlite", where every
 // character outside A-Z, a-z, 0-9, '-' and '_' is written as %XX, so that two

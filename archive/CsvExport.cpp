@@ -50,7 +50,7 @@ bool WriteTable(const CsvTable& table, StagedFile& file, CsvStyle style, Progres
 void MakeFolder(const std::filesystem::path& folder) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (error) throw ArchiveError(folder, "Exportordner nicht anzulegen", error.message());
+  if (error) throw EArchiveError(folder, "Exportordner nicht anzulegen", error.message());
 }
 
 }  // namespace

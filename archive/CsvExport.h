@@ -26,7 +26,7 @@ struct CsvExportResult {
 // same name, a link included): what an export into it would replace.
 std::vector<std::filesystem::path> ExistingCsvFiles(const std::filesystem::path& folder);
 
-// Makes the folder if it is missing. Throws ArchiveError (with the file's path)
+// Makes the folder if it is missing. Throws EArchiveError (with the file's path)
 // when a file cannot be written.
 CsvExportResult ExportCsv(const PlantHistory& history, const std::filesystem::path& folder, CsvStyle style,
                           const CsvProgress& progress = {});

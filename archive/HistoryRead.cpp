@@ -40,7 +40,7 @@ public:
 
 private:
   [[noreturn]] void Refuse(const std::string& why) const {
-    throw ArchiveError(file_, Damaged, std::string("eine Zeile der Tabelle ") + table_ + ": " + why);
+    throw EArchiveError(file_, Damaged, std::string("eine Zeile der Tabelle ") + table_ + ": " + why);
   }
   const SqliteStatement& row_;
   const std::filesystem::path& file_;

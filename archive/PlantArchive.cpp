@@ -19,7 +19,7 @@ void MakeFolderOf(const std::filesystem::path& file) {
   if (folder.empty()) return;
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (error) throw ArchiveError(file, "Archivordner nicht anzulegen", error.message());
+  if (error) throw EArchiveError(file, "Archivordner nicht anzulegen", error.message());
 }
 
 // The first problems quick_check finds, on one line. A file SQLite cannot
@@ -30,7 +30,7 @@ void CheckIntact(SqliteDatabase& db) {
   while (check.Step()) problems += (problems.empty() ? "" : "; ") + check.Text(0);
   if (problems == "ok") return;
   for (char& c : problems) c = c == '\n' ? ' ' : c;
-  throw ArchiveError(db.File(), Damaged, problems);
+  throw EArchiveError(db.File(), Damaged, problems);
 }
 
 std::string VersionText(const std::array<uint8_t, 3>& v) {
@@ -44,7 +44,7 @@ std::string VersionText(const std::array<uint8_t, 3>& v) {
 PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions options) : file_(file) {
   if (options.ReadOnly) options.Create = false;
   std::error_code error;
-  if (!options.Create && !std::filesystem::exists(file, error)) throw ArchiveError(file, OpenFailed, "die Datei gibt es nicht");
+  if (!options.Create && !std::filesystem::exists(file, error)) throw EArchiveError(file, OpenFailed, "die Datei gibt es nicht");
   if (options.Create) MakeFolderOf(file);
   const SqliteOpen mode = options.ReadOnly ? SqliteOpen::ReadOnly : options.Create ? SqliteOpen::Create : SqliteOpen::ReadWrite;
   db_ = std::make_unique<SqliteDatabase>(file, mode, options.BusyTimeoutMs);
@@ -92,7 +92,7 @@ int64_t PlantArchive::Write(const ExchangeRecord& record, RecordSource source) {
 void PlantArchive::CheckDate(const ExchangeRecord& record) const {
   if (!IsPossibleClock(record.Clock) ||
       record.Today != DayNumberOf(record.Clock.Year, record.Clock.Month, record.Clock.Day))
-    throw ArchiveError(file_, WriteFailed,
+    throw EArchiveError(file_, WriteFailed,
                        "die Uhr der Steuerung nennt kein mögliches Datum (" + ClockText(record.Clock) + ")");
 }
 
@@ -131,7 +131,7 @@ void PlantArchive::CheckPlant(const std::string& plantId) {
   }
   const std::string stored = read.Text(0);
   if (stored != plantId)
-    throw ArchiveError(file_, "Archiv einer anderen Anlage",
+    throw EArchiveError(file_, "Archiv einer anderen Anlage",
                        "es gehört zur Anlage \"" + stored + "\", die Daten kommen von der Anlage \"" + plantId + "\"");
 }
 

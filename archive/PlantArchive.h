@@ -37,7 +37,7 @@ struct ArchiveInfo {
 class PlantArchive {
 public:
   // Opens the file, checks that it is intact and an archive, and (unless
-  // read-only) brings its tables up to date. Throws ArchiveError, whose text
+  // read-only) brings its tables up to date. Throws EArchiveError, whose text
   // tells a file that is no archive, a locked, a read-only and a damaged
   // archive apart.
   explicit PlantArchive(const std::filesystem::path& file, ArchiveOptions options = {});
@@ -54,7 +54,7 @@ public:
   // taken; an older exchange from the controller (its clock was set back)
   // reopens every row from its date on and becomes the archive's "now". A
   // record of another plant, or whose date is impossible, is refused. Returns
-  // the number of rows changed. Throws ArchiveError.
+  // the number of rows changed. Throws EArchiveError.
   int64_t Write(const ExchangeRecord& record, RecordSource source = RecordSource::PlantFile);
 
   ArchiveInfo Info() const;

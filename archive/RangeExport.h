@@ -23,7 +23,7 @@ DayRange ParseDayRange(const std::string& from, const std::string& to);
 
 // Writes the days of the range (with the months, years and meter years of the
 // calendar years they touch) from the archive file, which must exist, into
-// the folder. Throws ArchiveError; a cancelled export leaves no file behind.
+// the folder. Throws EArchiveError; a cancelled export leaves no file behind.
 CsvExportResult ExportArchiveRange(const std::filesystem::path& archive, const DayRange& range,
                                    const std::filesystem::path& folder, CsvStyle style,
                                    const CsvProgress& progress = {});

@@ -37,9 +37,9 @@ void CheckItIsAnArchive(SqliteDatabase& db, int64_t version) {
   const int64_t application = db.QueryInt("PRAGMA application_id", OpenFailed);
   const int64_t tables = db.QueryInt("SELECT count(*) FROM sqlite_master", OpenFailed);
   const bool foreign = application != 0 ? application != ArchiveApplicationId : (version != 0 || tables != 0);
-  if (foreign) throw ArchiveError(db.File(), OpenFailed, "die Datei ist kein Anlagenarchiv");
+  if (foreign) throw EArchiveError(db.File(), OpenFailed, "die Datei ist kein Anlagenarchiv");
   if (version > SchemaVersion)
-    throw ArchiveError(db.File(), OpenFailed,
+    throw EArchiveError(db.File(), OpenFailed,
                        "die Datei hat Version " + std::to_string(version) + ", dieses Programm kennt bis Version " +
                            std::to_string(SchemaVersion));
 }
@@ -49,9 +49,9 @@ void CheckItIsAnArchive(SqliteDatabase& db, int64_t version) {
 void CheckReadableSchema(SqliteDatabase& db) {
   const int64_t version = UserVersion(db);
   CheckItIsAnArchive(db, version);
-  if (version == 0) throw ArchiveError(db.File(), OpenFailed, "die Datei ist kein Anlagenarchiv (sie ist leer)");
+  if (version == 0) throw EArchiveError(db.File(), OpenFailed, "die Datei ist kein Anlagenarchiv (sie ist leer)");
   if (version < SchemaVersion)
-    throw ArchiveError(db.File(), OpenFailed,
+    throw EArchiveError(db.File(), OpenFailed,
                        "die Datei hat die ältere Version " + std::to_string(version) +
                            "; das Programm bringt sie beim nächsten Archivieren auf den Stand");
 }

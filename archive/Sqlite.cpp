@@ -38,7 +38,7 @@ SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, SqliteOpen mod
     const std::string reason = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     db_ = nullptr;
-    throw ArchiveError(file, "Archiv nicht zu öffnen", reason);
+    throw EArchiveError(file, "Archiv nicht zu öffnen", reason);
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, busyTimeoutMs);
@@ -47,7 +47,7 @@ SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, SqliteOpen mod
 SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
 
 void SqliteDatabase::Fail(const char* what) const {
-  throw ArchiveError(file_, MeaningOf(sqlite3_extended_errcode(db_), what), sqlite3_errmsg(db_));
+  throw EArchiveError(file_, MeaningOf(sqlite3_extended_errcode(db_), what), sqlite3_errmsg(db_));
 }
 
 void SqliteDatabase::Exec(const std::string& sql, const char* what) {

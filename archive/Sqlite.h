@@ -1,6 +1,6 @@
 #pragma once
 // A thin hold on SQLite's C interface for the archive: one connection and its
-// prepared statements, every failure an ArchiveError with the file and
+// prepared statements, every failure an EArchiveError with the file and
 // SQLite's message. Not part of the archive's interface.
 #include <cstdint>
 #include <filesystem>

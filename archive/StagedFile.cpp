@@ -39,10 +39,10 @@ StagedFile::StagedFile(std::filesystem::path target, const NameSuffixes& suffixe
       case CreateOutcome::NameTaken:
         continue;
       case CreateOutcome::Failed:
-        throw ArchiveError(target_, "CSV-Datei nicht anzulegen", error);
+        throw EArchiveError(target_, "CSV-Datei nicht anzulegen", error);
     }
   }
-  throw ArchiveError(target_, "CSV-Datei nicht anzulegen", "jeder temporäre Name daneben ist schon vergeben");
+  throw EArchiveError(target_, "CSV-Datei nicht anzulegen", "jeder temporäre Name daneben ist schon vergeben");
 }
 
 StagedFile::~StagedFile() {
@@ -61,13 +61,13 @@ void StagedFile::Finish() {
   const bool flushed = std::fflush(file) == 0;
   const bool closed = std::fclose(file) == 0 && flushed;
   if (!written || !closed)
-    throw ArchiveError(target_, "CSV-Datei nicht zu schreiben",
+    throw EArchiveError(target_, "CSV-Datei nicht zu schreiben",
                        closed ? std::string("Schreibfehler") : std::generic_category().message(errno));
 }
 
 void StagedFile::PutInPlace() {
   std::string error;
-  if (!CurrentFileOperations().MoveOnto(temporary_, target_, error)) throw ArchiveError(target_, "CSV-Datei nicht abzulegen", error);
+  if (!CurrentFileOperations().MoveOnto(temporary_, target_, error)) throw EArchiveError(target_, "CSV-Datei nicht abzulegen", error);
   placed_ = true;
 }
 

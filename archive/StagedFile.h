@@ -21,7 +21,7 @@ public:
   using NameSuffixes = std::function<std::string()>;
 
   // Creates the temporary file under the first free name of target + suffix
-  // (random suffixes unless given). Throws ArchiveError.
+  // (random suffixes unless given). Throws EArchiveError.
   explicit StagedFile(std::filesystem::path target, const NameSuffixes& suffixes = {});
   // Removes the temporary file unless it was put in place.
   ~StagedFile();
@@ -29,9 +29,9 @@ public:
   StagedFile& operator=(const StagedFile&) = delete;
 
   std::ostream& Out() { return out_; }
-  // Writes out, syncs and closes the temporary file. Throws ArchiveError on a write error.
+  // Writes out, syncs and closes the temporary file. Throws EArchiveError on a write error.
   void Finish();
-  // Renames the finished file to the target, replacing an older one. Throws ArchiveError.
+  // Renames the finished file to the target, replacing an older one. Throws EArchiveError.
   void PutInPlace();
   const std::filesystem::path& Target() const { return target_; }
   const std::filesystem::path& Temporary() const { return temporary_; }

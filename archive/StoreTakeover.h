@@ -16,7 +16,7 @@ struct TakeoverResult {
 // The archive is chosenFile, else the plant's own file in folder (see
 // ArchiveFileOf). Throws Exception when the store's data cannot be dated or
 // the archive belongs to another plant (nothing is written then), and
-// ArchiveError when the archive cannot be written.
+// EArchiveError when the archive cannot be written.
 TakeoverResult TakeStoreIntoArchive(const std::filesystem::path& chosenFile, const std::filesystem::path& folder,
                                     const std::string& plantName);
 

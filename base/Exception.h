@@ -1,6 +1,11 @@
 #pragma once
 // The toolkit's exception class: every error the program reports carries its
 // message text. Handlers let it travel up to the application's exception display.
+//
+// Naming rule: every exception the project defines derives from Exception and
+// is named E<What>Error after what failed (EVaCommError, EPlantFileError,
+// EArchiveError, EIniError, EOptionError); what callers decide on is a member
+// (a kind, a file), never a text to compare.
 #include <exception>
 #include <functional>
 #include <stdexcept>

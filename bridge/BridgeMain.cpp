@@ -50,7 +50,7 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
     if (c.Options.ExportCsv) return RunCsvExportCommand(c.Options);
     if (!c.Options.MqttPasswordFile.empty()) c.Password = ReadPasswordFile(c.Options.MqttPasswordFile);
     if (const std::optional<std::string> warning = PlainLoginWarning(c.Options)) BridgeLog::Line(*warning);
-  } catch (const OptionError& e) {
+  } catch (const EOptionError& e) {
     BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());
     return BadConfiguration;
   }

@@ -32,7 +32,7 @@ struct OptionRow {
 };
 
 [[noreturn]] void Fail(const std::string& option, const std::string& problem) {
-  throw OptionError("--" + option + ": " + problem);
+  throw EOptionError("--" + option + ": " + problem);
 }
 
 std::string Quoted(const std::string& value) { return "'" + value + "'"; }
@@ -200,7 +200,7 @@ std::vector<CommandLineOption> SplitCommandLine(const std::vector<std::string>& 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.rfind("--", 0) != 0 || arg.size() == 2)
-      throw OptionError(Quoted(arg) + ": not an option (zentrixnet-bridge --help lists them)");
+      throw EOptionError(Quoted(arg) + ": not an option (zentrixnet-bridge --help lists them)");
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
     const OptionRow& row = Find(name);
@@ -247,14 +247,14 @@ void ApplyIniFile(BridgeOptions& options, const std::string& path) {
   std::vector<IniEntry> entries;
   try {
     entries = ReadIniFile(path);
-  } catch (const IniError& e) {
-    throw OptionError(std::string("--config: ") + e.what());
+  } catch (const EIniError& e) {
+    throw EOptionError(std::string("--config: ") + e.what());
   }
   for (const IniEntry& entry : entries) {
     try {
       ApplyIniEntry(options, entry);
-    } catch (const OptionError& e) {
-      throw OptionError(path + ":" + std::to_string(entry.Line) + ": " + e.what());
+    } catch (const EOptionError& e) {
+      throw EOptionError(path + ":" + std::to_string(entry.Line) + ": " + e.what());
     }
   }
 }
@@ -276,7 +276,7 @@ void CheckTogether(const BridgeOptions& options) {
 
 }  // namespace
 
-OptionError::OptionError(const std::string& message) : std::runtime_error(Printable(message)) {}
+EOptionError::EOptionError(const std::string& message) : Exception(Printable(message)) {}
 
 int BridgeOptions::BrokerPort() const {
   if (MqttPort != 0) return MqttPort;

@@ -3,11 +3,11 @@
 // the INI file named by --config read (the command line wins), and the help
 // text made from it. A new option is one more row of the table.
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "archive/CsvFormat.h"
+#include "base/Exception.h"
 #include "archive/RangeExport.h"
 #include "session/PortChoice.h"
 
@@ -47,16 +47,16 @@ struct BridgeOptions {
 // A configuration the bridge cannot run with. The text names the option
 // (and the file and line when it came from the INI file); a value it quotes
 // shows control characters and bytes that are not UTF-8 as \xNN.
-class OptionError : public std::runtime_error {
+class EOptionError : public Exception {
 public:
-  explicit OptionError(const std::string& message);
+  explicit EOptionError(const std::string& message);
 };
 
 // This machine's name (without its domain) as it goes into the default client id.
 std::string HostNameForId();
 
 // The options of the arguments (without the program's name) over those of the
-// INI file that --config names. Raises OptionError. With --help, --version or
+// INI file that --config names. Raises EOptionError. With --help, --version or
 // --list-ports nothing else is checked.
 BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args);
 std::string BridgeHelpText();
@@ -65,6 +65,6 @@ std::string BridgeHelpText();
 std::optional<std::string> PlainLoginWarning(const BridgeOptions& options);
 
 // The broker password: the file's first line without its line end. Raises
-// OptionError naming --mqtt-password-file when it cannot be read, or when
+// EOptionError naming --mqtt-password-file when it cannot be read, or when
 // others than its owner and group may read it.
 std::string ReadPasswordFile(const std::string& path);

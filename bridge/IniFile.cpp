@@ -51,16 +51,16 @@ std::vector<IniEntry> ParseIni(const std::string& text, const std::string& sourc
     const std::string line = Trimmed(raw);
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     if (line.front() == '[') {
-      if (line.back() != ']') throw IniError(Where(source, number) + "a section header ends with ']'");
+      if (line.back() != ']') throw EIniError(Where(source, number) + "a section header ends with ']'");
       section = Trimmed(line.substr(1, line.size() - 2));
       continue;
     }
     const size_t equals = line.find('=');
     if (equals == std::string::npos)
       // The line itself is not repeated: it may be a password pasted into the wrong file.
-      throw IniError(Where(source, number) + "expected 'name = value' or a comment");
+      throw EIniError(Where(source, number) + "expected 'name = value' or a comment");
     const std::string name = Trimmed(line.substr(0, equals));
-    if (name.empty()) throw IniError(Where(source, number) + "a name is missing before '='");
+    if (name.empty()) throw EIniError(Where(source, number) + "a name is missing before '='");
     entries.push_back({section, name, Unquoted(Trimmed(WithoutComment(line.substr(equals + 1)))), number});
   }
   return entries;
@@ -68,7 +68,7 @@ std::vector<IniEntry> ParseIni(const std::string& text, const std::string& sourc
 
 std::vector<IniEntry> ReadIniFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw IniError("cannot read " + path + " (" + std::strerror(errno) + ")");
+  if (!in) throw EIniError("cannot read " + path + " (" + std::strerror(errno) + ")");
   std::stringstream text;
   text << in.rdbuf();
   return ParseIni(text.str(), path);

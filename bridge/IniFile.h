@@ -4,9 +4,10 @@
 // entry with the line it came from (for messages that point at it). A '#'
 // after a blank ends the value (a comment), except inside double quotes; a
 // UTF-8 byte-order mark at the start is skipped.
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "base/Exception.h"
 
 struct IniEntry {
   std::string Section;  // empty before the first header
@@ -15,13 +16,13 @@ struct IniEntry {
   int Line = 0;
 };
 
-class IniError : public std::runtime_error {
+class EIniError : public Exception {
 public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
-// The entries of the text in file order. Raises IniError ("<source>:<line>: ...")
+// The entries of the text in file order. Raises EIniError ("<source>:<line>: ...")
 // for a line that is neither an entry, a header, a comment nor blank.
 std::vector<IniEntry> ParseIni(const std::string& text, const std::string& source);
-// The same from a file; IniError when it cannot be read.
+// The same from a file; EIniError when it cannot be read.
 std::vector<IniEntry> ReadIniFile(const std::string& path);

@@ -4,7 +4,7 @@
 #include <QEvent>
 #include <QObject>
 
-#include "serial/VaThread.h"
+#include "base/MainThreadCalls.h"
 
 namespace {
 

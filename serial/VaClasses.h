@@ -1,19 +1,50 @@
 #pragma once
 // The unit VaClasses: the base classes of the component (configuration
 // objects with change notification, components with owner, loading state and
-// removal notices), its synchronisation and thread classes. The hook to the
-// application's exception display comes with base/Exception.h.
+// removal notices), the lock its classes hold and the priorities of its
+// threads. The events and the thread class itself are the component's insides
+// (serial/internal/). The hook to the application's exception display comes
+// with base/Exception.h.
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "base/Exception.h"
 
-#include "serial/VaSync.h"
-#include "serial/VaThread.h"
+// A lock that the thread holding it may take again.
+class TVaCriticalSection {
+public:
+  void Enter() { FLock.lock(); }
+  void Leave() { FLock.unlock(); }
+  // So that std::lock_guard and friends can hold it.
+  void lock() { Enter(); }
+  void unlock() { Leave(); }
+
+private:
+  std::recursive_mutex FLock;
+};
+
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // --- configuration objects -------------------------------------------------------
+// Sets `field` to `value` and runs `apply` (a change notification, or writing
+// the setting to the device); when that raises, the field gets its old value
+// back and the exception goes on. A value the field already has does nothing.
+template <typename T, typename Apply>
+void SetAndApply(T& field, T value, Apply&& apply) {
+  if (field == value) return;
+  const T old = field;
+  field = value;
+  try {
+    apply();
+  } catch (...) {
+    field = old;
+    throw;
+  }
+}
+
 class TVaPersistent {
 public:
   virtual ~TVaPersistent() = default;

@@ -5,13 +5,16 @@
 #include <algorithm>
 #include <new>
 
-#include "serial/CommConstants.h"
-#include "serial/VaCommThreads.h"
+#include "serial/internal/CommConstants.h"
+#include "serial/internal/VaCommThreads.h"
 #include "serial/VaDisplay.h"
-#include "serial/VaFormat.h"
+#include "serial/internal/VaFormat.h"
 
 using namespace CommConst;
 
+namespace {
+
+// The operating-system values of the enumerations; brUser has none (UserBaudrate is used).
 const uint32_t VaBaudrateValues[16] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
                                        14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
 
@@ -34,8 +37,6 @@ uint32_t CommOptionFlags(TVaCommOptions options) {
   if (options.Contains(coParityCheck)) flags |= DCB_Parity;
   return flags;
 }
-
-namespace {
 
 constexpr uint32_t PackedVersion = 0x01030800;  // 1.3.8.0, highest byte first
 constexpr int PlatformNt = 2;
@@ -81,15 +82,8 @@ void TVaCustomComm::Notification(TVaComponent* AComponent, TOperation Operation)
 
 template <typename T>
 void TVaCustomComm::SetLineSetting(T& field, T value) {
-  if (field == value) return;
-  const T old = field;
-  field = value;
-  try {
-    ApplyDCB();
-  } catch (...) {
-    field = old;  // the device keeps its setting, so does the property
-    throw;
-  }
+  // A setting the device refuses: it keeps its old one, so does the property.
+  SetAndApply(field, value, [this] { ApplyDCB(); });
 }
 
 void TVaCustomComm::SetBaudrate(TVaBaudrate value) {
@@ -196,17 +190,19 @@ std::string TVaCustomComm::Version() const {
 
 // --- errors ------------------------------------------------------------------------
 
-void TVaCustomComm::RaiseCommError(const char* Message) const {
+void TVaCustomComm::RaiseCommError(const char* Message, TVaCommErrorKind Kind) const {
   const int code = Platform::LastError();
-  throw EVaCommError(FormatArgs(Message, {std::to_string(code), Platform::SysErrorMessage(code)}));
+  const TVaCommErrorKind kind =
+      Platform::CommLost(FHandle) ? TVaCommErrorKind::Lost : Platform::DeviceErrorKind(code, Kind);
+  throw EVaCommError(FormatArgs(Message, {std::to_string(code), Platform::SysErrorMessage(code)}), kind, code);
 }
 
-void TVaCustomComm::CheckCommResult(bool Ok, const char* Message) const {
-  if (!Ok) RaiseCommError(Message);
+void TVaCustomComm::CheckCommResult(bool Ok, const char* Message, TVaCommErrorKind Kind) const {
+  if (!Ok) RaiseCommError(Message, Kind);
 }
 
 void TVaCustomComm::CheckClosed() const {
-  if (Active()) throw EVaCommError("Can't perform this operation while port is open");
+  if (Active()) throw EVaCommError("Can't perform this operation while port is open", TVaCommErrorKind::PortOpen);
 }
 
 // --- open and close ------------------------------------------------------------------
@@ -222,9 +218,13 @@ void TVaCustomComm::OpenDevice() {
   Platform::Comm* handle = Platform::OpenComm(path);
   if (handle == nullptr) {
     const int code = Platform::LastError();
-    if (Platform::IsFileNotFound(code)) throw EVaCommError(FormatArgs("Specified device not found (%s).", {path}));
+    const TVaCommErrorKind kind = Platform::OpenErrorKind(code);
+    if (kind == TVaCommErrorKind::NotFound) {
+      throw EVaCommError(FormatArgs("Specified device not found (%s).", {path}), kind, code);
+    }
     throw EVaCommError(FormatArgs("Can't open specified device %s (Error %d, %s)",
-                                  {path, std::to_string(code), Platform::SysErrorMessage(code)}));
+                                  {path, std::to_string(code), Platform::SysErrorMessage(code)}),
+                       kind, code);
   }
   FHandle = handle;
   FOpenPath = path;
@@ -260,9 +260,10 @@ void TVaCustomComm::CreateThreads() {
   try {
     FWriteThread = std::make_unique<TVaCommWriteThread>(this, FBuffers.WriteSize());
   } catch (const std::bad_alloc&) {
-    throw EVaCommError(FormatArgs("Error initializing buffers (%d), %s",
-                                  {std::to_string(Platform::OutOfMemoryError()),
-                                   Platform::SysErrorMessage(Platform::OutOfMemoryError())}));
+    const int code = Platform::OutOfMemoryError();
+    throw EVaCommError(
+        FormatArgs("Error initializing buffers (%d), %s", {std::to_string(code), Platform::SysErrorMessage(code)}),
+        TVaCommErrorKind::SettingsRefused, code);
   }
   FWriteThread->SetPriority(FWritePriority);
   FWriteThread->Start();
@@ -351,25 +352,30 @@ void TVaCustomComm::ApplyDCB() {
   dcb.XonLim = uint16_t(FBuffers.XonLimit());
   dcb.XoffLim = uint16_t(FBuffers.XoffLimit());
   dcb.Flags = DCB_Binary | FFlowControl.DcbFlags() | CommOptionFlags(FOptions);
-  CheckCommResult(Platform::SetCommState(FHandle, dcb), "Error writing dcb (%d), %s");
+  CheckCommResult(Platform::SetCommState(FHandle, dcb), "Error writing dcb (%d), %s",
+                  TVaCommErrorKind::SettingsRefused);
 }
 
 void TVaCustomComm::ApplyBuffers() {
   if (!Active()) return;
   CheckCommResult(Platform::SetupComm(FHandle, uint32_t(FBuffers.ReadSize()), uint32_t(FBuffers.WriteSize())),
-                  "Error initializing buffers (%d), %s");
+                  "Error initializing buffers (%d), %s", TVaCommErrorKind::SettingsRefused);
 }
 
 void TVaCustomComm::ApplyTimeouts() {
   if (!Active()) return;
   Platform::CommTimeouts timeouts;
   timeouts.ReadIntervalTimeout = MAXDWORD;  // reads return at once with what is queued
-  CheckCommResult(Platform::SetCommTimeouts(FHandle, timeouts), "Error setting timeouts (%d), %s");
+  CheckCommResult(Platform::SetCommTimeouts(FHandle, timeouts), "Error setting timeouts (%d), %s",
+                  TVaCommErrorKind::SettingsRefused);
 }
 
 void TVaCustomComm::ApplyEventMask() {
   FEventMask = CommEventMask(FMonitorEvents);
   // The write thread reports transmit-empty itself.
   if (!FDirectWrite) FEventMask &= ~EV_TXEMPTY;
-  if (Active()) CheckCommResult(Platform::SetCommMask(FHandle, FEventMask), " Error setting EventMask (%d), %s");
+  if (Active()) {
+    CheckCommResult(Platform::SetCommMask(FHandle, FEventMask), " Error setting EventMask (%d), %s",
+                    TVaCommErrorKind::SettingsRefused);
+  }
 }

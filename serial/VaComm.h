@@ -3,7 +3,10 @@
 // behaviour: configuration in properties, Open and Close, buffered or direct
 // writes, reads from the receive queue, status and purge, and the handlers
 // that its event and write threads call on the main thread. TVaComm is the
-// class programs use; it also serves the link as its BytePort.
+// class programs use; it also serves the link as its BytePort. The whole
+// interface stays public though this program uses a part of it (listeners,
+// a status display, statistics, streaming in VaStream.h): the component is
+// meant for other programs too, and its own tests hold every part to its word.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,16 +15,16 @@
 
 #include "base/BytePort.h"
 #include "base/Exception.h"
-#include "serial/Platform.h"
 #include "serial/VaClasses.h"
+#include "serial/VaComStat.h"
+#include "serial/VaCommError.h"
 #include "serial/VaPrst.h"
 #include "serial/VaSet.h"
 
-// The component's one exception class.
-class EVaCommError : public Exception {
-public:
-  using Exception::Exception;
-};
+// The open device of the platform binding, opaque here.
+namespace Platform {
+struct Comm;
+}
 
 enum TVaBaudrate : uint8_t {
   brUser, br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
@@ -39,19 +42,11 @@ using TVaCommOptions = TVaSet<TVaCommOption, uint8_t>;
 using TVaCommEvents = TVaSet<TVaCommEvent, uint16_t>;
 using TVaPortInt = int32_t;  // 0 .. 2147483647
 
-// The operating-system values of the enumerations.
-extern const uint32_t VaBaudrateValues[16];  // brUser: 0 (UserBaudrate is used)
-extern const uint32_t VaCommEventBits[13];
-uint32_t CommEventMask(TVaCommEvents events);
-uint32_t CommOptionFlags(TVaCommOptions options);
-
-// The record GetComStat fills: the line-error word and the queue status.
-using TVaComStat = Platform::CommStat;
-
 class TVaCustomComm;
 class TVaDisplay;
 class TVaCommEventThread;
 class TVaCommWriteThread;
+class TVaThread;
 
 using TVaNotifyEvent = std::function<void(TVaCustomComm* Sender)>;
 using TVaCommErrorEvent = std::function<void(TVaCustomComm* Sender, int Errors)>;
@@ -189,9 +184,11 @@ protected:
   void ApplyBuffers();
   void ApplyTimeouts();
   void ApplyEventMask();
-  // Raises EVaCommError with the message filled with the OS's last error code and text.
-  [[noreturn]] void RaiseCommError(const char* Message) const;
-  void CheckCommResult(bool Ok, const char* Message) const;
+  // Raises EVaCommError with the message filled with the OS's last error code
+  // and text; its kind is Lost when the device went away, else what the code
+  // says, else `Kind`.
+  [[noreturn]] void RaiseCommError(const char* Message, TVaCommErrorKind Kind) const;
+  void CheckCommResult(bool Ok, const char* Message, TVaCommErrorKind Kind) const;
 
 private:
   friend class TVaCommEventThread;

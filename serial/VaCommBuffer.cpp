@@ -1,4 +1,4 @@
-#include "serial/VaCommBuffer.h"
+#include "serial/internal/VaCommBuffer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 #include "serial/VaComm.h"
 #include "serial/VaDisplay.h"
-#include "serial/VaFormat.h"
+#include "serial/internal/Platform.h"
+#include "serial/internal/VaFormat.h"
 
 using namespace CommConst;
 
@@ -118,5 +119,5 @@ void TVaCustomComm::ReportDeviceLost() {
   }
   HandleApplicationException(EVaCommError(FormatArgs(
       "Connection to device %s lost (Error %d, %s)",
-      {FOpenPath, std::to_string(code), Platform::SysErrorMessage(code)})));
+      {FOpenPath, std::to_string(code), Platform::SysErrorMessage(code)}), TVaCommErrorKind::Lost, code));
 }

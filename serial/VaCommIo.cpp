@@ -1,9 +1,9 @@
 // The port component's reads, writes, status and purge.
 #include <mutex>
 
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 #include "serial/VaComm.h"
-#include "serial/VaCommThreads.h"
+#include "serial/internal/VaCommThreads.h"
 
 using namespace CommConst;
 
@@ -13,13 +13,13 @@ int TVaCustomComm::WriteBuf(const void* Data, int Count) {
   if (Platform::CommLost(FHandle)) return 0;
   if (FWriteThread) {
     if (FWriteThread->QueueData(Data, Count)) return Count;
-    throw EVaCommError("Output buffer is full. Please check comm status.");
+    throw EVaCommError("Output buffer is full. Please check comm status.", TVaCommErrorKind::InputOutput);
   }
   std::lock_guard guard(FWriteLock);
   const Platform::WriteResult result =
       Platform::WriteComm(FHandle, Data, uint32_t(Count), {}, uint32_t(FBuffers.WriteTimeout()));
   if (result.Status == Platform::WriteStatus::Failed) {
-    if (!Platform::CommLost(FHandle)) RaiseCommError("Write error (%d), %s");
+    if (!Platform::CommLost(FHandle)) RaiseCommError("Write error (%d), %s", TVaCommErrorKind::InputOutput);
     if (IsMainThread()) ReportDeviceLost();
   }
   // After a time-out the rest is abandoned: nothing is left writing from the caller's memory.
@@ -30,7 +30,7 @@ int TVaCustomComm::ReadBuf(void* Data, int Count) {
   if (!Active() || Data == nullptr || Count <= 0) return 0;
   std::lock_guard guard(FReadLock);
   uint32_t read = 0;
-  CheckCommResult(Platform::ReadComm(FHandle, Data, uint32_t(Count), read), "Read error (%d), %s");
+  CheckCommResult(Platform::ReadComm(FHandle, Data, uint32_t(Count), read), "Read error (%d), %s", TVaCommErrorKind::InputOutput);
   return int(read);
 }
 
@@ -40,13 +40,14 @@ void TVaCustomComm::Purge(uint32_t Flags) {
   if (!Active()) return;
   std::lock_guard guard(FReadLock);
   if (Flags != (PURGE_RXABORT | PURGE_RXCLEAR) && FWriteThread) FWriteThread->PurgeBuffer();
-  CheckCommResult(Platform::PurgeComm(FHandle, Flags), "Error clearing buffers (%d), %s");
+  CheckCommResult(Platform::PurgeComm(FHandle, Flags), "Error clearing buffers (%d), %s", TVaCommErrorKind::InputOutput);
 }
 
 void TVaCustomComm::GetComStat(TVaComStat& Stat) {
   std::lock_guard guard(FReadLock);
   Stat = TVaComStat{};
-  if (Active()) CheckCommResult(Platform::ClearCommError(FHandle, Stat), "Error retrieving statistics (%d), %s");
+  if (Active()) CheckCommResult(Platform::ClearCommError(FHandle, Stat), "Error retrieving statistics (%d), %s",
+                                  TVaCommErrorKind::InputOutput);
 }
 
 int TVaCustomComm::InQueCount() {

@@ -1,10 +1,10 @@
-#include "serial/VaCommThreads.h"
+#include "serial/internal/VaCommThreads.h"
 
 #include <algorithm>
 #include <chrono>
 #include <mutex>
 
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 #include "serial/VaComm.h"
 
 using namespace CommConst;

@@ -1,4 +1,4 @@
-#include "serial/VaFormat.h"
+#include "serial/internal/VaFormat.h"
 
 std::string FormatArgs(std::string_view format, std::initializer_list<std::string_view> args) {
   std::string text;

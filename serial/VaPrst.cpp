@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "base/Exception.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace {
 
@@ -34,15 +34,7 @@ void AssignNotifying(T& target, const T& source, void (*copy)(T&, const T&)) {
 
 void TVaBuffers::SetNotifying(TVaIntW& field, TVaIntW value) {
   CheckNotNegative(value);
-  if (field == value) return;
-  const TVaIntW old = field;
-  field = value;
-  try {
-    Changed();
-  } catch (...) {
-    field = old;
-    throw;
-  }
+  SetAndApply(field, value, [this] { Changed(); });
 }
 
 void TVaBuffers::SetReadTimeout(TVaIntW value) {

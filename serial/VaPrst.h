@@ -70,15 +70,7 @@ public:
 private:
   template <typename T>
   void SetNotifying(T& field, T value) {
-    if (field == value) return;
-    const T old = field;
-    field = value;
-    try {
-      Changed();
-    } catch (...) {
-      field = old;
-      throw;
-    }
+    SetAndApply(field, value, [this] { Changed(); });
   }
 
   bool FOutCtsFlow = false;

@@ -3,7 +3,9 @@
 // component: one "Name = Value" line per property, written when the value is
 // stored (it differs from its default, or the property has no default), read
 // back through the property setters, then Loaded. Events are not streamed;
-// the program connects its handlers in code.
+// the program connects its handlers in code. This program configures its port
+// in code; the streaming stays for programs that keep a port's configuration
+// in a file.
 //
 //   object VaComm1: TVaComm
 //     Baudrate = br2400

@@ -1,4 +1,4 @@
-#include "serial/VaSync.h"
+#include "serial/internal/VaSync.h"
 
 #include <vector>
 

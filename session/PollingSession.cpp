@@ -21,12 +21,6 @@ std::string DeviceNameFor(const std::string& path) {
   return name;
 }
 
-bool DeviceMissing(const PortChoice& choice) {
-  const Platform::DeviceCheck check =
-      choice.Number > 0 ? Platform::ResolveComPort(choice.Number).Check : Platform::CheckDevice(choice.Path);
-  return check.State == Platform::DeviceState::Missing;
-}
-
 }  // namespace
 
 PollingSession::PollingSession() : Port_(std::make_unique<TVaComm>(nullptr)) {
@@ -69,9 +63,10 @@ void PollingSession::Open(const PortChoice& choice) {
   try {
     Port_->Open();
   } catch (const EVaCommError& error) {
-    if (!DeviceMissing(choice)) throw;
+    if (error.Kind() != TVaCommErrorKind::NotFound) throw;
     // The component's text stays the first line; below it what does exist.
-    throw EVaCommError(std::string(error.what()) + "\n\n" + MissingDeviceHint(choice.Number));
+    throw EVaCommError(std::string(error.what()) + "\n\n" + MissingDeviceHint(choice.Number), error.Kind(),
+                       error.SystemCode());
   }
 }
 

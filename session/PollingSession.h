@@ -36,7 +36,7 @@ public:
 
   TVaComm& Port() { return *Port_; }
   // Closes the port, points it at the choice and opens it. Raises
-  // EVaCommError with the component's text when the port cannot be opened;
+  // EVaCommError with the component's text and kind when the port cannot be opened;
   // for a device that is not there, a hint follows: the serial devices that
   // exist and how to point a COM number at one.
   void Open(const PortChoice& choice);

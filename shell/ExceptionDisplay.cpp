@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "serial/VaClasses.h"
+#include "base/Exception.h"
 #include "shell/SingleBox.h"
 
 namespace {

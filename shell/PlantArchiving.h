@@ -36,7 +36,7 @@ public:
   // The archive to show: the file chosen on the command line, else the
   // archive of the store's plant (or of the plant's name) where it exists,
   // else the newest in the default folder; empty when there is none. Throws
-  // ArchiveError when there is no default folder.
+  // EArchiveError when there is no default folder.
   std::filesystem::path ViewedArchive() const;
 
   const ProgramOptions& Options() const { return options_; }

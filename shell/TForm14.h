@@ -39,7 +39,7 @@ public:
   TFileDialog* FolderDialog1 = nullptr;  // made on first use
 
   // Opens the archive and chooses its last day; an empty path or a file not
-  // yet there shows that there is none. Throws ArchiveError for a file that
+  // yet there shows that there is none. Throws EArchiveError for a file that
   // is no usable archive.
   void ShowArchive(const std::filesystem::path& file, Archive::CsvStyle style);
   bool HasArchive() const { return archive_ != nullptr; }

@@ -7,13 +7,15 @@
 #include <map>
 #include <sstream>
 
+#include "base/Exception.h"
+
 namespace Sim {
 
 namespace {
 
-class OptionError : public std::runtime_error {
+class EOptionError : public Exception {
 public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
 long long Integer(const std::string& option, const std::string& text, long long low, long long high) {
@@ -21,7 +23,7 @@ long long Integer(const std::string& option, const std::string& text, long long 
   char* end = nullptr;
   const long long v = std::strtoll(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno != 0 || v < low || v > high)
-    throw OptionError(option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+    throw EOptionError(option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
                       ", not \"" + text + "\"");
   return v;
 }
@@ -32,7 +34,7 @@ double Real(const std::string& option, const std::string& text, double low, doub
   if (text.empty() || *end != '\0' || !std::isfinite(v) || v < low || v > high) {
     std::ostringstream s;
     s << option << " needs a number from " << low << " to " << high << ", not \"" << text << "\"";
-    throw OptionError(s.str());
+    throw EOptionError(s.str());
   }
   return v;
 }
@@ -60,16 +62,16 @@ std::vector<FaultKind> Kinds(const std::string& option, const std::string& text)
   std::string name;
   while (std::getline(list, name, ',')) {
     const auto kind = FaultKindNamed(name);
-    if (!kind) throw OptionError(option + ": unknown fault \"" + name + "\" (checksum, junk, truncate, length, silence)");
+    if (!kind) throw EOptionError(option + ": unknown fault \"" + name + "\" (checksum, junk, truncate, length, silence)");
     kinds.push_back(*kind);
   }
-  if (kinds.empty()) throw OptionError(option + " needs at least one fault");
+  if (kinds.empty()) throw EOptionError(option + " needs at least one fault");
   return kinds;
 }
 
 ClockSeconds StartTime(const std::string& text) {
   const auto t = ParseCivilTime(text);
-  if (!t) throw OptionError("--start needs \"YYYY-MM-DD HH:MM\", not \"" + text + "\"");
+  if (!t) throw EOptionError("--start needs \"YYYY-MM-DD HH:MM\", not \"" + text + "\"");
   return SecondsOf(*t);
 }
 
@@ -78,7 +80,7 @@ std::pair<int, int> YearMonth(const std::string& text) {
   char tail = 0;
   if (std::sscanf(text.c_str(), "%4d-%2d%c", &year, &month, &tail) != 2 || year < 2000 || year > 2099 || month < 1 ||
       month > 12)
-    throw OptionError("--commissioning needs \"YYYY-MM\" with a year from 2000 to 2099, not \"" + text + "\"");
+    throw EOptionError("--commissioning needs \"YYYY-MM\" with a year from 2000 to 2099, not \"" + text + "\"");
   return {year, month};
 }
 
@@ -116,16 +118,16 @@ const std::map<std::string, Handler>& ValueOptions() {
 
 void Check(ProgramOptions& o, ClockSeconds hostNow) {
   PlantOptions& p = o.Sim.Plant;
-  if (o.Com && !o.Device.empty()) throw OptionError("--com and --device exclude each other");
+  if (o.Com && !o.Device.empty()) throw EOptionError("--com and --device exclude each other");
   if (!p.Start) p.Start = hostNow;
   const int startYear = CivilTimeOf(*p.Start).Year;
   if (!p.Commissioning) p.Commissioning = std::make_pair(startYear - 3, 4);
   const auto [year, month] = *p.Commissioning;
   if (year * 12 + month > startYear * 12 + CivilTimeOf(*p.Start).Month)
-    throw OptionError("--commissioning lies after the start of the clock");
-  if (startYear - year > 13) throw OptionError("--commissioning lies more than 13 years before the start of the clock");
-  if (year < 2000) throw OptionError("the commissioning year must be 2000 or later; set --commissioning");
-  if (p.FaultMeter > p.Meters) throw OptionError("--fault-meter names a meter beyond --meters");
+    throw EOptionError("--commissioning lies after the start of the clock");
+  if (startYear - year > 13) throw EOptionError("--commissioning lies more than 13 years before the start of the clock");
+  if (year < 2000) throw EOptionError("the commissioning year must be 2000 or later; set --commissioning");
+  if (p.FaultMeter > p.Meters) throw EOptionError("--fault-meter names a meter beyond --meters");
 }
 
 }  // namespace
@@ -146,16 +148,16 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args, ClockSeconds ho
       if (name == "--list-ports") { o.ListPorts = true; continue; }
       if (name == "--fast") { o.Fast = true; continue; }
       const auto handler = ValueOptions().find(name);
-      if (handler == ValueOptions().end()) throw OptionError("unknown option \"" + name + "\" (see --help)");
+      if (handler == ValueOptions().end()) throw EOptionError("unknown option \"" + name + "\" (see --help)");
       if (!value) {
-        if (i + 1 >= args.size()) throw OptionError(name + " needs a value");
+        if (i + 1 >= args.size()) throw EOptionError(name + " needs a value");
         value = args[++i];
       }
       handler->second(o, name, *value);
     }
     if (!o.Help && !o.Version && !o.ListPorts) Check(o, hostNow);
     result.Options = o;
-  } catch (const OptionError& e) {
+  } catch (const EOptionError& e) {
     result.Error = e.what();
   }
   return result;

@@ -20,6 +20,16 @@ constexpr double TemperatureLoss = 0.004;  // per degree above 25 °C
 constexpr double Heating = 0.03;           // module warming in °C per W/m²
 constexpr uint64_t KeyMeterShare = 11;
 
+// A quarter-hourly value (W, or W/m²) summed from midnight up to the second:
+// the whole quarters, then the running one in part; in Wh (Wh/m²).
+int64_t WhSoFar(const DayProfile& day, int QuarterSample::*value, int secondOfDay) {
+  const int running = std::clamp(secondOfDay / 900, 0, QuartersPerDay);
+  double wh = 0;
+  for (int q = 0; q < running; ++q) wh += day.Quarters[q].*value * 0.25;
+  if (running < QuartersPerDay) wh += day.Quarters[running].*value * (secondOfDay - running * 900) / 3600.0;
+  return std::llround(wh);
+}
+
 struct SunPosition {
   double CosZenith = 0;    // on the horizontal
   double CosIncidence = 0; // on the module plane
@@ -114,21 +124,11 @@ const DayProfile& PlantPhysics::Day(int64_t dayNumber) {
 }
 
 int64_t PlantPhysics::EnergyWh(int64_t dayNumber, int secondOfDay) {
-  const DayProfile& day = Day(dayNumber);
-  const int running = std::clamp(secondOfDay / 900, 0, QuartersPerDay);
-  double wh = 0;
-  for (int q = 0; q < running; ++q) wh += day.Quarters[q].PowerWatts * 0.25;
-  if (running < QuartersPerDay) wh += day.Quarters[running].PowerWatts * (secondOfDay - running * 900) / 3600.0;
-  return std::llround(wh);
+  return WhSoFar(Day(dayNumber), &QuarterSample::PowerWatts, secondOfDay);
 }
 
 int64_t PlantPhysics::IrradiationWh(int64_t dayNumber, int secondOfDay) {
-  const DayProfile& day = Day(dayNumber);
-  const int running = std::clamp(secondOfDay / 900, 0, QuartersPerDay);
-  double wh = 0;
-  for (int q = 0; q < running; ++q) wh += day.Quarters[q].Irradiance * 0.25;
-  if (running < QuartersPerDay) wh += day.Quarters[running].Irradiance * (secondOfDay - running * 900) / 3600.0;
-  return std::llround(wh);
+  return WhSoFar(Day(dayNumber), &QuarterSample::Irradiance, secondOfDay);
 }
 
 int PlantPhysics::MaxPowerWatts(int64_t dayNumber, int secondOfDay) {

@@ -15,7 +15,7 @@
 
 #include "PosixEvent.h"
 #include "PosixTermios.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace Platform {
 
@@ -63,7 +63,7 @@ bool ImmediateReads(const CommTimeouts& t) {
 void NoteWritten(Comm& comm) {
   std::lock_guard guard(comm.Lock);
   comm.OutputQueued = true;
-  if ((comm.Mask & EV_TXEMPTY) == 0 || comm.Lost) return;
+  if ((comm.Mask & EV_TXEMPTY) == 0 || comm.Loss.Lost) return;
   comm.TxPending = true;
   PosixComm::WakeWaiter(comm);
 }
@@ -85,7 +85,7 @@ bool WaitForRoom(Comm& comm, std::vector<pollfd>& fds, int timeout) {
 // write, so a reader that asks for the status on every arrival spends no
 // system call on it.
 uint32_t OutputQueueSize(Comm& comm) {
-  if (!comm.OutputQueued || comm.Lost) return 0;
+  if (!comm.OutputQueued || comm.Loss.Lost) return 0;
   int queued = 0;
   if (ioctl(comm.Fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
     comm.OutputQueued = false;
@@ -95,6 +95,27 @@ uint32_t OutputQueueSize(Comm& comm) {
 }
 
 }  // namespace
+
+TVaCommErrorKind OpenErrorKind(int code) {
+  switch (code) {
+    case ENOENT:
+      return TVaCommErrorKind::NotFound;
+    case EACCES:
+    case EPERM:
+      return TVaCommErrorKind::NoPermission;
+    case EBUSY:  // the tty's exclusive mode or another port's lock
+      return TVaCommErrorKind::Busy;
+    default:
+      return TVaCommErrorKind::InputOutput;
+  }
+}
+
+TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise) {
+  if (MeansDeviceGone(code)) return TVaCommErrorKind::Lost;
+  if (code == EACCES || code == EPERM) return TVaCommErrorKind::NoPermission;
+  if (code == EBUSY) return TVaCommErrorKind::Busy;
+  return otherwise;
+}
 
 Comm* OpenComm(const std::string& path) {
   if (HasNetworkScheme(path)) return PosixNetwork::Open(path);
@@ -292,23 +313,15 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
   } else if (flags & PURGE_TXCLEAR) {
     queues = TCOFLUSH;
   }
-  if (queues < 0 || comm->Lost || comm->Net || tcflush(comm->Fd, queues) == 0) return true;
+  if (queues < 0 || comm->Loss.Lost || comm->Net || tcflush(comm->Fd, queues) == 0) return true;
   const int error = errno;
   if (!MeansDeviceGone(error)) return Fail(error);
   PosixComm::MarkLost(*comm, error);  // reported once through the loss, not as a purge failure
   return true;
 }
 
-bool CommLost(Comm* comm) {
-  if (comm == nullptr) return false;
-  std::lock_guard guard(comm->Lock);
-  return comm->Lost;
-}
+bool CommLost(Comm* comm) { return LossOf(comm).Lost; }
 
-int CommLostError(Comm* comm) {
-  if (comm == nullptr) return 0;
-  std::lock_guard guard(comm->Lock);
-  return comm->LostError;
-}
+int CommLostError(Comm* comm) { return LossOf(comm).Error; }
 
 }  // namespace Platform

@@ -10,7 +10,8 @@
 
 #include "PosixNetwork.h"
 #include "ReceiveQueue.h"
-#include "serial/Platform.h"
+#include "serial/internal/CommLoss.h"
+#include "serial/internal/Platform.h"
 
 namespace Platform {
 
@@ -43,8 +44,7 @@ struct Comm {
   bool OutputQueued = false;   // bytes were written since the output queue was last seen empty
   int ModemState = 0;
   LineCounters Counters;
-  bool Lost = false;
-  int LostError = 0;
+  CommLoss Loss;
   std::unique_ptr<PosixNetwork::Line> Net;  // a line behind a device server; null for a tty
 };
 

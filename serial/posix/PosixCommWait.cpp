@@ -13,7 +13,7 @@
 
 #include "PosixComm.h"
 #include "PosixEvent.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace Platform {
 
@@ -75,7 +75,7 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
         mask = events;
         return CommWait::Event;
       }
-      if (comm->Lost) {
+      if (comm->Loss.Lost) {
         comm->Watched = false;
         return CommWait::DeviceLost;
       }

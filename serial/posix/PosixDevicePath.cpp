@@ -14,7 +14,7 @@
 
 #include "serial/DeviceName.h"
 #include "serial/NetworkPortName.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 #include "serial/PortDiscovery.h"
 #include "serial/posix/PosixPorts.h"
 

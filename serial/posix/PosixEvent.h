@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 namespace Platform {
 

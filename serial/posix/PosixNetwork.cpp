@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "PosixComm.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace Platform::PosixNetwork {
 

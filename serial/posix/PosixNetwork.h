@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "serial/NetworkPortName.h"
-#include "serial/Platform.h"
-#include "serial/TelnetCodec.h"
+#include "serial/internal/Platform.h"
+#include "serial/internal/TelnetCodec.h"
 
 namespace Platform {
 

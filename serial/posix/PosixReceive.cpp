@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "PosixComm.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace Platform::PosixComm {
 
@@ -75,16 +75,14 @@ void WakeWaiter(Comm& comm) {
 }
 
 void MarkLost(Comm& comm, int error) {
-  if (comm.Lost) return;
-  comm.Lost = true;
-  comm.LostError = error != 0 ? error : EIO;
+  if (!comm.Loss.Mark(error != 0 ? error : EIO)) return;
   comm.Errors |= CE_IOE;
   comm.TxPending = false;
   WakeWaiter(comm);
 }
 
 void FillQueue(Comm& comm) {
-  if (comm.Lost || comm.Fd < 0) return;  // a network line that is still connecting
+  if (comm.Loss.Lost || comm.Fd < 0) return;  // a network line that is still connecting
   const uint32_t sizeBefore = comm.Queue.Size();
   bool sawEventChar = false;
   bool readSomething = false;

@@ -8,7 +8,7 @@
 #include <ctime>
 
 #include "PosixNetwork.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 namespace Platform {
 
@@ -28,8 +28,6 @@ std::string SysErrorMessage(int code) {
   char buffer[256];
   return strerror_r(code, buffer, sizeof buffer);
 }
-
-bool IsFileNotFound(int code) { return code == ENOENT; }
 
 int OutOfMemoryError() { return ENOMEM; }
 

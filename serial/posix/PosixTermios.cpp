@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 namespace Platform::PosixTermios {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The device control block mapped to the tty's termios settings and modem lines.
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 namespace Platform::PosixTermios {
 

@@ -152,15 +152,13 @@ bool MayMeanDeviceGone(DWORD error) {
 }
 
 void MarkLost(Comm& comm, DWORD error) {
-  if (comm.Lost) return;
-  comm.Lost = true;
-  comm.LostError = int(error);
+  if (!comm.Loss.Mark(int(error))) return;
   comm.Errors |= CE_IOE;
 }
 
 bool ConfirmLost(Comm& comm, DWORD error) {
   std::lock_guard guard(comm.Lock);
-  if (comm.Lost) return true;
+  if (comm.Loss.Lost) return true;
   DWORD errors = 0;
   COMSTAT status{};
   if (::ClearCommError(comm.Handle, &errors, &status)) {
@@ -178,6 +176,34 @@ bool FinishIo(Comm& comm, OVERLAPPED* io, DWORD& transferred) {
 }
 
 }  // namespace Win32Comm
+
+TVaCommErrorKind OpenErrorKind(int code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return TVaCommErrorKind::NotFound;
+    // A comm device opens only once: the system refuses a port another handle
+    // holds with "access denied" (or, for some drivers, a sharing violation).
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return TVaCommErrorKind::Busy;
+    default:
+      return TVaCommErrorKind::InputOutput;
+  }
+}
+
+// Only the codes that say it alone: the others that may mean a device gone
+// (MayMeanDeviceGone) count once the binding confirmed the loss (CommLost).
+TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise) {
+  switch (code) {
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEV_NOT_EXIST:
+      return TVaCommErrorKind::Lost;
+    default:
+      return otherwise;
+  }
+}
 
 Comm* OpenComm(const std::string& path) {
   // A device server's line is reached through the server's own COM driver here.
@@ -345,7 +371,7 @@ bool QueueStatus(Comm& comm, CommStat& stat) {
   std::lock_guard guard(comm.Lock);
   DWORD errors = 0;
   COMSTAT status{};
-  if (!comm.Lost && !::ClearCommError(comm.Handle, &errors, &status)) {
+  if (!comm.Loss.Lost && !::ClearCommError(comm.Handle, &errors, &status)) {
     const DWORD error = ::GetLastError();
     if (!Win32Comm::MayMeanDeviceGone(error)) return Fail(error);
     Win32Comm::MarkLost(comm, error);  // the status read itself failing confirms it
@@ -373,7 +399,7 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
   {
     std::lock_guard guard(comm->Lock);
     if (flags & PURGE_RXCLEAR) comm->ReportedQueue = 0;
-    if (comm->Lost) return true;
+    if (comm->Loss.Lost) return true;
   }
   if (::PurgeComm(comm->Handle, flags)) return true;
   const DWORD error = ::GetLastError();
@@ -382,16 +408,8 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
   return Fail(error);
 }
 
-bool CommLost(Comm* comm) {
-  if (comm == nullptr) return false;
-  std::lock_guard guard(comm->Lock);
-  return comm->Lost;
-}
+bool CommLost(Comm* comm) { return LossOf(comm).Lost; }
 
-int CommLostError(Comm* comm) {
-  if (comm == nullptr) return 0;
-  std::lock_guard guard(comm->Lock);
-  return comm->LostError;
-}
+int CommLostError(Comm* comm) { return LossOf(comm).Error; }
 
 }  // namespace Platform

@@ -3,7 +3,7 @@
 // Windows, and what the files of this binding share about them.
 // The component's comm constants come first: <windows.h> then defines macros
 // of the same names and values, which stand for them from there on.
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -18,7 +18,8 @@
 #include <cstdint>
 #include <mutex>
 
-#include "serial/Platform.h"
+#include "serial/internal/CommLoss.h"
+#include "serial/internal/Platform.h"
 
 namespace Platform {
 
@@ -49,8 +50,7 @@ struct Comm {
   uint32_t Mask = 0;
   uint32_t Errors = 0;         // line errors that the binding's own status reads took
   uint32_t ReportedQueue = 0;  // queued bytes that a reported received-character event covered
-  bool Lost = false;
-  int LostError = 0;
+  CommLoss Loss;
 };
 
 namespace Win32Comm {

@@ -66,8 +66,6 @@ std::string SysErrorMessage(int code) {
   return WithoutTrailer(message);
 }
 
-bool IsFileNotFound(int code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
-
 int OutOfMemoryError() { return ERROR_NOT_ENOUGH_MEMORY; }
 
 uint32_t GetTickCount() { return ::GetTickCount(); }

@@ -104,7 +104,7 @@ TEST_F(ArchiveRulesTest, AnotherPlantsExchangeIsRefusedWithThePath) {
   try {
     archive.Write(At(11, 8, "120304"));
     FAIL() << "another plant's exchange was taken";
-  } catch (const ArchiveError& e) {
+  } catch (const EArchiveError& e) {
     EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
     EXPECT_NE(std::string(e.what()).find("471108"), std::string::npos) << e.what();
     EXPECT_NE(std::string(e.what()).find("120304"), std::string::npos) << e.what();

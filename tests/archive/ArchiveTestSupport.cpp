@@ -2,12 +2,11 @@
 
 #include <sqlite3.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "archive/StoreRecord.h"
+#include "tests/support/WithoutRoot.h"
 
 namespace ArchiveTest {
 
@@ -101,24 +100,9 @@ std::string Dump(const fs::path& file) {
 std::string Query(const fs::path& file, const std::string& sql) { return ReadConnection(file).Rows(sql); }
 
 std::string TextWithoutRoot(const std::function<std::string()>& work) {
-  int fds[2];
-  if (pipe(fds) != 0) return "(no pipe)";
-  const pid_t child = fork();
-  if (child == 0) {
-    close(fds[0]);
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-    const std::string text = work();
-    _exit(write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 3);
-  }
-  close(fds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-  close(fds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  return text;
+  const WithoutRootResult result = RunWithoutRoot(work);
+  EXPECT_TRUE(result.Finished) << "the child without root's rights failed";
+  return result.Text;
 }
 
 }  // namespace ArchiveTest

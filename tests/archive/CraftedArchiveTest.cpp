@@ -30,7 +30,7 @@ protected:
     const auto message = [](const auto& action) {
       try {
         action();
-      } catch (const ArchiveError& e) {
+      } catch (const EArchiveError& e) {
         return std::string(e.what());
       }
       return std::string("(read)");

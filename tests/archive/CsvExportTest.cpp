@@ -157,7 +157,7 @@ TEST(CsvExportCancelTest, AnOutputFolderThatIsAFileIsReportedWithItsPath) {
   try {
     ExportCsv({}, out / "plain-file", CsvStyle::German);
     FAIL() << "no error";
-  } catch (const ArchiveError& e) {
+  } catch (const EArchiveError& e) {
     EXPECT_NE(std::string(e.what()).find((out / "plain-file").string()), std::string::npos) << e.what();
   }
 }

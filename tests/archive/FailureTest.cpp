@@ -216,7 +216,7 @@ TEST_F(FailureTest, ForeignAndNewerFilesAreRefused) {
     try {
       Archive::PlantArchive archive(file, {false, 100});
       ADD_FAILURE() << file << " was opened";
-    } catch (const Archive::ArchiveError& e) {
+    } catch (const Archive::EArchiveError& e) {
       EXPECT_EQ(e.File(), file);
       EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
     }

@@ -57,7 +57,7 @@ TEST(RangeExportTest, WritesTheRangesDaysFromTheArchiveFile) {
   // An archive that is not there is an error, and no folder is made for it.
   EXPECT_THROW(ExportArchiveRange(folder / "none.sqlite", ParseDayRange("2024-02-29", "2024-03-01"), folder / "out2",
                                   CsvStyle::Plain),
-               ArchiveError);
+               EArchiveError);
   EXPECT_FALSE(fs::exists(folder / "none.sqlite"));
   EXPECT_FALSE(fs::exists(folder / "out2"));
 }

@@ -115,7 +115,7 @@ TEST_F(WrongClockTest, AnImpossibleDateIsRefused) {
                                        ControllerClock{2100, 1, 1, 0, 0}, ControllerClock{2026, 6, 21, 24, 0}}) {
     r.Clock = clock;
     r.Today = DayNumberOf(clock.Year, clock.Month, clock.Day).value_or(0);
-    EXPECT_THROW(archive.Write(r), ArchiveError) << ClockText(clock);
+    EXPECT_THROW(archive.Write(r), EArchiveError) << ClockText(clock);
   }
   EXPECT_EQ(Dump(file), Dump(folder / "none.sqlite"));
 }

@@ -1,7 +1,6 @@
 // The parts of render-views: the plants it draws and the timing of the views.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -68,13 +67,3 @@ TEST(DrawTiming, TimesEveryViewAndPassesAMissingPictureOn) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  if (!QDir::setCurrent(QStringLiteral(PCZN_PICTURE_DIR))) {
-    std::fprintf(stderr, "no picture folder %s\n", PCZN_PICTURE_DIR);
-    return 1;
-  }
-  return RUN_ALL_TESTS();
-}

@@ -20,7 +20,7 @@ std::string Refusal(const Args& args) {
   try {
     ReadBridgeOptions(args);
     return "accepted";
-  } catch (const OptionError& e) {
+  } catch (const EOptionError& e) {
     return e.what();
   }
 }
@@ -149,7 +149,7 @@ TEST_F(BridgeOptionsTest, ThePasswordIsTheFilesFirstLine) {
   try {
     ReadPasswordFile(empty);
     FAIL() << "an empty password file is refused";
-  } catch (const OptionError& e) {
+  } catch (const EOptionError& e) {
     EXPECT_EQ(std::string(e.what()), "--mqtt-password-file: " + empty + " holds no password on its first line");
   }
 }
@@ -162,7 +162,7 @@ TEST_F(BridgeOptionsTest, APasswordFileThatOthersMayReadIsRefusedWithTheModeToSe
   try {
     ReadPasswordFile(shared);
     FAIL() << "a password that others may read is refused";
-  } catch (const OptionError& e) {
+  } catch (const EOptionError& e) {
     EXPECT_EQ(std::string(e.what()), "--mqtt-password-file: " + shared +
                                          " may be read by others (mode 0644); make it private: chmod 600 " + shared);
   }

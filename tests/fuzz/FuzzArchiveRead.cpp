@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CheckHistory(history, size / RowBytes);
       MakeTables(history);
     }
-  } catch (const ArchiveError&) {
+  } catch (const EArchiveError&) {
     // refused as damaged: what a crafted file should get
   }
   RemoveArchive(file);

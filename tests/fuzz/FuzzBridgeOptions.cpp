@@ -68,11 +68,11 @@ struct Outcome {
   std::string Error;
 };
 
-// Anything but an OptionError escapes and is a finding.
+// Anything but an EOptionError escapes and is a finding.
 Outcome Read(const Args& args) {
   try {
     return {ReadBridgeOptions(args), {}};
-  } catch (const OptionError& e) {
+  } catch (const EOptionError& e) {
     return {std::nullopt, e.what()};
   }
 }
@@ -104,7 +104,7 @@ bool IniReadsOnlyHarmlessFiles(const std::string& iniPath) {
   try {
     for (const IniEntry& entry : ReadIniFile(iniPath))
       if (entry.Name == "mqtt-cafile" && !IsHarmlessToRead(entry.Value)) return false;
-  } catch (const IniError&) {
+  } catch (const EIniError&) {
   }
   return true;
 }
@@ -193,7 +193,7 @@ void CheckAcceptedFile(const BridgeOptions& o, const std::string& text) {
   std::vector<IniEntry> entries;
   try {
     entries = ParseIni(text, IniPath());
-  } catch (const IniError&) {
+  } catch (const EIniError&) {
     FUZZ_CHECK(false, "an accepted file parses");
   }
   const Outcome again = Read(AsCommandLine(entries, o));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <cerrno>
+
 #include "SerialTestSupport.h"
 
 namespace {
@@ -118,15 +120,22 @@ TEST_F(Config, ASettingTheDeviceCannotTakeRaisesAndIsNotKept) {
   // A pseudo-terminal always carries eight data bits.
   EXPECT_EQ(ErrorOf([&] { comm.SetDatabits(db5); }), refused);
   EXPECT_EQ(comm.Databits(), db8);
-  EXPECT_EQ(ErrorOf([&] { comm.SetDatabits(db4); }), refused);
+  const std::optional<EVaCommError> error = CommErrorOf([&] { comm.SetDatabits(db4); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->Kind(), TVaCommErrorKind::SettingsRefused);
+  EXPECT_EQ(error->SystemCode(), EINVAL);
+  const auto refusedByDevice = [&](const std::function<void()>& change) {
+    const std::optional<EVaCommError> e = CommErrorOf(change);
+    return e && e->Kind() == TVaCommErrorKind::SettingsRefused;
+  };
   // ... and no parity bit: the kernel clears it, so every parity is refused here.
   for (TVaParity parity : {paOdd, paEven, paMark, paSpace}) {
-    EXPECT_EQ(ErrorOf([&] { comm.SetParity(parity); }), refused);
+    EXPECT_TRUE(refusedByDevice([&] { comm.SetParity(parity); })) << int(parity);
   }
   EXPECT_EQ(comm.Parity(), paNone);
-  EXPECT_EQ(ErrorOf([&] { comm.SetStopbits(sb15); }), refused);  // 1.5 only with five bits
+  EXPECT_TRUE(refusedByDevice([&] { comm.SetStopbits(sb15); }));  // 1.5 only with five bits
   EXPECT_EQ(comm.Stopbits(), sb1);
-  EXPECT_EQ(ErrorOf([&] { comm.SetBaudrate(brUser); }), refused);  // a rate of 0 would hang up
+  EXPECT_TRUE(refusedByDevice([&] { comm.SetBaudrate(brUser); }));  // a rate of 0 would hang up
   EXPECT_EQ(comm.Baudrate(), br2400);
   EXPECT_EQ(TtySpeed(pty.Slave()), speed_t(B2400));
   EXPECT_EQ(TtyControlFlags(pty.Slave()) & CSIZE, tcflag_t(CS8));
@@ -135,7 +144,17 @@ TEST_F(Config, ASettingTheDeviceCannotTakeRaisesAndIsNotKept) {
   comm.Close();
   comm.SetDatabits(db7);
   EXPECT_EQ(ErrorOf([&] { comm.Open(); }), refused);
+  EXPECT_TRUE(refusedByDevice([&] { comm.Open(); }));
   EXPECT_FALSE(comm.Active());
+}
+
+TEST_F(Config, ASettingForADeviceThatWentAwayRaisesLost) {
+  comm.Open();
+  pty.CloseMaster();  // the terminal hangs up
+  const std::optional<EVaCommError> error = CommErrorOf([&] { comm.SetBaudrate(br9600); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->Kind(), TVaCommErrorKind::Lost) << error->what();
+  EXPECT_EQ(comm.Baudrate(), br2400);
 }
 
 TEST(ConfigObjects, ChangeNotificationsFollowTheirRules) {

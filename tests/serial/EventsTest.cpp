@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "SerialTestSupport.h"
-#include "serial/CommConstants.h"
+#include "base/MainThreadCalls.h"
+#include "serial/internal/CommConstants.h"
 #include "serial/VaDisplay.h"
 
 namespace {

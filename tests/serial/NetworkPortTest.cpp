@@ -10,8 +10,9 @@
 
 #include "SerialTestSupport.h"
 #include "serial/NetworkPortName.h"
+#include "serial/internal/Platform.h"
 #include "serial/PortDiscovery.h"
-#include "serial/TelnetCodec.h"
+#include "serial/internal/TelnetCodec.h"
 #include "session/PortReport.h"
 #include "tests/support/TempPortsFolder.h"
 

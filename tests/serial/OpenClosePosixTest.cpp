@@ -1,16 +1,39 @@
 // Opening ports on Linux: device paths, the COM links, what reaches the tty,
 // and the errors of a failed open.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <termios.h>
 
+#include <cerrno>
+#include <sstream>
+
 #include "SerialTestSupport.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
+#include "tests/support/WithoutRoot.h"
+
+namespace {
+
+// The kind and system code of the error Open raises, as "Kind code".
+std::string KindAndCode(TVaCommErrorKind kind, int code) {
+  std::ostringstream text;
+  PrintTo(kind, &text);
+  text << " " << code;
+  return text.str();
+}
+
+std::string OpenKind(TVaComm& comm) {
+  const std::optional<EVaCommError> error = CommErrorOf([&] { comm.Open(); });
+  return error ? KindAndCode(error->Kind(), error->SystemCode()) : "(no error)";
+}
+
+}  // namespace
 
 TEST(OpenClose, MissingDeviceNamesTheResolvedPath) {
   TVaComm comm;
   comm.SetDeviceName("/dev/pczn-missing-%d");
   comm.SetPortNum(4);
   EXPECT_EQ(OpenError(comm), "Specified device not found (/dev/pczn-missing-4).");
+  EXPECT_EQ(OpenKind(comm), KindAndCode(TVaCommErrorKind::NotFound, ENOENT));
   EXPECT_FALSE(comm.Active());
 
   PortsFolder ports;
@@ -19,6 +42,7 @@ TEST(OpenClose, MissingDeviceNamesTheResolvedPath) {
   viaLink.SetDeviceName("\\\\.\\COM%d");
   viaLink.SetPortNum(7);
   EXPECT_EQ(OpenError(viaLink), "Specified device not found (" + link + ").");
+  EXPECT_EQ(OpenKind(viaLink), KindAndCode(TVaCommErrorKind::NotFound, ENOENT));
 }
 
 TEST(OpenClose, DeviceHeldElsewhereOrNotATerminalRaisesCantOpen) {
@@ -30,6 +54,7 @@ TEST(OpenClose, DeviceHeldElsewhereOrNotATerminalRaisesCantOpen) {
   second.SetDeviceName(pty.SlavePath());
   EXPECT_EQ(OpenError(second),
             "Can't open specified device " + pty.SlavePath() + " (Error 16, Device or resource busy)");
+  EXPECT_EQ(OpenKind(second), KindAndCode(TVaCommErrorKind::Busy, EBUSY));
   EXPECT_FALSE(second.Active());
   first.Close();
   second.Open();  // free again once the first port has let go
@@ -38,6 +63,20 @@ TEST(OpenClose, DeviceHeldElsewhereOrNotATerminalRaisesCantOpen) {
   TVaComm notATty;
   notATty.SetDeviceName("/dev/null");
   EXPECT_EQ(OpenError(notATty), "Can't open specified device /dev/null (Error 25, Inappropriate ioctl for device)");
+  EXPECT_EQ(OpenKind(notATty), KindAndCode(TVaCommErrorKind::InputOutput, ENOTTY));
+}
+
+TEST(OpenClose, ADeviceTheUserMayNotOpenRaisesNoPermission) {
+  PseudoTerminal pty;
+  ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0), 0);  // neither nobody nor an owner without root's rights may
+  const WithoutRootResult result = RunWithoutRoot([&] {
+    TVaComm comm;
+    comm.SetDeviceName(pty.SlavePath());
+    return OpenError(comm) + "\n" + OpenKind(comm);
+  });
+  ASSERT_TRUE(result.Finished);
+  EXPECT_EQ(result.Text, "Can't open specified device " + pty.SlavePath() + " (Error 13, Permission denied)\n" +
+                             KindAndCode(TVaCommErrorKind::NoPermission, EACCES));
 }
 
 TEST(OpenClose, ApplicationPortIs2400EightNoneOneOnTheTty) {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SerialTestSupport.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 namespace {
 
@@ -44,6 +44,7 @@ TEST(OpenClose, OpeningAnOpenPortRaisesAndLeavesItWorking) {
   comm.SetDeviceName(pty.SlavePath());
   comm.Open();
   EXPECT_EQ(OpenError(comm), WhileOpen);
+  EXPECT_EQ(CommErrorOf([&] { comm.Open(); })->Kind(), TVaCommErrorKind::PortOpen);
   EXPECT_TRUE(comm.Active());
   EXPECT_EQ(comm.WriteBuf("x", 1), 1);
   EXPECT_EQ(pty.Read(1, 2000), "x");
@@ -55,12 +56,8 @@ TEST(OpenClose, OpenPortRefusesSettingsThatNeedAClosedPort) {
   comm.SetDeviceName(pty.SlavePath());
   comm.Open();
   const auto raises = [](const std::function<void()>& change) {
-    try {
-      change();
-    } catch (const EVaCommError& error) {
-      return std::string(error.what()) == WhileOpen;
-    }
-    return false;
+    const std::optional<EVaCommError> error = CommErrorOf(change);
+    return error && error->Kind() == TVaCommErrorKind::PortOpen && std::string(error->what()) == WhileOpen;
   };
   EXPECT_TRUE(raises([&] { comm.SetPortNum(3); }));
   EXPECT_TRUE(raises([&] { comm.SetDeviceName("COM%d"); }));

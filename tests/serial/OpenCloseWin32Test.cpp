@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SerialTestSupport.h"
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 TEST(OpenClose, ComNamesOpenAsDeviceNames) {
   EXPECT_EQ(Platform::ResolveDevicePath("COM3"), "\\\\.\\COM3");
@@ -21,6 +21,7 @@ TEST(OpenClose, AComNumberLeadingNowhereIsNotFound) {
   comm.SetDeviceName("\\\\.\\COM%d");
   comm.SetPortNum(7);  // mapped in the prefix, pointed at no terminal
   EXPECT_EQ(OpenError(comm), "Specified device not found (\\\\.\\COM7).");
+  EXPECT_EQ(CommErrorOf([&] { comm.Open(); })->Kind(), TVaCommErrorKind::NotFound);
   EXPECT_FALSE(comm.Active());
 }
 
@@ -34,6 +35,7 @@ TEST(OpenClose, APortHeldByAnotherHandleRaisesCantOpen) {
   second.SetDeviceName(pty.SlavePath());
   EXPECT_EQ(OpenError(second), "Can't open specified device " + pty.SlavePath() + " (Error 5, " +
                                    Platform::SysErrorMessage(5) + ")");
+  EXPECT_EQ(CommErrorOf([&] { second.Open(); })->Kind(), TVaCommErrorKind::Busy);
   EXPECT_FALSE(second.Active());
   first.Close();
   second.Open();

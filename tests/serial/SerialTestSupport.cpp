@@ -3,22 +3,26 @@
 #include <mutex>
 
 #include "serial/VaClasses.h"
+#include "serial/internal/Platform.h"
 
 uint32_t MillisecondsSince(uint32_t tick) { return Platform::GetTickCount() - tick; }
 
 namespace {
 std::mutex RecordLock;
 std::vector<std::string> Recorded;
+std::vector<TVaCommErrorKind> RecordedKinds;
 }  // namespace
 
 ExceptionRecord::ExceptionRecord() {
   {
     std::lock_guard guard(RecordLock);
     Recorded.clear();
+    RecordedKinds.clear();
   }
   SetApplicationExceptionHandler([](const std::exception& error) {
     std::lock_guard guard(RecordLock);
     Recorded.push_back(error.what());
+    if (const auto* comm = dynamic_cast<const EVaCommError*>(&error)) RecordedKinds.push_back(comm->Kind());
   });
 }
 
@@ -27,6 +31,25 @@ ExceptionRecord::~ExceptionRecord() { SetApplicationExceptionHandler(nullptr); }
 std::vector<std::string> ExceptionRecord::Messages() const {
   std::lock_guard guard(RecordLock);
   return Recorded;
+}
+
+std::vector<TVaCommErrorKind> ExceptionRecord::CommErrorKinds() const {
+  std::lock_guard guard(RecordLock);
+  return RecordedKinds;
+}
+
+void PrintTo(TVaCommErrorKind kind, std::ostream* out) {
+  constexpr const char* Names[] = {"NotFound", "NoPermission", "Busy", "Lost", "SettingsRefused", "InputOutput", "PortOpen"};
+  *out << Names[int(kind)];
+}
+
+std::optional<EVaCommError> CommErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const EVaCommError& error) {
+    return error;
+  }
+  return std::nullopt;
 }
 
 void ConfigureLikeApplication(TVaComm& comm) {
@@ -40,10 +63,6 @@ void ConfigureLikeApplication(TVaComm& comm) {
 }
 
 std::string OpenError(TVaComm& comm) {
-  try {
-    comm.Open();
-  } catch (const EVaCommError& error) {
-    return error.what();
-  }
-  return "(no error)";
+  const std::optional<EVaCommError> error = CommErrorOf([&] { comm.Open(); });
+  return error ? error->what() : "(no error)";
 }

@@ -7,6 +7,7 @@
 // that serial-line-peer holds on the Linux side).
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,8 +83,14 @@ public:
   ExceptionRecord();
   ~ExceptionRecord();
   std::vector<std::string> Messages() const;
+  // The kinds of the component's errors among them.
+  std::vector<TVaCommErrorKind> CommErrorKinds() const;
 };
 
+// Kinds by name in a failed expectation.
+void PrintTo(TVaCommErrorKind kind, std::ostream* out);
+// The component's error that the call raises, if it raises one.
+std::optional<EVaCommError> CommErrorOf(const std::function<void()>& call);
 // The message of the error that Open raises, or "(no error)".
 std::string OpenError(TVaComm& comm);
 

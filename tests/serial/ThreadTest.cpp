@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "SerialTestSupport.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
+#include "serial/internal/Platform.h"
 
 namespace {
 
@@ -171,6 +172,7 @@ TEST_F(Threads, AHungUpDeviceIsReportedOnceThenQuietUntilReopened) {
   pty.CloseMaster();  // a hang-up drops what the tty still held, so the bytes went first
   ASSERT_TRUE(PumpUntil([&] { return !exceptions.Messages().empty(); }, 3000));
   EXPECT_EQ(exceptions.Messages()[0], "Connection to device " + path + " lost (Error " + LostLineError() + ")");
+  EXPECT_EQ(exceptions.CommErrorKinds(), std::vector{TVaCommErrorKind::Lost});
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_TRUE(errors[0] & int(CommConst::CE_IOE));
 
@@ -216,7 +218,7 @@ TEST_F(Threads, HandlerExceptionsReachTheExceptionDisplayAndDispatchGoesOn) {
     ++calls;
     std::string bytes(size_t(count), '\0');
     sender->ReadBuf(bytes.data(), count);
-    throw EVaCommError("handler failed");
+    throw EVaCommError("handler failed", TVaCommErrorKind::InputOutput);
   };
   comm.Open();
   pty.Write("1");

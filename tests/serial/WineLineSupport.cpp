@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "SerialTestSupport.h"
+#include "serial/internal/Platform.h"
 #include "tests/support/HexText.h"
 
 namespace {

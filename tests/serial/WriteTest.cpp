@@ -4,7 +4,8 @@
 #include <thread>
 
 #include "SerialTestSupport.h"
-#include "serial/CommConstants.h"
+#include "serial/internal/CommConstants.h"
+#include "serial/internal/Platform.h"
 
 using namespace CommConst;
 
@@ -40,6 +41,8 @@ TEST_F(Writes, MoreThanTheBufferHoldsRaisesAfterTheWriteTimeout) {
     FAIL() << "no exception";
   } catch (const EVaCommError& error) {
     EXPECT_STREQ(error.what(), "Output buffer is full. Please check comm status.");
+    EXPECT_EQ(error.Kind(), TVaCommErrorKind::InputOutput);
+    EXPECT_EQ(error.SystemCode(), 0) << "no system call failed";
   }
   const uint32_t waited = MillisecondsSince(start);
   EXPECT_GE(waited, 195u);

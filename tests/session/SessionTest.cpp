@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 
@@ -122,6 +123,26 @@ TEST_F(SessionTest, ADevicePathOpensAsItIsAndAMissingOneRaisesTheComponentsText)
     const std::string text = e.what();
     EXPECT_EQ(text.substr(0, text.find('\n')), "Specified device not found (" + missing + ").");
     EXPECT_NE(text.find("serielle"), std::string::npos) << text;
+    // The hint below the text keeps what the component said.
+    const auto* error = dynamic_cast<const EVaCommError*>(&e);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(int(error->Kind()), int(TVaCommErrorKind::NotFound));
+    EXPECT_EQ(error->SystemCode(), ENOENT);
+  }
+  EXPECT_FALSE(session.IsOpen());
+}
+
+TEST_F(SessionTest, ADeviceHeldElsewhereRaisesBusyWithoutTheMissingDeviceHint) {
+  StartSimulator();
+  TVaComm holder;
+  holder.SetDeviceName(sim.Device());
+  holder.Open();
+  try {
+    session.Open(PortChoice::Device(sim.Device()));
+    FAIL() << "a device another port holds must not open";
+  } catch (const EVaCommError& e) {
+    EXPECT_EQ(int(e.Kind()), int(TVaCommErrorKind::Busy));
+    EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos) << "no list of the devices: " << e.what();
   }
   EXPECT_FALSE(session.IsOpen());
 }

@@ -226,7 +226,7 @@ TEST_F(ArchiveViewTest, AnArchiveNotYetWrittenOrDamaged) {
   EXPECT_FALSE(fs::exists(folder / "none.sqlite")) << "looking makes no file";
 
   std::ofstream(folder / "damaged.sqlite") << std::string(4096, 'x');
-  EXPECT_THROW(view.ShowArchive(folder / "damaged.sqlite", Archive::CsvStyle::German), Archive::ArchiveError);
+  EXPECT_THROW(view.ShowArchive(folder / "damaged.sqlite", Archive::CsvStyle::German), Archive::EArchiveError);
   EXPECT_FALSE(view.HasArchive());
   EXPECT_FALSE(view.GroupBox1->isEnabled());
   EXPECT_TRUE(view.Label1->text().startsWith(QStringLiteral("Archiv nicht zu öffnen")));

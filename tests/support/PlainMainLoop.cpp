@@ -2,8 +2,8 @@
 
 #include <chrono>
 
+#include "base/MainThreadCalls.h"
 #include "base/WakeSignal.h"
-#include "serial/VaThread.h"
 
 namespace {
 

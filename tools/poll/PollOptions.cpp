@@ -1,17 +1,17 @@
 #include "PollOptions.h"
 
+#include "base/Exception.h"
 #include "base/Version.h"
 #include "session/PortChoice.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <stdexcept>
 
 namespace {
 
-class OptionError : public std::runtime_error {
+class EOptionError : public Exception {
 public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
 int Number(const std::string& option, const std::string& text, long low, long high) {
@@ -19,7 +19,7 @@ int Number(const std::string& option, const std::string& text, long low, long hi
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high) {
-    throw OptionError(option + " needs a whole number from " + std::to_string(low) + " to " +
+    throw EOptionError(option + " needs a whole number from " + std::to_string(low) + " to " +
                       std::to_string(high) + ", not \"" + text + "\"");
   }
   return int(value);
@@ -27,10 +27,10 @@ int Number(const std::string& option, const std::string& text, long low, long hi
 
 void Apply(PollOptions& o, const std::string& option, const std::string& value) {
   if (option == "--port") {
-    if (!ParsePortChoice(value)) throw OptionError("--port needs COMn (1..255) or a device path, not \"" + value + "\"");
+    if (!ParsePortChoice(value)) throw EOptionError("--port needs COMn (1..255) or a device path, not \"" + value + "\"");
     o.Port = value;
   } else if (option == "--sol") {
-    if (value.empty()) throw OptionError("--sol needs a file name");
+    if (value.empty()) throw EOptionError("--sol needs a file name");
     o.SolPath = value;
   } else if (option == "--cycles") {
     o.Cycles = Number(option, value, 1, 1000000);
@@ -39,7 +39,7 @@ void Apply(PollOptions& o, const std::string& option, const std::string& value) 
   } else if (option == "--tick") {
     o.TickMs = Number(option, value, 10, 1000);
   } else {
-    throw OptionError("unknown option " + option + " (see --help)");
+    throw EOptionError("unknown option " + option + " (see --help)");
   }
 }
 
@@ -70,15 +70,15 @@ ParsedPollOptions ParsePollOptions(const std::vector<std::string>& args) {
       } else if (option == "--list-ports") {
         o.ListPorts = true;
       } else if (TakesValue(option)) {
-        if (!inlineValue && i + 1 >= args.size()) throw OptionError(option + " needs a value");
+        if (!inlineValue && i + 1 >= args.size()) throw EOptionError(option + " needs a value");
         Apply(o, option, inlineValue ? value : args[++i]);
       } else {
-        throw OptionError("unknown option " + option + " (see --help)");
+        throw EOptionError("unknown option " + option + " (see --help)");
       }
     }
-    if (!o.Help && !o.Version && !o.ListPorts && o.Port.empty()) throw OptionError("--port is required (see --help)");
+    if (!o.Help && !o.Version && !o.ListPorts && o.Port.empty()) throw EOptionError("--port is required (see --help)");
     result.Options = o;
-  } catch (const OptionError& error) {
+  } catch (const EOptionError& error) {
     result.Error = error.what();
   }
   return result;

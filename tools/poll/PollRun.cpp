@@ -3,10 +3,10 @@
 #include <chrono>
 #include <mutex>
 
+#include "base/MainThreadCalls.h"
 #include "base/WakeSignal.h"
 #include "protocol/Cp1252.h"
 #include "serial/VaComm.h"
-#include "serial/VaThread.h"
 #include "session/PollingSession.h"
 
 namespace {

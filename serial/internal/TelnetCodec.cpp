@@ -1,4 +1,4 @@
-#include "serial/TelnetCodec.h"
+#include "serial/internal/TelnetCodec.h"
 
 namespace Telnet {
 

@@ -1,5 +1,6 @@
-// The live view tests draw on real windows offscreen, in the folder that
-// holds the background pictures.
+// The main of the Qt test programs that draw with the background pictures:
+// they run offscreen in the folder the build puts the pictures in, as the
+// program runs in its own.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -2,29 +2,17 @@
 // The thread base of the component's event and write threads: terminate flag,
 // priority, wait-for-end, and Synchronize, which runs a method on the main
 // thread while the calling thread waits; Post hands one over and waits for it
-// only before the thread's next hand-over. Calls queued for the main thread run
-// when the main thread calls CheckSynchronize, one at a time; the program
-// injects how a queuing thread wakes it (SetMainThreadWake). A main-thread
-// WaitFor keeps running the calls of the thread it waits for, so stopping a
-// thread never deadlocks with a thread that waits for the main thread.
+// only before the thread's next hand-over. The calls go through the main-thread
+// dispatcher of base/MainThreadCalls.h. A main-thread WaitFor keeps running the
+// calls of the thread it waits for, so stopping a thread never deadlocks with a
+// thread that waits for the main thread.
 #include <atomic>
 #include <functional>
 #include <thread>
 
-#include "base/MainThreadWake.h"
-#include "serial/Platform.h"
-
-enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
-
-class TVaThread;
-
-// A method handed to the main thread, until the main thread has run it.
-struct TVaSyncCall {
-  const TVaThread* Thread = nullptr;
-  const std::function<void()>* Method = nullptr;
-  bool Posted = false;  // by Post: the thread goes on while it runs
-  bool Done = true;     // guarded by the dispatcher's lock
-};
+#include "base/MainThreadCalls.h"
+#include "serial/VaClasses.h"
+#include "serial/internal/Platform.h"
 
 class TVaThread {
 public:
@@ -76,16 +64,7 @@ private:
   std::atomic<int> FPriority{tpNormal};
   std::atomic<Platform::ThreadId> FThreadId{0};
   std::function<void()> FPostedMethod;  // guarded by the dispatcher's lock, like the call
-  TVaSyncCall FPosted;
+  MainThreadCall FPosted;
   bool FExecuteEnded = false;  // guarded by the dispatcher's lock
   bool FFinished = false;      // guarded by the dispatcher's lock
 };
-
-bool IsMainThread();
-// How threads that queue a call wake the main thread (nullptr: they do not;
-// the main thread must then call CheckSynchronize on its own). The wake must
-// outlive every thread that may use it.
-void SetMainThreadWake(MainThreadWake* wake);
-// Runs the calls queued for the main thread; the program calls it from its
-// loop whenever the wake fired.
-void CheckSynchronize();

@@ -11,6 +11,9 @@
 #include <span>
 #include <string>
 
+#include "serial/VaComStat.h"
+#include "serial/VaCommError.h"
+
 namespace Platform {
 
 struct Comm;   // an open serial device
@@ -48,21 +51,20 @@ struct CommTimeouts {
 };
 
 // The 16-byte status record: the line-error word followed by the queue status.
-struct CommStat {
-  uint32_t Errors = 0;
-  uint32_t Status = 0;
-  uint32_t InQue = 0;
-  uint32_t OutQue = 0;
-};
-static_assert(sizeof(CommStat) == 16);
+using CommStat = TVaComStat;
 
 // --- errors, time, platform -------------------------------------------------
 int LastError();
 void SetLastError(int code);
 // The system's message text for an error code.
 std::string SysErrorMessage(int code);
-// True when the code means "no such file or device path".
-bool IsFileNotFound(int code);
+// What the error code of a failed OpenComm says: NotFound for "no such file
+// or device path", NoPermission, Busy; InputOutput for every other code.
+TVaCommErrorKind OpenErrorKind(int code);
+// What the error code of a failed call on an open device says: Lost when the
+// code alone means the device is gone for good, NoPermission or Busy; else
+// `otherwise`, the caller's kind for the call.
+TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise);
 // The code that means "not enough memory".
 int OutOfMemoryError();
 // Milliseconds since an arbitrary start; wraps around after 49.7 days.

@@ -8,9 +8,9 @@
 #include <condition_variable>
 #include <cstdint>
 
-#include "serial/VaCommBuffer.h"
-#include "serial/VaSync.h"
-#include "serial/VaThread.h"
+#include "serial/internal/VaCommBuffer.h"
+#include "serial/internal/VaSync.h"
+#include "serial/internal/VaThread.h"
 
 class TVaCustomComm;
 

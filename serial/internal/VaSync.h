@@ -1,10 +1,10 @@
 #pragma once
-// Synchronisation classes of the component: OS events and critical sections.
+// Synchronisation classes of the component: OS events and waits on several
+// of them. The lock its public classes hold is in serial/VaClasses.h.
 #include <cstdint>
 #include <initializer_list>
-#include <mutex>
 
-#include "serial/Platform.h"
+#include "serial/internal/Platform.h"
 
 // Owner of one OS handle; destruction closes it.
 class TVaHandleObject {
@@ -41,16 +41,3 @@ class TVaWaitEvent : public TVaEvent {};
 // Waits for the first of several events; returns its index (the lowest
 // index wins when several are signalled), -1 on time-out, -2 on failure.
 int WaitForAny(std::initializer_list<TVaEvent*> events, uint32_t milliseconds);
-
-// A lock that the thread holding it may take again.
-class TVaCriticalSection {
-public:
-  void Enter() { FLock.lock(); }
-  void Leave() { FLock.unlock(); }
-  // So that std::lock_guard and friends can hold it.
-  void lock() { Enter(); }
-  void unlock() { Leave(); }
-
-private:
-  std::recursive_mutex FLock;
-};

@@ -4,7 +4,7 @@
 
 namespace {
 
-bool InPortsFolder(int number) { return Platform::ResolveComPort(number).FromPortsFolder; }
+bool InPortsFolder(int number) { return PortDiscovery::ResolveComPort(number).FromPortsFolder; }
 
 }  // namespace
 
@@ -26,7 +26,7 @@ std::optional<std::string> PortTarget::Opened() {
 
 // The device the name leads to now, links followed.
 std::string PortTarget::Device() const {
-  const Platform::DeviceCheck check =
-      choice_.Number > 0 ? Platform::ResolveComPort(choice_.Number).Check : Platform::CheckDevice(choice_.Path);
+  const PortDiscovery::DeviceCheck check =
+      choice_.Number > 0 ? PortDiscovery::ResolveComPort(choice_.Number).Check : PortDiscovery::CheckDevice(choice_.Path);
   return check.Device.empty() ? choice_.Describe() : check.Device;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace Platform {
+namespace PortDiscovery {
 
 // Where the discovery looks. Empty fields mean the system's own folders and
 // the ports folder set with SetPortsFolder; the tests give folders of their own.
@@ -59,4 +59,4 @@ ComPort ResolveComPort(int number, const PortRoots& roots = {});
 // The serial devices present, sorted by path.
 std::vector<SerialDevice> ListSerialDevices(const PortRoots& roots = {});
 
-}  // namespace Platform
+}  // namespace PortDiscovery

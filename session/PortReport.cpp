@@ -2,7 +2,7 @@
 
 #include <map>
 
-using namespace Platform;
+using namespace PortDiscovery;
 
 namespace {
 

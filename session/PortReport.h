@@ -18,9 +18,9 @@ void UseProgramPortsFolder();
 
 // "COM 5 → /dev/ttyUSB0 (nicht vorhanden)", "COM 3 → /dev/pts/4 (vorhanden)",
 // "COM 4 → rfc2217://192.0.2.10:4001".
-std::string ComPortLine(const Platform::ComPort& port);
+std::string ComPortLine(const PortDiscovery::ComPort& port);
 // COM 1 .. 11, then each present device that none of them opens.
-std::vector<std::string> PortListing(const Platform::PortRoots& roots = {});
+std::vector<std::string> PortListing(const PortDiscovery::PortRoots& roots = {});
 // The serial devices that exist and how to point COM n at one (n = 0: a
 // device path was chosen, so the hint names no link).
-std::string MissingDeviceHint(int comNumber, const Platform::PortRoots& roots = {});
+std::string MissingDeviceHint(int comNumber, const PortDiscovery::PortRoots& roots = {});

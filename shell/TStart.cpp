@@ -176,7 +176,7 @@ void TStart::CreateStartPanel() {
 
 void TStart::UpdatePortTooltips() {
   for (int port = 1; port <= PortCount; ++port) {
-    const QString line = QString::fromStdString(ComPortLine(Platform::ResolveComPort(port)));
+    const QString line = QString::fromStdString(ComPortLine(PortDiscovery::ResolveComPort(port)));
     if (SpeedButtons[port] != nullptr) SpeedButtons[port]->setToolTip(line);
     if (ComItems[port] != nullptr) ComItems[port]->setToolTip(line);
   }

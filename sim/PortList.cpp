@@ -11,12 +11,12 @@ namespace {
 
 constexpr int ListedPorts = 11;
 
-std::string StateOf(const Platform::DeviceCheck& check) {
+std::string StateOf(const PortDiscovery::DeviceCheck& check) {
   switch (check.State) {
-    case Platform::DeviceState::Present: return " (present)";
-    case Platform::DeviceState::Missing: return " (missing)";
-    case Platform::DeviceState::Network: return " (network)";
-    case Platform::DeviceState::NotUsable: break;
+    case PortDiscovery::DeviceState::Present: return " (present)";
+    case PortDiscovery::DeviceState::Missing: return " (missing)";
+    case PortDiscovery::DeviceState::Network: return " (network)";
+    case PortDiscovery::DeviceState::NotUsable: break;
   }
   return " (not usable)";
 }
@@ -24,16 +24,16 @@ std::string StateOf(const Platform::DeviceCheck& check) {
 }  // namespace
 
 std::vector<std::string> PortList() {
-  Platform::PortRoots roots;
+  PortDiscovery::PortRoots roots;
   roots.PortsFolder = ComLink::PortsFolder();
   std::vector<std::string> lines;
   std::set<std::string> opened;
   for (int n = 1; n <= ListedPorts; ++n) {
-    const Platform::ComPort port = Platform::ResolveComPort(n, roots);
+    const PortDiscovery::ComPort port = PortDiscovery::ResolveComPort(n, roots);
     lines.push_back("COM " + std::to_string(n) + " \u2192 " + port.Shown + StateOf(port.Check));
-    if (port.Check.State == Platform::DeviceState::Present) opened.insert(port.Check.Device);
+    if (port.Check.State == PortDiscovery::DeviceState::Present) opened.insert(port.Check.Device);
   }
-  for (const Platform::SerialDevice& device : Platform::ListSerialDevices(roots))
+  for (const PortDiscovery::SerialDevice& device : PortDiscovery::ListSerialDevices(roots))
     if (opened.count(device.Path) == 0) lines.push_back("no COM number \u2192 " + device.Path + " (present)");
   return lines;
 }

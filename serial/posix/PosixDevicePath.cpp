@@ -18,7 +18,7 @@
 #include "serial/PortDiscovery.h"
 #include "serial/posix/PosixPorts.h"
 
-namespace Platform {
+namespace PortDiscovery {
 
 namespace {
 
@@ -74,6 +74,12 @@ std::optional<std::string> TextEntry(const std::string& entry) {
   file.getline(line, sizeof line);
   return std::string(Trimmed(line));
 }
+
+}  // namespace PortDiscovery
+
+namespace Platform {
+
+using namespace PortDiscovery;
 
 std::string ResolveDevicePath(const std::string& formatted) {
   const std::string_view name = DeviceName::StripDevicePrefixes(formatted);

@@ -16,7 +16,7 @@
 
 namespace fs = std::filesystem;
 
-namespace Platform {
+namespace PortDiscovery {
 
 namespace {
 
@@ -153,4 +153,4 @@ std::vector<SerialDevice> ListSerialDevices(const PortRoots& given) {
   return devices;
 }
 
-}  // namespace Platform
+}  // namespace PortDiscovery

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace Platform {
+namespace PortDiscovery {
 
 // The fixed device of COM 1..11 under the device folder `dev`, empty for other numbers:
 // COM1..COM4 ttyS0..3, COM5..COM8 ttyUSB0..3, COM9..COM11 ttyACM0..2.
@@ -15,4 +15,4 @@ bool HasPortsEntry(const std::string& entry);
 // the user wrote it right); nothing for a link or anything else.
 std::optional<std::string> TextEntry(const std::string& entry);
 
-}  // namespace Platform
+}  // namespace PortDiscovery

@@ -7,16 +7,19 @@
 #include "serial/DeviceName.h"
 #include "serial/PortDiscovery.h"
 
-namespace Platform {
+namespace PortDiscovery {
+
+using Platform::Win32Text::Utf8;
+using Platform::Win32Text::Wide;
 
 namespace {
 
 // The device a DOS name stands for ("\Device\Serial0"), empty when there is none.
 std::string DosDeviceTarget(const std::string& name) {
   wchar_t target[1024];
-  const DWORD length = ::QueryDosDeviceW(Win32Text::Wide(name).c_str(), target, 1024);
+  const DWORD length = ::QueryDosDeviceW(Wide(name).c_str(), target, 1024);
   if (length == 0) return {};
-  return Win32Text::Utf8(target, int(wcsnlen(target, 1024)));
+  return Utf8(target, int(wcsnlen(target, 1024)));
 }
 
 // Every DOS device name (a list of strings that ends with an empty one).
@@ -29,7 +32,7 @@ std::vector<std::string> DosDeviceNames() {
     buffer.resize(buffer.size() * 2);
   }
   std::vector<std::string> names;
-  for (const wchar_t* p = buffer.data(); *p != L'\0'; p += wcslen(p) + 1) names.push_back(Win32Text::Utf8(p, int(wcslen(p))));
+  for (const wchar_t* p = buffer.data(); *p != L'\0'; p += wcslen(p) + 1) names.push_back(Utf8(p, int(wcslen(p))));
   return names;
 }
 
@@ -71,4 +74,4 @@ std::vector<SerialDevice> ListSerialDevices(const PortRoots&) {
   return devices;
 }
 
-}  // namespace Platform
+}  // namespace PortDiscovery

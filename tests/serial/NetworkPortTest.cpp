@@ -167,10 +167,10 @@ TEST_F(NetworkLine, AComNumberOfThePortsFolderNamesTheServerInATextFile) {
   TempPortsFolder ports;
   ports.Name(4, "  " + peer.Name("rfc2217") + "\r");
   ports.Name(6, "/dev/ttyUSB0");
-  const Platform::ComPort com4 = Platform::ResolveComPort(4);
-  EXPECT_EQ(com4.Check.State, Platform::DeviceState::Network);
+  const PortDiscovery::ComPort com4 = PortDiscovery::ResolveComPort(4);
+  EXPECT_EQ(com4.Check.State, PortDiscovery::DeviceState::Network);
   EXPECT_EQ(ComPortLine(com4), "COM 4 \u2192 " + peer.Name("rfc2217"));
-  EXPECT_EQ(ComPortLine(Platform::ResolveComPort(6)),
+  EXPECT_EQ(ComPortLine(PortDiscovery::ResolveComPort(6)),
             "COM 6 \u2192 " + ports.Folder() + "/COM6 (nicht verwendbar: keine Netzwerkadresse "
             "(tcp://HOST:PORT oder rfc2217://HOST:PORT))");
 

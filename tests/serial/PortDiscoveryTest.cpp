@@ -13,7 +13,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace Platform;
+using namespace PortDiscovery;
 
 class PortDiscoveryTest : public ::testing::Test {
 protected:

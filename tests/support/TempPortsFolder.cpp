@@ -13,12 +13,12 @@ TempPortsFolder::TempPortsFolder() {
     hadSaved_ = true;
   }
   setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
-  savedFolder_ = Platform::PortsFolder();
-  Platform::SetPortsFolder(Folder());
+  savedFolder_ = PortDiscovery::PortsFolder();
+  PortDiscovery::SetPortsFolder(Folder());
 }
 
 TempPortsFolder::~TempPortsFolder() {
-  Platform::SetPortsFolder(savedFolder_);
+  PortDiscovery::SetPortsFolder(savedFolder_);
   if (hadSaved_) {
     setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
   } else {

@@ -120,7 +120,9 @@ const std::vector<OptionRow>& Table() {
        "serial device server: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) {
          o.Port = ParsePortChoice(a[0]);
-         if (!o.Port) Fail("port", Quoted(a[0]) + " is not a port (COM1..COM255 or a device path)");
+         if (!o.Port)
+           Fail("port", Quoted(a[0]) + " is not a port (COM1..COM255, a device path, tcp://HOST:PORT or "
+                                       "rfc2217://HOST:PORT)");
        }},
       {"mqtt-host", "HOST", "the MQTT broker (default localhost)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttHost = Host("mqtt-host", a[0]); }},

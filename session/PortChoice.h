@@ -1,7 +1,8 @@
 #pragma once
 // The port a user names on a command line or in a configuration file: "COMn"
 // (also "COM n", any case) goes through the COM mapping like the program's
-// port buttons, anything else is a device path used as it is.
+// port buttons, "tcp://HOST:PORT" and "rfc2217://HOST:PORT" name a serial
+// device server, anything else is a device path used as it is.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,5 +17,5 @@ struct PortChoice {
   std::string Describe() const;
 };
 
-// Nothing for an empty text or a COM number outside 1..255.
+// Nothing for an empty text, a COM number outside 1..255 or a malformed server name.
 std::optional<PortChoice> ParsePortChoice(std::string_view text);

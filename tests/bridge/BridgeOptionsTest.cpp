@@ -94,7 +94,7 @@ TEST_F(BridgeOptionsTest, TheIniFileGivesEveryOptionAndTheCommandLineWins) {
 
 TEST_F(BridgeOptionsTest, ARefusedValueNamesItsOption) {
   EXPECT_EQ(Refusal({"--mqtt-host", "h"}), "--port: missing: name the controller's port (COMn or a device path)");
-  EXPECT_EQ(Refusal({"--port", "COM0"}), "--port: 'COM0' is not a port (COM1..COM255 or a device path)");
+  EXPECT_EQ(Refusal({"--port", "COM0"}), "--port: 'COM0' is not a port (COM1..COM255, a device path, tcp://HOST:PORT or rfc2217://HOST:PORT)");
   EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-port", "70000"}),
             "--mqtt-port: '70000' is not a port number (1..65535)");
   EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-port", "18x"}), "--mqtt-port: '18x' is not a port number (1..65535)");

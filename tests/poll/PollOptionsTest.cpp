@@ -32,8 +32,10 @@ TEST(PollOptions, TakesThePortFileAndLimits) {
 TEST(PollOptions, RefusesWhatItCannotUse) {
   EXPECT_EQ(ErrorOf({}), "--port is required (see --help)");
   EXPECT_EQ(ErrorOf({"--port"}), "--port needs a value");
-  EXPECT_EQ(ErrorOf({"--port="}), "--port needs COMn (1..255) or a device path, not \"\"");
-  EXPECT_EQ(ErrorOf({"--port", "COM0"}), "--port needs COMn (1..255) or a device path, not \"COM0\"");
+  const std::string needs = "--port needs COMn (1..255), a device path, tcp://HOST:PORT or rfc2217://HOST:PORT, not ";
+  EXPECT_EQ(ErrorOf({"--port="}), needs + "\"\"");
+  EXPECT_EQ(ErrorOf({"--port", "COM0"}), needs + "\"COM0\"");
+  EXPECT_EQ(ErrorOf({"--port", "rfc2217://plant:99999"}), needs + "\"rfc2217://plant:99999\"");
   EXPECT_EQ(ErrorOf({"--port", "COM1", "--cycles", "0"}), "--cycles needs a whole number from 1 to 1000000, not \"0\"");
   EXPECT_EQ(ErrorOf({"--port", "COM1", "--tick", "5"}), "--tick needs a whole number from 10 to 1000, not \"5\"");
   EXPECT_EQ(ErrorOf({"--port", "COM1", "--wait", "3x"}), "--wait needs a whole number from 1 to 86400, not \"3x\"");

@@ -157,6 +157,8 @@ TEST(PortChoiceTest, ComNamesAndPaths) {
   EXPECT_FALSE(ParsePortChoice("COM256"));
   EXPECT_FALSE(ParsePortChoice(""));
   EXPECT_EQ(PortChoice::Com(3).Describe(), "COM 3");
+  EXPECT_EQ(ParsePortChoice("rfc2217://192.0.2.10:4001")->Describe(), "rfc2217://192.0.2.10:4001");
+  EXPECT_FALSE(ParsePortChoice("tcp://192.0.2.10")) << "a server without its port is no path either";
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ int Number(const std::string& option, const std::string& text, long low, long hi
 
 void Apply(PollOptions& o, const std::string& option, const std::string& value) {
   if (option == "--port") {
-    if (!ParsePortChoice(value)) throw EOptionError("--port needs COMn (1..255) or a device path, not \"" + value + "\"");
+    if (!ParsePortChoice(value)) throw EOptionError("--port needs COMn (1..255), a device path, tcp://HOST:PORT or rfc2217://HOST:PORT, not \"" +
+                         value + "\"");
     o.Port = value;
   } else if (option == "--sol") {
     if (value.empty()) throw EOptionError("--sol needs a file name");

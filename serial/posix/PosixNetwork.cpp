@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 #include <utility>
@@ -258,9 +259,8 @@ WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event*
   result.Written = uint32_t(Telnet::DataBytesIn(bytes, count, sent - control));
   // A write ended between the two halves of a doubled 0xFF: the other half
   // goes first next time, or the server would read a command.
-  std::vector<uint8_t> escapedWhole;
-  Telnet::AppendEscaped(bytes, result.Written, escapedWhole);
-  if (sent - control > escapedWhole.size()) {
+  const size_t escapedWhole = result.Written + size_t(std::count(bytes, bytes + result.Written, Telnet::Iac));
+  if (sent - control > escapedWhole) {
     std::lock_guard guard(comm.Lock);
     comm.Net->Control.insert(comm.Net->Control.begin(), Telnet::Iac);
   }

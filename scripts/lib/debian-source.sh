@@ -1,31 +1,68 @@
-# Fetching a Debian source package for the Windows libraries (sourced by
-# scripts/build-qt-windows and scripts/build-sqlite-windows).
+# Fetching a Debian source package for the Windows libraries, and the lock that
+# keeps two builds of the cache apart (sourced by scripts/build-qt-windows and
+# scripts/build-sqlite-windows).
 
-# add_source_entries LOG: source entries for the machine's own Debian mirror, a
-# copy of its binary entries with the type changed, so no host name is written
-# into our files. Runs apt-get update once, when the entries are new.
-add_source_entries() {
-  local log=$1 list=/etc/apt/sources.list.d/pczn-deb-src.sources
-  local oneline=/etc/apt/sources.list.d/pczn-deb-src.list
-  [ -f "$list" ] || [ -f "$oneline" ] && return 0
-  local f
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    grep -q '^URIs:.*debian' "$f" || continue
-    sed -e 's/^Types: deb$/Types: deb-src/' "$f" >>"$list.tmp"
-    echo >>"$list.tmp"
-  done
-  if [ -f /etc/apt/sources.list ]; then
-    sed -n 's/^deb \(.*debian.*\)$/deb-src \1/p' /etc/apt/sources.list >"$oneline.tmp"
+# report_failures: a command that fails under set -e names itself and its
+# line before the script ends, so no cache build stops without a word.
+report_failures() {
+  trap 'echo "$(basename "$0"): failed (exit $?) at line $LINENO: $BASH_COMMAND" >&2' ERR
+}
+
+# take_cache_lock CACHE NAME: holds CACHE/NAME.lock until the calling script
+# ends, so a second build of the same library (the test script beside
+# scripts/package --windows) waits instead of removing the first one's work.
+take_cache_lock() {
+  local cache=$1 name=$2
+  mkdir -p "$cache"
+  exec 9>"$cache/$name.lock"
+  if ! flock -n 9; then
+    echo "$name: another build of it is running; waiting for it to end" >&2
+    flock 9
   fi
-  [ -s "$list.tmp" ] && mv "$list.tmp" "$list"
-  [ -s "$oneline.tmp" ] && mv "$oneline.tmp" "$oneline"
-  rm -f "$list.tmp" "$oneline.tmp"
+}
+
+# source_indexes_have PACKAGE: true when apt's source indexes know PACKAGE.
+source_indexes_have() {
+  apt-cache showsrc "$1" 2>/dev/null | grep -q '^Version: '
+}
+
+# add_source_entries PACKAGE LOG: source entries for the machine's own Debian
+# mirror, a copy of its binary entries with the type changed, so no host name
+# is written into our files; then apt-get update, until apt's source indexes
+# know PACKAGE. A machine whose apt never saw a source entry, or whose entries
+# were written but never fetched, ends the same way.
+add_source_entries() {
+  local package=$1 log=$2 list=/etc/apt/sources.list.d/pczn-deb-src.sources
+  local oneline=/etc/apt/sources.list.d/pczn-deb-src.list
+  source_indexes_have "$package" && return 0
   if [ ! -f "$list" ] && [ ! -f "$oneline" ]; then
-    echo "no Debian entry in the apt sources to derive source entries from" >&2
+    local f
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] || continue
+      grep -q '^URIs:.*debian' "$f" || continue
+      sed -e 's/^Types: deb$/Types: deb-src/' "$f" >>"$list.tmp"
+      echo >>"$list.tmp"
+    done
+    if [ -f /etc/apt/sources.list ]; then
+      sed -n 's/^deb \(.*debian.*\)$/deb-src \1/p' /etc/apt/sources.list >"$oneline.tmp"
+    fi
+    [ -s "$list.tmp" ] && mv "$list.tmp" "$list"
+    [ -s "$oneline.tmp" ] && mv "$oneline.tmp" "$oneline"
+    rm -f "$list.tmp" "$oneline.tmp"
+    if [ ! -f "$list" ] && [ ! -f "$oneline" ]; then
+      echo "no Debian entry in the apt sources to derive source entries from" >&2
+      return 1
+    fi
+  fi
+  if ! apt-get update -q >>"$log" 2>&1; then
+    echo "apt-get update failed (log: $log):" >&2
+    tail -5 "$log" >&2
     return 1
   fi
-  apt-get update -q >>"$log" 2>&1
+  if ! source_indexes_have "$package"; then
+    echo "apt's source indexes do not know $package, even after apt-get update (log: $log)" >&2
+    return 1
+  fi
 }
 
 # fetch_debian_source PACKAGE VERSION DIR LOG: unpacks the source package into
@@ -37,11 +74,12 @@ fetch_debian_source() {
     echo "$found"
     return 0
   fi
-  add_source_entries "$log" || return 1
+  add_source_entries "$package" "$log" || return 1
   rm -rf "$dir"
   mkdir -p "$dir"
   if ! (cd "$dir" && apt-get source -q "$package=$version" >>"$log" 2>&1); then
-    echo "apt-get source $package=$version failed (log: $log)" >&2
+    echo "apt-get source $package=$version failed (log: $log):" >&2
+    tail -5 "$log" >&2
     return 1
   fi
   found=$(find "$dir" -maxdepth 1 -type d -name "$package-*" | head -1)

@@ -12,6 +12,7 @@
 
 #include "archive/PlantArchive.h"
 #include "tools/desktop/PlantSession.h"
+#include "tools/desktop/StartedProcesses.h"
 
 namespace {
 
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
   const QString binDir = QString::fromLocal8Bit(argv[1]);
   const QDir out(QString::fromLocal8Bit(argv[2]));
   QDir().mkpath(out.path());
+  // An interrupted demo (Ctrl+C, SIGTERM, its output closed) ends what it started.
+  StartedProcesses::EndAllOnSignals();
 
   Desktop desktop;
   if (!desktop.Start()) {
@@ -91,9 +94,12 @@ int main(int argc, char** argv) {
   const QString archiveFile = out.absoluteFilePath(QStringLiteral("archiv.sqlite"));
   for (const QString& old : {archiveFile, archiveFile + "-wal", archiveFile + "-shm"}) QFile::remove(old);
   Say(QStringLiteral("== starting the simulator as COM 1 and the program on display ") + desktop.Display());
+  const auto stillStarting = [](int seconds) {
+    Say(QStringLiteral("   ... the program is starting (%1 s; a new machine's first start is slow)").arg(seconds));
+  };
   if (!session.StartSimulator({"--meters", "6", "--start", "2026-06-21 13:07"}) ||
-      !session.StartProgram({QStringLiteral("--archive"), archiveFile})) {
-    Say(QStringLiteral("cannot start the simulator or the program"));
+      !session.StartProgram({QStringLiteral("--archive"), archiveFile}, stillStarting)) {
+    Say(QStringLiteral("== demo FAILED: ") + session.StartFailure());
     return 1;
   }
   desktop.Screenshot(QString(), out.filePath(QStringLiteral("0-start.png")));

@@ -8,6 +8,8 @@
 #include <QThread>
 #include <cstdio>
 
+#include "tools/desktop/StartedProcesses.h"
+
 namespace {
 
 bool DisplayFree(int number) {
@@ -21,6 +23,7 @@ Desktop::Desktop() = default;
 
 Desktop::~Desktop() {
   if (xvfb_.state() != QProcess::NotRunning) {
+    StartedProcesses::Remove(pid_t(xvfb_.processId()));
     xvfb_.terminate();
     xvfb_.waitForFinished(3000);
   }
@@ -38,11 +41,19 @@ bool Desktop::Start() {
     error_ = QStringLiteral("Xvfb does not start: ") + xvfb_.errorString();
     return false;
   }
+  StartedProcesses::Add(pid_t(xvfb_.processId()));
   QElapsedTimer timer;
   timer.start();
   while (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number))) {
-    if (timer.elapsed() > 10000 || xvfb_.state() == QProcess::NotRunning) {
-      error_ = QStringLiteral("Xvfb did not open display ") + display_;
+    // A new machine's first Xvfb can take long (a cold disk): wait on it.
+    if (xvfb_.state() == QProcess::NotRunning) {
+      error_ = QStringLiteral("Xvfb ended with exit status %1 before opening display %2 (its messages are above)")
+                   .arg(xvfb_.exitCode())
+                   .arg(display_);
+      return false;
+    }
+    if (timer.elapsed() > 120000) {
+      error_ = QStringLiteral("Xvfb did not open display %1 within 120 s").arg(display_);
       return false;
     }
     QThread::msleep(20);

@@ -18,6 +18,7 @@ public:
   // Starts the display; false (with the reason in Error()) when it cannot.
   bool Start();
   QString Display() const { return display_; }
+  bool Running() const { return xvfb_.state() == QProcess::Running; }
   const QString& Error() const { return error_; }
 
   // The visible top-level window with exactly this title, waiting up to the time given.

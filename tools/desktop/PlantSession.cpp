@@ -9,16 +9,36 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/desktop/StartedProcesses.h"
+
 namespace {
 
 constexpr int MainClientWidth = 792;
 constexpr int MainClientHeight = 574;
 const QString MainTitle = QStringLiteral("PCZentrixNet ");
 
+// How long a process may take to show it is up before the run gives up on
+// it: a new machine reads every library from a cold disk on the first start.
+constexpr int StartLimitMs = 300000;
+constexpr int WineStartLimitMs = 600000;
+
 QString ReadText(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return {};
   return QString::fromUtf8(f.readAll());
+}
+
+QString LastLines(const QString& text, int count) {
+  const QStringList lines = text.trimmed().split(QLatin1Char('\n'));
+  const QString last = lines.mid(std::max<qsizetype>(0, lines.size() - count)).join(QStringLiteral("\n    "));
+  return last.isEmpty() ? QStringLiteral("(nothing)") : last;
+}
+
+// "ended with exit status 3" or "was killed by signal 9", for a process that ended.
+QString HowItEnded(const QProcess& process) {
+  return process.exitStatus() == QProcess::CrashExit
+             ? QStringLiteral("was ended by a signal")
+             : QStringLiteral("ended with exit status %1").arg(process.exitCode());
 }
 
 }  // namespace
@@ -52,10 +72,26 @@ bool PlantSession::StartSimulator(const QStringList& options, int com) {
   const QStringList port = wine_ || com == 0 ? QStringList() : QStringList{"--com", QString::number(com)};
   sim_.setArguments(port + QStringList{"--log", simLog_} + options);
   sim_.start();
-  // A loaded machine can take several seconds to start it.
-  if (!sim_.waitForStarted(30000) || !sim_.waitForReadyRead(30000)) return false;
+  if (!sim_.waitForStarted(30000)) {
+    failure_ = QStringLiteral("the simulator (%1) does not start: %2").arg(sim_.program(), sim_.errorString());
+    return false;
+  }
+  StartedProcesses::Add(pid_t(sim_.processId()));
+  // Its first line names its terminal; a loaded machine can take a while.
+  QElapsedTimer timer;
+  timer.start();
+  while (!sim_.canReadLine() && sim_.state() == QProcess::Running && timer.elapsed() < StartLimitMs)
+    sim_.waitForReadyRead(1000);
   simTerminal_ = QString::fromLocal8Bit(sim_.readLine()).trimmed();
-  if (!simTerminal_.startsWith(QStringLiteral("/dev/"))) return false;
+  if (!simTerminal_.startsWith(QStringLiteral("/dev/"))) {
+    const QString said = simTerminal_ + QString::fromLocal8Bit(sim_.readAllStandardOutput()) +
+                         QString::fromLocal8Bit(sim_.readAllStandardError());
+    failure_ = sim_.state() == QProcess::Running
+                   ? QStringLiteral("the simulator (%1) named no terminal within %2 s").arg(sim_.program()).arg(timer.elapsed() / 1000)
+                   : QStringLiteral("the simulator (%1) %2").arg(sim_.program(), HowItEnded(sim_));
+    failure_ += QStringLiteral("; its last lines:\n    ") + LastLines(said, 10);
+    return false;
+  }
   if (!wine_ || com == 0) return true;
   // The prefix's COMn is a link of our own that leads to the simulator's terminal.
   const QString link = QDir(wine_->PortsDir).filePath(QStringLiteral("com%1").arg(com));
@@ -71,12 +107,14 @@ bool PlantSession::NamePort(int com, const QString& networkName) {
 
 void PlantSession::KillSimulator() {
   if (sim_.state() == QProcess::NotRunning) return;
+  StartedProcesses::Remove(pid_t(sim_.processId()));
   sim_.kill();
   sim_.waitForFinished(3000);
 }
 
 void PlantSession::StopSimulator() {
   if (sim_.state() == QProcess::NotRunning) return;
+  StartedProcesses::Remove(pid_t(sim_.processId()));
   sim_.terminate();
   if (!sim_.waitForFinished(3000)) KillSimulator();
 }
@@ -97,7 +135,7 @@ QString PlantSession::WaitForLog(const QString& text, int timeoutMs, int skipLin
   return {};
 }
 
-bool PlantSession::StartProgram(const QStringList& arguments) {
+bool PlantSession::StartProgram(const QStringList& arguments, const std::function<void(int)>& waiting) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), work_.filePath(QStringLiteral("config")));
   env.insert(QStringLiteral("XDG_DATA_HOME"), work_.filePath(QStringLiteral("data")));
@@ -120,10 +158,39 @@ bool PlantSession::StartProgram(const QStringList& arguments) {
   }
   program_.setProcessEnvironment(env);
   program_.start();
-  if (!program_.waitForStarted(5000)) return false;
-  // A loaded machine (sanitizer builds beside other work) can take many seconds
-  // to show it, and wine's first start in a new prefix more.
-  return desktop_.FindWindow(MainTitle, wine_ ? 180000 : 60000).has_value();
+  if (!program_.waitForStarted(30000)) {
+    failure_ = QStringLiteral("the program (%1) does not start: %2").arg(program_.program(), program_.errorString());
+    return false;
+  }
+  StartedProcesses::Add(pid_t(program_.processId()));
+  return WaitForMainWindow(waiting);
+}
+
+bool PlantSession::WaitForMainWindow(const std::function<void(int)>& waiting) {
+  // A loaded machine (sanitizer builds beside other work), a new machine's
+  // cold disk and wine's first start in a new prefix can each take long:
+  // wait on the window or on the program's end, not on a fixed short time.
+  const int limitMs = wine_ ? WineStartLimitMs : StartLimitMs;
+  const QString name = wine_ ? program_.arguments().value(0) : program_.program();
+  QElapsedTimer timer;
+  timer.start();
+  int told = 0;
+  while (!desktop_.FindWindow(MainTitle, 0)) {
+    // Waiting on the process also lets QProcess see that it ended.
+    if (program_.waitForFinished(500) || program_.state() == QProcess::NotRunning) {
+      failure_ = QStringLiteral("the program (%1) %2 before showing its window").arg(name, HowItEnded(program_));
+    } else if (!desktop_.Running()) {
+      failure_ = QStringLiteral("the virtual display %1 ended while the program started").arg(desktop_.Display());
+    } else if (timer.elapsed() >= limitMs) {
+      failure_ = QStringLiteral("the program (%1) showed no window within %2 s").arg(name).arg(limitMs / 1000);
+    } else {
+      if (waiting && timer.elapsed() / 10000 > told) waiting(int(++told * 10));
+      continue;
+    }
+    failure_ += QStringLiteral("; its last lines of output:\n    ") + LastLines(ProgramErrors(), 10);
+    return false;
+  }
+  return true;
 }
 
 QString PlantSession::ProgramDir() const { return wine_ ? wine_->ProgramDir : work_.path(); }
@@ -151,6 +218,7 @@ long PlantSession::ProgramCpuMs() const {
 
 void PlantSession::QuitProgram() {
   if (program_.state() == QProcess::NotRunning) return;
+  StartedProcesses::Remove(pid_t(program_.processId()));
   program_.terminate();
   if (!program_.waitForFinished(5000)) {
     program_.kill();

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -68,8 +69,10 @@ public:
   int LogLineCount() const;
 
   // Starts the program with its command line options. Its archives go to the
-  // run's own data folder (XDG_DATA_HOME), never to the user's.
-  bool StartProgram(const QStringList& arguments = {});
+  // run's own data folder (XDG_DATA_HOME), never to the user's. Waits until
+  // its main window shows or it ends (a new machine's first start can be
+  // slow), calling `waiting` with the seconds so far every ten seconds.
+  bool StartProgram(const QStringList& arguments = {}, const std::function<void(int)>& waiting = {});
   bool ProgramRunning() const;
   // The folder the program runs in (its pictures are there).
   QString ProgramDir() const;
@@ -79,6 +82,9 @@ public:
   // CPU time (user + system) of the program so far, in milliseconds.
   long ProgramCpuMs() const;
   void QuitProgram();
+  // Why the last StartSimulator or StartProgram failed: which process, its
+  // exit status and its last lines of output.
+  QString StartFailure() const { return failure_; }
 
   // User steps.
   std::optional<ScreenRect> MainWindow() const;
@@ -94,6 +100,8 @@ public:
   bool DismissErrorBox();
 
 private:
+  bool WaitForMainWindow(const std::function<void(int)>& waiting);
+
   Desktop& desktop_;
   QString binDir_;
   std::optional<WineProgram> wine_;
@@ -103,4 +111,5 @@ private:
   QString simLog_;
   QString simTerminal_;
   int simRuns_ = 0;
+  QString failure_;
 };

@@ -2,12 +2,6 @@
 # keeps two builds of the cache apart (sourced by scripts/build-qt-windows and
 # scripts/build-sqlite-windows).
 
-# report_failures: a command that fails under set -e names itself and its
-# line before the script ends, so no cache build stops without a word.
-report_failures() {
-  trap 'echo "$(basename "$0"): failed (exit $?) at line $LINENO: $BASH_COMMAND" >&2' ERR
-}
-
 # take_cache_lock CACHE NAME: holds CACHE/NAME.lock until the calling script
 # ends, so a second build of the same library (the test script beside
 # scripts/package --windows) waits instead of removing the first one's work.
@@ -32,19 +26,19 @@ source_indexes_have() {
 # know PACKAGE. A machine whose apt never saw a source entry, or whose entries
 # were written but never fetched, ends the same way.
 add_source_entries() {
-  local package=$1 log=$2 list=/etc/apt/sources.list.d/pczn-deb-src.sources
-  local oneline=/etc/apt/sources.list.d/pczn-deb-src.list
+  local package=$1 log=$2 dir=${PCZN_APT_SOURCES:-/etc/apt}
+  local list=$dir/sources.list.d/pczn-deb-src.sources oneline=$dir/sources.list.d/pczn-deb-src.list
   source_indexes_have "$package" && return 0
   if [ ! -f "$list" ] && [ ! -f "$oneline" ]; then
     local f
-    for f in /etc/apt/sources.list.d/*.sources; do
+    for f in "$dir"/sources.list.d/*.sources; do
       [ -f "$f" ] || continue
       grep -q '^URIs:.*debian' "$f" || continue
       sed -e 's/^Types: deb$/Types: deb-src/' "$f" >>"$list.tmp"
       echo >>"$list.tmp"
     done
-    if [ -f /etc/apt/sources.list ]; then
-      sed -n 's/^deb \(.*debian.*\)$/deb-src \1/p' /etc/apt/sources.list >"$oneline.tmp"
+    if [ -f "$dir/sources.list" ]; then
+      sed -n 's/^deb \(.*debian.*\)$/deb-src \1/p' "$dir/sources.list" >"$oneline.tmp"
     fi
     [ -s "$list.tmp" ] && mv "$list.tmp" "$list"
     [ -s "$oneline.tmp" ] && mv "$oneline.tmp" "$oneline"

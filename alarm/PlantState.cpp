@@ -1,0 +1,88 @@
+#include "alarm/PlantState.h"
+
+#include "link/Polling.h"
+#include "link/PlantStore.h"
+#include "link/StoreWords.h"
+#include "protocol/Cp1252.h"
+
+namespace Alarm {
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+Event At(EventKind kind, Clock::time_point now, std::string text = {}) { return Event{kind, now, std::move(text)}; }
+
+}  // namespace
+
+Report ReportOfStore() {
+  return Report{Block3[Word::Block3::MonitoringOn] != 0, Block14[Word::Block14::FaultReport]};
+}
+
+std::string FaultTextFor(uint16_t code) { return Trimmed(Utf8FromCp1252(MonitorTextFor(1, code))); }
+
+std::vector<Event> PlantState::ExchangeCompleted(const Report& report, Clock::time_point now) {
+  std::vector<Event> events;
+  if (Link_ == Link::Lost) events.push_back(At(EventKind::LinkBack, now));
+  Link_ = Link::Up;
+  TicksSinceExchange_ = 0;
+  LastExchange_ = now;
+  TakeMonitoring(report.Monitoring, now, events);
+  if (report.Monitoring) TakeFault(report.FaultCode, now, events);
+  return events;
+}
+
+void PlantState::TakeMonitoring(bool on, Clock::time_point now, std::vector<Event>& events) {
+  if (Monitoring_ && *Monitoring_ != on) events.push_back(At(on ? EventKind::MonitoringOn : EventKind::MonitoringOff, now));
+  Monitoring_ = on;
+  // Unwatched, the plant reports no fault: the one told last is no longer known.
+  if (!on) {
+    Fault_.reset();
+    ClearExchanges_ = 0;
+  }
+}
+
+void PlantState::TakeFault(uint16_t code, Clock::time_point now, std::vector<Event>& events) {
+  if (code == 0) {
+    if (Fault_ && ++ClearExchanges_ >= ClearExchangesToEnd) {
+      events.push_back(At(EventKind::FaultEnded, now, *Fault_));
+      Fault_.reset();
+      ClearExchanges_ = 0;
+    }
+    return;
+  }
+  ClearExchanges_ = 0;
+  std::string text = FaultTextFor(code);
+  if (Fault_ == text) return;
+  // A new fault, or another meter than the one told: told once each.
+  Fault_ = text;
+  events.push_back(At(EventKind::FaultStarted, now, std::move(text)));
+}
+
+std::vector<Event> PlantState::Tick(int unansweredExchanges, Clock::time_point now) {
+  std::vector<Event> events;
+  ++TicksSinceExchange_;
+  // Before the first exchange the link's count stands at its start value, which
+  // says nothing yet; the ticks alone decide then.
+  const bool unanswered = Link_ == Link::Up && unansweredExchanges >= LostAfterUnansweredExchanges;
+  if (unanswered || TicksSinceExchange_ > LostAfterTicks) LoseLink(now, events);
+  return events;
+}
+
+std::vector<Event> PlantState::PortLost(Clock::time_point now) {
+  std::vector<Event> events;
+  LoseLink(now, events);
+  return events;
+}
+
+void PlantState::LoseLink(Clock::time_point now, std::vector<Event>& events) {
+  if (Link_ == Link::Lost) return;
+  Link_ = Link::Lost;
+  events.push_back(At(EventKind::LinkLost, now));
+}
+
+}  // namespace Alarm

@@ -54,6 +54,10 @@ void SqliteDatabase::Exec(const std::string& sql, const char* what) {
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(what);
 }
 
+bool SqliteDatabase::ExecQuietly(const std::string& sql) noexcept {
+  return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
 SqliteStatement SqliteDatabase::Prepare(const std::string& sql, const char* what) {
   sqlite3_stmt* statement = nullptr;
   if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) Fail(what);

@@ -27,6 +27,8 @@ public:
 
   // Runs statements that return no rows.
   void Exec(const std::string& sql, const char* what);
+  // Runs them where a failure can be told to no one (a destructor); false when it failed.
+  bool ExecQuietly(const std::string& sql) noexcept;
   SqliteStatement Prepare(const std::string& sql, const char* what);
   // The first column of the first row of a query, as text ("" for none).
   std::string QueryText(const std::string& sql, const char* what);

@@ -123,6 +123,23 @@ std::string SqliteStatement::Text(int column) const {
   return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
 }
 
+bool SqliteStatement::IsInteger(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_INTEGER; }
+
+std::string SqliteStatement::KindOf(int column) const {
+  switch (sqlite3_column_type(statement_, column)) {
+    case SQLITE_INTEGER: return "ganze Zahl";
+    case SQLITE_FLOAT: return "Kommazahl";
+    case SQLITE_TEXT: return "Text";
+    case SQLITE_BLOB: return "Binärdaten";
+    default: return "NULL";
+  }
+}
+
+std::string SqliteStatement::ColumnName(int column) const {
+  const char* name = sqlite3_column_name(statement_, column);
+  return name != nullptr ? name : std::to_string(column);
+}
+
 SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) {
   db_.Exec("BEGIN IMMEDIATE", "Archiv nicht zu schreiben");
 }

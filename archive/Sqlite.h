@@ -67,6 +67,11 @@ public:
 
   int64_t Int(int column) const;
   std::string Text(int column) const;
+  // Whether the column holds an integer (Int reads anything else as a number, text as 0).
+  bool IsInteger(int column) const;
+  // What the column holds where it is no integer: "Text", "Binärdaten", "Kommazahl" or "NULL".
+  std::string KindOf(int column) const;
+  std::string ColumnName(int column) const;
 
 private:
   SqliteDatabase& db_;

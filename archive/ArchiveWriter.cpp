@@ -22,6 +22,7 @@ bool ArchiveWriter::Record(const ExchangeRecord& record) {
     ReportClockOnce("die Uhr der Steuerung nennt kein mögliches Datum (" + ClockText(record.Clock) + ")");
     return false;
   }
+  lastPlant_ = record.PlantId;
   Keep(record);
   return WritePending();
 }

@@ -55,6 +55,8 @@ public:
   std::string BehindText() const;
   // The file written last, empty before the first record.
   std::filesystem::path File() const;
+  // The plant of the last record given (written or kept), "" before the first.
+  const std::string& LastPlant() const { return lastPlant_; }
 
 private:
   void Keep(const ExchangeRecord& record);
@@ -76,6 +78,7 @@ private:
   bool stopped_ = false;
   size_t dropped_ = 0;
   bool clockReported_ = false;
+  std::string lastPlant_;
 };
 
 }  // namespace Archive

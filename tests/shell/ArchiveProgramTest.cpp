@@ -147,6 +147,33 @@ TEST_F(BrokenArchiveTest, IsReportedOnceWhilePollingGoesOnAndCatchesUpWhenItCan)
   EXPECT_NE(ArchiveTest::Query(programOptions.ArchiveFile, "SELECT count(*) FROM day_yields"), "0\n");
 }
 
+// The archive chosen for the live plant is still empty (its first exchanges
+// wait in memory): another plant's file may not claim it, and the live
+// plant's exchanges go there once it can be written.
+TEST_F(BrokenArchiveTest, AnotherPlantsFileCannotClaimTheLivePlantsEmptyArchive) {
+  const std::string otherFile = OtherPlantsFile();
+  Connect(7);
+  ASSERT_TRUE(RunCycle());
+  const std::string live = Archive::ControllerIdentity();
+  ASSERT_FALSE(live.empty());
+  ASSERT_NE(live, "123456");
+  ASSERT_EQ(ExceptionCount(), 1) << "the stop";
+  fs::remove(files / "not-a-folder");
+
+  Start->OpenFile(otherFile);
+  Start->InsArchivbernehmen1->trigger();
+  ASSERT_EQ(ExceptionCount(), 2);
+  const std::string message = LastExceptionMessage();
+  EXPECT_NE(message.find("stammen von der Anlage \"123456\""), std::string::npos) << message;
+  EXPECT_NE(message.find("ist das der abgefragten Anlage \"" + live + "\""), std::string::npos) << message;
+  EXPECT_FALSE(fs::exists(programOptions.ArchiveFile)) << "claimed by the file's plant";
+
+  ASSERT_TRUE(RunCycle());  // mixes the file's blocks with the controller's: not archived
+  ASSERT_TRUE(RunCycle());
+  ASSERT_TRUE(fs::exists(programOptions.ArchiveFile));
+  EXPECT_EQ(InfoOf(programOptions.ArchiveFile).PlantId, live);
+}
+
 class ChosenArchiveTest : public ArchiveProgramTest {
 protected:
   ChosenArchiveTest() { programOptions.ArchiveFile = files / "chosen.sqlite"; }

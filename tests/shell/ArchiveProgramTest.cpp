@@ -118,6 +118,24 @@ TEST_F(ArchiveProgramTest, EachExchangeGoesToThePlantsArchive) {
   EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
 }
 
+// A user deletes the archive while the program writes it: the next exchange
+// makes it again, reported once.
+TEST_F(ArchiveProgramTest, ADeletedArchiveIsMadeAgainAtTheNextExchange) {
+  Connect(8);
+  ASSERT_TRUE(RunCycle());
+  const fs::path archive = PlantArchive(Archive::ControllerIdentity());
+  ASSERT_TRUE(fs::exists(archive));
+  fs::remove(archive);
+  ASSERT_TRUE(RunCycle());
+  ASSERT_TRUE(RunCycle());
+  ASSERT_EQ(ExceptionCount(), 1);
+  EXPECT_NE(LastExceptionMessage().find("gelöscht oder durch eine andere Datei ersetzt"), std::string::npos)
+      << LastExceptionMessage();
+  ASSERT_TRUE(fs::exists(archive)) << "the exchanges went into the deleted file";
+  EXPECT_EQ(InfoOf(archive).PlantId, Archive::ControllerIdentity());
+  EXPECT_TRUE(Start->Archiving->Writer().On());
+}
+
 class BrokenArchiveTest : public ArchiveProgramTest {
 protected:
   BrokenArchiveTest() {

@@ -49,8 +49,12 @@ PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions opt
   if (!options.Create && !std::filesystem::exists(file, error)) throw EArchiveError(file, OpenFailed, "die Datei gibt es nicht");
   if (options.Create) MakeFolderOf(file);
   const SqliteOpen mode = options.ReadOnly ? SqliteOpen::ReadOnly : options.Create ? SqliteOpen::Create : SqliteOpen::ReadWrite;
+  const std::optional<FileIdentity> before = IdentityOf(file);
   db_ = std::make_unique<SqliteDatabase>(file, mode, options.BusyTimeoutMs);
   identity_ = IdentityOf(file);
+  // Replaced while it was being opened: which of the two is open is not
+  // known, so the file counts as replaced and the next write opens it again.
+  if (before && before != identity_) identity_.reset();
   CheckIntact(*db_);
   if (options.ReadOnly) {
     CheckReadableSchema(*db_);

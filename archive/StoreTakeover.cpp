@@ -11,8 +11,8 @@ namespace Archive {
 
 namespace {
 
-[[noreturn]] void RefuseOtherPlant(const std::string& plant, const std::filesystem::path& file, const std::string& owner,
-                                   const char* ownership) {
+[[noreturn]] void RefuseOtherPlant(const std::string& plant, const std::filesystem::path& file,
+                                   const std::string& owner, const char* ownership) {
   throw Exception("Die Anlagendaten stammen von der Anlage \"" + plant + "\", das Archiv \"" + Utf8Path(file) + "\" " +
                   ownership + " \"" + owner + "\". Die Daten werden nicht ins Archiv übernommen.");
 }

@@ -22,6 +22,7 @@ bool ArchiveWriter::Record(const ExchangeRecord& record) {
     ReportClockOnce("die Uhr der Steuerung nennt kein mögliches Datum (" + ClockText(record.Clock) + ")");
     return false;
   }
+  lastPlant_ = record.PlantId;
   Keep(record);
   return WritePending();
 }
@@ -78,11 +79,21 @@ bool ArchiveWriter::WritePending() {
 // a failure the archive is opened again, waiting longer for a lock.
 void ArchiveWriter::OpenFor(const std::string& plantId) {
   const std::filesystem::path wanted = ArchiveFileOf(file_, folder_, plantId);
-  if (archive_ && archive_->File() == wanted) return;
+  if (archive_ && archive_->File() == wanted) {
+    if (!archive_->FileReplaced()) return;
+    ReportReplaced();
+  }
   archive_.reset();
   ArchiveOptions options = options_;
   if (stopped_) options.BusyTimeoutMs = retryBusyTimeoutMs_;
   archive_ = std::make_unique<PlantArchive>(wanted, options);
+}
+
+void ArchiveWriter::ReportReplaced() {
+  if (report_)
+    report_("Archiv \"" + Utf8Path(archive_->File()) +
+            "\" wurde gelöscht oder durch eine andere Datei ersetzt, während es offen war; es wird neu geöffnet "
+            "(neu angelegt, wo es fehlt) und weiter geschrieben.");
 }
 
 // A broken clock comes with every exchange until it is set: one line for all of them.

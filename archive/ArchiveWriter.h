@@ -4,7 +4,10 @@
 // read-only, damaged or foreign file), the exchanges not yet written are kept
 // in memory, a bounded queue, and written at the next exchange that finds the
 // archive writable again; the stop is reported once, with the file's path, and
-// so is the catching up. The caller goes on polling either way.
+// so is the catching up. An archive deleted or replaced while open (a log
+// rotation, a restore) is noticed before the next write, reported once, and
+// opened again: a new archive where it was deleted, a foreign file refused.
+// The caller goes on polling either way.
 #include <cstddef>
 #include <deque>
 #include <filesystem>
@@ -52,11 +55,14 @@ public:
   std::string BehindText() const;
   // The file written last, empty before the first record.
   std::filesystem::path File() const;
+  // The plant of the last record given (written or kept), "" before the first.
+  const std::string& LastPlant() const { return lastPlant_; }
 
 private:
   void Keep(const ExchangeRecord& record);
   bool WritePending();
   void OpenFor(const std::string& plantId);
+  void ReportReplaced();
   void ReportClockOnce(const std::string& problem);
   void Stopped(const std::string& message);
   void CaughtUp();
@@ -72,6 +78,7 @@ private:
   bool stopped_ = false;
   size_t dropped_ = 0;
   bool clockReported_ = false;
+  std::string lastPlant_;
 };
 
 }  // namespace Archive

@@ -6,6 +6,7 @@
 #include "archive/ArchiveError.h"
 #include "archive/CsvTables.h"
 #include "archive/StagedFile.h"
+#include "archive/StagedFileSet.h"
 
 namespace Archive {
 
@@ -76,12 +77,7 @@ CsvExportResult ExportCsv(const PlantHistory& history, const std::filesystem::pa
     if (!WriteTable(table, *files.back(), style, count)) return {true, {}};
   }
   if (!count.Report()) return {true, {}};
-  CsvExportResult result;
-  for (auto& file : files) {
-    file->PutInPlace();
-    result.Files.push_back(file->Target());
-  }
-  return result;
+  return {false, PutAllInPlace(files)};
 }
 
 }  // namespace Archive

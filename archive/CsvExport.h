@@ -1,8 +1,9 @@
 #pragma once
 // Writes the plant's history as CSV files into a folder, one file per kind of
 // data (see CsvTables.h). All files are written under temporary names and
-// renamed only when every one is complete: a cancelled or failed export leaves
-// no file behind, and older files of the same names stay as they were.
+// put in place only when every one is complete, all of them or none: a
+// cancelled or failed export leaves no file behind, and older files of the
+// same names stay as they were.
 #include <cstdint>
 #include <filesystem>
 #include <functional>

@@ -22,7 +22,10 @@ public:
   RowReader(const SqliteStatement& row, const std::filesystem::path& file, const char* table)
       : row_(row), file_(file), table_(table) {}
 
+  // Text or binary data another tool wrote would read as 0: refused as well.
   int64_t Int(int column, int64_t low, int64_t high) const {
+    if (!row_.IsInteger(column))
+      Refuse("in der Spalte " + row_.ColumnName(column) + " steht keine ganze Zahl, sondern " + row_.KindOf(column));
     const int64_t value = row_.Int(column);
     if (value < low || value > high)
       Refuse(std::to_string(value) + " liegt außerhalb von " + std::to_string(low) + ".." + std::to_string(high));

@@ -13,6 +13,7 @@ namespace {
 constexpr const char* OpenFailed = "Archiv nicht zu öffnen";
 constexpr const char* WriteFailed = "Archiv nicht zu schreiben";
 constexpr const char* Damaged = "Archiv beschädigt";
+constexpr const char* ReplacedText = "die Datei wurde gelöscht oder ersetzt, seit sie geöffnet wurde";
 
 void MakeFolderOf(const std::filesystem::path& file) {
   const std::filesystem::path folder = file.parent_path();
@@ -41,13 +42,19 @@ std::string VersionText(const std::array<uint8_t, 3>& v) {
 
 }  // namespace
 
-PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions options) : file_(file) {
+PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions options)
+    : file_(file), readOnly_(options.ReadOnly) {
   if (options.ReadOnly) options.Create = false;
   std::error_code error;
   if (!options.Create && !std::filesystem::exists(file, error)) throw EArchiveError(file, OpenFailed, "die Datei gibt es nicht");
   if (options.Create) MakeFolderOf(file);
   const SqliteOpen mode = options.ReadOnly ? SqliteOpen::ReadOnly : options.Create ? SqliteOpen::Create : SqliteOpen::ReadWrite;
+  const std::optional<FileIdentity> before = IdentityOf(file);
   db_ = std::make_unique<SqliteDatabase>(file, mode, options.BusyTimeoutMs);
+  identity_ = IdentityOf(file);
+  // Replaced while it was being opened: which of the two is open is not
+  // known, so the file counts as replaced and the next write opens it again.
+  if (before && before != identity_) identity_.reset();
   CheckIntact(*db_);
   if (options.ReadOnly) {
     CheckReadableSchema(*db_);
@@ -63,9 +70,17 @@ PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions opt
   db_->Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL", OpenFailed);
 }
 
-PlantArchive::~PlantArchive() = default;
+// SQLite does not fold the log into a file that was moved when the connection
+// closes, and leaves the log at the name, where the next connection would lay
+// it over the new file. TRUNCATE folds it into the file still open and empties it.
+PlantArchive::~PlantArchive() {
+  if (!readOnly_ && FileReplaced()) db_->ExecQuietly("PRAGMA wal_checkpoint(TRUNCATE)");
+}
+
+bool PlantArchive::FileReplaced() const { return IdentityOf(file_) != identity_; }
 
 int64_t PlantArchive::Write(const ExchangeRecord& record, RecordSource source) {
+  if (FileReplaced()) throw EArchiveError(file_, WriteFailed, ReplacedText);
   CheckDate(record);
   ExchangeRecord dated = record;
   dated.History = AsOf(record.History, record.Today);

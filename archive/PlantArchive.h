@@ -12,6 +12,7 @@
 
 #include "archive/ArchiveError.h"
 #include "archive/ExchangeRecord.h"
+#include "archive/FileIdentity.h"
 
 namespace Archive {
 
@@ -41,11 +42,16 @@ public:
   // tells a file that is no archive, a locked, a read-only and a damaged
   // archive apart.
   explicit PlantArchive(const std::filesystem::path& file, ArchiveOptions options = {});
+  // A connection whose file was deleted or replaced first folds its log into
+  // the file it has open, so that no stale log is left beside the new file.
   ~PlantArchive();
   PlantArchive(const PlantArchive&) = delete;
   PlantArchive& operator=(const PlantArchive&) = delete;
 
   const std::filesystem::path& File() const { return file_; }
+  // Whether the file's name no longer names the file opened (deleted,
+  // renamed, or replaced by a restore): whatever is written goes nowhere then.
+  bool FileReplaced() const;
 
   // Writes one exchange: its values, then every running row of a period that
   // has passed by the record's date is closed. Nothing dated after the record's
@@ -54,7 +60,8 @@ public:
   // taken; an older exchange from the controller (its clock was set back)
   // reopens every row from its date on and becomes the archive's "now". A
   // record of another plant, or whose date is impossible, is refused. Returns
-  // the number of rows changed. Throws EArchiveError.
+  // the number of rows changed. Throws EArchiveError, also when the file was
+  // replaced since it was opened.
   int64_t Write(const ExchangeRecord& record, RecordSource source = RecordSource::PlantFile);
 
   ArchiveInfo Info() const;
@@ -83,6 +90,8 @@ private:
 
   std::filesystem::path file_;
   std::unique_ptr<SqliteDatabase> db_;
+  std::optional<FileIdentity> identity_;  // of the file opened
+  bool readOnly_ = false;
 };
 
 }  // namespace Archive

@@ -54,6 +54,10 @@ void SqliteDatabase::Exec(const std::string& sql, const char* what) {
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(what);
 }
 
+bool SqliteDatabase::ExecQuietly(const std::string& sql) noexcept {
+  return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
 SqliteStatement SqliteDatabase::Prepare(const std::string& sql, const char* what) {
   sqlite3_stmt* statement = nullptr;
   if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) Fail(what);
@@ -117,6 +121,23 @@ int64_t SqliteStatement::Int(int column) const { return sqlite3_column_int64(sta
 std::string SqliteStatement::Text(int column) const {
   const unsigned char* text = sqlite3_column_text(statement_, column);
   return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
+}
+
+bool SqliteStatement::IsInteger(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_INTEGER; }
+
+std::string SqliteStatement::KindOf(int column) const {
+  switch (sqlite3_column_type(statement_, column)) {
+    case SQLITE_INTEGER: return "ganze Zahl";
+    case SQLITE_FLOAT: return "Kommazahl";
+    case SQLITE_TEXT: return "Text";
+    case SQLITE_BLOB: return "Binärdaten";
+    default: return "NULL";
+  }
+}
+
+std::string SqliteStatement::ColumnName(int column) const {
+  const char* name = sqlite3_column_name(statement_, column);
+  return name != nullptr ? name : std::to_string(column);
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) {

@@ -27,6 +27,8 @@ public:
 
   // Runs statements that return no rows.
   void Exec(const std::string& sql, const char* what);
+  // Runs them where a failure can be told to no one (a destructor); false when it failed.
+  bool ExecQuietly(const std::string& sql) noexcept;
   SqliteStatement Prepare(const std::string& sql, const char* what);
   // The first column of the first row of a query, as text ("" for none).
   std::string QueryText(const std::string& sql, const char* what);
@@ -65,6 +67,11 @@ public:
 
   int64_t Int(int column) const;
   std::string Text(int column) const;
+  // Whether the column holds an integer (Int reads anything else as a number, text as 0).
+  bool IsInteger(int column) const;
+  // What the column holds where it is no integer: "Text", "Binärdaten", "Kommazahl" or "NULL".
+  std::string KindOf(int column) const;
+  std::string ColumnName(int column) const;
 
 private:
   SqliteDatabase& db_;

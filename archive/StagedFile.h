@@ -33,6 +33,9 @@ public:
   void Finish();
   // Renames the finished file to the target, replacing an older one. Throws EArchiveError.
   void PutInPlace();
+  // Leaves the temporary file where it is, under its name (an older file
+  // moved there that could not be put back must not be removed with it).
+  void Keep() { placed_ = true; }
   const std::filesystem::path& Target() const { return target_; }
   const std::filesystem::path& Temporary() const { return temporary_; }
 

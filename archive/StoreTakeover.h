@@ -14,10 +14,12 @@ struct TakeoverResult {
 };
 
 // The archive is chosenFile, else the plant's own file in folder (see
-// ArchiveFileOf). Throws Exception when the store's data cannot be dated or
-// the archive belongs to another plant (nothing is written then), and
-// EArchiveError when the archive cannot be written.
+// ArchiveFileOf). livePlant: the plant being polled ("" for none), whose
+// archive no other plant's data may claim, even while it is still empty.
+// Throws Exception when the store's data cannot be dated or the archive
+// belongs to another plant, the live one included (nothing is written then),
+// and EArchiveError when the archive cannot be written.
 TakeoverResult TakeStoreIntoArchive(const std::filesystem::path& chosenFile, const std::filesystem::path& folder,
-                                    const std::string& plantName);
+                                    const std::string& plantName, const std::string& livePlant = {});
 
 }  // namespace Archive

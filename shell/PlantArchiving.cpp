@@ -32,7 +32,7 @@ Archive::TakeoverResult PlantArchiving::TakeOverStore() const {
                     std::to_string(openedBytes_) + " von " + std::to_string(PlantFileSize) +
                     " Bytes): der Rest der Anlagendaten stammt nicht aus ihr. Nur eine ganze Anlagendatei wird "
                     "ins Archiv übernommen.");
-  return Archive::TakeStoreIntoArchive(options_.ArchiveFile, {}, TakeoverPlantName());
+  return Archive::TakeStoreIntoArchive(options_.ArchiveFile, {}, TakeoverPlantName(), writer_.LastPlant());
 }
 
 // The plant's name where the store holds no identification: the user's, else the file's own.

@@ -29,7 +29,9 @@ public:
   // one leaves the previous plant's data in the rest of the store. A file
   // whose controller has no identification goes, unless the user named the
   // plant (--plant) or the archive (--archive), into an archive of its own,
-  // named after the file, so that no two such plants share one. Throws with
+  // named after the file, so that no two such plants share one. The archive
+  // of the plant being polled (the plant of the last exchange) is never
+  // claimed by another plant's file, even while it is empty. Throws with
   // the message to show.
   Archive::TakeoverResult TakeOverStore() const;
 

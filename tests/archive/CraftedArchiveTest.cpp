@@ -77,6 +77,21 @@ TEST_F(CraftedArchiveTest, ValuesOutsideTheirWordsAreRefusedSoNoSumOverflows) {
   ExpectRefused("INSERT INTO meter_years(year, meter, energy_wh, complete) VALUES(2024, 2, 5, 2)", "2 liegt außerhalb von 0..1");
 }
 
+// Another tool's text, binary data or fractions would read as 0 (or be cut to an integer).
+TEST_F(CraftedArchiveTest, ValuesThatAreNoIntegersAreRefusedNotReadAsZero) {
+  ExpectRefused("INSERT INTO day_yields(day, energy_wh, complete) VALUES('2024-05-08', 'viel', 1)",
+                "in der Spalte energy_wh steht keine ganze Zahl, sondern Text");
+  ExpectRefused("INSERT INTO samples(day, quarter, power_w, irradiance_wm2, complete)"
+                " VALUES('2024-05-08', 30, X'0102', 1, 1)",
+                "in der Spalte power_w steht keine ganze Zahl, sondern Binärdaten");
+  ExpectRefused("INSERT INTO months(year, month, energy_wh, complete) VALUES(2024, 3, 1500.5, 1)",
+                "in der Spalte energy_wh steht keine ganze Zahl, sondern Kommazahl");
+  ExpectRefused("INSERT INTO meter_days(day, meter, energy_wh, complete) VALUES('2024-05-08', 2, 7, 'ja')",
+                "in der Spalte complete steht keine ganze Zahl, sondern Text");
+  ExpectRefused("INSERT INTO meter_years(year, meter, energy_wh, complete) VALUES(2024, 2, '7 kWh', 1)",
+                "in der Spalte energy_wh steht keine ganze Zahl, sondern Text");
+}
+
 TEST_F(CraftedArchiveTest, APlantSizeThatIsNoWordIsNotKnown) {
   Query(file, "INSERT OR REPLACE INTO plant(key, value) VALUES('plant_size', '99999999999999999999')");
   EXPECT_EQ(PlantArchive(file).Info().PlantSize, 0);

@@ -1,6 +1,7 @@
 // The CSV export: what is written reads back as the same numbers in both
 // styles; the German style opens in a German spreadsheet program; a cancelled
 // export leaves nothing behind.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -149,6 +150,48 @@ TEST(CsvExportCancelTest, ProgressCountsEveryRowAndCancellingLeavesNoFile) {
   calls.clear();
   EXPECT_EQ(ExportCsv(h, out.Path(), CsvStyle::Plain, [&](int64_t d, int64_t t) { calls.emplace_back(d, t); return true; }).Files.size(), 6u);
   EXPECT_EQ(calls.back(), std::make_pair(int64_t{40 * 56}, int64_t{40 * 56}));
+}
+
+// The second file cannot be put in place (a folder has its name): the first,
+// older or not there before, is as it was, and no temporary file is left.
+TEST(CsvExportCancelTest, AFileThatCannotBePutInPlaceLeavesEveryOlderFileAsItWas) {
+  TempFolder out;
+  PlantHistory h;
+  h.Curves.push_back({Date(2024, 1, 1), true, std::vector<QuarterSample>(56)});
+  fs::create_directories(out / "Tage.csv" / "inside");
+  for (const bool older : {true, false}) {
+    if (older) std::ofstream(out / "Viertelstunden.csv") << "older export";
+    try {
+      ExportCsv(h, out.Path(), CsvStyle::German);
+      ADD_FAILURE() << "no error";
+    } catch (const EArchiveError& e) {
+      EXPECT_NE(std::string(e.what()).find((out / "Tage.csv").string()), std::string::npos) << e.what();
+    }
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(out.Path())) left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    const std::vector<std::string> expected =
+        older ? std::vector<std::string>{"Tage.csv", "Viertelstunden.csv"} : std::vector<std::string>{"Tage.csv"};
+    EXPECT_EQ(left, expected);
+    if (older) {
+      EXPECT_EQ(FileText(out / "Viertelstunden.csv"), "older export");
+    }
+    EXPECT_TRUE(fs::is_directory(out / "Tage.csv" / "inside"));
+    fs::remove(out / "Viertelstunden.csv");
+  }
+}
+
+// Every file replaced by a complete export; the older ones set aside are gone.
+TEST(CsvExportCancelTest, AnExportReplacesEveryOlderFileAndLeavesNothingElse) {
+  TempFolder out;
+  PlantHistory h;
+  h.Curves.push_back({Date(2024, 1, 1), true, std::vector<QuarterSample>(56)});
+  std::ofstream(out / "Viertelstunden.csv") << "older export";
+  std::ofstream(out / "Jahre.csv") << "older export";
+  EXPECT_EQ(ExportCsv(h, out.Path(), CsvStyle::Plain).Files.size(), 6u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 6);
+  EXPECT_NE(FileText(out / "Viertelstunden.csv"), "older export");
+  EXPECT_NE(FileText(out / "Jahre.csv"), "older export");
 }
 
 TEST(CsvExportCancelTest, AnOutputFolderThatIsAFileIsReportedWithItsPath) {

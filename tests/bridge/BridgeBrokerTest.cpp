@@ -284,6 +284,30 @@ TEST_F(BridgeBrokerTest, EveryExchangeIsArchivedWithoutABrokerAndTheArchiveExpor
   EXPECT_FALSE(std::filesystem::exists(out + "2"));
 }
 
+// A log rotation or a user deletes the archive while the bridge runs: the
+// bridge says so once and writes the later exchanges into a new archive.
+TEST_F(BridgeBrokerTest, AnArchiveDeletedWhileRunningIsMadeAgainAndSaidOnce) {
+  StartSimulator({"--meters", "2"});
+  StartBridge({"--tick-ms", "50"});
+  ASSERT_TRUE(WaitForBridgeLog("archiving into " + ArchiveFile(), 60)) << BridgeLog();
+  const auto waitForExchanges = [this](int count) {
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (Exchanges() < count && std::chrono::steady_clock::now() < deadline) SleepSeconds(0.1);
+    return Exchanges() >= count;
+  };
+  ASSERT_TRUE(waitForExchanges(2)) << BridgeLog();
+  std::filesystem::remove(ArchiveFile());
+  ASSERT_TRUE(WaitForBridgeLog("gelöscht oder durch eine andere Datei ersetzt", 60)) << BridgeLog();
+  ASSERT_TRUE(waitForExchanges(Exchanges() + 2)) << BridgeLog();
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+  EXPECT_EQ(Occurrences(BridgeLog(), "gelöscht oder durch eine andere Datei ersetzt"), 1) << BridgeLog();
+  ASSERT_TRUE(std::filesystem::exists(ArchiveFile())) << "the exchanges went into the deleted file";
+  Archive::ArchiveOptions readOnly;
+  readOnly.ReadOnly = true;
+  const Archive::DayNumber today = *Archive::DayNumberOf(2024, 6, 21);
+  EXPECT_EQ(Archive::PlantArchive(ArchiveFile(), readOnly).Curves(today, today).size(), 1u);
+}
+
 TEST_F(BridgeBrokerTest, ABrokerAwayAtTheStartAndLaterIsReachedAgainWhilePollingGoesOn) {
   StartSimulator({"--meters", "2"});
   StartBridge({"--tick-ms", "50"});

@@ -118,6 +118,24 @@ TEST_F(ArchiveProgramTest, EachExchangeGoesToThePlantsArchive) {
   EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
 }
 
+// A user deletes the archive while the program writes it: the next exchange
+// makes it again, reported once.
+TEST_F(ArchiveProgramTest, ADeletedArchiveIsMadeAgainAtTheNextExchange) {
+  Connect(8);
+  ASSERT_TRUE(RunCycle());
+  const fs::path archive = PlantArchive(Archive::ControllerIdentity());
+  ASSERT_TRUE(fs::exists(archive));
+  fs::remove(archive);
+  ASSERT_TRUE(RunCycle());
+  ASSERT_TRUE(RunCycle());
+  ASSERT_EQ(ExceptionCount(), 1);
+  EXPECT_NE(LastExceptionMessage().find("gelöscht oder durch eine andere Datei ersetzt"), std::string::npos)
+      << LastExceptionMessage();
+  ASSERT_TRUE(fs::exists(archive)) << "the exchanges went into the deleted file";
+  EXPECT_EQ(InfoOf(archive).PlantId, Archive::ControllerIdentity());
+  EXPECT_TRUE(Start->Archiving->Writer().On());
+}
+
 class BrokenArchiveTest : public ArchiveProgramTest {
 protected:
   BrokenArchiveTest() {
@@ -145,6 +163,33 @@ TEST_F(BrokenArchiveTest, IsReportedOnceWhilePollingGoesOnAndCatchesUpWhenItCan)
   EXPECT_TRUE(RunCycle());
   EXPECT_FALSE(Start->Edit1->text().contains(QStringLiteral("Archiv"))) << Start->Edit1->text().toStdString();
   EXPECT_NE(ArchiveTest::Query(programOptions.ArchiveFile, "SELECT count(*) FROM day_yields"), "0\n");
+}
+
+// The archive chosen for the live plant is still empty (its first exchanges
+// wait in memory): another plant's file may not claim it, and the live
+// plant's exchanges go there once it can be written.
+TEST_F(BrokenArchiveTest, AnotherPlantsFileCannotClaimTheLivePlantsEmptyArchive) {
+  const std::string otherFile = OtherPlantsFile();
+  Connect(7);
+  ASSERT_TRUE(RunCycle());
+  const std::string live = Archive::ControllerIdentity();
+  ASSERT_FALSE(live.empty());
+  ASSERT_NE(live, "123456");
+  ASSERT_EQ(ExceptionCount(), 1) << "the stop";
+  fs::remove(files / "not-a-folder");
+
+  Start->OpenFile(otherFile);
+  Start->InsArchivbernehmen1->trigger();
+  ASSERT_EQ(ExceptionCount(), 2);
+  const std::string message = LastExceptionMessage();
+  EXPECT_NE(message.find("stammen von der Anlage \"123456\""), std::string::npos) << message;
+  EXPECT_NE(message.find("ist das der abgefragten Anlage \"" + live + "\""), std::string::npos) << message;
+  EXPECT_FALSE(fs::exists(programOptions.ArchiveFile)) << "claimed by the file's plant";
+
+  ASSERT_TRUE(RunCycle());  // mixes the file's blocks with the controller's: not archived
+  ASSERT_TRUE(RunCycle());
+  ASSERT_TRUE(fs::exists(programOptions.ArchiveFile));
+  EXPECT_EQ(InfoOf(programOptions.ArchiveFile).PlantId, live);
 }
 
 class ChosenArchiveTest : public ArchiveProgramTest {

@@ -32,6 +32,9 @@ struct Handoff {
 namespace {
 
 constexpr uint32_t QueueSize = 4096;
+// The most Telnet answers kept for a server that does not read them; a
+// server that asks more has lost its way.
+constexpr size_t ControlLimit = 4096;
 // How long a connection attempt may take before it counts as failed.
 constexpr int ConnectSeconds = 20;
 // A server that stops answering is noticed within about half a minute, also
@@ -149,9 +152,10 @@ std::vector<uint8_t> TakeControl(Comm& comm) {
   return std::exchange(comm.Net->Control, {});
 }
 
-void PutBackControl(Comm& comm, const std::vector<uint8_t>& bytes, size_t sent) {
+// Puts the Telnet bytes from `sent` to `end` back in front of the queue.
+void PutBackControl(Comm& comm, const std::vector<uint8_t>& bytes, size_t sent, size_t end) {
   std::lock_guard guard(comm.Lock);
-  comm.Net->Control.insert(comm.Net->Control.begin(), bytes.begin() + long(sent), bytes.end());
+  comm.Net->Control.insert(comm.Net->Control.begin(), bytes.begin() + long(sent), bytes.begin() + long(end));
 }
 
 // Sends what it can of the queued Telnet bytes without waiting. Caller holds SendLock.
@@ -164,12 +168,40 @@ void SendControl(Comm& comm) {
     if (n <= 0) break;  // no room now (the next write or wait sends the rest) or a failure the reads will see
     sent += size_t(n);
   }
-  if (sent < bytes.size()) PutBackControl(comm, bytes, sent);
+  if (sent < bytes.size()) PutBackControl(comm, bytes, sent, bytes.size());
 }
 
 bool Connected(Comm& comm) {
   std::lock_guard guard(comm.Lock);
   return comm.Fd >= 0;
+}
+
+void NoteWrite(Comm& comm) {
+  std::lock_guard guard(comm.Lock);
+  if (comm.Net->FirstReceived.empty()) comm.Net->WroteBeforeReceiving = true;
+}
+
+void NoteFirstBytes(Line& net, const uint8_t* data, uint32_t count) {
+  for (uint32_t i = 0; i < count && net.FirstReceived.size() < 2; ++i) net.FirstReceived.push_back(data[i]);
+}
+
+// A Telnet server opens with its requests before the client says anything.
+bool SpeaksTelnet(const Line& net) {
+  return !net.WroteBeforeReceiving && net.FirstReceived.size() == 2 && net.FirstReceived[0] == Telnet::Iac &&
+         net.FirstReceived[1] >= Telnet::Will && net.FirstReceived[1] <= Telnet::Dont;
+}
+
+std::string OtherScheme(const NetworkPortName& name) {
+  NetworkPortName other = name;
+  other.Kind = name.Kind == NetworkPortName::Protocol::Rfc2217 ? NetworkPortName::Protocol::RawTcp
+                                                               : NetworkPortName::Protocol::Rfc2217;
+  return other.Text();
+}
+
+std::string RefusedSettings(const Telnet::Decoder& decoder) {
+  if (!decoder.LocalOn(Telnet::OptionComPort)) return "the COM port option";
+  if (!decoder.LocalOn(Telnet::OptionBinary) || !decoder.RemoteOn(Telnet::OptionBinary)) return "binary mode";
+  return {};
 }
 
 }  // namespace
@@ -217,11 +249,39 @@ void TakeSettings(Comm& comm, const CommDcb& dcb) {
 }
 
 uint32_t TakeReceived(Comm& comm, uint8_t* data, uint32_t count) {
-  if (!comm.Net->Telnet()) return count;
-  const size_t queued = comm.Net->Control.size();
-  const uint32_t kept = uint32_t(comm.Net->Decoder.Decode(data, count, comm.Net->Control));
-  if (comm.Net->Control.size() != queued) PosixComm::WakeWaiter(comm);
+  Line& net = *comm.Net;
+  if (!net.Telnet()) {
+    NoteFirstBytes(net, data, count);
+    return count;
+  }
+  const size_t queued = net.Control.size();
+  const uint32_t kept = uint32_t(net.Decoder.Decode(data, count, net.Control));
+  if (net.Decoder.Broken() || net.Control.size() > ControlLimit) {
+    net.Control.clear();
+    PosixComm::MarkLost(comm, EPROTO);
+    return 0;
+  }
+  if (net.Control.size() != queued) PosixComm::WakeWaiter(comm);
   return kept;
+}
+
+std::string Hint(Comm& comm) {
+  const Line& net = *comm.Net;
+  if (net.Telnet() && comm.Fd >= 0 && !net.Decoder.Negotiated())
+    return "the server did not answer the Telnet opening: it may be a raw TCP server (" + OtherScheme(net.Name) + ")";
+  if (!net.Telnet() && SpeaksTelnet(net))
+    return "the server speaks Telnet: it may be an RFC 2217 server (" + OtherScheme(net.Name) + ")";
+  return {};
+}
+
+std::string TakeNotice(Comm& comm) {
+  Line& net = *comm.Net;
+  if (!net.Telnet() || net.SettingsNoticeGiven) return {};
+  const std::string refused = RefusedSettings(net.Decoder);
+  if (refused.empty()) return {};
+  net.SettingsNoticeGiven = true;
+  return "The line settings of " + net.Name.Text() + " could not be set: the server refused " + refused +
+         "; the line runs as the server has it set";
 }
 
 void TrySendControl(Comm& comm) {
@@ -237,6 +297,7 @@ WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event*
     SetLastError(CommLostError(&comm));
     return WriteResult{};
   }
+  NoteWrite(comm);
   const auto* bytes = static_cast<const uint8_t*>(data);
   std::vector<uint8_t> wire = TakeControl(comm);
   const size_t control = wire.size();
@@ -248,7 +309,8 @@ WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event*
   WriteResult result = PosixComm::WriteBytes(comm, wire.data(), uint32_t(wire.size()), cancel, milliseconds);
   const size_t sent = result.Written;
   if (sent < control) {
-    PutBackControl(comm, wire, sent);
+    // Only the answers go later: data reported as not written is never sent.
+    PutBackControl(comm, wire, sent, control);
     result.Written = 0;
     return result;
   }

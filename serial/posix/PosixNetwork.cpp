@@ -176,19 +176,22 @@ bool Connected(Comm& comm) {
   return comm.Fd >= 0;
 }
 
-void NoteWrite(Comm& comm) {
-  std::lock_guard guard(comm.Lock);
-  if (comm.Net->FirstReceived.empty()) comm.Net->WroteBeforeReceiving = true;
-}
+// Enough of the stream's start to see two option commands.
+constexpr size_t StartSeen = 6;
 
 void NoteFirstBytes(Line& net, const uint8_t* data, uint32_t count) {
-  for (uint32_t i = 0; i < count && net.FirstReceived.size() < 2; ++i) net.FirstReceived.push_back(data[i]);
+  for (uint32_t i = 0; i < count && net.FirstReceived.size() < StartSeen; ++i) net.FirstReceived.push_back(data[i]);
 }
 
-// A Telnet server opens with its requests before the client says anything.
+// A Telnet server opens with its requests, several in a row; a controller's
+// frames may start with IAC, but not with two whole option commands.
 bool SpeaksTelnet(const Line& net) {
-  return !net.WroteBeforeReceiving && net.FirstReceived.size() == 2 && net.FirstReceived[0] == Telnet::Iac &&
-         net.FirstReceived[1] >= Telnet::Will && net.FirstReceived[1] <= Telnet::Dont;
+  if (net.FirstReceived.size() < StartSeen) return false;
+  for (size_t at = 0; at < StartSeen; at += 3) {
+    const uint8_t verb = net.FirstReceived[at + 1];
+    if (net.FirstReceived[at] != Telnet::Iac || verb < Telnet::Will || verb > Telnet::Dont) return false;
+  }
+  return true;
 }
 
 std::string OtherScheme(const NetworkPortName& name) {
@@ -297,7 +300,6 @@ WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event*
     SetLastError(CommLostError(&comm));
     return WriteResult{};
   }
-  NoteWrite(comm);
   const auto* bytes = static_cast<const uint8_t*>(data);
   std::vector<uint8_t> wire = TakeControl(comm);
   const size_t control = wire.size();

@@ -28,8 +28,7 @@ struct Line {
   Telnet::Decoder Decoder;        // RFC 2217 only; under comm.Lock
   std::vector<uint8_t> Control;   // Telnet bytes waiting to be sent; under comm.Lock
   // What the line saw of the server, for the hints and the notice; under comm.Lock.
-  std::vector<uint8_t> FirstReceived;  // the first two bytes that came (raw TCP only)
-  bool WroteBeforeReceiving = false;   // the client wrote before anything came
+  std::vector<uint8_t> FirstReceived;  // the first bytes that came (raw TCP only)
   bool SettingsNoticeGiven = false;
   // One sender on the socket at a time, so nothing lands inside a doubled
   // 0xFF. Taken before comm.Lock, never after it.

@@ -37,12 +37,16 @@ constexpr uint32_t QueueSize = 4096;
 constexpr size_t ControlLimit = 4096;
 // How long a connection attempt may take before it counts as failed.
 constexpr int ConnectSeconds = 20;
-// A server that stops answering is noticed within about half a minute, also
-// while nothing is being written: keep-alive probes after 10 s of silence.
+// A server that vanishes is noticed within about half a minute, idle or not.
+// Data the server does not acknowledge ends the connection after 20 s; on an
+// idle line keep-alive probes go after 10 s of silence, every 5 s, and the
+// connection ends at the first probe 20 s after the server was last heard
+// (with a user timeout set, the kernel counts that time instead of the
+// probes). The worst case, a write just before the first probe, is about 30 s.
 constexpr int KeepIdleSeconds = 10;
 constexpr int KeepIntervalSeconds = 5;
-constexpr int KeepCount = 3;
-constexpr unsigned UnacknowledgedMs = 30000;
+constexpr int KeepCount = 2;
+constexpr unsigned UnacknowledgedMs = 20000;
 
 void SetOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
 

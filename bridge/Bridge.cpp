@@ -156,7 +156,9 @@ void Bridge::PortLost() {
 // silent this repeats, with one line per silence.
 void Bridge::ReopenSilentPort() {
   const int silentMs = (1 + ReopenAfterSilences) * PollingSession::SilentAfterTicks * options_.TickMs;
-  log_.Once("silent", "no answer for " + std::to_string(silentMs / 1000) + " s; reopening " + options_.Port->Describe());
+  std::string line = "no answer for " + std::to_string(silentMs / 1000) + " s; reopening " + options_.Port->Describe();
+  if (const std::string hint = session_.Port().DeviceHint(); !hint.empty()) line += "; " + hint;
+  log_.Once("silent", line);
   tick_.stop();
   session_.Close();
   reopen_.start();

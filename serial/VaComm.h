@@ -83,6 +83,12 @@ public:
   bool Active() const { return FHandle != nullptr; }
   // True once the open device went away and that was reported (until the next Open).
   bool DeviceLost() const { return FLostReported; }
+  // For a line behind a network server that does not answer as it should:
+  // what the port suspects (the server speaks another protocol); else empty.
+  std::string DeviceHint() const;
+  // Hands what the device has to tell its user (a network server refused the
+  // line's settings) to the exception display, each once. On the main thread.
+  void ReportDeviceNotices();
   void Open();
   void Close();
   // Raises "Can't perform this operation while port is open" when open.

@@ -13,6 +13,17 @@ using namespace CommConst;
 
 namespace {
 
+// "Connection to device X lost (Error N, text)"; a resolver's text stands
+// alone, its number is no system's; a hint follows after a semicolon.
+std::string LossMessage(const std::string& path, int code, const std::string& hint) {
+  const std::string cause = Platform::IsResolverError(code)
+                                ? Platform::SysErrorMessage(code)
+                                : FormatArgs("Error %d, %s", {std::to_string(code), Platform::SysErrorMessage(code)});
+  std::string message = "Connection to device " + path + " lost (" + cause + ")";
+  if (!hint.empty()) message += "; " + hint;
+  return message;
+}
+
 void Fire(const TVaNotifyEvent& handler, TVaCustomComm* sender, uint32_t mask, uint32_t bit) {
   if ((mask & bit) && handler) handler(sender);
 }
@@ -117,7 +128,13 @@ void TVaCustomComm::ReportDeviceLost() {
       HandleCurrentException();
     }
   }
-  HandleApplicationException(EVaCommError(FormatArgs(
-      "Connection to device %s lost (Error %d, %s)",
-      {FOpenPath, std::to_string(code), Platform::SysErrorMessage(code)}), TVaCommErrorKind::Lost, code));
+  HandleApplicationException(EVaCommError(LossMessage(FOpenPath, code, DeviceHint()), TVaCommErrorKind::Lost, code));
+}
+
+std::string TVaCustomComm::DeviceHint() const { return Platform::CommHint(FHandle); }
+
+void TVaCustomComm::ReportDeviceNotices() {
+  if (!Active()) return;
+  const std::string notice = Platform::TakeCommNotice(FHandle);
+  if (!notice.empty()) HandleApplicationException(EVaCommError(notice, TVaCommErrorKind::SettingsRefused));
 }

@@ -77,6 +77,7 @@ bool PollingSession::IsOpen() const { return Port_->Active(); }
 TickActions PollingSession::Tick() {
   TickActions actions = PollingTick();
   if (actions.StatusText) Status_ = *actions.StatusText;
+  Port_->ReportDeviceNotices();
   NoticeLostPort();
   NoticeSilence();
   return actions;

@@ -58,6 +58,9 @@ int LastError();
 void SetLastError(int code);
 // The system's message text for an error code.
 std::string SysErrorMessage(int code);
+// Whether the code is no system error but a resolver's, whose number means
+// nothing to a user: its text stands alone.
+bool IsResolverError(int code);
 // What the error code of a failed OpenComm says: NotFound for "no such file
 // or device path", NoPermission, Busy; InputOutput for every other code.
 TVaCommErrorKind OpenErrorKind(int code);
@@ -128,5 +131,11 @@ bool PurgeComm(Comm* comm, uint32_t flags);
 bool CommLost(Comm* comm);
 // The error code that marked the device as lost (0 while it is not).
 int CommLostError(Comm* comm);
+// For a line behind a network server: what it suspects when the server does
+// not answer (that the server speaks another protocol); empty otherwise.
+std::string CommHint(Comm* comm);
+// Something the user should hear once that is no failure of a call (a
+// network server refused the line's settings); empty when there is nothing new.
+std::string TakeCommNotice(Comm* comm);
 
 }  // namespace Platform

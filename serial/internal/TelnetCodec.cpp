@@ -74,7 +74,7 @@ Decoder::Decoder() {
 
 size_t Decoder::Decode(uint8_t* data, size_t count, std::vector<uint8_t>& replies) {
   size_t kept = 0;
-  for (size_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < count && State_ != State::Broken; ++i) {
     const uint8_t byte = data[i];
     switch (State_) {
       case State::Data:
@@ -89,31 +89,47 @@ size_t Decoder::Decode(uint8_t* data, size_t count, std::vector<uint8_t>& replie
           Verb_ = byte;
           State_ = State::Option;
         } else {
+          SubLength_ = 0;
           State_ = byte == Sb ? State::Sub : State::Data;  // other commands carry nothing for the line
         }
         break;
       case State::Option:
+        Negotiated_ = true;
         TakeOption(byte, replies);
         State_ = State::Data;
         break;
       case State::Sub:
-        // The server's reports (line and modem state, acknowledgements) are
-        // not used: the line's state is what the client set.
-        if (byte == Iac) State_ = State::SubIac;
-        break;
       case State::SubIac:
-        State_ = byte == Se ? State::Data : State::Sub;
+        TakeSubByte(byte);
+        break;
+      case State::Broken:
         break;
     }
   }
   return kept;
 }
 
+// The server's reports (line and modem state, acknowledgements) are not used:
+// the line's state is what the client set. One without its end would swallow
+// all later data, so a sub-negotiation has a limit.
+void Decoder::TakeSubByte(uint8_t byte) {
+  if (++SubLength_ > SubLimit) {
+    State_ = State::Broken;
+  } else if (State_ == State::SubIac) {
+    State_ = byte == Se ? State::Data : State::Sub;
+  } else if (byte == Iac) {
+    State_ = State::SubIac;
+  }
+}
+
+// Answers only what changes an option's state, and a refusal once (RFC 1143):
+// a server that repeats a request the client refuses is not answered again.
 void Decoder::TakeOption(uint8_t option, std::vector<uint8_t>& replies) {
   switch (Verb_) {
     case Do:
-      if (Local_[option]) return;
+      if (Local_[option] || LocalRefused_[option]) return;
       Local_[option] = ClientDoes(option);
+      LocalRefused_[option] = !Local_[option];
       AppendCommand(replies, Local_[option] ? Will : Wont, option);
       return;
     case Dont:
@@ -122,10 +138,10 @@ void Decoder::TakeOption(uint8_t option, std::vector<uint8_t>& replies) {
       AppendCommand(replies, Wont, option);
       return;
     case Will:
-      if (Remote_[option]) return;
+      if (Remote_[option] || RemoteRefused_[option]) return;
       if (!ClientAccepts(option)) {
-        if (!Refused_[option]) AppendCommand(replies, Dont, option);
-        Refused_[option] = true;
+        RemoteRefused_[option] = true;
+        AppendCommand(replies, Dont, option);
         return;
       }
       Remote_[option] = true;

@@ -56,19 +56,35 @@ public:
   Decoder();
   // Takes Telnet's commands out of received bytes in place and returns how
   // many data bytes are left at the front. Answers to the server's requests
-  // are appended to `replies`; each option is answered once per change, so
-  // two sides that disagree never loop.
+  // are appended to `replies`; each option is answered once per change and a
+  // refused request once in all, so two sides that disagree never loop.
   size_t Decode(uint8_t* data, size_t count, std::vector<uint8_t>& replies);
+  // The stream broke Telnet's rules (a sub-negotiation longer than any the
+  // server has cause to send): nothing after it is trusted, Decode keeps nothing.
+  bool Broken() const { return State_ == State::Broken; }
+  // The server said WILL, WONT, DO or DONT at least once.
+  bool Negotiated() const { return Negotiated_; }
+  // Whether an option is on, as the server's answers left it (the client's
+  // offers count as on until the server turns them down).
+  bool LocalOn(uint8_t option) const { return Local_[option]; }
+  bool RemoteOn(uint8_t option) const { return Remote_[option]; }
+
+  // The longest sub-negotiation taken; the COM port option's reports are a few bytes.
+  static constexpr size_t SubLimit = 1024;
 
 private:
-  enum class State { Data, Command, Option, Sub, SubIac };
+  enum class State { Data, Command, Option, Sub, SubIac, Broken };
   void TakeOption(uint8_t option, std::vector<uint8_t>& replies);
+  void TakeSubByte(uint8_t byte);
 
   State State_ = State::Data;
   uint8_t Verb_ = 0;
-  bool Local_[256] = {};   // options the client does
-  bool Remote_[256] = {};  // options the server does
-  bool Refused_[256] = {}; // options of the server the client refused once
+  size_t SubLength_ = 0;
+  bool Negotiated_ = false;
+  bool Local_[256] = {};         // options the client does
+  bool Remote_[256] = {};        // options the server does
+  bool LocalRefused_[256] = {};  // options the server asked of the client and the client refused
+  bool RemoteRefused_[256] = {}; // options of the server the client refused
 };
 
 }  // namespace Telnet

@@ -324,4 +324,16 @@ bool CommLost(Comm* comm) { return LossOf(comm).Lost; }
 
 int CommLostError(Comm* comm) { return LossOf(comm).Error; }
 
+std::string CommHint(Comm* comm) {
+  if (comm == nullptr || !comm->Net) return {};
+  std::lock_guard guard(comm->Lock);
+  return PosixNetwork::Hint(*comm);
+}
+
+std::string TakeCommNotice(Comm* comm) {
+  if (comm == nullptr || !comm->Net) return {};
+  std::lock_guard guard(comm->Lock);
+  return PosixNetwork::TakeNotice(*comm);
+}
+
 }  // namespace Platform

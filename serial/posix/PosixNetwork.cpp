@@ -32,14 +32,21 @@ struct Handoff {
 namespace {
 
 constexpr uint32_t QueueSize = 4096;
+// The most Telnet answers kept for a server that does not read them; a
+// server that asks more has lost its way.
+constexpr size_t ControlLimit = 4096;
 // How long a connection attempt may take before it counts as failed.
 constexpr int ConnectSeconds = 20;
-// A server that stops answering is noticed within about half a minute, also
-// while nothing is being written: keep-alive probes after 10 s of silence.
+// A server that vanishes is noticed within about half a minute, idle or not.
+// Data the server does not acknowledge ends the connection after 20 s; on an
+// idle line keep-alive probes go after 10 s of silence, every 5 s, and the
+// connection ends at the first probe 20 s after the server was last heard
+// (with a user timeout set, the kernel counts that time instead of the
+// probes). The worst case, a write just before the first probe, is about 30 s.
 constexpr int KeepIdleSeconds = 10;
 constexpr int KeepIntervalSeconds = 5;
-constexpr int KeepCount = 3;
-constexpr unsigned UnacknowledgedMs = 30000;
+constexpr int KeepCount = 2;
+constexpr unsigned UnacknowledgedMs = 20000;
 
 void SetOption(int fd, int level, int name, int value) { setsockopt(fd, level, name, &value, sizeof value); }
 
@@ -149,9 +156,10 @@ std::vector<uint8_t> TakeControl(Comm& comm) {
   return std::exchange(comm.Net->Control, {});
 }
 
-void PutBackControl(Comm& comm, const std::vector<uint8_t>& bytes, size_t sent) {
+// Puts the Telnet bytes from `sent` to `end` back in front of the queue.
+void PutBackControl(Comm& comm, const std::vector<uint8_t>& bytes, size_t sent, size_t end) {
   std::lock_guard guard(comm.Lock);
-  comm.Net->Control.insert(comm.Net->Control.begin(), bytes.begin() + long(sent), bytes.end());
+  comm.Net->Control.insert(comm.Net->Control.begin(), bytes.begin() + long(sent), bytes.begin() + long(end));
 }
 
 // Sends what it can of the queued Telnet bytes without waiting. Caller holds SendLock.
@@ -164,12 +172,43 @@ void SendControl(Comm& comm) {
     if (n <= 0) break;  // no room now (the next write or wait sends the rest) or a failure the reads will see
     sent += size_t(n);
   }
-  if (sent < bytes.size()) PutBackControl(comm, bytes, sent);
+  if (sent < bytes.size()) PutBackControl(comm, bytes, sent, bytes.size());
 }
 
 bool Connected(Comm& comm) {
   std::lock_guard guard(comm.Lock);
   return comm.Fd >= 0;
+}
+
+// Enough of the stream's start to see two option commands.
+constexpr size_t StartSeen = 6;
+
+void NoteFirstBytes(Line& net, const uint8_t* data, uint32_t count) {
+  for (uint32_t i = 0; i < count && net.FirstReceived.size() < StartSeen; ++i) net.FirstReceived.push_back(data[i]);
+}
+
+// A Telnet server opens with its requests, several in a row; a controller's
+// frames may start with IAC, but not with two whole option commands.
+bool SpeaksTelnet(const Line& net) {
+  if (net.FirstReceived.size() < StartSeen) return false;
+  for (size_t at = 0; at < StartSeen; at += 3) {
+    const uint8_t verb = net.FirstReceived[at + 1];
+    if (net.FirstReceived[at] != Telnet::Iac || verb < Telnet::Will || verb > Telnet::Dont) return false;
+  }
+  return true;
+}
+
+std::string OtherScheme(const NetworkPortName& name) {
+  NetworkPortName other = name;
+  other.Kind = name.Kind == NetworkPortName::Protocol::Rfc2217 ? NetworkPortName::Protocol::RawTcp
+                                                               : NetworkPortName::Protocol::Rfc2217;
+  return other.Text();
+}
+
+std::string RefusedSettings(const Telnet::Decoder& decoder) {
+  if (!decoder.LocalOn(Telnet::OptionComPort)) return "the COM port option";
+  if (!decoder.LocalOn(Telnet::OptionBinary) || !decoder.RemoteOn(Telnet::OptionBinary)) return "binary mode";
+  return {};
 }
 
 }  // namespace
@@ -217,11 +256,39 @@ void TakeSettings(Comm& comm, const CommDcb& dcb) {
 }
 
 uint32_t TakeReceived(Comm& comm, uint8_t* data, uint32_t count) {
-  if (!comm.Net->Telnet()) return count;
-  const size_t queued = comm.Net->Control.size();
-  const uint32_t kept = uint32_t(comm.Net->Decoder.Decode(data, count, comm.Net->Control));
-  if (comm.Net->Control.size() != queued) PosixComm::WakeWaiter(comm);
+  Line& net = *comm.Net;
+  if (!net.Telnet()) {
+    NoteFirstBytes(net, data, count);
+    return count;
+  }
+  const size_t queued = net.Control.size();
+  const uint32_t kept = uint32_t(net.Decoder.Decode(data, count, net.Control));
+  if (net.Decoder.Broken() || net.Control.size() > ControlLimit) {
+    net.Control.clear();
+    PosixComm::MarkLost(comm, EPROTO);
+    return 0;
+  }
+  if (net.Control.size() != queued) PosixComm::WakeWaiter(comm);
   return kept;
+}
+
+std::string Hint(Comm& comm) {
+  const Line& net = *comm.Net;
+  if (net.Telnet() && comm.Fd >= 0 && !net.Decoder.Negotiated())
+    return "the server did not answer the Telnet opening: it may be a raw TCP server (" + OtherScheme(net.Name) + ")";
+  if (!net.Telnet() && SpeaksTelnet(net))
+    return "the server speaks Telnet: it may be an RFC 2217 server (" + OtherScheme(net.Name) + ")";
+  return {};
+}
+
+std::string TakeNotice(Comm& comm) {
+  Line& net = *comm.Net;
+  if (!net.Telnet() || net.SettingsNoticeGiven) return {};
+  const std::string refused = RefusedSettings(net.Decoder);
+  if (refused.empty()) return {};
+  net.SettingsNoticeGiven = true;
+  return "The line settings of " + net.Name.Text() + " could not be set: the server refused " + refused +
+         "; the line runs as the server has it set";
 }
 
 void TrySendControl(Comm& comm) {
@@ -248,7 +315,8 @@ WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event*
   WriteResult result = PosixComm::WriteBytes(comm, wire.data(), uint32_t(wire.size()), cancel, milliseconds);
   const size_t sent = result.Written;
   if (sent < control) {
-    PutBackControl(comm, wire, sent);
+    // Only the answers go later: data reported as not written is never sent.
+    PutBackControl(comm, wire, sent, control);
     result.Written = 0;
     return result;
   }

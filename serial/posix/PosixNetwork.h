@@ -27,6 +27,9 @@ struct Line {
   NetworkPortName Name;
   Telnet::Decoder Decoder;        // RFC 2217 only; under comm.Lock
   std::vector<uint8_t> Control;   // Telnet bytes waiting to be sent; under comm.Lock
+  // What the line saw of the server, for the hints and the notice; under comm.Lock.
+  std::vector<uint8_t> FirstReceived;  // the first bytes that came (raw TCP only)
+  bool SettingsNoticeGiven = false;
   // One sender on the socket at a time, so nothing lands inside a doubled
   // 0xFF. Taken before comm.Lock, never after it.
   std::mutex SendLock;
@@ -47,7 +50,14 @@ void Close(Comm& comm);
 // The line's settings as the server is told them. Caller holds comm.Lock.
 void TakeSettings(Comm& comm, const CommDcb& dcb);
 // Telnet answers of received bytes; caller holds comm.Lock. Returns the data bytes kept.
+// A stream that breaks Telnet's rules, or asks more answers than a few kB while
+// the server reads none, is the line's loss (EPROTO).
 uint32_t TakeReceived(Comm& comm, uint8_t* data, uint32_t count);
+// What the line suspects of the server when it does not answer: the other
+// scheme it seems to speak; empty when nothing points to that. Caller holds comm.Lock.
+std::string Hint(Comm& comm);
+// Once per connection: the server refused what setting the line needs. Caller holds comm.Lock.
+std::string TakeNotice(Comm& comm);
 // Sends queued Telnet answers if no write is under way (the write sends them
 // first). Called without comm.Lock.
 void TrySendControl(Comm& comm);

@@ -16,6 +16,8 @@ using namespace CommConst;
 
 namespace {
 
+constexpr size_t MaxFillBytes = 64 * 1024;
+
 uint32_t Rx80Mark(const Comm& comm) {
   return std::max<uint32_t>(1, uint32_t(uint64_t(comm.Queue.Capacity()) * 8 / 10));
 }
@@ -86,8 +88,11 @@ void FillQueue(Comm& comm) {
   const uint32_t sizeBefore = comm.Queue.Size();
   bool sawEventChar = false;
   bool readSomething = false;
+  size_t readTotal = 0;
   uint8_t buffer[1024];
-  while (comm.Queue.Space() > 0) {
+  // A server's stream of Telnet commands brings no data to fill the queue:
+  // one fill reads a bounded amount, so it does not hold the lock for ever.
+  while (comm.Queue.Space() > 0 && readTotal < MaxFillBytes) {
     const size_t wanted = std::min<size_t>(sizeof buffer, comm.Queue.Space());
     const ssize_t n = read(comm.Fd, buffer, wanted);
     if (n < 0 && errno == EINTR) continue;
@@ -99,7 +104,9 @@ void FillQueue(Comm& comm) {
       break;
     }
     readSomething = true;
+    readTotal += size_t(n);
     uint32_t kept = comm.Net ? PosixNetwork::TakeReceived(comm, buffer, uint32_t(n)) : uint32_t(n);
+    if (comm.Loss.Lost) break;  // the network line's server broke Telnet's rules
     kept = FilterReceived(comm, buffer, kept);
     if (comm.Mask & EV_RXFLAG) {
       sawEventChar = sawEventChar || std::find(buffer, buffer + kept, uint8_t(comm.Dcb.EvtChar)) != buffer + kept;

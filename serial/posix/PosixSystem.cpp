@@ -29,6 +29,8 @@ std::string SysErrorMessage(int code) {
   return strerror_r(code, buffer, sizeof buffer);
 }
 
+bool IsResolverError(int code) { return !PosixNetwork::ResolveErrorText(code).empty(); }
+
 int OutOfMemoryError() { return ENOMEM; }
 
 uint32_t GetTickCount() {

@@ -412,4 +412,8 @@ bool CommLost(Comm* comm) { return LossOf(comm).Lost; }
 
 int CommLostError(Comm* comm) { return LossOf(comm).Error; }
 
+// This binding has no network lines: nothing to suspect, nothing to tell.
+std::string CommHint(Comm*) { return {}; }
+std::string TakeCommNotice(Comm*) { return {}; }
+
 }  // namespace Platform

@@ -66,6 +66,9 @@ std::string SysErrorMessage(int code) {
   return WithoutTrailer(message);
 }
 
+// Windows names hosts in its own calls; no code here is a resolver's.
+bool IsResolverError(int) { return false; }
+
 int OutOfMemoryError() { return ERROR_NOT_ENOUGH_MEMORY; }
 
 uint32_t GetTickCount() { return ::GetTickCount(); }

@@ -1,8 +1,9 @@
 // Fuzz target: what comes from the network before it reaches the link, and
 // the port names a user types. The input's first byte chooses where the rest
 // is cut into reads; the received stream with the server's commands taken out
-// is the same however it is cut, and so are the answers; every answer is a
-// whole option command; data escaped for the wire decodes to itself; a port
+// is the same however it is cut, and so are the answers and whether the stream
+// broke Telnet's rules; every answer is a whole option command, and an option
+// the client neither does nor accepts is refused at most once each way; data escaped for the wire decodes to itself; a port
 // name that parses writes a name that parses to the same parts.
 #include <algorithm>
 #include <cstdint>
@@ -18,6 +19,7 @@ namespace {
 struct Decoded {
   std::vector<uint8_t> Data;
   std::vector<uint8_t> Replies;
+  bool Broken = false;
 };
 
 Decoded DecodeInReads(const uint8_t* bytes, size_t size, size_t readSize) {
@@ -29,6 +31,7 @@ Decoded DecodeInReads(const uint8_t* bytes, size_t size, size_t readSize) {
     FUZZ_CHECK(kept <= read.size(), "no more data than was read");
     out.Data.insert(out.Data.end(), read.begin(), read.begin() + long(kept));
   }
+  out.Broken = decoder.Broken();
   return out;
 }
 
@@ -37,6 +40,16 @@ void CheckReplies(const std::vector<uint8_t>& replies) {
   for (size_t i = 0; i < replies.size(); i += 3) {
     FUZZ_CHECK(replies[i] == Telnet::Iac, "an answer starts with IAC");
     FUZZ_CHECK(replies[i + 1] >= Telnet::Will && replies[i + 1] <= Telnet::Dont, "an answer is WILL, WONT, DO or DONT");
+  }
+  // The options of the client's opening may change state many times; any
+  // other is refused once and never changes.
+  int refusals[2][256] = {};
+  for (size_t i = 0; i + 2 < replies.size(); i += 3) {
+    const uint8_t option = replies[i + 2];
+    if (option == Telnet::OptionBinary || option == Telnet::OptionSuppressGoAhead || option == Telnet::OptionComPort)
+      continue;
+    FUZZ_CHECK(replies[i + 1] == Telnet::Wont || replies[i + 1] == Telnet::Dont, "an unknown option is only refused");
+    FUZZ_CHECK(++refusals[replies[i + 1] == Telnet::Wont][option] == 1, "an unknown option is refused once");
   }
 }
 
@@ -70,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Decoded pieces = DecodeInReads(bytes, count, readSize);
   FUZZ_CHECK(whole.Data == pieces.Data, "the data does not depend on how the stream was cut");
   FUZZ_CHECK(whole.Replies == pieces.Replies, "the answers do not depend on how the stream was cut");
+  FUZZ_CHECK(whole.Broken == pieces.Broken, "a broken stream does not depend on how it was cut");
   CheckReplies(whole.Replies);
   CheckEscapeRoundTrip(bytes, count);
   CheckPortName(std::string(reinterpret_cast<const char*>(bytes), count));

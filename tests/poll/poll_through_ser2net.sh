@@ -7,7 +7,9 @@
 # server's name is being resolved (a preloaded resolver holds it until the
 # test lets it answer); COM 5 of the ports folder names the server in
 # a text file and --list-ports shows it; a server that is not there ends the
-# run with the refused connection as the port's loss.
+# run with the refused connection as the port's loss, said once, and a name
+# the resolver does not know with the resolver's text alone; a port of the
+# wrong scheme says which scheme the server may speak.
 set -euo pipefail
 poll=$1 sim=$2 shim=$3
 work=$(mktemp -d /tmp/pczn-ser2net-XXXXXX)
@@ -125,6 +127,22 @@ echo "== a server that is not there: the refused connection is the port's loss"
 run_poll 120 --port "tcp://127.0.0.1:$(free_port)" --wait 30
 expect_status 1 "refused connection"
 expect_line "lost (Error 111, Connection refused)" poll.err "refused connection"
+[ "$(grep -c "lost (" "$work/poll.err")" -eq 1 ] || fail "the refused connection was not said once"
+
+echo "== a name the resolver does not know: its text alone"
+run_poll 120 --port "tcp://nohost.invalid:4001" --wait 30
+expect_status 1 "unknown name"
+expect_line "Connection to device tcp://nohost.invalid:4001 lost (" poll.err "unknown name"
+grep -q "lost (Error" "$work/poll.err" && fail "unknown name: the resolver's error shows a number"
+[ "$(grep -c "lost (" "$work/poll.err")" -eq 1 ] || fail "the unknown name was not said once"
+
+echo "== the wrong scheme: the message names the one the server may speak"
+run_poll 120 --port "rfc2217://127.0.0.1:$raw_port" --wait 10
+expect_status 1 "rfc2217 at the raw port"
+expect_line "it may be a raw TCP server (tcp://127.0.0.1:$raw_port)" poll.err "rfc2217 at the raw port"
+run_poll 120 --port "tcp://127.0.0.1:$telnet_port" --wait 10 --cycles 200
+expect_status 1 "tcp at the Telnet port"
+expect_line "it may be an RFC 2217 server (rfc2217://127.0.0.1:$telnet_port)" poll.err "tcp at the Telnet port"
 
 if [ "$failures" -ne 0 ]; then
   echo "poll_through_ser2net: $failures failed"

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "SerialTestSupport.h"
 #include "serial/NetworkPortName.h"
 #include "serial/internal/Platform.h"
@@ -51,6 +53,10 @@ public:
     return connection_ >= 0;
   }
   void Send(const Bytes& bytes) { ASSERT_EQ(send(connection_, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+  // Sends what fits without waiting; false once the client takes nothing more.
+  bool SendWhatFits(const Bytes& bytes) {
+    return send(connection_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) > 0;
+  }
   // Everything received so far, gathered until it holds `wanted` (or the time is up).
   const Bytes& ReceiveUntil(const Bytes& wanted) {
     PumpUntil([&] {
@@ -65,6 +71,19 @@ public:
     }, WaitMs);
     return received_;
   }
+  // The same without the main loop, for a thread of its own: reads until
+  // `wanted` came, the connection ended or the time is up.
+  Bytes ReceiveOnThreadUntil(const Bytes& wanted) {
+    Bytes got;
+    char buffer[65536];
+    pollfd fd{connection_, POLLIN, 0};
+    while (got.find(wanted) == Bytes::npos && poll(&fd, 1, WaitMs) > 0) {
+      const ssize_t n = recv(connection_, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      got.append(buffer, size_t(n));
+    }
+    return got;
+  }
   void Hang() {
     if (connection_ >= 0) close(connection_);
     connection_ = -1;
@@ -76,6 +95,18 @@ private:
   int port_ = 0;
   Bytes received_;
 };
+
+Bytes Repeated(const Bytes& bytes, size_t times) {
+  Bytes out;
+  for (size_t i = 0; i < times; ++i) out += bytes;
+  return out;
+}
+
+size_t Occurrences(const Bytes& text, const Bytes& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != Bytes::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
 
 Bytes Sub(std::initializer_list<uint8_t> body) {
   Bytes bytes{"\xFF\xFA\x2C"};
@@ -95,6 +126,17 @@ protected:
   void Open(const std::string& name) {
     comm.SetDeviceName(name);
     comm.Open();
+  }
+  // Connects to the peer and lets it take the Telnet opening and the line's settings.
+  void OpenTelnet() {
+    Open(peer.Name("rfc2217"));
+    ASSERT_TRUE(peer.Accept());
+    ASSERT_NE(peer.ReceiveUntil(LastSetting()).find(LastSetting()), Bytes::npos);
+  }
+  static Bytes LastSetting() { return Sub({5, 12}); }
+  std::string LostMessage() {
+    EXPECT_TRUE(PumpUntil([&] { return !exceptions.Messages().empty(); }, WaitMs));
+    return exceptions.Messages().empty() ? "" : exceptions.Messages()[0];
   }
 
   ServerPeer peer;
@@ -211,4 +253,122 @@ TEST(TelnetDecoder, ACommandSplitAcrossReadsIsTakenOutWhole) {
   EXPECT_EQ(data, "xyz");
   // DONT BINARY turns the client's binary mode off once; the second is no change.
   EXPECT_EQ(Bytes(replies.begin(), replies.end()), "\xFF\xFC" + Bytes(1, '\0'));
+}
+
+// --- servers that break the rules ------------------------------------------------
+
+TEST(TelnetDecoder, ARefusedRequestIsAnsweredOnceAndASubNegotiationWithoutEndBreaksTheStream) {
+  Telnet::Decoder decoder;
+  std::vector<uint8_t> replies;
+  Bytes flood = Repeated("\xFF\xFD\x18", 1000) + Repeated("\xFF\xFB\x18", 1000) + "x";
+  EXPECT_EQ(decoder.Decode(reinterpret_cast<uint8_t*>(flood.data()), flood.size(), replies), 1u);
+  EXPECT_EQ(Bytes(replies.begin(), replies.end()), "\xFF\xFC\x18\xFF\xFE\x18") << "WONT and DONT once each";
+  EXPECT_TRUE(decoder.Negotiated());
+
+  Bytes endless = "\xFF\xFA\x2C" + Bytes(Telnet::Decoder::SubLimit, 'a') + "data";
+  EXPECT_EQ(decoder.Decode(reinterpret_cast<uint8_t*>(endless.data()), endless.size(), replies), 0u);
+  EXPECT_TRUE(decoder.Broken());
+  Bytes later = "more";
+  EXPECT_EQ(decoder.Decode(reinterpret_cast<uint8_t*>(later.data()), later.size(), replies), 0u);
+}
+
+TEST_F(NetworkLine, AFloodOfRefusedRequestsIsAnsweredOnceWhileTheServerNeverReads) {
+  OpenTelnet();
+  const Bytes flood = Repeated("\xFF\xFD\x18", 20000);
+  for (int i = 0; i < 30; ++i) peer.Send(flood);  // 1.8 MB of DO TERMINAL-TYPE
+  peer.Send("Z");
+  ASSERT_TRUE(PumpUntil([&] { return received == "Z"; }, WaitMs));
+  ASSERT_EQ(comm.WriteBuf("END", 3), 3);
+  const Bytes said = peer.ReceiveUntil("END");
+  ASSERT_NE(said.find("END"), Bytes::npos);
+  EXPECT_EQ(Occurrences(said, "\xFF\xFC\x18"), 1u) << "WONT TERMINAL-TYPE";
+  EXPECT_TRUE(exceptions.Messages().empty());
+}
+
+TEST_F(NetworkLine, AServerThatAsksMoreAnswersThanItReadsIsAProtocolErrorReportedOnce) {
+  OpenTelnet();
+  // Each DONT and DO of BINARY changes the state, so each is answered: only
+  // the bound of the answers' queue stops a server that never reads them.
+  const Bytes turns = Repeated(Bytes("\xFF\xFE\x00\xFF\xFD\x00", 6), 5000);
+  const size_t limit = 256u << 20;
+  for (size_t sent = 0; exceptions.Messages().empty() && sent < limit; sent += turns.size()) {
+    if (!peer.SendWhatFits(turns)) PumpFor(10);
+    PumpFor(0);
+  }
+  EXPECT_EQ(LostMessage(), "Connection to device " + peer.Name("rfc2217") + " lost (Error 71, Protocol error)");
+  PumpFor(300);
+  EXPECT_EQ(exceptions.Messages().size(), 1u);
+}
+
+TEST_F(NetworkLine, ATimedOutWriteIsNeverSentLaterBehindQueuedAnswers) {
+  comm.SetDirectWrite(true);
+  OpenTelnet();
+  comm.Buffers().SetWriteTimeout(200);
+  const Bytes filler(64 * 1024, 'a');
+  // The kernel may make room again after a full buffer; each round fills it
+  // anew until a write finds the answers queued and no room at all.
+  std::vector<Bytes> notWritten;
+  for (int round = 0; round < 20 && notWritten.empty(); ++round) {
+    while (comm.WriteBuf(filler.data(), int(filler.size())) == int(filler.size())) {
+    }
+    // Answers queue up in front of the next write: DONT and DO of BINARY,
+    // then a data byte to know they were read.
+    peer.Send(Repeated(Bytes("\xFF\xFE\x00\xFF\xFD\x00", 6), 100) + "Q");
+    ASSERT_TRUE(PumpUntil([&] { return received.size() == size_t(round + 1); }, WaitMs));
+    const Bytes mark = "MARK" + std::to_string(round) + "|";
+    if (comm.WriteBuf(mark.data(), int(mark.size())) == 0) notWritten.push_back(mark);
+  }
+  ASSERT_FALSE(notWritten.empty()) << "no write ever timed out behind the answers";
+
+  comm.Buffers().SetWriteTimeout(WaitMs);
+  Bytes said;
+  std::thread reader([&] { said = peer.ReceiveOnThreadUntil("DONE"); });
+  EXPECT_EQ(comm.WriteBuf("DONE", 4), 4);
+  reader.join();
+  ASSERT_NE(said.find("DONE"), Bytes::npos);
+  EXPECT_EQ(said.find(notWritten[0]), Bytes::npos) << "the write reported as not done reached the server";
+  EXPECT_GE(Occurrences(said, Bytes("\xFF\xFC\x00", 3)), 100u) << "the answers still went";
+}
+
+TEST_F(NetworkLine, ATelnetPortAtARawServerIsLostOnAnEndlessSubNegotiationAndSaysWhy) {
+  const std::string tcp = peer.Name("tcp");
+  Open(peer.Name("rfc2217"));
+  ASSERT_TRUE(peer.Accept());
+  ASSERT_NE(peer.ReceiveUntil(LastSetting()).find(LastSetting()), Bytes::npos);
+  const std::string hint = "the server did not answer the Telnet opening: it may be a raw TCP server (" + tcp + ")";
+  EXPECT_EQ(comm.DeviceHint(), hint);
+  // The controller's frames start with FF FA: to Telnet, a sub-negotiation that never ends.
+  peer.Send("\xFF\xFA" + Bytes(Telnet::Decoder::SubLimit + 1, '\x11'));
+  EXPECT_EQ(LostMessage(), "Connection to device " + peer.Name("rfc2217") + " lost (Error 71, Protocol error); " + hint);
+}
+
+TEST_F(NetworkLine, ARawPortAtATelnetServerSaysItMayBeAnRfc2217Server) {
+  Open(peer.Name("tcp"));
+  ASSERT_TRUE(peer.Accept());
+  EXPECT_EQ(comm.DeviceHint(), "");
+  peer.Send("\xFF\xFD\x18\xFF\xFB\x03");
+  ASSERT_TRUE(PumpUntil([&] { return received.size() >= 6; }, WaitMs));
+  EXPECT_EQ(comm.DeviceHint(), "the server speaks Telnet: it may be an RFC 2217 server (" + peer.Name("rfc2217") + ")");
+}
+
+TEST_F(NetworkLine, AServerThatRefusesTheLineSettingsIsReportedOnce) {
+  OpenTelnet();
+  peer.Send("\xFF\xFE\x2C" "a");  // DONT COM-PORT-OPTION
+  ASSERT_TRUE(PumpUntil([&] { return received == "a"; }, WaitMs));
+  comm.ReportDeviceNotices();
+  peer.Send(Bytes("\xFF\xFC\x00\xFF\xFE\x2C" "b", 7));  // WONT BINARY, DONT COM-PORT-OPTION again
+  ASSERT_TRUE(PumpUntil([&] { return received == "ab"; }, WaitMs));
+  comm.ReportDeviceNotices();
+  ASSERT_EQ(exceptions.Messages().size(), 1u);
+  EXPECT_EQ(exceptions.Messages()[0], "The line settings of " + peer.Name("rfc2217") +
+                                          " could not be set: the server refused the COM port option; the line "
+                                          "runs as the server has it set");
+}
+
+TEST_F(NetworkLine, AnUnknownHostIsLostWithTheResolversTextAlone) {
+  const std::string name = "tcp://nohost.invalid:4001";
+  Open(name);
+  const std::string message = LostMessage();
+  EXPECT_EQ(message.rfind("Connection to device " + name + " lost (", 0), 0u) << message;
+  EXPECT_EQ(message.find("Error"), std::string::npos) << message;
 }

@@ -42,7 +42,8 @@ int Main(const std::vector<std::string>& args) {
   }
   PrintSummary(result, std::cout);
   if (result.End != PollEnd::ExchangeDone) {
-    std::cerr << "zentrixnet-poll: " << result.Error << "\n";
+    // The port's message of a lost line was printed as it happened.
+    if (result.End != PollEnd::LineLost) std::cerr << "zentrixnet-poll: " << result.Error << "\n";
     return ExitFailed;
   }
   if (options.SolPath.empty()) return ExitDone;

@@ -118,6 +118,7 @@ bool PollLoop::Ended(PollResult& result) {
     result.End = PollEnd::NoAnswer;
     result.Error = "the controller on " + session_.Port().OpenPath() + " did not answer within " +
                    std::to_string(options_.AnswerLimitSeconds) + " s";
+    if (const std::string hint = session_.Port().DeviceHint(); !hint.empty()) result.Error += "; " + hint;
     return true;
   }
   if (options_.Cycles > 0 && ticks_ >= options_.Cycles) {

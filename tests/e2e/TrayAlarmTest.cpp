@@ -144,7 +144,6 @@ TEST_F(AlarmsInATray, AFaultTurnsTheIconAndTheBalloonTellsItOnce) {
   ASSERT_FALSE(faulty.isNull()) << "the icon never showed the fault; " << session->ProgramErrors().toStdString();
   EXPECT_EQ(CountPixels(faulty, AlarmColour(AlarmLook::Waiting)), 0) << "the old picture is still there";
   faulty.save(Shot(QStringLiteral("tray.png")));
-  KeepScreenshot(Shot(QStringLiteral("tray.png")), QStringLiteral("alarm-tray-icon.png"));
 
   // Qt's balloon (no notification service on this desktop) is one new window, with the warning's picture.
   QStringList added;

@@ -228,6 +228,26 @@ TEST_F(BridgeOptionsTest, AQuotedValueShowsControlCharactersAndBrokenUtf8AsEscap
       << "UTF-8 stays as it is";
 }
 
+// A file or port name goes into log lines: a newline in it forged a line of
+// its own ("... online"), an escape sequence drives the terminal.
+TEST_F(BridgeOptionsTest, AFileOrPortNameWithAControlCharacterIsRefusedNamingTheOption) {
+  const std::string forged = "/dev/ttyUSB0\n2026-01-01 data exchange completed; online";
+  EXPECT_EQ(Refusal({"--port", forged}), "--port: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--archive", "roof\x1b[2J.sqlite"}), "--archive: holds a control character");
+  EXPECT_EQ(Refusal({"--config", "bridge\t.ini"}), "--config: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-cafile", "ca\x7f.pem"}), "--mqtt-cafile: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-user", "pv", "--mqtt-password-file", "pw\r"}),
+            "--mqtt-password-file: holds a control character");
+  EXPECT_EQ(Refusal({"--archive", "a.sqlite", "--export-csv", "2024-02-28", "2024-03-01", "out\x1b"}),
+            "--export-csv: holds a control character");
+  const std::string ini = WriteFile("escape.ini", "port = /dev/tty\x1b[2JUSB0\narchive = roof\x07.sqlite\n");
+  EXPECT_EQ(Refusal({"--config", ini}), ini + ":1: --port: holds a control character");
+  const std::string archive = WriteFile("archive.ini", "port = COM1\narchive = roof\x07.sqlite\n");
+  EXPECT_EQ(Refusal({"--config", archive}), archive + ":2: --archive: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "/dev/serial/by-id/usb-S\xFC" "d", "--archive", "/srv/S\xC3\xBC" "d.sqlite"}), "accepted")
+      << "a name that is not UTF-8 is the file system's business";
+}
+
 TEST_F(BridgeOptionsTest, AHashAfterABlankStartsACommentAndAByteOrderMarkIsSkipped) {
   const std::string ini = WriteFile("comments.ini",
                                     "\xEF\xBB\xBFport = COM1   # the adapter\n"

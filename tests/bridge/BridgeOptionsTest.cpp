@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 
 #include "bridge/Backoff.h"

@@ -316,4 +316,46 @@ TEST_F(BridgeServiceTest, ABrokerThatHangsIsLostWithAReadableReason) {
   EXPECT_EQ(log.find("Unknown error"), std::string::npos) << log;
 }
 
+// A closed terminal or `kill -HUP` ended the bridge by the default action:
+// no line in the log, no "offline".
+TEST_F(BridgeServiceTest, SighupStopsTheBridgeAsSigtermDoesWithItsLine) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  const size_t from = subscriber->Count();
+  bridge->Signal(SIGHUP);
+  EXPECT_EQ(bridge->Wait(30), 0) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 10, from)) << BridgeLog();
+  EXPECT_EQ(Occurrences(BridgeLog(), "stopping on SIGHUP"), 1) << BridgeLog();
+}
+
+// A broker restarted every minute: the waits grew while it was away and were
+// reset only after a minute held, so the bridge kept missing it.
+TEST_F(BridgeServiceTest, AConnectionThatDeliveredStartsTheWaitsOver) {
+  StartSimulator();
+  StartBridge({"--tick-ms", "100"});
+  ASSERT_TRUE(WaitForBridgeLog("cannot reach the MQTT broker", 60)) << BridgeLog();
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 60)) << BridgeLog();
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 10)) << BridgeLog();
+  broker.Kill();
+  ASSERT_TRUE(WaitForBridgeLog("lost the MQTT broker", 60)) << BridgeLog();
+  const std::string log = BridgeLog();
+  EXPECT_NE(log.find("polling goes on, reconnecting in 1 s\n"), std::string::npos)
+      << "after failed attempts, a connection that delivered starts again at the first wait:\n" << log;
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+}
+
+// Its own leftovers are found under the plant's own topics: subscribed to
+// every config of the prefix, a broker with 30 000 other configs dropped
+// messages for the bridge.
+TEST_F(BridgeServiceTest, TheBridgeSubscribesToThePlantsOwnConfigsOnly) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << BridgeLog();
+  const std::string log = broker.Log();
+  EXPECT_NE(log.find(ConfigTopic("meter48_power")), std::string::npos)
+      << "the configs of all its possible meters are subscribed:\n" << log;
+  EXPECT_EQ(log.find("homeassistant/sensor/+/config"), std::string::npos) << log;
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+}
+
 }  // namespace

@@ -316,13 +316,24 @@ TEST(SignalWatchTest, AStopSignalThatArrivedWhileBlockedIsPendingUntilTaken) {
   pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
-TEST(ReconnectBackoffTest, DoublesFromOneSecondUpToAMinuteAndStartsOverAfterSuccess) {
-  ReconnectBackoff backoff;
-  std::vector<long> waits;
-  for (int i = 0; i < 9; ++i) waits.push_back(static_cast<long>(backoff.Next().count()));
-  EXPECT_EQ(waits, (std::vector<long>{1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
-  backoff.Reset();
-  EXPECT_EQ(backoff.Next().count(), 1000);
+// Each wait lies in the upper half of its ceiling (1, 2, 4 ... 60 s), and
+// bridges that lost a broker together do not come back in step.
+TEST(ReconnectBackoffTest, DoublesFromOneSecondUpToAMinuteWithJitterAndStartsOverAfterSuccess) {
+  const std::vector<long> ceilings{1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000};
+  std::set<std::vector<long>> runs;
+  for (int bridge = 0; bridge < 8; ++bridge) {
+    ReconnectBackoff backoff;
+    std::vector<long> waits;
+    for (const long ceiling : ceilings) {
+      waits.push_back(static_cast<long>(backoff.Next().count()));
+      EXPECT_GT(waits.back(), ceiling / 2);
+      EXPECT_LE(waits.back(), ceiling);
+    }
+    runs.insert(waits);
+    backoff.Reset();
+    EXPECT_LE(backoff.Next(), ReconnectBackoff::First);
+  }
+  EXPECT_GT(runs.size(), 1u) << "eight bridges waited in step";
 }
 
 }  // namespace

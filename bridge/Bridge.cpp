@@ -1,9 +1,12 @@
 #include "bridge/Bridge.h"
 
+#include <algorithm>
+
 #include "base/Exception.h"
 #include "base/Version.h"
 #include "bridge/BrokerSettings.h"
 #include "bridge/PlantReading.h"
+#include "bridge/ServiceManager.h"
 #include "bridge/StateMessage.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
@@ -63,13 +66,28 @@ bool Bridge::Start() {
                   mqtt_.Address() + " under " + topics_.Base + "/" + topics_.Plant +
                   (options_.Discovery ? " with Home Assistant discovery under " + topics_.DiscoveryPrefix : ""));
   if (!OpenPort()) return false;
+  ServiceManager::Ready();
+  StartWatchdog();
   mqtt_.Connect();
   return true;
+}
+
+// The pings come from the event loop that ticks the polling session and
+// serves the broker: a loop that hangs stops them, and systemd restarts the
+// bridge. Twice per limit, so that one late ping is no restart.
+void Bridge::StartWatchdog() {
+  const std::optional<std::chrono::milliseconds> limit = ServiceManager::WatchdogLimit();
+  if (!limit) return;
+  watchdog_.setInterval(std::max(*limit / 2, std::chrono::milliseconds(1)));
+  QObject::connect(&watchdog_, &QTimer::timeout, this, [] { ServiceManager::Alive(); });
+  watchdog_.start();
+  ServiceManager::Alive();
 }
 
 void Bridge::Stop(std::function<void()> done) {
   if (stopping_) return;
   stopping_ = true;
+  ServiceManager::Stopping();
   tick_.stop();
   reopen_.stop();
   reconnect_.stop();

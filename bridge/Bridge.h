@@ -66,6 +66,7 @@ private:
   void ChangeAvailability(const std::optional<std::string>& payload);
   void Publish(const std::string& topic, const std::string& payload);
   void LogSerialError(const std::exception& error);
+  void StartWatchdog();
 
   BridgeOptions options_;
   BridgeTopics topics_;
@@ -80,6 +81,7 @@ private:
   QTimer reopen_;
   QTimer reconnect_;
   QTimer silent_;
+  QTimer watchdog_;  // tells the service manager that the event loop runs
   std::optional<std::string> state_;       // the last state message
   std::optional<PlantDevice> device_;      // the plant as the last exchange showed it
   std::optional<PlantDevice> announced_;   // what the broker's discovery configs say

@@ -1,6 +1,7 @@
 // The real bridge as a service that runs for years: a broker that drops every
 // connection, a broker name the resolver is slow to answer, a second bridge of
 // the same plant, a port that is busy.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -9,6 +10,10 @@
 #include <set>
 #include <fstream>
 #include <thread>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "tests/bridge/BridgeFixture.h"
 #include "tests/support/Ser2netServer.h"
@@ -356,6 +361,71 @@ TEST_F(BridgeServiceTest, TheBridgeSubscribesToThePlantsOwnConfigsOnly) {
       << "the configs of all its possible meters are subscribed:\n" << log;
   EXPECT_EQ(log.find("homeassistant/sensor/+/config"), std::string::npos) << log;
   EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+}
+
+// systemd's end of Type=notify: a datagram socket that collects what the
+// bridge tells the service manager.
+class NotifySocket {
+public:
+  explicit NotifySocket(const std::string& path) : path_(path) {
+    fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    bound_ = fd_ >= 0 && bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~NotifySocket() {
+    if (fd_ >= 0) close(fd_);
+    unlink(path_.c_str());
+  }
+  bool Bound() const { return bound_; }
+  // The messages until `enough` says so, or the limit passes.
+  std::vector<std::string> ReadUntil(const std::function<bool(const std::vector<std::string>&)>& enough,
+                                     double seconds) {
+    std::vector<std::string> messages;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!enough(messages) && std::chrono::steady_clock::now() < deadline) {
+      pollfd waiting{fd_, POLLIN, 0};
+      if (poll(&waiting, 1, 100) <= 0) continue;
+      char text[512];
+      const ssize_t n = recv(fd_, text, sizeof text, 0);
+      if (n > 0) messages.emplace_back(text, static_cast<size_t>(n));
+    }
+    return messages;
+  }
+
+private:
+  std::string path_;
+  int fd_ = -1;
+  bool bound_ = false;
+};
+
+long Count(const std::vector<std::string>& messages, const std::string& text) {
+  return std::count(messages.begin(), messages.end(), text);
+}
+
+// Under Type=notify with WatchdogSec=: ready once the port is open, and the
+// watchdog's pings for as long as the loop runs.
+TEST_F(BridgeServiceTest, UnderSystemdItSaysReadyAndPingsTheWatchdogWhilePolling) {
+  NotifySocket systemd((folder / "notify").string());
+  ASSERT_TRUE(systemd.Bound());
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  StartSimulator();
+  // A limit of 0.6 s: a ping every 0.3 s.
+  StartBridge({"--tick-ms", "100"}, "127.0.0.1",
+              {{"NOTIFY_SOCKET", (folder / "notify").string()}, {"WATCHDOG_USEC", "600000"}});
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60)) << BridgeLog();
+  const std::vector<std::string> told = systemd.ReadUntil(
+      [](const std::vector<std::string>& m) { return Count(m, "WATCHDOG=1") >= 5; }, 60);
+  ASSERT_FALSE(told.empty()) << BridgeLog();
+  EXPECT_EQ(told.front(), "READY=1");
+  EXPECT_GE(Count(told, "WATCHDOG=1"), 5);
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << "polling goes on";
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+  const std::vector<std::string> last = systemd.ReadUntil(
+      [](const std::vector<std::string>& m) { return Count(m, "STOPPING=1") > 0; }, 10);
+  EXPECT_EQ(Count(last, "STOPPING=1"), 1);
 }
 
 }  // namespace

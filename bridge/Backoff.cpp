@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+ReconnectBackoff::ReconnectBackoff() : random_(std::random_device{}()) {}
+
 std::chrono::milliseconds ReconnectBackoff::Next() {
-  const std::chrono::milliseconds wait = next_;
-  next_ = std::min(next_ * 2, Longest);
-  return wait;
+  const long ceiling = static_cast<long>(ceiling_.count());
+  std::uniform_int_distribution<long> upperHalf(ceiling / 2 + 1, ceiling);
+  ceiling_ = std::min(ceiling_ * 2, Longest);
+  return std::chrono::milliseconds(upperHalf(random_));
 }

@@ -1,9 +1,12 @@
 #include "bridge/Bridge.h"
 
+#include <algorithm>
+
 #include "base/Exception.h"
 #include "base/Version.h"
 #include "bridge/BrokerSettings.h"
 #include "bridge/PlantReading.h"
+#include "bridge/ServiceManager.h"
 #include "bridge/StateMessage.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
@@ -53,9 +56,6 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
   silent_.setSingleShot(true);
   silent_.setInterval(ReopenAfterSilences * PollingSession::SilentAfterTicks * options_.TickMs);
   QObject::connect(&silent_, &QTimer::timeout, this, [this] { ReopenSilentPort(); });
-  held_.setSingleShot(true);
-  held_.setInterval(HeldAfter);
-  QObject::connect(&held_, &QTimer::timeout, this, [this] { ConnectionHeld(); });
 }
 
 Bridge::~Bridge() { SetApplicationExceptionHandler(nullptr); }
@@ -66,17 +66,31 @@ bool Bridge::Start() {
                   mqtt_.Address() + " under " + topics_.Base + "/" + topics_.Plant +
                   (options_.Discovery ? " with Home Assistant discovery under " + topics_.DiscoveryPrefix : ""));
   if (!OpenPort()) return false;
+  ServiceManager::Ready();
+  StartWatchdog();
   mqtt_.Connect();
   return true;
+}
+
+// The pings come from the event loop that ticks the polling session and
+// serves the broker: a loop that hangs stops them, and systemd restarts the
+// bridge. Twice per limit, so that one late ping is no restart.
+void Bridge::StartWatchdog() {
+  const std::optional<std::chrono::milliseconds> limit = ServiceManager::WatchdogLimit();
+  if (!limit) return;
+  watchdog_.setInterval(std::max(*limit / 2, std::chrono::milliseconds(1)));
+  QObject::connect(&watchdog_, &QTimer::timeout, this, [] { ServiceManager::Alive(); });
+  watchdog_.start();
+  ServiceManager::Alive();
 }
 
 void Bridge::Stop(std::function<void()> done) {
   if (stopping_) return;
   stopping_ = true;
+  ServiceManager::Stopping();
   tick_.stop();
   reopen_.stop();
   reconnect_.stop();
-  held_.stop();
   silent_.stop();
   const bool told = mqtt_.IsConnected();
   Publish(topics_.Availability(), Availability::Offline);
@@ -203,15 +217,17 @@ void Bridge::ControllerSilent() {
 // connections the broker drops before it has acknowledged a single message
 // (it refuses what the bridge publishes): those belong to the same outage.
 void Bridge::BrokerConnected() {
-  held_.start();
   if (!connectedLogged_) BridgeLog::Line("connected to the MQTT broker " + mqtt_.Address());
   connectedLogged_ = true;
   brokerWasConnected_ = true;
   Republish();
   // The broker then sends the configs it kept (to learn which of them the
   // plant no longer has) and, from now on, Home Assistant's birth message.
+  // Each of the plant's own topics, never the whole prefix: a broker with
+  // tens of thousands of other configs drops messages for a client that
+  // asks for all of them.
   if (options_.Discovery) {
-    mqtt_.Subscribe(topics_.ConfigPattern());
+    for (const std::string& config : PlantConfigTopics(topics_)) mqtt_.Subscribe(config);
     mqtt_.Subscribe(topics_.HomeAssistantStatus());
   }
 }
@@ -237,17 +253,18 @@ void Bridge::BrokerMessage(const std::string& topic, const std::string& payload,
   if (announced_) ClearStaleConfigs(*announced_);
 }
 
-void Bridge::ConnectionHeld() { backoff_.Reset(); }
-
 void Bridge::BrokerLost(const std::string& why) {
   if (stopping_) return;
   announced_.reset();  // a broker without persistence comes back without the retained configs
   retainedConfigs_.clear();
-  held_.stop();
+  // A connection that delivered messages worked: the waits start over. One
+  // the broker drops sooner (it refuses what the bridge publishes, or another
+  // client takes the id) is one more failed attempt.
   const bool worked = brokerWasConnected_ && mqtt_.HasDelivered();
+  if (worked) backoff_.Reset();
   const std::chrono::milliseconds wait = backoff_.Next();
   if (worked || !outageLogged_) {
-    const std::string in = std::to_string(wait.count() / 1000) + " s";
+    const std::string in = std::to_string((wait.count() + 999) / 1000) + " s";
     BridgeLog::Line(worked ? "lost the MQTT broker " + mqtt_.Address() + " (" + why + "); polling goes on, reconnecting in " + in
                            : "cannot reach the MQTT broker " + mqtt_.Address() + " (" + why +
                                  "); polling goes on, trying again in " + in + ", then at growing intervals up to " +

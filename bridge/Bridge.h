@@ -33,10 +33,6 @@
 class Bridge : public QObject {
 public:
   static constexpr std::chrono::seconds ReopenInterval{10};
-  // A connection that lasted this long counts as held: the back-off starts
-  // over at 1 s. One the broker drops sooner (it refuses what the bridge
-  // publishes, or another client takes the id) is one more failed attempt.
-  static constexpr std::chrono::seconds HeldAfter{60};
   // A controller silent for this many more spans of silence (after the first)
   // may sit behind a wedged adapter: the port is closed and opened again.
   static constexpr int ReopenAfterSilences = 3;
@@ -63,7 +59,6 @@ private:
   void PortLost();
   void BrokerConnected();
   void BrokerLost(const std::string& why);
-  void ConnectionHeld();
   void Republish();
   void BrokerMessage(const std::string& topic, const std::string& payload, bool retained);
   void Announce(const PlantDevice& device);
@@ -71,6 +66,7 @@ private:
   void ChangeAvailability(const std::optional<std::string>& payload);
   void Publish(const std::string& topic, const std::string& payload);
   void LogSerialError(const std::exception& error);
+  void StartWatchdog();
 
   BridgeOptions options_;
   BridgeTopics topics_;
@@ -84,8 +80,8 @@ private:
   QTimer tick_;
   QTimer reopen_;
   QTimer reconnect_;
-  QTimer held_;
   QTimer silent_;
+  QTimer watchdog_;  // tells the service manager that the event loop runs
   std::optional<std::string> state_;       // the last state message
   std::optional<PlantDevice> device_;      // the plant as the last exchange showed it
   std::optional<PlantDevice> announced_;   // what the broker's discovery configs say

@@ -1,7 +1,7 @@
 // zentrixnet-bridge: polls the plant controller through the program's polling
 // session and publishes its values to MQTT with Home Assistant discovery.
 // With --export-csv it writes CSV files from the plant's archive instead.
-// Exit status: 0 after SIGTERM/SIGINT, 2 for a bad configuration, 1 when it
+// Exit status: 0 after SIGTERM/SIGINT/SIGHUP, 2 for a bad configuration, 1 when it
 // cannot run at all (or an export failed).
 #include <QCoreApplication>
 #include <csignal>
@@ -75,7 +75,7 @@ int Run(QCoreApplication& app, const Configuration& c) {
   const PlantLock lock(c.Options.Plant);
   Bridge bridge(c.Options, c.Password);
   SignalWatch stopSignals([&](int signal) {
-    BridgeLog::Line(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));
+    BridgeLog::Line("stopping on " + SignalWatch::Name(signal));
     bridge.Stop([&app] { app.quit(); });
   });
   if (!bridge.Start()) return CannotRun;

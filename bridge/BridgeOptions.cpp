@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "archive/CalendarDay.h"
+#include "base/PrintableText.h"
 #include "bridge/IniFile.h"
 #include "bridge/ValueChecks.h"
 
@@ -39,6 +40,14 @@ std::string Quoted(const std::string& value) { return "'" + value + "'"; }
 
 std::string NonEmpty(const char* option, const std::string& value) {
   if (value.empty()) Fail(option, "must not be empty");
+  return value;
+}
+
+// A file or port name: it goes into log lines, where a newline would forge
+// a line of its own and an escape sequence would drive the terminal.
+std::string Name(const char* option, const std::string& value) {
+  NonEmpty(option, value);
+  if (HoldsControlCharacter(value)) Fail(option, "holds a control character");
   return value;
 }
 
@@ -108,18 +117,18 @@ CsvExportRequest ExportRequest(const ArgList& a) {
   CsvExportRequest request;
   request.Days = {ExportDay(a[0], "FROM"), ExportDay(a[1], "TO")};
   if (request.Days.From > request.Days.To) Fail("export-csv", "FROM " + a[0] + " is after TO " + a[1]);
-  request.Folder = NonEmpty("export-csv", a[2]);
+  request.Folder = Name("export-csv", a[2]);
   return request;
 }
 
 const std::vector<OptionRow>& Table() {
   static const std::vector<OptionRow> table = {
       {"config", "FILE", "read the options from this INI file (name = value lines); the command line wins",
-       Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList& a) { o.ConfigFile = NonEmpty("config", a[0]); }},
+       Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList& a) { o.ConfigFile = Name("config", a[0]); }},
       {"port", "COMn|PATH", "the controller's port: COM n as the program maps it, a device path, or a "
        "serial device server: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) {
-         o.Port = ParsePortChoice(a[0]);
+         o.Port = ParsePortChoice(Name("port", a[0]));
          if (!o.Port)
            Fail("port", Quoted(a[0]) + " is not a port (COM1..COM255, a device path, tcp://HOST:PORT or "
                                        "rfc2217://HOST:PORT)");
@@ -133,9 +142,9 @@ const std::vector<OptionRow>& Table() {
       {"mqtt-user", "NAME", "the broker login's user name", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttUser = BrokerText("mqtt-user", a[0]); }},
       {"mqtt-password-file", "FILE", "a file whose first line is the broker login's password", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.MqttPasswordFile = NonEmpty("mqtt-password-file", a[0]); }},
+       [](BridgeOptions& o, const ArgList& a) { o.MqttPasswordFile = Name("mqtt-password-file", a[0]); }},
       {"mqtt-cafile", "FILE", "connect with TLS, trusting this certificate authority (PEM)", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.MqttCaFile = NonEmpty("mqtt-cafile", a[0]); }},
+       [](BridgeOptions& o, const ArgList& a) { o.MqttCaFile = Name("mqtt-cafile", a[0]); }},
       {"base-topic", "TOPIC", "the topics' first levels (default pczentrixnet)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.BaseTopic = Topic("base-topic", a[0]); }},
       {"plant", "ID", "the plant's id in topics and unique ids: letters, digits, _ and - (default plant1)",
@@ -149,7 +158,7 @@ const std::vector<OptionRow>& Table() {
        [](BridgeOptions& o, const ArgList& a) { o.RemoveDiscovery = a[0] == "1"; }},
       {"archive", "FILE", "archive every exchange into this SQLite file (default: the plant's own file in "
        "$XDG_DATA_HOME/PCZentrixNet/)", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.ArchiveFile = NonEmpty("archive", a[0]); }},
+       [](BridgeOptions& o, const ArgList& a) { o.ArchiveFile = Name("archive", a[0]); }},
       {"no-archive", "", "archive nothing", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.Archiving = a[0] != "1"; }},
       {"export-csv", "FROM TO OUTDIR",
@@ -339,7 +348,7 @@ std::string BridgeHelpText() {
     text += head + row.Help + "\n";
   }
   text +=
-      "\nExit status: 0 after SIGTERM or SIGINT (\"offline\" published), 2 for a bad\n"
+      "\nExit status: 0 after SIGTERM, SIGINT or SIGHUP (\"offline\" published), 2 for a bad\n"
       "configuration, 1 when the bridge cannot run at all; with --export-csv 0 when\n"
       "the files are written, 1 when the export failed or was cancelled.\n";
   return text;

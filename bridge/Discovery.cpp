@@ -83,10 +83,16 @@ bool IsConfigOfPlant(const BridgeTopics& topics, const std::string& payload) {
   return config.value("device").toObject().value("identifiers").toArray().contains(Q(topics.DeviceId()));
 }
 
+std::vector<std::string> PlantConfigTopics(const BridgeTopics& topics) {
+  std::vector<std::string> configs;
+  for (const PlantSensor& sensor : PlantSensors()) configs.push_back(topics.Config(sensor.Traits.Id));
+  for (const MqttMessage& meter : RemovedMeterConfigs(topics, 1, MaxMeters)) configs.push_back(meter.Topic);
+  return configs;
+}
+
 std::vector<MqttMessage> PlantRemoval(const BridgeTopics& topics) {
   std::vector<MqttMessage> removal;
-  for (const PlantSensor& sensor : PlantSensors()) removal.push_back({topics.Config(sensor.Traits.Id), ""});
-  for (const MqttMessage& meter : RemovedMeterConfigs(topics, 1, MaxMeters)) removal.push_back(meter);
+  for (const std::string& config : PlantConfigTopics(topics)) removal.push_back({config, ""});
   removal.push_back({topics.State(), ""});
   removal.push_back({topics.Availability(), ""});
   return removal;

@@ -28,6 +28,8 @@ std::vector<MqttMessage> DiscoveryConfigs(const BridgeTopics& topics, const Plan
 // Whether a config's payload belongs to this plant's device (the topic alone
 // cannot tell: plant "roof" and a plant "roof_meter1" share topic prefixes).
 bool IsConfigOfPlant(const BridgeTopics& topics, const std::string& payload);
+// The topics of every config this plant can have: all sensors, all 48 meters'.
+std::vector<std::string> PlantConfigTopics(const BridgeTopics& topics);
 // Empty retained messages for every config this plant can have (all 48
 // meters) and for its state and availability: the plant leaves the broker.
 std::vector<MqttMessage> PlantRemoval(const BridgeTopics& topics);

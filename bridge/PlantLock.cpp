@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/Exception.h"
@@ -26,14 +27,47 @@ std::string HolderOf(int fd) {
   return pid.empty() ? "" : " (process " + pid + ")";
 }
 
-}  // namespace
-
-std::string PlantLock::Folder() {
+// The runtime folder that the system or the session gives this user, if any.
+std::string GivenRuntimeFolder() {
   // RuntimeDirectory= may list several folders, separated by ':'.
   std::string folder = Environment("RUNTIME_DIRECTORY");
   folder = folder.substr(0, folder.find(':'));
-  if (folder.empty()) folder = Environment("XDG_RUNTIME_DIR");
-  return folder.empty() ? "/tmp" : folder;
+  return folder.empty() ? Environment("XDG_RUNTIME_DIR") : folder;
+}
+
+std::string SharedFallbackFolder() {
+  const std::string temporary = Environment("TMPDIR");
+  return (temporary.empty() ? "/tmp" : temporary) + "/pczentrixnet-bridge-" + std::to_string(geteuid());
+}
+
+// A file or folder another user made where the bridge expects its own: that
+// user could hold the lock for ever, and no bridge of the plant would start.
+void RefuseForeign(const std::string& path, const struct stat& status, const char* what) {
+  if (status.st_uid == geteuid()) return;
+  throw Exception("the " + std::string(what) + " " + path + " belongs to another user (uid " +
+                  std::to_string(status.st_uid) + ", this bridge runs as uid " + std::to_string(geteuid()) +
+                  "); not trusting it: remove it, or give the bridge a runtime folder of its own (XDG_RUNTIME_DIR)");
+}
+
+// The shared fallback's folder of this user's own: made with mode 0700, or
+// taken as it is when it is a folder of this user's that no one else may write.
+void MakeOwnFolder(const std::string& folder) {
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    throw Exception("cannot make the folder for the plant's lock " + folder + " (" + std::strerror(errno) + ")");
+  struct stat status {};
+  if (lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+    throw Exception("the folder for the plant's lock " + folder + " is not a folder; not trusting it: remove it");
+  RefuseForeign(folder, status, "folder for the plant's lock");
+  if ((status.st_mode & 077) != 0)
+    throw Exception("others may enter the folder for the plant's lock " + folder + "; not trusting it: chmod 700 " +
+                    folder);
+}
+
+}  // namespace
+
+std::string PlantLock::Folder() {
+  const std::string given = GivenRuntimeFolder();
+  return given.empty() ? SharedFallbackFolder() : given;
 }
 
 std::string PlantLock::FileFor(const std::string& plant) {
@@ -41,10 +75,17 @@ std::string PlantLock::FileFor(const std::string& plant) {
 }
 
 PlantLock::PlantLock(const std::string& plant) {
+  if (GivenRuntimeFolder().empty()) MakeOwnFolder(SharedFallbackFolder());
   const std::string file = FileFor(plant);
-  // Never through a link planted at that name (the fallback /tmp is shared).
+  // Never through a link planted at that name.
   fd_ = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd_ < 0) throw Exception("cannot make the plant's lock file " + file + " (" + std::strerror(errno) + ")");
+  struct stat status {};
+  if (fstat(fd_, &status) == 0 && status.st_uid != geteuid()) {
+    close(fd_);
+    fd_ = -1;
+    RefuseForeign(file, status, "plant's lock file");
+  }
   if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     const int error = errno;
     const std::string holder = HolderOf(fd_);

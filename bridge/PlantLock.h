@@ -8,13 +8,16 @@
 class PlantLock {
 public:
   // The runtime folder: $RUNTIME_DIRECTORY (systemd's RuntimeDirectory=),
-  // else $XDG_RUNTIME_DIR, else /tmp.
+  // else $XDG_RUNTIME_DIR, else a folder of this user's own in the shared
+  // temporary folder ($TMPDIR or /tmp): pczentrixnet-bridge-<uid>, mode 0700,
+  // so that no other user can make or hold the lock in the bridge's place.
   static std::string Folder();
   static std::string FileFor(const std::string& plant);
 
   // Takes the plant's lock. Raises Exception naming the file and the other
-  // bridge's process id when another bridge holds it, or when the file
-  // cannot be made.
+  // bridge's process id when another bridge holds it; when the file cannot be
+  // made; and when the folder or the file belongs to another user, or others
+  // may write the shared folder's own one.
   explicit PlantLock(const std::string& plant);
   ~PlantLock();
   PlantLock(const PlantLock&) = delete;

@@ -14,6 +14,9 @@ sigset_t StopSignals() {
   sigemptyset(&set);
   sigaddset(&set, SIGTERM);
   sigaddset(&set, SIGINT);
+  // A closed terminal or `kill -HUP` (often meant as "reload"): without this
+  // the default action ended the bridge without a word or an "offline".
+  sigaddset(&set, SIGHUP);
   return set;
 }
 
@@ -28,13 +31,14 @@ bool SignalWatch::StopSignalPending() {
   sigset_t pending;
   sigemptyset(&pending);
   sigpending(&pending);
-  return sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGINT) == 1;
+  return sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGINT) == 1 ||
+         sigismember(&pending, SIGHUP) == 1;
 }
 
 SignalWatch::SignalWatch(std::function<void(int)> handler) : handler_(std::move(handler)) {
   const sigset_t set = StopSignals();
   fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-  if (fd_ < 0) throw Exception("cannot watch SIGTERM and SIGINT (signalfd failed)");
+  if (fd_ < 0) throw Exception("cannot watch SIGTERM, SIGINT and SIGHUP (signalfd failed)");
   notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { Read(); });
 }
@@ -42,6 +46,14 @@ SignalWatch::SignalWatch(std::function<void(int)> handler) : handler_(std::move(
 SignalWatch::~SignalWatch() {
   notifier_.reset();
   if (fd_ >= 0) close(fd_);
+}
+
+std::string SignalWatch::Name(int signal) {
+  switch (signal) {
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return "SIGTERM";
+  }
 }
 
 void SignalWatch::Read() {

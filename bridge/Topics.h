@@ -14,11 +14,12 @@ struct BridgeTopics {
   std::string Config(const std::string& sensorId) const {
     return DiscoveryPrefix + "/sensor/" + Plant + "_" + sensorId + "/config";
   }
-  // Stable across runs and bridges: the id Home Assistant keeps its settings under.
-  // Every sensor config under the prefix (other plants' and integrations' too).
+  // Every sensor config under the prefix (other plants' and integrations' too):
+  // only --remove-discovery, run once by hand, looks through them all.
   std::string ConfigPattern() const { return DiscoveryPrefix + "/sensor/+/config"; }
   // Where Home Assistant says "online" when it starts (its birth message).
   std::string HomeAssistantStatus() const { return DiscoveryPrefix + "/status"; }
+  // Stable across runs and bridges: the id Home Assistant keeps its settings under.
   std::string UniqueId(const std::string& sensorId) const { return "pczentrixnet_" + Plant + "_" + sensorId; }
   std::string DeviceId() const { return "pczentrixnet_" + Plant; }
 };

@@ -11,10 +11,6 @@
 // the text itself.
 std::optional<std::string> TextProblem(const std::string& text);
 
-// The text as a message shows it: control characters and bytes that are not
-// UTF-8 as \xNN, so that a terminal or the journal shows the message as text.
-std::string Printable(const std::string& text);
-
 // Why the file is no certificate authority for TLS: unreadable, or without a
 // PEM certificate ("-----BEGIN CERTIFICATE-----" with its body and its end).
 std::optional<std::string> CertificateFileProblem(const std::string& path);

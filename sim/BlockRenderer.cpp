@@ -12,6 +12,7 @@ namespace {
 constexpr int MonthStartDay[14] = {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366};
 constexpr int RingSamples = 56;
 constexpr int FirstRingQuarter = 24;  // 6:00
+constexpr int WholeDay = static_cast<int>(SecondsPerDay);  // the second of day that stands for a finished day
 
 // Month and day of a day-of-year n of the 366-day year.
 std::pair<int, int> MonthDayOf366(int n) {
@@ -19,6 +20,29 @@ std::pair<int, int> MonthDayOf366(int n) {
   while (m < 12 && n > MonthStartDay[m + 1]) ++m;
   return {m, n - MonthStartDay[m]};
 }
+
+// Where meter k (1..48) keeps its words.
+uint16_t& MeterPowerWord(BlockSet& b, int k) { return k <= 36 ? b.Table(14)[4 + k] : b.Table(19)[k - 29]; }
+
+uint16_t& MeterTodayWord(BlockSet& b, int k) {
+  if (k <= 27) return b.Table(14)[40 + k];
+  if (k <= 40) return b.Table(14)[59 + k];
+  return b.Table(19)[k - 41];
+}
+
+// The meter's yearly yield (0.01 kWh) in two MonthRun words, high word first.
+uint32_t MeterYearYield(BlockSet& b, int k) {
+  return static_cast<uint32_t>(b.MonthRun(Words::FirstMeterYearYield - 2 + 2 * k)) << 16 |
+         b.MonthRun(Words::FirstMeterYearYield - 1 + 2 * k);
+}
+
+void SetMeterYearYield(BlockSet& b, int k, uint32_t value) {
+  b.MonthRun(Words::FirstMeterYearYield - 2 + 2 * k) = static_cast<uint16_t>(value >> 16);
+  b.MonthRun(Words::FirstMeterYearYield - 1 + 2 * k) = static_cast<uint16_t>(value);
+}
+
+// The fault report names meter 1 as 33, any other meter by its number.
+int FaultReportWordOf(int meter) { return meter == 1 ? 33 : meter; }
 
 }  // namespace
 
@@ -109,10 +133,8 @@ void BlockRenderer::RenderTexts() {
 }
 
 void BlockRenderer::RenderMeters() {
-  BlockTable& b14 = blocks_.Table(14);
-  BlockTable& b19 = blocks_.Table(19);
   const int powerNow = physics_.Day(today_).Quarters[second_ / 900].PowerWatts;
-  const int64_t today = physics_.EnergyWh(today_, second_);
+  const int64_t today = CountedEnergy(today_, second_);
   const ClockSeconds yearStart = SecondsOf(CivilTime{civil_.Year, 1, 1, 0, 0, 0});
   const int64_t year = EnergyBetween(std::max(yearStart, state_.YearEnergyFrom), now_);
   const int meters = std::clamp(state_.MeterCount, 0, MaxMeters);
@@ -121,10 +143,9 @@ void BlockRenderer::RenderMeters() {
     const uint16_t power = Word(std::lround(powerNow * f / 100));   // 0.1 kW
     const uint16_t todayWord = Word(std::llround(today * f / 10));  // 0.01 kWh
     const auto yearValue = static_cast<uint32_t>(std::min<double>(std::llround(year * f / 10), 0xFFFFFFFFu));
-    if (k <= 36) b14[4 + k] = power; else b19[k - 29] = power;
-    if (k <= 27) b14[40 + k] = todayWord; else if (k <= 40) b14[59 + k] = todayWord; else b19[k - 41] = todayWord;
-    blocks_.MonthRun(260 + 2 * k) = static_cast<uint16_t>(yearValue >> 16);
-    blocks_.MonthRun(261 + 2 * k) = static_cast<uint16_t>(yearValue);
+    MeterPowerWord(blocks_, k) = power;
+    MeterTodayWord(blocks_, k) = todayWord;
+    SetMeterYearYield(blocks_, k, yearValue);
   }
 }
 
@@ -132,7 +153,7 @@ void BlockRenderer::RenderMeasurements() {
   BlockTable& b14 = blocks_.Table(14);
   // Today's highest power, never below the current power the meters show after rounding.
   int shownNow = 0;
-  for (int k = 1; k <= 48; ++k) shownNow += k <= 36 ? b14[4 + k] : blocks_.Table(19)[k - 29];
+  for (int k = 1; k <= MaxMeters; ++k) shownNow += MeterPowerWord(blocks_, k);
   blocks_.Table(2)[Words::MaxPower] = Word(std::max<long>(std::lround(physics_.MaxPowerWatts(today_, second_) / 100.0), shownNow));
   b14[Words::IrradiationToday] = Word(physics_.IrradiationWh(today_, second_));
   if (today_ >= physics_.Plant().FirstDay) {
@@ -143,10 +164,14 @@ void BlockRenderer::RenderMeasurements() {
   blocks_.Table(3)[Words::IrradiationYear] = Word(IrradiationBetween(yearStart, now_) / 1000);
 }
 
+// While learning or switched off the controller watches nothing and reports no fault.
 void BlockRenderer::RenderMonitoring() {
-  const bool learning = now_ < state_.LearningUntil;
-  blocks_.Table(3)[Words::MonitoringOn] = learning ? 0 : 1;
-  blocks_.Table(14)[Words::FaultReport] = learning ? 0 : Word(FaultReport());
+  const bool watching = now_ >= state_.LearningUntil && !state_.MonitoringSwitchedOff;
+  blocks_.Table(3)[Words::MonitoringOn] = watching ? 1 : 0;
+  uint16_t& report = blocks_.Table(14)[Words::FaultReport];
+  if (!watching) report = 0;
+  else if (state_.RaisedFaultMeter) report = Word(FaultReportWordOf(*state_.RaisedFaultMeter));
+  else report = Word(FaultReport());
 }
 
 // Compares every meter's yield today with meter 1 against the learned ratios:
@@ -170,7 +195,7 @@ int BlockRenderer::FaultReport() {
     ++deviating;
     if (firstDeviating == 0) firstDeviating = k;
   }
-  if (deviating >= 2 && deviating == meters - 1) return 33;
+  if (deviating >= 2 && deviating == meters - 1) return FaultReportWordOf(1);
   return firstDeviating;
 }
 
@@ -191,7 +216,18 @@ void BlockRenderer::RenderRings() {
 
 uint16_t BlockRenderer::DayValue(int64_t dayNumber) {
   if (dayNumber >= today_ || dayNumber < state_.DailyValuesFromDay) return 0;
-  return Word(physics_.Day(dayNumber).EnergyWh / 100);
+  return Word(CountedEnergy(dayNumber, WholeDay) / 100);
+}
+
+// After a reset of the totals, the day of the reset counts only what came after it.
+int64_t BlockRenderer::CountedEnergy(int64_t dayNumber, int secondOfDay) {
+  const int64_t wh = secondOfDay >= WholeDay ? physics_.Day(dayNumber).EnergyWh
+                                                  : physics_.EnergyWh(dayNumber, secondOfDay);
+  if (!state_.TotalsFrom) return wh;
+  const int64_t resetDay = DayNumberOf(*state_.TotalsFrom);
+  if (dayNumber < resetDay) return 0;
+  if (dayNumber > resetDay) return wh;
+  return std::max<int64_t>(0, wh - physics_.EnergyWh(dayNumber, SecondOfDay(*state_.TotalsFrom)));
 }
 
 // Each slot of the 366-day run holds the last finished day with its day-of-year;
@@ -223,7 +259,7 @@ uint16_t BlockRenderer::MonthWord(int year, int month) {
   const int64_t last = std::min(first + DaysInMonth(year, month) - 1, today_ - 1);
   auto sumFrom = [&](int64_t from) {
     int64_t wh = 0;
-    for (int64_t day = std::max(from, first); day <= last; ++day) wh += physics_.Day(day).EnergyWh;
+    for (int64_t day = std::max(from, first); day <= last; ++day) wh += CountedEnergy(day, WholeDay);
     return wh;
   };
   const auto edit = state_.MonthEdits.find({year, month});
@@ -253,6 +289,15 @@ int64_t BlockRenderer::IrradiationBetween(ClockSeconds from, ClockSeconds to) {
   int64_t wh = physics_.Day(a).IrradiationWh - physics_.IrradiationWh(a, SecondOfDay(from));
   for (int64_t day = a + 1; day < b; ++day) wh += physics_.Day(day).IrradiationWh;
   return wh + physics_.IrradiationWh(b, SecondOfDay(to));
+}
+
+void LowerTotals(BlockSet& blocks, double fraction) {
+  auto lowered = [fraction](int64_t v) { return std::llround(static_cast<double>(v) * fraction); };
+  for (int k = 1; k <= MaxMeters; ++k) {
+    MeterTodayWord(blocks, k) = Word(lowered(MeterTodayWord(blocks, k)));
+    SetMeterYearYield(blocks, k, static_cast<uint32_t>(lowered(MeterYearYield(blocks, k))));
+  }
+  for (int slot = 1; slot <= MonthSlots; ++slot) blocks.MonthRun(slot) = Word(lowered(blocks.MonthRun(slot)));
 }
 
 }  // namespace Sim

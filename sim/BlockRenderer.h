@@ -33,6 +33,8 @@ private:
 
   // The stored day value (0.1 kWh) of a finished day, 0 if the day is not kept.
   uint16_t DayValue(int64_t dayNumber);
+  // Energy (Wh) of a day up to secondOfDay (86400: the whole day) that the totals count.
+  int64_t CountedEnergy(int64_t dayNumber, int secondOfDay);
   int64_t IrradiationBetween(ClockSeconds from, ClockSeconds to);
   int FaultReport();
 
@@ -51,6 +53,11 @@ private:
 int MonthSlot(int firstYear, int year, int month);
 // Number of month slots: the two years before commissioning and the plant years.
 constexpr int MonthSlots = 12 * (2 + Words::PlantYears);
+
+// Lowers the energy totals in rendered blocks to this fraction: the meters'
+// today and yearly words and the month table, from which the PC sums the
+// month, the year and the total.
+void LowerTotals(BlockSet& blocks, double fraction);
 
 // Clamps a value into a 16-bit word.
 uint16_t Word(int64_t value);

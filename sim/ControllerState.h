@@ -54,6 +54,12 @@ struct ControllerState {
   // The monitoring learns the meters' ratios; it is off until this moment.
   ClockSeconds LearningUntil = INT64_MIN;
   std::array<double, MaxMeters + 1> LearnedRatio{};  // meter k against meter 1; below 0: not learned
+  // A fault report set from outside (the meter it names) instead of the meters' own comparison.
+  std::optional<int> RaisedFaultMeter;
+  // The monitoring was switched off for good: no fault report.
+  bool MonitoringSwitchedOff = false;
+  // The energy totals (today, the month table) count only what was produced after this moment.
+  std::optional<ClockSeconds> TotalsFrom;
 };
 
 }  // namespace Sim

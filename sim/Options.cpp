@@ -84,6 +84,35 @@ std::pair<int, int> YearMonth(const std::string& text) {
   return {year, month};
 }
 
+// Real seconds after the start, as --hangup-after counts them.
+double EventTime(const std::string& option, const std::string& text) { return Real(option, text, 0, 1e7); }
+
+PlantEvent TimedEvent(PlantEventKind kind, const std::string& option, const std::string& seconds) {
+  return PlantEvent{kind, EventTime(option, seconds), 0};
+}
+
+// METER@SECONDS. 33 is refused: the fault report's 33 stands for meter 1.
+PlantEvent RaisedFault(const std::string& option, const std::string& text) {
+  const size_t at = text.find('@');
+  if (at == std::string::npos) throw EOptionError(option + " needs METER@SECONDS, not \"" + text + "\"");
+  const int meter = static_cast<int>(Integer(option + " METER", text.substr(0, at), 1, MaxMeters));
+  if (meter == 33) throw EOptionError(option + ": meter 33 cannot be reported, its report would read as meter 1");
+  return PlantEvent{PlantEventKind::RaiseFault, EventTime(option + " SECONDS", text.substr(at + 1)), meter};
+}
+
+void AddEvent(ProgramOptions& o, PlantEvent event) { o.Sim.Events.push_back(event); }
+
+void CheckEvents(const SimConfig& sim) {
+  if (const std::string error = FaultTimelineError(sim.Events); !error.empty()) throw EOptionError(error);
+  int monitoringOff = 0;
+  for (const PlantEvent& e : sim.Events) {
+    if (e.Kind == PlantEventKind::RaiseFault && e.Meter > sim.Plant.Meters)
+      throw EOptionError("--raise-fault names meter " + std::to_string(e.Meter) + " beyond --meters");
+    monitoringOff += e.Kind == PlantEventKind::MonitoringOff;
+  }
+  if (monitoringOff > 1) throw EOptionError("--monitoring-off is given more than once");
+}
+
 using Handler = std::function<void(ProgramOptions&, const std::string& option, const std::string& value)>;
 
 const std::map<std::string, Handler>& ValueOptions() {
@@ -111,6 +140,11 @@ const std::map<std::string, Handler>& ValueOptions() {
       {"--not-ready", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.NotReady = Count(n, v); }},
       {"--hangup-after", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.HangUpAfterSeconds = Real(n, v, 0, 1e7); }},
       {"--storm", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.StormPercent = Real(n, v, 0, 100); }},
+      {"--raise-fault", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, RaisedFault(n, v)); }},
+      {"--clear-fault", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::ClearFault, n, v)); }},
+      {"--monitoring-off", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::MonitoringOff, n, v)); }},
+      {"--dip-total-once", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::DipTotals, n, v)); }},
+      {"--reset-totals", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::ResetTotals, n, v)); }},
       {"--storm-kinds", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.StormKinds = Kinds(n, v); }},
   };
   return handlers;
@@ -128,6 +162,7 @@ void Check(ProgramOptions& o, ClockSeconds hostNow) {
   if (startYear - year > 13) throw EOptionError("--commissioning lies more than 13 years before the start of the clock");
   if (year < 2000) throw EOptionError("the commissioning year must be 2000 or later; set --commissioning");
   if (p.FaultMeter > p.Meters) throw EOptionError("--fault-meter names a meter beyond --meters");
+  CheckEvents(o.Sim);
 }
 
 }  // namespace
@@ -229,6 +264,28 @@ default 1 for the TYPE options):
   --storm-kinds LIST            the faults of the storm, comma-separated from
                                 checksum, junk, truncate, length, silence
                                 (default checksum)
+
+Controller events (SECONDS: real seconds after the start, as for --hangup-after;
+each may be given more than once unless said otherwise):
+  --raise-fault METER@SECONDS   from SECONDS on the controller reports a fault of
+                                METER (1..--meters, not 33) in Block14[75]:
+                                33 for meter 1, else the meter's number
+  --clear-fault SECONDS         from SECONDS on the report is the controller's own
+                                again: 0, or --fault-meter's meter where that
+                                deviates; the --raise-fault and --clear-fault
+                                times must rise in the order given, and a clear
+                                follows a raise
+  --monitoring-off SECONDS      from SECONDS on monitoring is off (Block3[32] 0) and
+                                the fault report 0, whatever is raised; once only
+  --dip-total-once SECONDS      the first data exchange after SECONDS reports the
+                                energy totals at half (the meters' today and
+                                yearly words, the month table); the next is right
+  --reset-totals SECONDS        at SECONDS the controller clears its values as the
+                                PC's clear commands do, and today's yield and the
+                                month table start again from 0
+Each event is logged when it strikes: "Fault raised: meter K", "Fault cleared",
+"Monitoring switched off", "Totals dipped to half for this exchange" (when that
+exchange starts), "Totals reset".
 
 Each fault is a fault of the simulator's own frames; the response types are
 1 controller info, 2..10 and 14..19 data blocks, 11 end of exchange,

@@ -174,6 +174,14 @@ std::string PlantModel::ApplyAction(const Command& c, ClockSeconds now, int64_t 
   return {};
 }
 
+void PlantModel::ResetTotals(int64_t monotonicMs) {
+  const ClockSeconds now = clock_.Now(monotonicMs);
+  for (CommandKind clear : {CommandKind::ClearDailyValues, CommandKind::ClearYearEnergy})
+    ApplyAction(Command{clear, 0, 0, {}}, now, monotonicMs);
+  state_.TotalsFrom = now;
+  state_.MonthEdits.clear();
+}
+
 // The code byte is the MonthRun index less one (the PC adds its month offset
 // modulo 256); indexes beyond the month slots would overwrite the texts and the
 // meters' yearly yields, so they are refused.

@@ -34,6 +34,13 @@ public:
   // Applies a command received now. Returns an empty text, or why the command was ignored.
   std::string Apply(const Command& command, int64_t monotonicMs);
 
+  // Changes the command line schedules (see PlantEvents.h).
+  void RaiseFault(int meter) { state_.RaisedFaultMeter = meter; }
+  void ClearFault() { state_.RaisedFaultMeter.reset(); }
+  void SwitchMonitoringOff() { state_.MonitoringSwitchedOff = true; }
+  // What the PC's clear commands do, and the month table and today's yield start again from 0.
+  void ResetTotals(int64_t monotonicMs);
+
   ClockSeconds ControllerNow(int64_t monotonicMs) const { return clock_.Now(monotonicMs); }
   const ControllerState& State() const { return state_; }
   PlantPhysics& Physics() { return physics_; }

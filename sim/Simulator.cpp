@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "BlockRenderer.h"
 #include "CommandFrame.h"
 #include "protocol/FrameFormat.h"
 
@@ -22,6 +23,8 @@ std::string BlockMeaning(int type, const Bytes& frame) {
   }
 }
 
+constexpr double TotalsDipFraction = 0.5;
+
 std::string WithNote(std::string meaning, const std::string& note) {
   return note.empty() ? meaning : meaning + " [" + note + "]";
 }
@@ -35,10 +38,12 @@ Simulator::Simulator(const SimConfig& config, const Clock& clock, std::ostream* 
       log_(log, startMs_),
       model_(config.Plant, clock),
       faults_(config.Faults, config.Plant.Seed),
-      chain_(config.Plant.ControllerType) {
+      chain_(config.Plant.ControllerType),
+      schedule_(config.Events) {
   model_.Render(startMs_);  // computes the plant's history once, so that the first answer is as quick as the rest
   log_.Event(startMs_, "Controller clock " + FormatCivilTime(CivilTimeOf(model_.ControllerNow(startMs_))) +
                            ", controller type " + std::to_string(config.Plant.ControllerType));
+  ApplyDueEvents();
 }
 
 void Simulator::Receive(const uint8_t* data, size_t count) {
@@ -51,6 +56,45 @@ void Simulator::Poll() {
   std::vector<PcChunk> chunks;
   reader_.Expire(Now(), chunks);
   for (const PcChunk& c : chunks) OnChunk(c);
+  ApplyDueEvents();
+}
+
+void Simulator::ApplyDueEvents() {
+  for (const PlantEvent& e : schedule_.TakeDue(static_cast<double>(Now() - startMs_) / 1000.0)) ApplyEvent(e);
+}
+
+void Simulator::ApplyEvent(const PlantEvent& e) {
+  switch (e.Kind) {
+    case PlantEventKind::RaiseFault:
+      model_.RaiseFault(e.Meter);
+      log_.Event(Now(), "Fault raised: meter " + std::to_string(e.Meter));
+      break;
+    case PlantEventKind::ClearFault:
+      model_.ClearFault();
+      log_.Event(Now(), "Fault cleared");
+      break;
+    case PlantEventKind::MonitoringOff:
+      model_.SwitchMonitoringOff();
+      log_.Event(Now(), "Monitoring switched off");
+      break;
+    case PlantEventKind::DipTotals: dipPending_ = true; break;  // logged when the exchange takes it
+    case PlantEventKind::ResetTotals:
+      model_.ResetTotals(Now());
+      log_.Event(Now(), "Totals reset");
+      break;
+  }
+}
+
+// The blocks a starting exchange sends; a due dip lowers the totals of this exchange only.
+BlockSet Simulator::RenderExchange() {
+  ApplyDueEvents();
+  BlockSet blocks = model_.Render(Now());
+  if (dipPending_) {
+    LowerTotals(blocks, TotalsDipFraction);
+    dipPending_ = false;
+    log_.Event(Now(), "Totals dipped to half for this exchange");
+  }
+  return blocks;
 }
 
 void Simulator::OnChunk(const PcChunk& chunk) {
@@ -96,7 +140,7 @@ void Simulator::OnRequest(const Bytes& frame) {
   switch (step.What) {
     case ExchangeChain::Action::Send:
       log_.Received(Now(), frame, code == StartExchangeCode ? meaning + " (start of exchange)" : meaning);
-      if (code == StartExchangeCode) exchangeBlocks_ = model_.Render(Now());
+      if (code == StartExchangeCode) exchangeBlocks_ = RenderExchange();
       SendBlock(step.Type, false);
       break;
     case ExchangeChain::Action::SendAgain:
@@ -161,6 +205,9 @@ bool Simulator::HangUpDue() const {
   return after && static_cast<double>(Now() - startMs_) >= *after * 1000.0;
 }
 
-Bytes Simulator::PlantFile() { return model_.Render(Now()).PlantFile(); }
+Bytes Simulator::PlantFile() {
+  ApplyDueEvents();
+  return model_.Render(Now()).PlantFile();
+}
 
 }  // namespace Sim

@@ -16,6 +16,7 @@
 #include "Faults.h"
 #include "FrameLog.h"
 #include "PcFrameReader.h"
+#include "PlantEvents.h"
 #include "PlantModel.h"
 #include "ResponseFrames.h"
 
@@ -25,6 +26,7 @@ struct SimConfig {
   PlantOptions Plant;
   FaultOptions Faults;
   int ReplyDelayMs = 0;  // the controller's time to think before it answers
+  std::vector<PlantEvent> Events;  // changes of the controller's state at given times
 };
 
 class Simulator {
@@ -34,7 +36,7 @@ public:
   // Bytes from the PC that arrived now.
   void Receive(const uint8_t* data, size_t count);
   void Receive(const Bytes& bytes) { Receive(bytes.data(), bytes.size()); }
-  // Lets time act: drops a PC frame left unfinished too long.
+  // Lets time act: drops a PC frame left unfinished too long, applies the events due.
   void Poll();
   // The bytes whose time to go out has come, in order.
   Bytes TakeDue();
@@ -57,6 +59,9 @@ private:
   void OnRequest(const Bytes& frame);
   void OnCommand(const Bytes& frame);
   void SendBlock(int type, bool again);
+  void ApplyDueEvents();
+  void ApplyEvent(const PlantEvent& event);
+  BlockSet RenderExchange();
   Bytes BuildFrame(int type);
   void Emit(int type, Bytes frame, const std::string& meaning);
   int64_t Now() const { return clock_.MonotonicMs(); }
@@ -77,6 +82,8 @@ private:
   BlockSet exchangeBlocks_;  // the blocks of the running exchange, taken when it starts
   Bytes lastFrame_;          // the last block as built, to be sent again on request
   bool silent_ = false;
+  PlantSchedule schedule_;
+  bool dipPending_ = false;  // the next exchange reports the totals lowered
   std::deque<Queued> queue_;
 };
 

@@ -30,6 +30,8 @@ TEST(BridgeConfigTest, ABadConfigurationExitsWith2AndOneLineNamingTheOption) {
   const std::string shared = (folder / "password").string();
   std::ofstream(shared) << "secret\n";
   chmod(shared.c_str(), 0644);
+  const std::string escape = (folder / "escape.ini").string();
+  std::ofstream(escape) << "port = /dev/tty\x1b[2JUSB0\n";
   const std::string notCa = (folder / "ca.pem").string();
   std::ofstream(notCa) << "not a certificate\n";
   const struct {
@@ -47,6 +49,9 @@ TEST(BridgeConfigTest, ABadConfigurationExitsWith2AndOneLineNamingTheOption) {
       {{"--port", "COM3", "--mqtt-user", "pv", "--mqtt-password-file", shared},
        "--mqtt-password-file: " + shared + " may be read by others (mode 0644); make it private: chmod 600 " + shared},
       {{"--port", "COM3", "--mqtt-cafile", notCa}, "--mqtt-cafile: " + notCa + " holds no certificate"},
+      // A newline in the port forged a log line; the INI case ran (exit 1) and wrote the escape raw.
+      {{"--port", "/dev/ttyUSB0\ndata exchange completed; online"}, "--port: holds a control character"},
+      {{"--config", escape}, escape + ":1: --port: holds a control character"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 
 #include "bridge/Backoff.h"
@@ -228,6 +229,26 @@ TEST_F(BridgeOptionsTest, AQuotedValueShowsControlCharactersAndBrokenUtf8AsEscap
       << "UTF-8 stays as it is";
 }
 
+// A file or port name goes into log lines: a newline in it forged a line of
+// its own ("... online"), an escape sequence drives the terminal.
+TEST_F(BridgeOptionsTest, AFileOrPortNameWithAControlCharacterIsRefusedNamingTheOption) {
+  const std::string forged = "/dev/ttyUSB0\n2026-01-01 data exchange completed; online";
+  EXPECT_EQ(Refusal({"--port", forged}), "--port: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--archive", "roof\x1b[2J.sqlite"}), "--archive: holds a control character");
+  EXPECT_EQ(Refusal({"--config", "bridge\t.ini"}), "--config: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-cafile", "ca\x7f.pem"}), "--mqtt-cafile: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--mqtt-user", "pv", "--mqtt-password-file", "pw\r"}),
+            "--mqtt-password-file: holds a control character");
+  EXPECT_EQ(Refusal({"--archive", "a.sqlite", "--export-csv", "2024-02-28", "2024-03-01", "out\x1b"}),
+            "--export-csv: holds a control character");
+  const std::string ini = WriteFile("escape.ini", "port = /dev/tty\x1b[2JUSB0\narchive = roof\x07.sqlite\n");
+  EXPECT_EQ(Refusal({"--config", ini}), ini + ":1: --port: holds a control character");
+  const std::string archive = WriteFile("archive.ini", "port = COM1\narchive = roof\x07.sqlite\n");
+  EXPECT_EQ(Refusal({"--config", archive}), archive + ":2: --archive: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "/dev/serial/by-id/usb-S\xFC" "d", "--archive", "/srv/S\xC3\xBC" "d.sqlite"}), "accepted")
+      << "a name that is not UTF-8 is the file system's business";
+}
+
 TEST_F(BridgeOptionsTest, AHashAfterABlankStartsACommentAndAByteOrderMarkIsSkipped) {
   const std::string ini = WriteFile("comments.ini",
                                     "\xEF\xBB\xBFport = COM1   # the adapter\n"
@@ -295,13 +316,24 @@ TEST(SignalWatchTest, AStopSignalThatArrivedWhileBlockedIsPendingUntilTaken) {
   pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
-TEST(ReconnectBackoffTest, DoublesFromOneSecondUpToAMinuteAndStartsOverAfterSuccess) {
-  ReconnectBackoff backoff;
-  std::vector<long> waits;
-  for (int i = 0; i < 9; ++i) waits.push_back(static_cast<long>(backoff.Next().count()));
-  EXPECT_EQ(waits, (std::vector<long>{1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
-  backoff.Reset();
-  EXPECT_EQ(backoff.Next().count(), 1000);
+// Each wait lies in the upper half of its ceiling (1, 2, 4 ... 60 s), and
+// bridges that lost a broker together do not come back in step.
+TEST(ReconnectBackoffTest, DoublesFromOneSecondUpToAMinuteWithJitterAndStartsOverAfterSuccess) {
+  const std::vector<long> ceilings{1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000};
+  std::set<std::vector<long>> runs;
+  for (int bridge = 0; bridge < 8; ++bridge) {
+    ReconnectBackoff backoff;
+    std::vector<long> waits;
+    for (const long ceiling : ceilings) {
+      waits.push_back(static_cast<long>(backoff.Next().count()));
+      EXPECT_GT(waits.back(), ceiling / 2);
+      EXPECT_LE(waits.back(), ceiling);
+    }
+    runs.insert(waits);
+    backoff.Reset();
+    EXPECT_LE(backoff.Next(), ReconnectBackoff::First);
+  }
+  EXPECT_GT(runs.size(), 1u) << "eight bridges waited in step";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The real bridge as a service that runs for years: a broker that drops every
 // connection, a broker name the resolver is slow to answer, a second bridge of
 // the same plant, a port that is busy.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -9,6 +10,10 @@
 #include <set>
 #include <fstream>
 #include <thread>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "tests/bridge/BridgeFixture.h"
 #include "tests/support/Ser2netServer.h"
@@ -314,6 +319,113 @@ TEST_F(BridgeServiceTest, ABrokerThatHangsIsLostWithAReadableReason) {
   const std::string log = BridgeLog();
   EXPECT_NE(log.find("(the broker did not answer within the keep-alive time)"), std::string::npos) << log;
   EXPECT_EQ(log.find("Unknown error"), std::string::npos) << log;
+}
+
+// A closed terminal or `kill -HUP` ended the bridge by the default action:
+// no line in the log, no "offline".
+TEST_F(BridgeServiceTest, SighupStopsTheBridgeAsSigtermDoesWithItsLine) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  const size_t from = subscriber->Count();
+  bridge->Signal(SIGHUP);
+  EXPECT_EQ(bridge->Wait(30), 0) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 10, from)) << BridgeLog();
+  EXPECT_EQ(Occurrences(BridgeLog(), "stopping on SIGHUP"), 1) << BridgeLog();
+}
+
+// A broker restarted every minute: the waits grew while it was away and were
+// reset only after a minute held, so the bridge kept missing it.
+TEST_F(BridgeServiceTest, AConnectionThatDeliveredStartsTheWaitsOver) {
+  StartSimulator();
+  StartBridge({"--tick-ms", "100"});
+  ASSERT_TRUE(WaitForBridgeLog("cannot reach the MQTT broker", 60)) << BridgeLog();
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 60)) << BridgeLog();
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 10)) << BridgeLog();
+  broker.Kill();
+  ASSERT_TRUE(WaitForBridgeLog("lost the MQTT broker", 60)) << BridgeLog();
+  const std::string log = BridgeLog();
+  EXPECT_NE(log.find("polling goes on, reconnecting in 1 s\n"), std::string::npos)
+      << "after failed attempts, a connection that delivered starts again at the first wait:\n" << log;
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+}
+
+// Its own leftovers are found under the plant's own topics: subscribed to
+// every config of the prefix, a broker with 30 000 other configs dropped
+// messages for the bridge.
+TEST_F(BridgeServiceTest, TheBridgeSubscribesToThePlantsOwnConfigsOnly) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << BridgeLog();
+  const std::string log = broker.Log();
+  EXPECT_NE(log.find(ConfigTopic("meter48_power")), std::string::npos)
+      << "the configs of all its possible meters are subscribed:\n" << log;
+  EXPECT_EQ(log.find("homeassistant/sensor/+/config"), std::string::npos) << log;
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+}
+
+// systemd's end of Type=notify: a datagram socket that collects what the
+// bridge tells the service manager.
+class NotifySocket {
+public:
+  explicit NotifySocket(const std::string& path) : path_(path) {
+    fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    bound_ = fd_ >= 0 && bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~NotifySocket() {
+    if (fd_ >= 0) close(fd_);
+    unlink(path_.c_str());
+  }
+  bool Bound() const { return bound_; }
+  // The messages until `enough` says so, or the limit passes.
+  std::vector<std::string> ReadUntil(const std::function<bool(const std::vector<std::string>&)>& enough,
+                                     double seconds) {
+    std::vector<std::string> messages;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!enough(messages) && std::chrono::steady_clock::now() < deadline) {
+      pollfd waiting{fd_, POLLIN, 0};
+      if (poll(&waiting, 1, 100) <= 0) continue;
+      char text[512];
+      const ssize_t n = recv(fd_, text, sizeof text, 0);
+      if (n > 0) messages.emplace_back(text, static_cast<size_t>(n));
+    }
+    return messages;
+  }
+
+private:
+  std::string path_;
+  int fd_ = -1;
+  bool bound_ = false;
+};
+
+long Count(const std::vector<std::string>& messages, const std::string& text) {
+  return std::count(messages.begin(), messages.end(), text);
+}
+
+// Under Type=notify with WatchdogSec=: ready once the port is open, and the
+// watchdog's pings for as long as the loop runs.
+TEST_F(BridgeServiceTest, UnderSystemdItSaysReadyAndPingsTheWatchdogWhilePolling) {
+  NotifySocket systemd((folder / "notify").string());
+  ASSERT_TRUE(systemd.Bound());
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  StartSimulator();
+  // A limit of 0.6 s: a ping every 0.3 s.
+  StartBridge({"--tick-ms", "100"}, "127.0.0.1",
+              {{"NOTIFY_SOCKET", (folder / "notify").string()}, {"WATCHDOG_USEC", "600000"}});
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60)) << BridgeLog();
+  const std::vector<std::string> told = systemd.ReadUntil(
+      [](const std::vector<std::string>& m) { return Count(m, "WATCHDOG=1") >= 5; }, 60);
+  ASSERT_FALSE(told.empty()) << BridgeLog();
+  EXPECT_EQ(told.front(), "READY=1");
+  EXPECT_GE(Count(told, "WATCHDOG=1"), 5);
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << "polling goes on";
+  EXPECT_EQ(StopBridge(), 0) << BridgeLog();
+  const std::vector<std::string> last = systemd.ReadUntil(
+      [](const std::vector<std::string>& m) { return Count(m, "STOPPING=1") > 0; }, 10);
+  EXPECT_EQ(Count(last, "STOPPING=1"), 1);
 }
 
 }  // namespace

@@ -34,9 +34,9 @@ step "control fields"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 # What dpkg-shlibdeps found in the binaries: the C library and Qt's widgets,
-# and the bridge's MQTT library.
+# and the bridge's MQTT library and libsystemd (its readiness and watchdog).
 libraries=(libc6 libstdc++6 libqt6widgets6)
-[[ " ${commands[*]} " == *" zentrixnet-bridge "* ]] && libraries+=(libmosquitto1)
+[[ " ${commands[*]} " == *" zentrixnet-bridge "* ]] && libraries+=(libmosquitto1 libsystemd0)
 for lib in "${libraries[@]}"; do
   [[ ", $depends," == *", $lib "* || ", $depends," == *", $lib,"* ]] || fail "Depends lacks $lib"
 done

@@ -46,3 +46,13 @@ TEST(PollOptions, RefusesWhatItCannotUse) {
   EXPECT_EQ(ErrorOf({"--version"}), "(accepted)");
   EXPECT_EQ(ErrorOf({"--list-ports"}), "(accepted)");
 }
+
+// A name goes into the output: a newline forged a line, an escape drove the terminal.
+TEST(PollOptions, RefusesControlCharactersAndNeverEchoesThemRaw) {
+  EXPECT_EQ(ErrorOf({"--port", "/dev/ttyUSB0\nData exchange completed"}), "--port holds a control character");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--sol", "plant\x1b[2J.sol"}), "--sol holds a control character");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--cycles", "1\x1b[2J"}),
+            "--cycles needs a whole number from 1 to 1000000, not \"1\\x1b[2J\"");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--\x1b]0;title\x07"}), "unknown option --\\x1b]0;title\\x07 (see --help)");
+  EXPECT_EQ(ErrorOf({"--port", "/dev/serial/by-id/S\xC3\xBC" "d"}), "(accepted)") << "UTF-8 is welcome";
+}

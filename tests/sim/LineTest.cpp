@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <tuple>
 
 #include "LinePacer.h"
 #include "Options.h"
@@ -129,6 +130,54 @@ TEST(OptionsTest, RefusesWhatItCannotDoWithAReason) {
   EXPECT_NE(ErrorOf({"--commissioning", "2011-01"}).find("13 years"), std::string::npos);
   EXPECT_NE(ErrorOf({"--meters", "2", "--fault-meter", "3"}).find("--fault-meter"), std::string::npos);
 }
+
+TEST(OptionsTest, ReadsControllerEventsInTheirOrder) {
+  const Sim::ProgramOptions o =
+      Parsed({"--meters", "6", "--raise-fault", "5@10", "--clear-fault", "20.5", "--raise-fault=1@30",
+              "--monitoring-off", "40", "--dip-total-once", "15", "--reset-totals", "3", "--dip-total-once", "50"});
+  using K = Sim::PlantEventKind;
+  const std::vector<std::tuple<K, double, int>> expected = {{K::RaiseFault, 10, 5}, {K::ClearFault, 20.5, 0},
+                                                            {K::RaiseFault, 30, 1}, {K::MonitoringOff, 40, 0},
+                                                            {K::DipTotals, 15, 0},  {K::ResetTotals, 3, 0},
+                                                            {K::DipTotals, 50, 0}};
+  ASSERT_EQ(o.Sim.Events.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const Sim::PlantEvent& e = o.Sim.Events[i];
+    EXPECT_EQ(std::make_tuple(e.Kind, e.AtSeconds, e.Meter), expected[i]) << "event " << i;
+  }
+}
+
+struct RefusedEvents {
+  const char* Name;
+  std::vector<std::string> Args;
+  const char* Reason;
+};
+
+class RefusedEventsTest : public ::testing::TestWithParam<RefusedEvents> {};
+
+TEST_P(RefusedEventsTest, SaysWhy) {
+  const std::string error = ErrorOf(GetParam().Args);
+  EXPECT_NE(error.find(GetParam().Reason), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, RefusedEventsTest,
+    ::testing::Values(
+        RefusedEvents{"MeterNotANumber", {"--raise-fault", "x@10"}, "METER needs a whole number from 1 to 48"},
+        RefusedEvents{"MeterZero", {"--raise-fault", "0@10"}, "METER needs a whole number from 1 to 48"},
+        RefusedEvents{"NoTime", {"--raise-fault", "5"}, "METER@SECONDS"},
+        RefusedEvents{"BadTime", {"--raise-fault", "2@soon"}, "SECONDS needs a number"},
+        RefusedEvents{"MeterBeyondMeters", {"--raise-fault", "4@10"}, "meter 4 beyond --meters"},
+        RefusedEvents{"MeterThatReadsAsMeterOne", {"--meters", "40", "--raise-fault", "33@1"}, "meter 33"},
+        RefusedEvents{"ClearBeforeRaise", {"--raise-fault", "2@10", "--clear-fault", "5"}, "must rise"},
+        RefusedEvents{"SameTime", {"--raise-fault", "2@10", "--clear-fault", "10"}, "must rise"},
+        RefusedEvents{"ClearWithoutRaise", {"--clear-fault", "5"}, "needs a --raise-fault before it"},
+        RefusedEvents{"ClearTwice", {"--raise-fault", "2@1", "--clear-fault", "2", "--clear-fault", "3"},
+                      "needs a --raise-fault before it"},
+        RefusedEvents{"MonitoringOffTwice", {"--monitoring-off", "1", "--monitoring-off", "2"}, "more than once"},
+        RefusedEvents{"NegativeTime", {"--dip-total-once", "-1"}, "from 0"},
+        RefusedEvents{"ResetWithoutTime", {"--reset-totals"}, "needs a value"}),
+    [](const ::testing::TestParamInfo<RefusedEvents>& info) { return info.param.Name; });
 
 TEST(OptionsTest, HelpDocumentsEveryOption) {
   const std::string help = Sim::HelpText();

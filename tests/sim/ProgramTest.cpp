@@ -226,6 +226,35 @@ TEST(ProgramTest, WritesAPlantFileWithoutALine) {
   EXPECT_EQ(bytes[75], 0);
 }
 
+std::string FileText(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The events strike at their times while no PC talks to it, each logged, in time order.
+TEST(ProgramTest, LogsEachControllerEventWhenItStrikes) {
+  TempFolder temp;
+  const fs::path log = temp / "sim.log";
+  SimProcess sim(Args({"--fast", "--log", log.string(), "--reset-totals", "0.6", "--raise-fault", "2@0.2",
+                       "--clear-fault", "0.4", "--monitoring-off", "0.5"}),
+                 (temp / "config").string());
+  ASSERT_EQ(sim.FirstLine().rfind("/dev/pts/", 0), 0u);
+  const auto start = Clock::now();
+  while (FileText(log).find("  Totals reset\n") == std::string::npos && SecondsSince(start) < ReadinessLimitSeconds)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  sim.Signal(SIGTERM);
+  EXPECT_EQ(sim.Wait(5), 0);
+  const std::string text = FileText(log);
+  size_t at = 0;
+  for (const char* event : {"Fault raised: meter 2", "Fault cleared", "Monitoring switched off", "Totals reset"}) {
+    const size_t found = text.find(std::string(" SIM -  ") + event + "\n", at);
+    ASSERT_NE(found, std::string::npos) << event << " after offset " << at << " in\n" << text;
+    at = found;
+  }
+}
+
 TEST(ProgramTest, RefusesABadCommandLine) {
   TempFolder temp;
   SimProcess sim({"--meters", "0"}, (temp / "config").string());

@@ -1,6 +1,7 @@
 #include "PollOptions.h"
 
 #include "base/Exception.h"
+#include "base/PrintableText.h"
 #include "base/Version.h"
 #include "session/PortChoice.h"
 
@@ -25,7 +26,14 @@ int Number(const std::string& option, const std::string& text, long low, long hi
   return int(value);
 }
 
+// A file or port name goes into the output: a newline in it would forge a
+// line of its own, an escape sequence would drive the terminal.
+void CheckName(const std::string& option, const std::string& value) {
+  if (HoldsControlCharacter(value)) throw EOptionError(option + " holds a control character");
+}
+
 void Apply(PollOptions& o, const std::string& option, const std::string& value) {
+  if (option == "--port" || option == "--sol") CheckName(option, value);
   if (option == "--port") {
     if (!ParsePortChoice(value)) throw EOptionError("--port needs COMn (1..255), a device path, tcp://HOST:PORT or rfc2217://HOST:PORT, not \"" +
                          value + "\"");
@@ -80,7 +88,7 @@ ParsedPollOptions ParsePollOptions(const std::vector<std::string>& args) {
     if (!o.Help && !o.Version && !o.ListPorts && o.Port.empty()) throw EOptionError("--port is required (see --help)");
     result.Options = o;
   } catch (const EOptionError& error) {
-    result.Error = error.what();
+    result.Error = Printable(error.what());  // it quotes what was given
   }
   return result;
 }

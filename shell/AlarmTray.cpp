@@ -2,9 +2,9 @@
 
 #include "shell/AlarmPictures.h"
 
-AlarmTray::AlarmTray() {
+AlarmTray::AlarmTray(const Alarm::PlantState& state) : look_(LookOf(state)) {
   icon_.setIcon(AlarmIcon(look_));
-  icon_.setToolTip(QStringLiteral("PCZentrixNet\nnoch kein Datenaustausch"));
+  icon_.setToolTip(ToolTipOf(state));
   // Shown also while no tray is there: Qt docks it when a tray starts later.
   icon_.show();
 }

@@ -9,7 +9,7 @@
 
 class AlarmTray {
 public:
-  AlarmTray();
+  explicit AlarmTray(const Alarm::PlantState& state);
 
   void Show(const Alarm::PlantState& state);
   void Tell(const AlarmNotice& notice);
@@ -20,6 +20,6 @@ public:
 
 private:
   QSystemTrayIcon icon_;
-  AlarmLook look_ = AlarmLook::Waiting;
+  AlarmLook look_;
   NoticeWindow window_;
 };

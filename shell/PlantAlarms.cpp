@@ -21,7 +21,7 @@ void Chain(std::function<void()>& event, std::function<void()> more) {
 
 }  // namespace
 
-PlantAlarms::PlantAlarms(PollingSession& session, QTimer& pollingTimer) {
+PlantAlarms::PlantAlarms(PollingSession& session, QTimer& pollingTimer) : tray_(state_) {
   Chain(session.On.ExchangeCompleted, [this] { Take(state_.ExchangeCompleted(Alarm::ReportOfStore(), Now())); });
   Chain(session.On.PortLost, [this] { Take(state_.PortLost(Now())); });
   // After the session's own tick (connected before), with its count of unanswered exchanges.

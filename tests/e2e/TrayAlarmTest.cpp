@@ -1,7 +1,8 @@
 // The plant's alarms on the desktop, with the real program and simulator:
 // on a desktop with a tray host (trayer, a standalone X11 tray) the icon turns
 // to the fault's picture and Qt's balloon tells it once; on a desktop without
-// a tray the notice window tells it once and leaves the focus where it was.
+// a tray the notice window tells it once and leaves the focus where it was,
+// and tells the link lost when the simulator is killed.
 // With PCZN_SCREENSHOT_DIR set, the pictures go there for the README.
 #include <gtest/gtest.h>
 
@@ -204,6 +205,16 @@ TEST_F(AlarmsWithoutATray, TheNoticeWindowTellsAFaultOnceAndLeavesTheFocus) {
   ASSERT_FALSE(session->WaitForLog(QStringLiteral("EndOfExchange"), CycleMs + 30000, lines).isEmpty());
   EXPECT_FALSE(desktop.FindWindow(NoticeTitle, 5000)) << "the same fault was told again";
   EXPECT_FALSE(session->ProgramErrors().contains(QStringLiteral("error"))) << session->ProgramErrors().toStdString();
+
+  // A pulled cable: the lost port is told at once, beside the exception display's box.
+  session->KillSimulator();
+  const auto lost = desktop.FindWindow(NoticeTitle, 30000);
+  ASSERT_TRUE(lost) << "no notice of the lost link; " << session->ProgramErrors().toStdString();
+  const QImage lostShot = Screen(QRect(lost->X, lost->Y, lost->Width, lost->Height));
+  EXPECT_GT(CountPixels(lostShot, AlarmColour(AlarmLook::LinkLost)), 200) << "the notice shows no lost link";
+  lostShot.save(Shot(QStringLiteral("lost.png")));
+  KeepScreenshot(Shot(QStringLiteral("lost.png")), QStringLiteral("alarm-notice-link-lost.png"));
+  session->DismissErrorBox();
 }
 
 }  // namespace

@@ -97,8 +97,7 @@ TStart::TStart(const ProgramOptions& options) {
 }
 
 TStart::~TStart() {
-  Alarms.reset();
-  Session.reset();
+  Session.reset();  // first: its events reach the archiving and the alarms
   if (Start == this) Start = nullptr;
 }
 

@@ -25,6 +25,8 @@ Report ReportOfStore() {
 
 std::string FaultTextFor(uint16_t code) { return Trimmed(Utf8FromCp1252(MonitorTextFor(1, code))); }
 
+std::string MonitoringOffText() { return Trimmed(Utf8FromCp1252(MonitorTextFor(0, 0))); }
+
 std::vector<Event> PlantState::ExchangeCompleted(const Report& report, Clock::time_point now) {
   std::vector<Event> events;
   if (Link_ == Link::Lost) events.push_back(At(EventKind::LinkBack, now));

@@ -33,6 +33,8 @@ Report ReportOfStore();
 
 // The controller's words for a fault code (UTF-8, trimmed), "keine Störung!" for 0.
 std::string FaultTextFor(uint16_t code);
+// The controller's words for monitoring switched off (UTF-8, trimmed).
+std::string MonitoringOffText();
 
 enum class Link { Unknown, Up, Lost };
 

@@ -29,7 +29,7 @@ QString StateLineOf(const Alarm::PlantState& state) {
   switch (LookOf(state)) {
     case AlarmLook::LinkLost: return QStringLiteral("Verbindung unterbrochen");
     case AlarmLook::Waiting: return QStringLiteral("noch kein Datenaustausch");
-    case AlarmLook::Unwatched: return QStringLiteral("Überwachung aus");
+    case AlarmLook::Unwatched: return QString::fromStdString(Alarm::MonitoringOffText());
     case AlarmLook::Fault: return QString::fromStdString(*state.Fault());
     case AlarmLook::Fine: break;
   }

@@ -19,7 +19,7 @@ struct AlarmNotice {
 bool IsWarning(AlarmLook look);
 
 AlarmLook LookOf(const Alarm::PlantState& state);
-// One line: "Verbindung unterbrochen", "Überwachung aus", the controller's own
+// One line: "Verbindung unterbrochen", "Überpüfung = AUS!", the controller's own
 // fault words ("keine Störung!", "Zähler 1 oder Zähler 5") or "noch kein Datenaustausch".
 QString StateLineOf(const Alarm::PlantState& state);
 // The program's name, the state line and, once there was one, "letzter Datenaustausch HH:MM".

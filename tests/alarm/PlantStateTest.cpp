@@ -141,6 +141,7 @@ TEST(PlantState, TheReportIsReadFromTheStoresWords) {
   Block3[Word::Block3::MonitoringOn] = 0;
   EXPECT_FALSE(Alarm::ReportOfStore().Monitoring);
   EXPECT_EQ(Alarm::FaultTextFor(0), "keine Störung!");
+  EXPECT_EQ(Alarm::MonitoringOffText(), "Überpüfung = AUS!");
 }
 
 }  // namespace

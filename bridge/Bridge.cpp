@@ -163,6 +163,7 @@ void Bridge::PortOpened(bool tell) {
   // outage is told once, not at every attempt.
   reopenedUnproven_ = tell && portWasOpen_;
   portWasOpen_ = true;
+  plant_.PortOpened();
   tick_.start();
 }
 

@@ -30,11 +30,11 @@ AlarmCommand::AlarmCommand(std::string program, std::chrono::seconds limit, std:
   QObject::connect(&kill_, &QTimer::timeout, this, [this] { End(true); });
 }
 
-// A command still running when the bridge stops is ended with it.
+// A command still running when the bridge stops is ended with it, children too.
 AlarmCommand::~AlarmCommand() {
   if (!process_) return;
   process_->disconnect();
-  process_->kill();
+  End(true);
   process_->waitForFinished(1000);
 }
 

@@ -31,6 +31,8 @@ public:
   ~AlarmCommand() override;
 
   void Take(const Alarm::Event& event);
+  // Nothing runs and nothing waits.
+  bool Idle() const { return !process_ && queue_.empty(); }
 
 private:
   void StartNext();

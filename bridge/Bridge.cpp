@@ -209,8 +209,9 @@ void Bridge::ExchangeCompleted() {
   PortProven();
   silent_.stop();
   log_.Forget("silent");
-  TakeAlarmEvents(plant_.ExchangeCompleted(Alarm::ReportOfStore(), Now()));
-  PublishAlarm();
+  const std::vector<Alarm::Event> events = plant_.ExchangeCompleted(Alarm::ReportOfStore(), Now());
+  TakeAlarmEvents(events);
+  if (events.empty()) PublishAlarm();  // the last exchange's time
   // An end frame without blocks before it brought nothing new to publish.
   if (LinkCounts.BlocksStored == blocksBefore_) return;
   blocksBefore_ = LinkCounts.BlocksStored;

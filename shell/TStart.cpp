@@ -28,6 +28,7 @@
 #include "shell/InformationBox.h"
 #include "shell/Navigation.h"
 #include "link/PlantFile.h"
+#include "shell/PlantAlarms.h"
 #include "shell/PlantArchiving.h"
 #include "shell/TFileDialog.h"
 #include "shell/TForm11.h"
@@ -91,11 +92,12 @@ TStart::TStart(const ProgramOptions& options) {
   VaComm1 = &Session->Port();
   Archiving = std::make_unique<PlantArchiving>(options);
   Session->On.ExchangeCompleted = [this] { Guarded([this] { Archiving->ExchangeCompleted(); }); };
+  Alarms = std::make_unique<PlantAlarms>(*Session, *Timer2);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TStart::~TStart() {
-  Session.reset();
+  Session.reset();  // first: its events reach the archiving and the alarms
   if (Start == this) Start = nullptr;
 }
 

@@ -13,6 +13,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class PlantAlarms;
 class PlantArchiving;
 class PollingSession;
 class TFileDialog;
@@ -50,6 +51,8 @@ public:
   TVaComm* VaComm1;  // the session's port
   // Each completed exchange into the plant's archive; the takeover of an opened file.
   std::unique_ptr<PlantArchiving> Archiving;
+  // The plant's state and alarms in the system tray, from the session's events and the polling tick.
+  std::unique_ptr<PlantAlarms> Alarms;
   TFileDialog* OpenDialog1 = nullptr;  // made on first use
   TFileDialog* SaveDialog1 = nullptr;
   TFileDialog* FolderDialog1 = nullptr;  // the CSV export's folder

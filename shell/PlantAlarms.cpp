@@ -1,0 +1,34 @@
+#include "shell/PlantAlarms.h"
+
+#include <QTimer>
+#include <functional>
+
+#include "link/PlantStore.h"
+#include "session/PollingSession.h"
+#include "views/Bind.h"
+
+namespace {
+
+Alarm::Clock::time_point Now() { return Alarm::Clock::now(); }
+
+// The session's event runs what it ran before, then `more`.
+void Chain(std::function<void()>& event, std::function<void()> more) {
+  event = [before = std::move(event), more = std::move(more)] {
+    if (before) Guarded(before);
+    Guarded(more);
+  };
+}
+
+}  // namespace
+
+PlantAlarms::PlantAlarms(PollingSession& session, QTimer& pollingTimer) : tray_(state_) {
+  Chain(session.On.ExchangeCompleted, [this] { Take(state_.ExchangeCompleted(Alarm::ReportOfStore(), Now())); });
+  Chain(session.On.PortLost, [this] { Take(state_.PortLost(Now())); });
+  // After the session's own tick (connected before), with its count of unanswered exchanges.
+  Bind(&pollingTimer, &QTimer::timeout, this, [this] { Take(state_.Tick(NoAnswerCount, Now())); });
+}
+
+void PlantAlarms::Take(const std::vector<Alarm::Event>& events) {
+  tray_.Show(state_);
+  if (const auto notice = NoticeFor(events, state_)) tray_.Tell(*notice);
+}

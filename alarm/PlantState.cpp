@@ -32,6 +32,7 @@ std::vector<Event> PlantState::ExchangeCompleted(const Report& report, Clock::ti
   if (Link_ == Link::Lost) events.push_back(At(EventKind::LinkBack, now));
   Link_ = Link::Up;
   TicksSinceExchange_ = 0;
+  CountFromStart_ = false;
   LastExchange_ = now;
   TakeMonitoring(report.Monitoring, now, events);
   if (report.Monitoring) TakeFault(report.FaultCode, now, events);
@@ -68,9 +69,9 @@ void PlantState::TakeFault(uint16_t code, Clock::time_point now, std::vector<Eve
 std::vector<Event> PlantState::Tick(int unansweredExchanges, Clock::time_point now) {
   std::vector<Event> events;
   ++TicksSinceExchange_;
-  // Before the first exchange the link's count stands at its start value, which
-  // says nothing yet; the ticks alone decide then.
-  const bool unanswered = Link_ == Link::Up && unansweredExchanges >= LostAfterUnansweredExchanges;
+  // Before the first exchange after an opening the link's count stands at its
+  // start value, which says nothing yet; the ticks alone decide then.
+  const bool unanswered = !CountFromStart_ && unansweredExchanges >= LostAfterUnansweredExchanges;
   if (unanswered || TicksSinceExchange_ > LostAfterTicks) LoseLink(now, events);
   return events;
 }

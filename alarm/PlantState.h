@@ -56,6 +56,9 @@ public:
   std::vector<Event> ExchangeCompleted(const Report& report, Clock::time_point now);
   // Once per polling tick, with the link's count of exchanges started without an end.
   std::vector<Event> Tick(int unansweredExchanges, Clock::time_point now);
+  // The port was opened (again): the link's count starts over at its start
+  // value, which says nothing until the next exchange.
+  void PortOpened() { CountFromStart_ = true; }
   // The port is gone (a pulled adapter, a server that closed): lost at once.
   std::vector<Event> PortLost(Clock::time_point now);
 
@@ -76,6 +79,7 @@ private:
   std::optional<std::string> Fault_;
   int ClearExchanges_ = 0;
   int TicksSinceExchange_ = 0;
+  bool CountFromStart_ = true;  // no exchange since the port was opened
   std::optional<Clock::time_point> LastExchange_;
 };
 

@@ -4,10 +4,12 @@
 
 #include "base/Exception.h"
 #include "base/Version.h"
+#include "bridge/AlarmMessage.h"
 #include "bridge/BrokerSettings.h"
 #include "bridge/PlantReading.h"
 #include "bridge/ServiceManager.h"
 #include "bridge/StateMessage.h"
+#include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
 
@@ -29,26 +31,43 @@ std::string ErrorLine(const std::string& message) {
   return text;
 }
 
+Alarm::Clock::time_point Now() { return Alarm::Clock::now(); }
+
+std::string EventLine(const Alarm::Event& event) {
+  std::string line = std::string("alarm: ") + AlarmEventName(event.Kind);
+  if (!event.FaultText.empty()) line += ": " + event.FaultText;
+  return line;
+}
+
 }  // namespace
 
 Bridge::Bridge(const BridgeOptions& options, const std::string& password)
     : options_(options),
       topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix},
       mqtt_(SettingsFor(options, topics_, password)),
-      port_(*options.Port) {
+      port_(*options.Port),
+      totals_([](const std::string& line) { BridgeLog::Line(line); }) {
   session_.On.ExchangeCompleted = [this] { ExchangeCompleted(); };
   session_.On.ControllerSilent = [this] { ControllerSilent(); };
   session_.On.PortLost = [this] { PortLost(); };
   if (options_.Archiving)
     archive_ = std::make_unique<Archive::ArchiveWriter>(
         options_.ArchiveFile, [](const std::string& message) { BridgeLog::Line("archive: " + message); });
+  if (!options_.AlarmCommand.empty())
+    alarmCommand_ = std::make_unique<AlarmCommand>(options_.AlarmCommand,
+                                                   std::chrono::seconds(options_.AlarmCommandLimitS), options_.Plant);
   mqtt_.On.Connected = [this] { BrokerConnected(); };
   mqtt_.On.Lost = [this](const std::string& why) { BrokerLost(why); };
   mqtt_.On.Message = [this](const std::string& topic, const std::string& payload, bool retained) {
     BrokerMessage(topic, payload, retained);
   };
   tick_.setInterval(options_.TickMs);
-  QObject::connect(&tick_, &QTimer::timeout, this, [this] { Guarded([this] { session_.Tick(); }); });
+  QObject::connect(&tick_, &QTimer::timeout, this, [this] {
+    Guarded([this] {
+      session_.Tick();
+      TakeAlarmEvents(plant_.Tick(NoAnswerCount, Now()));
+    });
+  });
   reopen_.setInterval(ReopenInterval);
   QObject::connect(&reopen_, &QTimer::timeout, this, [this] { ReopenPort(); });
   reconnect_.setSingleShot(true);
@@ -93,6 +112,7 @@ void Bridge::Stop(std::function<void()> done) {
   reconnect_.stop();
   silent_.stop();
   const bool told = mqtt_.IsConnected();
+  Publish(topics_.BridgeAvailability(), Availability::Offline);
   Publish(topics_.Availability(), Availability::Offline);
   mqtt_.Finish([this, told, done = std::move(done)] {
     session_.Close();
@@ -143,6 +163,7 @@ void Bridge::PortOpened(bool tell) {
   // outage is told once, not at every attempt.
   reopenedUnproven_ = tell && portWasOpen_;
   portWasOpen_ = true;
+  plant_.PortOpened();
   tick_.start();
 }
 
@@ -160,6 +181,7 @@ void Bridge::PortLost() {
   session_.Close();
   log_.Forget("controller");
   ChangeAvailability(availability_.PortLost());
+  TakeAlarmEvents(plant_.PortLost(Now()));
   log_.Once("offline", "offline; reopening " + options_.Port->Describe() + " every " +
                            std::to_string(ReopenInterval.count()) + " s");
   reopen_.start();
@@ -187,11 +209,14 @@ void Bridge::ExchangeCompleted() {
   PortProven();
   silent_.stop();
   log_.Forget("silent");
+  const std::vector<Alarm::Event> events = plant_.ExchangeCompleted(Alarm::ReportOfStore(), Now());
+  TakeAlarmEvents(events);
+  if (events.empty()) PublishAlarm();  // the last exchange's time
   // An end frame without blocks before it brought nothing new to publish.
   if (LinkCounts.BlocksStored == blocksBefore_) return;
   blocksBefore_ = LinkCounts.BlocksStored;
   const PlantReading reading = ReadPlant();
-  state_ = StateMessage(reading);
+  state_ = StateMessage(totals_.Checked(StateObject(reading), ControllerMomentOfStore(), PlantKwpOfStore()));
   device_ = DeviceOf(reading);
   log_.Once("controller", "data exchange completed: controller type " + std::to_string(reading.ControllerType) +
                               ", version " + reading.ControllerVersion + ", " +
@@ -234,8 +259,10 @@ void Bridge::BrokerConnected() {
 
 // The configs, the state and the availability as they are now.
 void Bridge::Republish() {
+  Publish(topics_.BridgeAvailability(), Availability::Online);
   if (device_) Announce(*device_);
   if (state_) Publish(topics_.State(), *state_);
+  PublishAlarm();
   Publish(topics_.Availability(), availability_.Payload());
 }
 
@@ -286,6 +313,8 @@ void Bridge::Announce(const PlantDevice& device) {
       Publish(removal.Topic, removal.Payload);
     metersAnnounced_ = device.Meters;
     ClearStaleConfigs(device);
+    const MqttMessage alarm = AlarmConfig(topics_, device);
+    Publish(alarm.Topic, alarm.Payload);
   }
   announced_ = device;
 }
@@ -299,6 +328,21 @@ void Bridge::ClearStaleConfigs(const PlantDevice& device) {
   for (const std::string& topic : retainedConfigs_)
     if (current.count(topic) == 0) Publish(topic, "");
   retainedConfigs_.clear();
+}
+
+// Each event once in the log and once to the owner's command; the alarm
+// message then tells the new state.
+void Bridge::TakeAlarmEvents(const std::vector<Alarm::Event>& events) {
+  for (const Alarm::Event& event : events) {
+    BridgeLog::Line(EventLine(event));
+    if (alarmCommand_) alarmCommand_->Take(event);
+  }
+  if (!events.empty()) PublishAlarm();
+}
+
+// Nothing before the link is known: the first exchange or its loss tells it.
+void Bridge::PublishAlarm() {
+  if (plant_.LinkState() != Alarm::Link::Unknown) Publish(topics_.Alarm(), AlarmMessage(plant_));
 }
 
 void Bridge::ChangeAvailability(const std::optional<std::string>& payload) {

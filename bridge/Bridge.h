@@ -7,8 +7,11 @@
 // runs for months handled without a flood of log lines: a broker that is away
 // (reconnect with back-off, then everything published again), a port that is
 // lost (reopened every 10 s), a controller that stops answering. Each exchange
-// also goes into the plant's archive, as the program keeps it. It only reads
-// the controller: it queues no command.
+// also goes into the plant's archive, as the program keeps it. The plant's
+// alarm state (link, fault, monitoring, last exchange) is published as it
+// changes, each of its events runs the owner's alarm command, and totals that
+// jump for one exchange are held back. It only reads the controller: it
+// queues no command.
 #include <QObject>
 #include <QTimer>
 #include <chrono>
@@ -19,7 +22,9 @@
 #include <set>
 #include <string>
 
+#include "alarm/PlantState.h"
 #include "archive/ArchiveWriter.h"
+#include "bridge/AlarmCommand.h"
 #include "bridge/Availability.h"
 #include "bridge/Backoff.h"
 #include "bridge/BridgeLog.h"
@@ -28,6 +33,7 @@
 #include "bridge/MqttClient.h"
 #include "bridge/PortTarget.h"
 #include "bridge/Topics.h"
+#include "bridge/TotalsGuard.h"
 #include "session/PollingSession.h"
 
 class Bridge : public QObject {
@@ -63,6 +69,8 @@ private:
   void BrokerMessage(const std::string& topic, const std::string& payload, bool retained);
   void Announce(const PlantDevice& device);
   void ClearStaleConfigs(const PlantDevice& device);
+  void TakeAlarmEvents(const std::vector<Alarm::Event>& events);
+  void PublishAlarm();
   void ChangeAvailability(const std::optional<std::string>& payload);
   void Publish(const std::string& topic, const std::string& payload);
   void LogSerialError(const std::exception& error);
@@ -73,6 +81,9 @@ private:
   PollingSession session_;
   MqttClient mqtt_;
   std::unique_ptr<Archive::ArchiveWriter> archive_;  // none with --no-archive
+  std::unique_ptr<AlarmCommand> alarmCommand_;       // none without --alarm-command
+  Alarm::PlantState plant_;
+  TotalsGuard totals_;
   PortTarget port_;
   Availability availability_;
   ReconnectBackoff backoff_;

@@ -169,6 +169,14 @@ const std::vector<OptionRow>& Table() {
        [](BridgeOptions& o, const ArgList& a) {
          if (!Archive::ParseCsvStyle(a[0], o.CsvStyle)) Fail("csv", Quoted(a[0]) + " is neither german nor plain");
        }},
+      {"alarm-command", "PROGRAM", "run PROGRAM (no shell, no arguments) on each alarm event, with PCZN_EVENT "
+       "(fault-started, fault-ended, link-lost, link-back, monitoring-off, monitoring-on), PCZN_PLANT, PCZN_FAULT "
+       "and PCZN_TIME in its environment", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.AlarmCommand = Name("alarm-command", a[0]); }},
+      {"alarm-command-timeout", "SECONDS", "end an alarm command that runs longer (default 30)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) {
+         o.AlarmCommandLimitS = Integer("alarm-command-timeout", a[0], 1, 3600, "a time in seconds");
+       }},
       {"tick-ms", "MS", "the polling tick in ms (default 1000; shorter only for testing)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.TickMs = Integer("tick-ms", a[0], 1, 60000, "a tick in ms"); }},
       {"help", "", "show this help and exit", Scope::CommandLineOnly,
@@ -283,6 +291,9 @@ void CheckTogether(const BridgeOptions& options) {
   if (!options.MqttCaFile.empty())
     if (const std::optional<std::string> problem = CertificateFileProblem(options.MqttCaFile))
       Fail("mqtt-cafile", *problem);
+  if (!options.AlarmCommand.empty())
+    if (const std::optional<std::string> problem = ProgramProblem(options.AlarmCommand))
+      Fail("alarm-command", *problem);
 }
 
 }  // namespace

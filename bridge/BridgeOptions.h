@@ -34,6 +34,8 @@ struct BridgeOptions {
   bool Archiving = true;
   std::optional<CsvExportRequest> ExportCsv;  // export and exit instead of polling
   Archive::CsvStyle CsvStyle = Archive::CsvStyle::German;
+  std::string AlarmCommand;  // run on each alarm event; empty: none
+  int AlarmCommandLimitS = 30;  // then the command is ended
   int TickMs = 1000;  // the polling tick; shorter only for tests
   std::string ConfigFile;
   bool ShowHelp = false;

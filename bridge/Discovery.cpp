@@ -13,6 +13,8 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+QJsonObject Origin() { return QJsonObject{{"name", "zentrixnet-bridge"}, {"sw_version", PCZN_VERSION}}; }
+
 QJsonObject DeviceObject(const BridgeTopics& topics, const PlantDevice& device) {
   return QJsonObject{
       {"identifiers", QJsonArray{Q(topics.DeviceId())}},
@@ -35,7 +37,7 @@ std::string ConfigPayload(const BridgeTopics& topics, const PlantDevice& device,
       {"payload_available", Availability::Online},
       {"payload_not_available", Availability::Offline},
       {"device", DeviceObject(topics, device)},
-      {"origin", QJsonObject{{"name", "zentrixnet-bridge"}, {"sw_version", PCZN_VERSION}}},
+      {"origin", Origin()},
   };
   if (traits.Unit) config.insert("unit_of_measurement", traits.Unit);
   if (traits.DeviceClass) config.insert("device_class", traits.DeviceClass);
@@ -43,6 +45,21 @@ std::string ConfigPayload(const BridgeTopics& topics, const PlantDevice& device,
   if (traits.Precision >= 0) config.insert("suggested_display_precision", traits.Precision);
   if (traits.Diagnostic) config.insert("entity_category", "diagnostic");
   return QJsonDocument(config).toJson(QJsonDocument::Compact).toStdString();
+}
+
+// One entity of the alarm's device config, its value a key of the alarm message.
+QJsonObject AlarmEntity(const BridgeTopics& topics, const char* platform, const char* id, const char* name,
+                        const char* key, const std::string& availability) {
+  return QJsonObject{
+      {"platform", platform},
+      {"name", name},
+      {"unique_id", Q(topics.UniqueId(id))},
+      {"state_topic", Q(topics.Alarm())},
+      {"value_template", Q(std::string("{{ value_json.") + key + " }}")},
+      {"availability_topic", Q(availability)},
+      {"payload_available", Availability::Online},
+      {"payload_not_available", Availability::Offline},
+  };
 }
 
 std::string MeterId(int meter, const SensorTraits& traits) { return "meter" + std::to_string(meter) + "_" + traits.Id; }
@@ -96,4 +113,35 @@ std::vector<MqttMessage> PlantRemoval(const BridgeTopics& topics) {
   removal.push_back({topics.State(), ""});
   removal.push_back({topics.Availability(), ""});
   return removal;
+}
+
+MqttMessage AlarmConfig(const BridgeTopics& topics, const PlantDevice& device) {
+  QJsonObject fault = AlarmEntity(topics, "binary_sensor", "fault", "Fault", "problem", topics.Availability());
+  fault.insert("device_class", "problem");
+  fault.insert("json_attributes_topic", Q(topics.Alarm()));
+  fault.insert("json_attributes_template", "{{ {'fault': value_json.fault} | tojson }}");
+  QJsonObject monitoring =
+      AlarmEntity(topics, "binary_sensor", "monitoring", "Plant monitoring", "monitoring", topics.Availability());
+  monitoring.insert("entity_category", "diagnostic");
+  QJsonObject link =
+      AlarmEntity(topics, "binary_sensor", "link", "Controller link", "link", topics.BridgeAvailability());
+  link.insert("device_class", "connectivity");
+  link.insert("entity_category", "diagnostic");
+  QJsonObject last = AlarmEntity(topics, "sensor", "last_exchange", "Last data exchange", "last_exchange",
+                                 topics.BridgeAvailability());
+  last.insert("device_class", "timestamp");
+  last.insert("entity_category", "diagnostic");
+  const QJsonObject config{
+      {"device", DeviceObject(topics, device)},
+      {"origin", Origin()},
+      {"components", QJsonObject{{Q(topics.Plant + "_fault"), fault},
+                                 {Q(topics.Plant + "_monitoring"), monitoring},
+                                 {Q(topics.Plant + "_link"), link},
+                                 {Q(topics.Plant + "_last_exchange"), last}}},
+  };
+  return {topics.AlarmConfig(), QJsonDocument(config).toJson(QJsonDocument::Compact).toStdString()};
+}
+
+std::vector<MqttMessage> AlarmRemoval(const BridgeTopics& topics) {
+  return {{topics.AlarmConfig(), ""}, {topics.Alarm(), ""}, {topics.BridgeAvailability(), ""}};
 }

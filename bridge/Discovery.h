@@ -37,3 +37,13 @@ std::vector<MqttMessage> PlantRemoval(const BridgeTopics& topics);
 // Empty retained configs, which make Home Assistant remove the sensors of
 // meters first..last (a plant that has fewer meters now).
 std::vector<MqttMessage> RemovedMeterConfigs(const BridgeTopics& topics, int first, int last);
+
+// The alarm's sensors in one device config of the plant's device: the fault
+// (problem, with the controller's words as an attribute) and the monitoring
+// switch, unavailable with the plant while the controller does not answer;
+// the controller's link (connectivity) and the last good exchange
+// (timestamp), available while the bridge runs, so that a lost link shows as
+// "off" rather than as unknown.
+MqttMessage AlarmConfig(const BridgeTopics& topics, const PlantDevice& device);
+// Empty retained messages for the alarm's config, its state and the bridge's availability.
+std::vector<MqttMessage> AlarmRemoval(const BridgeTopics& topics);

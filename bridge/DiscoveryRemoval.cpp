@@ -30,6 +30,7 @@ void DiscoveryRemoval::Start(std::function<void(int)> done) {
 void DiscoveryRemoval::Connected() {
   mqtt_.Subscribe(topics_.ConfigPattern());
   for (const MqttMessage& message : PlantRemoval(topics_)) Remove(message.Topic);
+  for (const MqttMessage& message : AlarmRemoval(topics_)) Remove(message.Topic);
 }
 
 void DiscoveryRemoval::Acknowledged() {

@@ -97,6 +97,8 @@ void MqttClient::Open() {
   keepAlive_.stop();  // the library's object is the opening thread's until it is done
   accepted_ = false;
   delivered_ = false;
+  unacknowledged_ = 0;
+  disconnectSent_ = false;
   refusal_.clear();
   libraryError_.clear();
   // Opens the socket without waiting for the connection; the CONNECT packet
@@ -127,6 +129,7 @@ bool MqttClient::Publish(const std::string& topic, const std::string& payload, b
                                    1, retain);
   // A failed write leaves the socket to the next read or keep-alive, which notice the loss.
   WatchSocket();
+  if (rc == MOSQ_ERR_SUCCESS) ++unacknowledged_;
   return rc == MOSQ_ERR_SUCCESS;
 }
 
@@ -146,8 +149,17 @@ void MqttClient::Finish(std::function<void()> done) {
   }
   state_ = State::Finishing;
   finishLimit_.start(FinishLimit);
-  mosquitto_disconnect(mosq_);  // queued behind the messages published before
+  if (unacknowledged_ == 0) SendDisconnect();
   Loop(MOSQ_ERR_SUCCESS);
+}
+
+// Only once every message is acknowledged: mosquitto (2.0) that reads the
+// DISCONNECT while it still owes PUBACKs for several messages drops the
+// client as if it had failed, instead of as a clean goodbye.
+void MqttClient::SendDisconnect() {
+  if (disconnectSent_) return;
+  disconnectSent_ = true;
+  mosquitto_disconnect(mosq_);
 }
 
 void MqttClient::LogCallback(mosquitto*, void* self, int level, const char* text) {
@@ -157,6 +169,8 @@ void MqttClient::LogCallback(mosquitto*, void* self, int level, const char* text
 void MqttClient::PublishCallback(mosquitto*, void* self, int) {
   auto* client = static_cast<MqttClient*>(self);
   client->delivered_ = true;
+  if (client->unacknowledged_ > 0) --client->unacknowledged_;
+  if (client->state_ == State::Finishing && client->unacknowledged_ == 0) client->SendDisconnect();
   if (client->On.Delivered) client->On.Delivered();
 }
 

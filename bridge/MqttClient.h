@@ -59,8 +59,9 @@ public:
   // Whether the broker has acknowledged a message of this connection (or the
   // last one): a connection it drops at the first message never has.
   bool HasDelivered() const { return delivered_; }
-  // Sends what is queued, then disconnects cleanly (so the last will is not
-  // published); `done` runs once that is out, or after FinishLimit.
+  // Waits until the broker has acknowledged every message published, then
+  // disconnects cleanly (so the last will is not published); `done` runs once
+  // that is out, or after FinishLimit.
   void Finish(std::function<void()> done);
   // "host:port", for messages.
   std::string Address() const;
@@ -79,6 +80,7 @@ private:
   std::string LossReason(int rc, int systemError) const;
   void Lose(const std::string& why);
   void FinishDone();
+  void SendDisconnect();
 
   static void ConnectCallback(mosquitto*, void* self, int rc);
   static void LogCallback(mosquitto*, void* self, int level, const char* text);
@@ -90,6 +92,8 @@ private:
   State state_ = State::Idle;
   bool accepted_ = false;  // the broker's CONNACK said yes
   bool delivered_ = false;  // a PUBACK came since the attempt began
+  int unacknowledged_ = 0;  // messages of this connection without a PUBACK yet
+  bool disconnectSent_ = false;
   std::string refusal_;    // or why it said no
   std::string libraryError_;  // the library's last error line (OpenSSL's reason for a TLS error)
   int fd_ = -1;

@@ -16,11 +16,17 @@ QJsonObject MeterObject(int number, const MeterFigures& meter) {
 
 }  // namespace
 
-std::string StateMessage(const PlantReading& reading) {
+QJsonObject StateObject(const PlantReading& reading) {
   QJsonObject state;
   for (const PlantSensor& sensor : PlantSensors()) state.insert(sensor.Traits.Key, sensor.Value(reading));
   QJsonArray meters;
   for (size_t i = 0; i < reading.Meters.size(); ++i) meters.append(MeterObject(static_cast<int>(i) + 1, reading.Meters[i]));
   state.insert(MetersKey, meters);
+  return state;
+}
+
+std::string StateMessage(const QJsonObject& state) {
   return QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString();
 }
+
+std::string StateMessage(const PlantReading& reading) { return StateMessage(StateObject(reading)); }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <cstdlib>
 #include <unistd.h>
 
 
@@ -29,6 +31,25 @@ std::optional<std::string> CertificateFileProblem(const std::string& path) {
   if (to == std::string::npos || text.find_first_not_of(" \t\r\n", from + begin.size()) == to)
     return path + " holds no certificate (PEM, \"" + begin + "\")";
   return std::nullopt;
+}
+
+namespace {
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
+std::optional<std::string> ProgramProblem(const std::string& program) {
+  if (program.find('/') != std::string::npos)
+    return IsExecutableFile(program) ? std::nullopt : std::optional<std::string>(program + " is no executable file");
+  const char* path = std::getenv("PATH");
+  std::istringstream folders(path != nullptr ? path : "");
+  for (std::string folder; std::getline(folders, folder, ':');)
+    if (!folder.empty() && IsExecutableFile(folder + "/" + program)) return std::nullopt;
+  return program + " is in no folder of PATH; name it with its path";
 }
 
 bool IsThisMachine(const std::string& host) {

@@ -15,6 +15,10 @@ std::optional<std::string> TextProblem(const std::string& text);
 // PEM certificate ("-----BEGIN CERTIFICATE-----" with its body and its end).
 std::optional<std::string> CertificateFileProblem(const std::string& path);
 
+// Why the program cannot be run: a path (with a '/') that is no executable
+// file, or a name that no folder of PATH holds as one.
+std::optional<std::string> ProgramProblem(const std::string& program);
+
 // localhost, an address of 127.0.0.0/8, ::1, or this machine's own name.
 // Nothing is looked up.
 bool IsThisMachine(const std::string& host);

@@ -121,6 +121,21 @@ TEST(PlantState, AControllerThatNeverAnswersIsLostAfterThreeCyclesOfTicks) {
   EXPECT_EQ(Kinds(Ticks(answered, 1, 0)), std::vector{EventKind::LinkLost});
 }
 
+// The bridge opens a silent port afresh after about a cycle and a half; the
+// link then starts its count at 3 again, which is no third unanswered exchange.
+TEST(PlantState, APortOpenedAgainCountsItsTicksNotTheLinksStartValue) {
+  PlantState state;
+  Exchanges(state, {0});
+  EXPECT_TRUE(Ticks(state, 75, 1).empty());
+  state.PortOpened();
+  EXPECT_TRUE(Ticks(state, PlantState::LostAfterTicks - 75, 3).empty());
+  EXPECT_EQ(state.LinkState(), Alarm::Link::Up);
+  EXPECT_EQ(Kinds(Ticks(state, 1, 3)), std::vector{EventKind::LinkLost});
+  // After the next exchange the count tells again.
+  Exchanges(state, {0});
+  EXPECT_EQ(Kinds(Ticks(state, 1, 3)), std::vector{EventKind::LinkLost});
+}
+
 TEST(PlantState, ALostPortIsALostLinkToldOnceWithTheFaultKept) {
   PlantState state;
   Exchanges(state, {5});

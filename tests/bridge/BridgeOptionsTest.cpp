@@ -249,6 +249,30 @@ TEST_F(BridgeOptionsTest, AFileOrPortNameWithAControlCharacterIsRefusedNamingThe
       << "a name that is not UTF-8 is the file system's business";
 }
 
+TEST_F(BridgeOptionsTest, TheAlarmCommandIsAProgramThatCanRunWithItsLimitFromEitherPlace) {
+  const std::string script = WriteFile("notify", "#!/bin/sh\n");
+  chmod(script.c_str(), 0700);
+  const BridgeOptions given = ReadBridgeOptions({"--port", "COM1", "--alarm-command", script});
+  EXPECT_EQ(given.AlarmCommand, script);
+  EXPECT_EQ(given.AlarmCommandLimitS, 30);
+  const std::string ini = WriteFile("alarm.ini", "port = COM1\nalarm-command = " + script + "\nalarm-command-timeout = 5\n");
+  const BridgeOptions fromIni = ReadBridgeOptions({"--config", ini});
+  EXPECT_EQ(fromIni.AlarmCommand, script);
+  EXPECT_EQ(fromIni.AlarmCommandLimitS, 5);
+  EXPECT_EQ(Refusal({"--port", "COM1", "--alarm-command", "sh"}), "accepted") << "found in PATH";
+
+  EXPECT_EQ(Refusal({"--port", "COM1", "--alarm-command", script + "\n2026 forged"}),
+            "--alarm-command: holds a control character");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--alarm-command", "/bin/sh -c 'rm x'"}),
+            "--alarm-command: /bin/sh -c 'rm x' is no executable file") << "no shell: a program, not a command line";
+  const std::string plain = WriteFile("plain", "not a program\n");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--alarm-command", plain}), "--alarm-command: " + plain + " is no executable file");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--alarm-command", "pczn-no-such-program"}),
+            "--alarm-command: pczn-no-such-program is in no folder of PATH; name it with its path");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--alarm-command-timeout", "0"}),
+            "--alarm-command-timeout: '0' is not a time in seconds (1..3600)");
+}
+
 TEST_F(BridgeOptionsTest, AHashAfterABlankStartsACommentAndAByteOrderMarkIsSkipped) {
   const std::string ini = WriteFile("comments.ini",
                                     "\xEF\xBB\xBFport = COM1   # the adapter\n"

@@ -7,8 +7,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <chrono>
 #include <set>
 
+#include "bridge/AlarmMessage.h"
 #include "bridge/Discovery.h"
 #include "bridge/Sensors.h"
 #include "bridge/StateMessage.h"
@@ -181,6 +183,63 @@ TEST_F(MessagesTest, MetersThatAreGoneGetEmptyConfigs) {
         << removal.Topic << " is the topic of a meter's config";
   }
   EXPECT_TRUE(RemovedMeterConfigs(Topics, 5, 4).empty());
+}
+
+TEST_F(MessagesTest, TheAlarmsSensorsAreOneDeviceConfigOfThePlantsDevice) {
+  const MqttMessage config = AlarmConfig(Topics, PlantDevice{24, "P030512", 3});
+  EXPECT_EQ(config.Topic, "homeassistant/device/roof_alarm/config");
+  const QJsonObject c = Parse(config.Payload);
+  EXPECT_EQ(c.value("device").toObject().value("identifiers").toArray(), QJsonArray{"pczentrixnet_roof"});
+  const QJsonObject components = c.value("components").toObject();
+  ASSERT_EQ(components.size(), 4);
+  std::set<QString> ids;
+  for (const MqttMessage& sensor : DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 3}))
+    ids.insert(Parse(sensor.Payload).value("unique_id").toString());
+  for (const QJsonValue& value : components) {
+    const QJsonObject e = value.toObject();
+    EXPECT_TRUE(ids.insert(e.value("unique_id").toString()).second) << "unique ids are unique";
+    EXPECT_EQ(e.value("state_topic"), "pczentrixnet/roof/alarm");
+  }
+  const QJsonObject fault = components.value("roof_fault").toObject();
+  EXPECT_EQ(fault.value("platform"), "binary_sensor");
+  EXPECT_EQ(fault.value("device_class"), "problem");
+  EXPECT_EQ(fault.value("availability_topic"), "pczentrixnet/roof/availability") << "unknown while the controller is";
+  EXPECT_EQ(fault.value("json_attributes_topic"), "pczentrixnet/roof/alarm");
+  const QJsonObject link = components.value("roof_link").toObject();
+  EXPECT_EQ(link.value("device_class"), "connectivity");
+  EXPECT_EQ(link.value("availability_topic"), "pczentrixnet/roof/bridge") << "readable while the link is lost";
+  const QJsonObject last = components.value("roof_last_exchange").toObject();
+  EXPECT_EQ(last.value("platform"), "sensor");
+  EXPECT_EQ(last.value("device_class"), "timestamp");
+  EXPECT_EQ(last.value("availability_topic"), "pczentrixnet/roof/bridge");
+  EXPECT_EQ(components.value("roof_monitoring").toObject().value("platform"), "binary_sensor");
+
+  std::set<std::string> removed;
+  for (const MqttMessage& m : AlarmRemoval(Topics)) {
+    EXPECT_TRUE(m.Payload.empty());
+    removed.insert(m.Topic);
+  }
+  EXPECT_EQ(removed, (std::set<std::string>{config.Topic, "pczentrixnet/roof/alarm", "pczentrixnet/roof/bridge"}));
+}
+
+TEST_F(MessagesTest, TheAlarmMessageTellsFaultLinkMonitoringAndTheLastExchange) {
+  Alarm::PlantState state;
+  const auto noon = std::chrono::sys_days{std::chrono::year{2024} / 6 / 21} + std::chrono::hours(12);
+  state.ExchangeCompleted(Alarm::Report{true, 2}, noon);
+  const QJsonObject fault = Parse(AlarmMessage(state));
+  EXPECT_EQ(fault.value("problem"), "ON");
+  EXPECT_EQ(fault.value("fault").toString(), QString::fromUtf8("Zähler 1 oder Zähler 2"));
+  EXPECT_EQ(fault.value("link"), "ON");
+  EXPECT_EQ(fault.value("monitoring"), "ON");
+  EXPECT_EQ(fault.value("last_exchange"), "2024-06-21T12:00:00Z");
+  state.ExchangeCompleted(Alarm::Report{false, 0}, noon + std::chrono::minutes(1));
+  state.PortLost(noon + std::chrono::minutes(2));
+  const QJsonObject lost = Parse(AlarmMessage(state));
+  EXPECT_EQ(lost.value("problem"), "OFF");
+  EXPECT_EQ(lost.value("fault"), "");
+  EXPECT_EQ(lost.value("link"), "OFF");
+  EXPECT_EQ(lost.value("monitoring"), "OFF");
+  EXPECT_EQ(lost.value("last_exchange"), "2024-06-21T12:01:00Z") << "the last good one";
 }
 
 }  // namespace

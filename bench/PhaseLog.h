@@ -24,6 +24,6 @@ std::vector<PhaseTotalsUs> ReadPhaseLog(const std::string& file);
 std::vector<PhaseTotalsUs> WaitForPhaseLines(const std::string& file, size_t lines, std::chrono::seconds limit);
 
 // The time per phase between the end of the first exchange and the end of
-// the exchange `exchanges` later, per exchange (ms) and per byte the
-// controller sent in them (us), on one line for `who`.
+// the exchange `exchanges` later, i.e. over whole cycles: per cycle (ms) and
+// per byte the controller sent in their exchanges (us), on one line for `who`.
 void PrintPhases(const std::string& who, const std::vector<PhaseTotalsUs>& totals, int exchanges, int64_t bytes);

@@ -5,6 +5,7 @@
 
 #include "archive/ArchiveLocation.h"
 #include "archive/StoreRecord.h"
+#include "base/ExchangePhases.h"
 
 namespace Archive {
 
@@ -28,6 +29,7 @@ bool ArchiveWriter::Record(const ExchangeRecord& record) {
 }
 
 bool ArchiveWriter::RecordStore(const std::string& plantName) {
+  const PhaseScope phase(ExchangePhase::Archive);
   const std::optional<ExchangeRecord> record = RecordFromStore(plantName);
   if (!record) {
     ReportClockOnce(StoreClockProblem());

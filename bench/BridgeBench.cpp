@@ -18,6 +18,7 @@
 #include "ExchangeLog.h"
 #include "Goals.h"
 #include "PacedFeed.h"
+#include "PhaseLog.h"
 #include "ProcStats.h"
 #include "tools/render/TimeSummary.h"
 #include "tests/support/ChildProcess.h"
@@ -98,6 +99,14 @@ std::vector<double> PerByteUs(const Figures& f, const std::string& simLog) {
   return perByte;
 }
 
+// The bytes the controller sent in the measured exchanges (after the first).
+int64_t MeasuredBytes(const std::string& simLog, int cycles) {
+  const std::vector<int> bytes = ControllerBytesPerExchange(simLog);
+  int64_t sum = 0;
+  for (size_t i = 1; i < bytes.size() && i <= static_cast<size_t>(cycles); ++i) sum += bytes[i];
+  return sum;
+}
+
 bool PrintPerByte(const std::vector<double>& bridge, const std::vector<double>& bare) {
   const double ratio = MedianOf(bridge) / MedianOf(bare);
   const bool met = !bridge.empty() && !bare.empty() && ratio <= PacedFeed::PerByteGoal;
@@ -124,11 +133,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bridge_bench: the broker or the simulator did not start\n");
     return 1;
   }
-  // It archives every exchange as it does on duty, into the benchmark's own folder.
+  // It archives every exchange as it does on duty, into the benchmark's own
+  // folder, and keeps its time per phase there.
+  const std::string phaseLog = (folder / "phases.log").string();
   ChildProcess bridge(PCZN_BRIDGE,
                       {"--port", "COM1", "--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()),
                        "--archive", (folder / "archive.sqlite").string()},
-                      {}, ChildProcess::Output::WithStandardError);
+                      {{PhaseLogVariable, phaseLog}}, ChildProcess::Output::WithStandardError);
   std::printf("zentrixnet-bridge polling the paced simulator (COM 1, 12 meters), publishing to mosquitto on 127.0.0.1:%d\n",
               broker.Port());
 
@@ -137,10 +148,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::optional<Figures> f = MeasureCycles(sim, bridge.Pid(), cycles);
+  const std::vector<PhaseTotalsUs> phases = WaitForPhaseLines(phaseLog, 1 + cycles, std::chrono::seconds(10));
   const std::optional<MemoryFigures> memory = ProcessMemory(bridge.Pid());
   const std::string log = bridge.ReadAvailable();
   bridge.Stop();
   const std::vector<double> perByte = f ? PerByteUs(*f, sim.Log()) : std::vector<double>{};
+  const int64_t measuredBytes = MeasuredBytes(sim.Log(), cycles);
   sim.Stop();
   if (!f || !memory || log.find("data exchange completed") == std::string::npos) {
     std::fprintf(stderr, "bridge_bench: the bridge ended, the exchanges stopped or nothing was published\n%s",
@@ -152,6 +165,7 @@ int main(int argc, char** argv) {
   const bool cpuMet = share <= CpuShareGoal;
   const bool memoryMet = MB(memory->RssKb) <= MemoryGoalMB && MB(memory->HwmKb) <= MemoryGoalMB;
   const bool perByteMet = PrintPerByte(perByte, PacedFeed::BareReaderPerByteUs(3));
+  PrintPhases("the bridge", phases, cycles, measuredBytes);
   std::printf("[goal 2] the bridge polling, publishing and archiving over %d whole cycles (%.1f s): processor "
               "%.0f ms = %.2f %% of a core   goal <= %.1f %%: %s\n",
               cycles, f->WallMs / 1000, f->CpuMs, 100 * share, 100 * CpuShareGoal, cpuMet ? "met" : "MISSED");

@@ -23,6 +23,7 @@
 #include "ExchangeLog.h"
 #include "MonotonicClock.h"
 #include "PacedFeed.h"
+#include "PhaseLog.h"
 #include "PollerRun.h"
 #include "ProcStats.h"
 #include "WindowMapWatch.h"
@@ -87,6 +88,7 @@ struct IdleFigures {
   double ExchangeWallMs = 0, ExchangeCpuMs = 0;  // the parts from request 16 to the end frame
   std::vector<double> CycleShares;               // of each whole cycle
   std::vector<double> ExchangeCpuPerByteUs;      // of each exchange
+  int64_t MeasuredBytes = 0;                     // the controller's, in the measured exchanges
   std::vector<ThreadCpu> ThreadsBefore, ThreadsAfter;
   MemoryFigures Memory;
 };
@@ -128,8 +130,10 @@ std::optional<IdleFigures> MeasureConnected(PlantSession& session, int cycles) {
   }
   // The first exchange ended before the measuring began.
   const std::vector<int> bytes = ControllerBytesPerExchange(session.SimulatorLog().toStdString());
-  for (size_t i = 0; i < exchangeCpuMs.size() && i + 1 < bytes.size(); ++i)
+  for (size_t i = 0; i < exchangeCpuMs.size() && i + 1 < bytes.size(); ++i) {
     f.ExchangeCpuPerByteUs.push_back(1000 * exchangeCpuMs[i] / bytes[i + 1]);
+    f.MeasuredBytes += bytes[i + 1];
+  }
   f.ThreadsAfter = ThreadCpuTimes(f.Pid);
   const std::optional<MemoryFigures> memory = ProcessMemory(f.Pid);
   if (!first.CpuMs || !last.CpuMs || !memory || session.SimulatorLog().count(EndOfExchange) < 1 + cycles) {
@@ -251,13 +255,20 @@ int main(int argc, char** argv) {
   }
   const bool startMet = PrintStarts(*times);
 
-  if (!session.StartSimulator({"--start", "2024-07-02 14:52", "--seed", "1", "--meters", "12"}) ||
-      !session.StartProgram()) {
+  // The polling program keeps its time per phase; the starts above and the poller below do not.
+  const std::string phaseLog = session.File(QStringLiteral("phases.log")).toStdString();
+  setenv(PhaseLogVariable, phaseLog.c_str(), 1);
+  const bool started = session.StartSimulator({"--start", "2024-07-02 14:52", "--seed", "1", "--meters", "12"}) &&
+                       session.StartProgram();
+  unsetenv(PhaseLogVariable);
+  if (!started) {
     std::fprintf(stderr, "program_bench: simulator or program did not start\n");
     return 1;
   }
   session.ClickPortButton(1);
   const std::optional<IdleFigures> idle = MeasureConnected(session, cycles);
+  const std::vector<PhaseTotalsUs> phases =
+      WaitForPhaseLines(phaseLog, idle ? idle->ExchangeCpuPerByteUs.size() + 1 : 0, std::chrono::seconds(10));
   const QString errors = session.ProgramErrors();
   session.QuitProgram();
   if (!idle) return 1;
@@ -266,6 +277,8 @@ int main(int argc, char** argv) {
   const std::vector<double> bare = PacedFeed::BareReaderPerByteUs(3);
   const bool idleMet = PrintConnected(*idle, cycles);
   const bool perByteMet = PrintPerByte(idle->ExchangeCpuPerByteUs, poller, bare);
+  PrintPhases("the program", phases, static_cast<int>(idle->ExchangeCpuPerByteUs.size()),
+              idle->MeasuredBytes);
   if (!errors.trimmed().isEmpty())
     std::printf("the program reported: %s\n", qPrintable(errors.trimmed()));
   return startMet && idleMet && perByteMet ? 0 : 4;

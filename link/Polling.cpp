@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/BytePort.h"
+#include "base/ExchangePhases.h"
 #include "Commands.h"
 #include "protocol/Cp1252.h"
 #include "protocol/FrameFormat.h"
@@ -156,7 +157,10 @@ void DecodeFrame() {
     return;
   }
   if (uint16_t* table = BlockTable(type)) {
-    StoreBlock(table);
+    {
+      const PhaseScope phase(ExchangePhase::Store);
+      StoreBlock(table);
+    }
     ++LinkCounts.BlocksStored;
     SendRequest(ReplyCodeFor(type));
     return;

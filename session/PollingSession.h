@@ -55,11 +55,13 @@ public:
 private:
   void Configure();
   void ReceiveBytes();
+  void WritePhaseLine() const;
   void NoticeLostPort();
   void NoticeSilence();
 
   std::unique_ptr<TVaComm> Port_;
   std::string Status_;
+  std::string PhaseLog_;  // the benchmarks' file for the time per phase; empty: none kept
   unsigned long ExchangesSeen_ = 0;
   int TicksSinceExchange_ = 0;
   bool SilenceReported_ = false;

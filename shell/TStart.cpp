@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "archive/StoreRecord.h"
+#include "base/ExchangePhases.h"
 #include "protocol/Cp1252.h"
 #include "link/PlantStore.h"
 #include "link/Polling.h"
@@ -416,6 +417,7 @@ void TStart::ShowMenus() {
 void TStart::Timer2Timer() { ApplyTick(Session->Tick()); }
 
 void TStart::ApplyTick(const TickActions& actions) {
+  const PhaseScope phase(ExchangePhase::Redraw);
   if (actions.StatusText) Edit1->setText(FromCp1252(*actions.StatusText) + ArchiveBehindNote());
   if (!actions.Refresh) return;
   if (Form7 != nullptr) Form7->ShowLinkState(actions);

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "ExchangeLog.h"
 #include "ExchangeRecorder.h"
 #include "PacedLine.h"
+#include "PhaseLog.h"
 #include "ProcStats.h"
 #include "tools/render/TimeSummary.h"
 
@@ -158,6 +161,27 @@ TEST(ExchangeLog, TimesEachExchangeAsOnAWire) {
   EXPECT_EQ(exchanges[1].Frames, 3);
   EXPECT_NEAR(WireTimeRatio(exchanges[0]), 1.0, 1e-9);
   EXPECT_NEAR(WireTimeRatio(exchanges[1]), 1.24, 1e-9);
+}
+
+TEST(PhaseLog, ReadsTheRunningTotalsOfEachExchangeAndSkipsOtherLines) {
+  char name[] = "/tmp/phase-log-XXXXXX";
+  const int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  {
+    std::ofstream out(name);
+    out << "exchange 1: receive=10 store=2 archive=300 publish=40 tick=5 redraw=0\n"
+        << "a line of something else\n"
+        << "exchange 2: receive=25 store=4 archive=610 publish=90 tick=9\n"  // cut short: skipped
+        << "exchange 3: receive=30 store=6 archive=900 publish=120 tick=11 redraw=7\n";
+  }
+  const std::vector<PhaseTotalsUs> lines = ReadPhaseLog(name);
+  std::remove(name);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0][static_cast<int>(ExchangePhase::Archive)], 300);
+  EXPECT_EQ(lines[1][static_cast<int>(ExchangePhase::Receive)], 30);
+  EXPECT_EQ(lines[1][static_cast<int>(ExchangePhase::Redraw)], 7);
+  EXPECT_TRUE(ReadPhaseLog("/nonexistent/phases.log").empty());
 }
 
 TEST(TimeSummary, NearestRankPercentilesAndMedian) {

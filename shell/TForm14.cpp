@@ -15,6 +15,7 @@
 #include "archive/RangeExport.h"
 #include "shell/ArchiveCharts.h"
 #include "shell/CsvExportRun.h"
+#include "shell/FilePaths.h"
 #include "shell/TFileDialog.h"
 #include "views/Bind.h"
 #include "views/history/DailyChart.h"
@@ -34,8 +35,6 @@ constexpr qint64 JulianDayOf1970 = 2440588;
 
 QDate DateOfDay(DayNumber day) { return QDate::fromJulianDay(JulianDayOf1970 + day); }
 DayNumber DayOfDate(const QDate& date) { return static_cast<DayNumber>(date.toJulianDay() - JulianDayOf1970); }
-
-QString PathText(const std::filesystem::path& path) { return QString::fromStdString(Archive::Utf8Path(path)); }
 
 }  // namespace
 
@@ -240,7 +239,7 @@ Archive::CsvExportResult TForm14::ExportRange(const QString& folder) {
   if (archive_ == nullptr) throw Exception("Es ist kein Archiv geöffnet.");
   const Archive::DayRange range = Archive::ParseDayRange(
       DateTimePicker1->date().toString(Qt::ISODate).toStdString(), DateTimePicker2->date().toString(Qt::ISODate).toStdString());
-  const std::filesystem::path file = archive_->File(), target = QFile::encodeName(folder).toStdString();
+  const std::filesystem::path file = archive_->File(), target = PathFromText(folder);
   return RunCsvExport(this, folder, [&](const Archive::CsvProgress& progress) {
     return Archive::ExportArchiveRange(file, range, target, style_, progress);
   });

@@ -1,11 +1,14 @@
 #include <QAction>
+#include <QApplication>
 #include <QFileDialog>
 #include <QFrame>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -16,6 +19,8 @@
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
 #include "shell/ExceptionDisplay.h"
+#include "shell/FilePaths.h"
+#include "shell/QtGermanTexts.h"
 #include "shell/Navigation.h"
 #include "shell/TFileDialog.h"
 #include "shell/TForm10.h"
@@ -260,11 +265,59 @@ TEST_F(WindowsTest, OpeningAFileProposesItsNameForTheNextSave) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("anlage.sol"));
   Block3[37] = 12;
-  Start->SaveFile(path.toStdString());
+  Start->SaveFile(PathFromText(path));
   Block3[37] = 0;
   Start->OpenChosenFile(path);
   EXPECT_EQ(Block3[37], 12);
   EXPECT_EQ(Start->ProposedSaveName, path);
+}
+
+// The error box shows a German text as it was raised: the display reads the
+// exception's UTF-8 text as UTF-8, whatever the system's local code page is.
+TEST_F(WindowsTest, ErrorBoxShowsUmlautsAsRaised) {
+  SetExceptionBoxesEnabled(true);
+  Start->show();
+  ShowException(Exception("Die Anlagendatei \"Müller.sol\" ist unvollständig; Łódź"));
+  SetExceptionBoxesEnabled(false);
+  QMessageBox* box = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == QStringLiteral("ExceptionBox")) box = qobject_cast<QMessageBox*>(w);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(), QStringLiteral("Die Anlagendatei \"Müller.sol\" ist unvollständig; Łódź"));
+  box->close();
+  PumpEvents(1);
+}
+
+// A chosen name reaches the file code with every character (umlauts, a
+// letter outside the local code page) and comes back with native separators.
+TEST_F(WindowsTest, ChosenNamesKeepEveryCharacter) {
+  QTemporaryDir dir;
+  const QString folder = dir.filePath(QStringLiteral("Büro Łódź"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString path = QDir(folder).filePath(QStringLiteral("Anlage Müller.sol"));
+  Block3[37] = 21;
+  Start->SaveFile(PathFromText(path));
+  EXPECT_TRUE(QFile::exists(path));
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Anlage Müller.sol")});
+  Block3[37] = 0;
+  Start->OpenChosenFile(path);
+  EXPECT_EQ(Block3[37], 21);
+  EXPECT_EQ(PathText(PathFromText(path)), QDir::toNativeSeparators(path));
+}
+
+// Qt's own dialog texts in German beside the program's; the dialogs start in
+// the user's documents folder, never in the program's.
+TEST_F(WindowsTest, FileDialogsSpeakGermanAndStartInTheDocuments) {
+  ASSERT_TRUE(LoadQtGermanTexts({QStringLiteral(PCZN_QT_TRANSLATIONS)}));
+  TFileDialog save(nullptr, QFileDialog::AcceptSave);
+  EXPECT_EQ(save.windowTitle(), QStringLiteral("Speichern unter"));
+  EXPECT_EQ(save.labelText(QFileDialog::LookIn), QStringLiteral("Suchen in:"));
+  // The documents folder (always there on Windows), or the home folder where there is none.
+  const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+  const QString start = QDir(save.directory()).canonicalPath();
+  if (documents.exists()) EXPECT_EQ(start, documents.canonicalPath());
+  else EXPECT_EQ(start, QDir::home().canonicalPath());
+  EXPECT_NE(start, QDir(QCoreApplication::applicationDirPath()).canonicalPath());
 }
 
 TEST_F(WindowsTest, FileDialogsOfferPlantFiles) {

@@ -7,11 +7,14 @@
 //   PCZN_WINE_SHIM         the modem-line shim preloaded into wine
 //   WINEPREFIX             the prefix
 //   PCZN_SCREENSHOT_DIR    where the views' screenshots go (optional)
+//   PCZN_WINE_START_MENU_ENTRY  the program's Start menu entry (.lnk), to
+//                          start it through (optional; the setup's test sets it)
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <memory>
@@ -56,7 +59,8 @@ protected:
     ASSERT_FALSE(Env("PCZN_WINE_PROGRAM_DIR").isEmpty()) << "run by scripts/test-wine";
     ASSERT_TRUE(QFile::exists(Env("PCZN_WINE_PROGRAM_DIR") + QStringLiteral("/PCZentrixNet.exe")));
     ASSERT_TRUE(Shared->desktop.Start()) << Shared->desktop.Error().toStdString();
-    const WineProgram wine{Env("PCZN_WINE_PROGRAM_DIR"), Env("PCZN_WINE_PORTS"), Env("PCZN_WINE_SHIM")};
+    const WineProgram wine{Env("PCZN_WINE_PROGRAM_DIR"), Env("PCZN_WINE_PORTS"), Env("PCZN_WINE_SHIM"),
+                           Env("PCZN_WINE_START_MENU_ENTRY")};
     Shared->session = std::make_unique<PlantSession>(Shared->desktop, QStringLiteral(PCZN_BIN_DIR), wine);
     ASSERT_TRUE(Shared->session->StartSimulator(Plant, Com));
     ASSERT_TRUE(Shared->session->StartProgram()) << Shared->session->ProgramErrors().toStdString();
@@ -113,7 +117,7 @@ TEST_F(WineProgramTest, ASavedPlantFileEqualsTheControllersOwn) {
 
   const QString saved = S().File(QStringLiteral("plant.sol"));
   S().ChooseMenuItem(Menu::Datei, 1);
-  ASSERT_TRUE(D().FindWindow(QStringLiteral("Save As"), 10000)) << "no save dialog";
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Speichern unter"), 10000)) << "no save dialog";
   S().AnswerFileDialog(WindowsPath(saved));
   for (int i = 0; i < 100 && !QFile::exists(saved); ++i) QThread::msleep(100);
   QFile program(saved), controller(reference);
@@ -122,6 +126,22 @@ TEST_F(WineProgramTest, ASavedPlantFileEqualsTheControllersOwn) {
   const QByteArray bytes = program.readAll();
   EXPECT_EQ(bytes.size(), 3220);
   EXPECT_TRUE(bytes == controller.readAll()) << "the saved plant file differs from the simulator's --write-sol";
+}
+
+// A folder and a file name with umlauts, spaces and a letter outside the code
+// page 1252, typed into the save dialog: the file is written under that name,
+// and nothing else is left beside it.
+TEST_F(WineProgramTest, APlantFileSavesUnderANameWithUmlauts) {
+  const QString folder = S().File(QStringLiteral("Eigene Dateien Büro Łódź"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString saved = QDir(folder).filePath(QStringLiteral("Anlage Müller.sol"));
+  S().ChooseMenuItem(Menu::Datei, 1);
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Speichern unter"), 10000)) << "no save dialog";
+  S().AnswerFileDialog(WindowsPath(saved));
+  for (int i = 0; i < 100 && !QFile::exists(saved); ++i) QThread::msleep(100);
+  EXPECT_EQ(QFileInfo(saved).size(), 3220) << S().ProgramErrors().toStdString();
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
+            QStringList{QStringLiteral("Anlage Müller.sol")});
 }
 
 TEST_F(WineProgramTest, AWizardSettingReachesTheController) {

@@ -150,8 +150,13 @@ bool PlantSession::StartProgram(const QStringList& arguments, const std::functio
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     env.insert(QStringLiteral("LD_PRELOAD"), wine_->Shim);
     program_.setProgram(QStringLiteral("wine"));
-    program_.setArguments(QStringList{QDir(wine_->ProgramDir).filePath(QStringLiteral("PCZentrixNet.exe"))} +
-                          arguments);
+    // start /wait stays until the program ends, so its end is seen here too.
+    const QStringList start = {QStringLiteral("start"), QStringLiteral("/wait"), QStringLiteral("/unix"),
+                               wine_->StartMenuEntry};
+    program_.setArguments(
+        (wine_->StartMenuEntry.isEmpty() ? QStringList{QDir(wine_->ProgramDir).filePath(QStringLiteral("PCZentrixNet.exe"))}
+                                         : start) +
+        arguments);
   } else {
     program_.setProgram(QDir(binDir_).filePath(QStringLiteral("PCZentrixNet")));
     program_.setArguments(arguments);
@@ -171,7 +176,7 @@ bool PlantSession::WaitForMainWindow(const std::function<void(int)>& waiting) {
   // cold disk and wine's first start in a new prefix can each take long:
   // wait on the window or on the program's end, not on a fixed short time.
   const int limitMs = wine_ ? WineStartLimitMs : StartLimitMs;
-  const QString name = wine_ ? program_.arguments().value(0) : program_.program();
+  const QString name = wine_ ? program_.arguments().join(QLatin1Char(' ')) : program_.program();
   QElapsedTimer timer;
   timer.start();
   int told = 0;

@@ -21,6 +21,7 @@
 #include "shell/ExceptionDisplay.h"
 #include "shell/FilePaths.h"
 #include "shell/QtGermanTexts.h"
+#include "shell/SingleInstance.h"
 #include "shell/Navigation.h"
 #include "shell/TFileDialog.h"
 #include "shell/TForm10.h"
@@ -318,6 +319,34 @@ TEST_F(WindowsTest, FileDialogsSpeakGermanAndStartInTheDocuments) {
   if (documents.exists()) EXPECT_EQ(start, documents.canonicalPath());
   else EXPECT_EQ(start, QDir::home().canonicalPath());
   EXPECT_NE(start, QDir(QCoreApplication::applicationDirPath()).canonicalPath());
+}
+
+// A second program on the same desktop finds the first one's lock; another
+// desktop's program does not; once the first has ended, the next one is first.
+TEST(InstanceLockTest, TheSecondProgramOfADesktopIsTold) {
+  QTemporaryDir folder;
+  auto first = std::make_unique<InstanceLock>(folder.path(), QStringLiteral(":1"));
+  EXPECT_TRUE(first->First());
+  EXPECT_FALSE(InstanceLock(folder.path(), QStringLiteral(":1")).First());
+  EXPECT_TRUE(InstanceLock(folder.path(), QStringLiteral(":2")).First());
+  EXPECT_TRUE(InstanceLock(folder.path(), QString()).First()) << "no desktop, nothing to share";
+  first.reset();
+  EXPECT_TRUE(InstanceLock(folder.path(), QStringLiteral(":1")).First());
+}
+
+// The second program asks; "Nein" (the default) ends it, "Ja" starts it.
+TEST(InstanceLockTest, TheQuestionDefaultsToNotStarting) {
+  for (const bool yes : {false, true}) {
+    QTimer::singleShot(0, [yes] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->objectName() == QStringLiteral("SecondInstanceBox")) {
+          EXPECT_TRUE(box->text().startsWith(QStringLiteral("PCZentrixNet läuft schon.")));
+          EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+          box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        }
+    });
+    EXPECT_EQ(AskToStartAnother(), yes);
+  }
 }
 
 TEST_F(WindowsTest, FileDialogsOfferPlantFiles) {

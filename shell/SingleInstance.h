@@ -1,0 +1,29 @@
+#pragma once
+// One program per user and desktop: a second start says that the program is
+// already running and asks whether another one should start anyway (for a
+// second plant on another port; a port in use stays refused by its exclusive
+// open). Programs on different displays, or without one, do not see each other.
+#include <QLockFile>
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+class InstanceLock {
+public:
+  // The lock of this user's desktop, in the given folder.
+  explicit InstanceLock(const QString& folder = LockFolder(), const QString& desktop = DesktopName());
+  // True when no other program of this user holds the lock of this desktop.
+  bool First() const { return first_; }
+
+  static QString LockFolder();
+  // The desktop's name (the display), empty where there is no desktop to share.
+  static QString DesktopName();
+
+private:
+  std::unique_ptr<QLockFile> lock_;
+  bool first_ = true;
+};
+
+// The question to a user who starts the program a second time; true to start.
+bool AskToStartAnother(QWidget* owner = nullptr);

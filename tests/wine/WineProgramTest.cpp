@@ -63,7 +63,8 @@ protected:
                            Env("PCZN_WINE_START_MENU_ENTRY")};
     Shared->session = std::make_unique<PlantSession>(Shared->desktop, QStringLiteral(PCZN_BIN_DIR), wine);
     ASSERT_TRUE(Shared->session->StartSimulator(Plant, Com));
-    ASSERT_TRUE(Shared->session->StartProgram()) << Shared->session->ProgramErrors().toStdString();
+    ASSERT_TRUE(Shared->session->StartProgram())
+        << Shared->session->StartFailure().toStdString() << Shared->session->ProgramErrors().toStdString();
   }
   static void TearDownTestSuite() {
     if (qEnvironmentVariableIsSet("PCZN_E2E_TRACE")) Shared->session->KeepWorkDir();

@@ -5,13 +5,23 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QThread>
 #include <fstream>
 #include <sstream>
 
+#include "tools/desktop/ShellLink.h"
 #include "tools/desktop/StartedProcesses.h"
 
 namespace {
+
+// A path of the wine prefix (C:\...) as the Linux side names it.
+QString UnixPath(const QString& windowsPath) {
+  QProcess winepath;
+  winepath.start(QStringLiteral("winepath"), {QStringLiteral("-u"), windowsPath});
+  if (!winepath.waitForFinished(60000) || winepath.exitCode() != 0) return {};
+  return QString::fromLocal8Bit(winepath.readAllStandardOutput()).trimmed();
+}
 
 constexpr int MainClientWidth = 792;
 constexpr int MainClientHeight = 574;
@@ -150,13 +160,21 @@ bool PlantSession::StartProgram(const QStringList& arguments, const std::functio
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     env.insert(QStringLiteral("LD_PRELOAD"), wine_->Shim);
     program_.setProgram(QStringLiteral("wine"));
-    // start /wait stays until the program ends, so its end is seen here too.
-    const QStringList start = {QStringLiteral("start"), QStringLiteral("/wait"), QStringLiteral("/unix"),
-                               wine_->StartMenuEntry};
-    program_.setArguments(
-        (wine_->StartMenuEntry.isEmpty() ? QStringList{QDir(wine_->ProgramDir).filePath(QStringLiteral("PCZentrixNet.exe"))}
-                                         : start) +
-        arguments);
+    QString exe = QDir(wine_->ProgramDir).filePath(QStringLiteral("PCZentrixNet.exe"));
+    if (!wine_->StartMenuEntry.isEmpty()) {
+      const auto link = ReadShellLink(wine_->StartMenuEntry);
+      if (!link) {
+        failure_ = QStringLiteral("the Start menu entry %1 names no program").arg(wine_->StartMenuEntry);
+        return false;
+      }
+      exe = UnixPath(link->Path);
+      if (!QFile::exists(exe)) {
+        failure_ = QStringLiteral("the Start menu entry leads to %1, which does not exist").arg(link->Path);
+        return false;
+      }
+      if (!link->WorkingFolder.isEmpty()) program_.setWorkingDirectory(UnixPath(link->WorkingFolder));
+    }
+    program_.setArguments(QStringList{exe} + arguments);
   } else {
     program_.setProgram(QDir(binDir_).filePath(QStringLiteral("PCZentrixNet")));
     program_.setArguments(arguments);

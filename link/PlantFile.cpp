@@ -72,7 +72,9 @@ std::string Utf8Text(const fs::path& path) {
 // "Die Datei "…" kann nicht <done> werden (<reason>)." The message is UTF-8,
 // like every text the error display shows.
 EPlantFileError FileError(const fs::path& path, const char* done, const std::string& reason) {
-  return EPlantFileError("Die Datei \"" + Utf8Text(path) + "\" kann nicht " + done + " werden (" + reason + ").");
+  // Shown with the system's separators (a file dialog's name may have '/' on Windows).
+  return EPlantFileError("Die Datei \"" + Utf8Text(fs::path(path).make_preferred()) + "\" kann nicht " + done +
+                         " werden (" + reason + ").");
 }
 
 // The C library's open with the path as the system names it: the wide call on

@@ -67,6 +67,17 @@ TEST_F(PlantFileNamesTest, AFailedSaveLeavesNothingAndNamesTheFileInUtf8) {
   EXPECT_TRUE(fs::is_directory(blocked));
 }
 
+TEST_F(PlantFileNamesTest, AFileIsNamedWithTheSystemsSeparators) {
+  try {
+    OpenPlantFile(fs::path((folder / "missing.sol").generic_u8string()));
+    ADD_FAILURE() << "opened a missing file";
+  } catch (const EPlantFileError& e) {
+    const std::string named = std::string(e.what()).substr(0, std::string(e.what()).find(".sol"));
+    EXPECT_NE(named.find(fs::path::preferred_separator == '\\' ? '\\' : '/'), std::string::npos) << e.what();
+    if (fs::path::preferred_separator == '\\') EXPECT_EQ(named.find('/'), std::string::npos) << e.what();
+  }
+}
+
 TEST_F(PlantFileNamesTest, AMissingFileIsNamedInUtf8) {
   try {
     OpenPlantFile(folder / Utf8(u8"Fehlt Łódź.sol"));

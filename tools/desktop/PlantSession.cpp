@@ -15,12 +15,15 @@
 
 namespace {
 
-// A path of the wine prefix (C:\...) as the Linux side names it.
+// A path of the wine prefix (C:\...) as the Linux side names it, through the
+// prefix's drive links. Read without a wine process: one started here, without
+// the desktop's display, would start the prefix's session without a display.
 QString UnixPath(const QString& windowsPath) {
-  QProcess winepath;
-  winepath.start(QStringLiteral("winepath"), {QStringLiteral("-u"), windowsPath});
-  if (!winepath.waitForFinished(60000) || winepath.exitCode() != 0) return {};
-  return QString::fromLocal8Bit(winepath.readAllStandardOutput()).trimmed();
+  if (windowsPath.size() < 3 || windowsPath[1] != QLatin1Char(':')) return {};
+  QString rest = windowsPath.mid(2);
+  rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  return QDir(qEnvironmentVariable("WINEPREFIX")).filePath(QStringLiteral("dosdevices/") + windowsPath.left(2).toLower()) +
+         rest;
 }
 
 constexpr int MainClientWidth = 792;

@@ -9,3 +9,6 @@
 std::filesystem::path PathFromText(const QString& text);
 // The path as a user of the system writes it: native separators.
 QString PathText(const std::filesystem::path& path);
+// A shown path that a word-wrapping label may break after each separator (a
+// Windows path has no other place to break and would be cut off).
+QString WrapAtSeparators(const QString& shownPath);

@@ -118,10 +118,10 @@ void TForm14::ShowArchive(const std::filesystem::path& file, Archive::CsvStyle s
   std::error_code error;
   if (file.empty() || !std::filesystem::exists(file, error)) {
     Label1->setText(file.empty() ? QStringLiteral("Kein Archiv vorhanden.")
-                                 : QStringLiteral("Noch kein Archiv:\n") + PathText(file));
+                                 : QStringLiteral("Noch kein Archiv:\n") + WrapAtSeparators(PathText(file)));
     return;
   }
-  Label1->setText(QStringLiteral("Archiv nicht zu öffnen:\n") + PathText(file));
+  Label1->setText(QStringLiteral("Archiv nicht zu öffnen:\n") + WrapAtSeparators(PathText(file)));
   Archive::ArchiveOptions options;
   options.ReadOnly = true;
   archive_ = std::make_unique<Archive::PlantArchive>(file, options);
@@ -129,7 +129,7 @@ void TForm14::ShowArchive(const std::filesystem::path& file, Archive::CsvStyle s
   if (const auto span = archive_->DaySpan()) days_ = ArchivedDays(archive_->DaysWithSamples(span->first, span->second));
   const bool any = !days_.Empty();
   Label1->setText(QStringLiteral("Anlage %1\n%2%3")
-                      .arg(QString::fromStdString(info_.PlantId), PathText(file),
+                      .arg(QString::fromStdString(info_.PlantId), WrapAtSeparators(PathText(file)),
                            any ? QString() : QStringLiteral("\nDas Archiv hält noch keinen Tag.")));
   if (any) ShowDays();
 }

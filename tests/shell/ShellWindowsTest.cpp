@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMenu>
@@ -337,16 +338,37 @@ TEST(InstanceLockTest, TheSecondProgramOfADesktopIsTold) {
 // The second program asks; "Nein" (the default) ends it, "Ja" starts it.
 TEST(InstanceLockTest, TheQuestionDefaultsToNotStarting) {
   for (const bool yes : {false, true}) {
-    QTimer::singleShot(0, [yes] {
-      for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->objectName() == QStringLiteral("SecondInstanceBox")) {
-          EXPECT_TRUE(box->text().startsWith(QStringLiteral("PCZentrixNet läuft schon.")));
-          EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
-          box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
-        }
+    // Answers once the box is on screen.
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&answer, yes] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box == nullptr || !box->isVisible() || box->objectName() != QStringLiteral("SecondInstanceBox")) continue;
+        answer.stop();
+        EXPECT_TRUE(box->text().startsWith(QStringLiteral("PCZentrixNet läuft schon.")));
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+        box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        return;
+      }
     });
+    answer.start();
     EXPECT_EQ(AskToStartAnother(), yes);
   }
+}
+
+// A Windows path has no place a label may wrap it: the archive view's label
+// (264 pixels wide) breaks it after its separators instead of cutting it off.
+TEST(PathLabelTest, ALongWindowsPathWrapsAtItsSeparators) {
+  const QString path =
+      QStringLiteral("C:\\Users\\Mustermann\\AppData\\Local\\PCZentrixNet\\Anlage-0123456789-Dachflaeche.sqlite");
+  QLabel label;
+  label.setWordWrap(true);
+  label.setText(path);
+  ASSERT_GT(label.minimumSizeHint().width(), 264) << "the path alone cannot be wrapped";
+  label.setText(WrapAtSeparators(path));
+  EXPECT_LE(label.minimumSizeHint().width(), 264);
+  EXPECT_EQ(label.text().remove(QChar(0x200B)), path);
 }
 
 TEST_F(WindowsTest, FileDialogsOfferPlantFiles) {

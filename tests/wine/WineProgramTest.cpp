@@ -62,6 +62,7 @@ protected:
     ASSERT_FALSE(Env("PCZN_WINE_PROGRAM_DIR").isEmpty()) << "run by scripts/test-wine";
     ASSERT_TRUE(QFile::exists(Env("PCZN_WINE_PROGRAM_DIR") + QStringLiteral("/PCZentrixNet.exe")));
     ASSERT_TRUE(Shared->desktop.Start()) << Shared->desktop.Error().toStdString();
+    ASSERT_TRUE(Shared->desktop.MapUmlautKeys()) << "xmodmap (x11-xserver-utils) is needed";
     const WineProgram wine{Env("PCZN_WINE_PROGRAM_DIR"), Env("PCZN_WINE_PORTS"), Env("PCZN_WINE_SHIM"),
                            Env("PCZN_WINE_START_MENU_ENTRY")};
     Shared->session = std::make_unique<PlantSession>(Shared->desktop, QStringLiteral(PCZN_BIN_DIR), wine);

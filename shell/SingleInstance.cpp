@@ -5,19 +5,54 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <limits>
 
-InstanceLock::InstanceLock(const QString& folder, const QString& desktop) {
-  if (desktop.isEmpty()) return;
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QFile>
+#endif
+
+namespace {
+
+QString LockName(const QString& desktop) {
   QString name = desktop;
   name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
-  QDir().mkpath(folder);
-  lock_ = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("PCZentrixNet-%1.lock").arg(name)));
-  // A lock whose program no longer runs is taken over; a running program's
-  // lock never ages out.
-  lock_->setStaleLockTime(std::numeric_limits<int>::max());
-  first_ = lock_->tryLock(0);
+  return QStringLiteral("PCZentrixNet-%1").arg(name);
 }
+
+}  // namespace
+
+#ifdef _WIN32
+InstanceLock::InstanceLock(const QString& folder, const QString& desktop) {
+  if (desktop.isEmpty()) return;
+  // The folder names the user's own; the session's namespace keeps users apart.
+  const QString name = QStringLiteral("Local\\") + LockName(desktop) + QLatin1Char('-') +
+                       QString::number(qHash(QDir(folder).absolutePath()), 16);
+  mutex_ = CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(name.utf16()));
+  first_ = mutex_ == nullptr || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+InstanceLock::~InstanceLock() {
+  if (mutex_ != nullptr) CloseHandle(mutex_);
+}
+#else
+InstanceLock::InstanceLock(const QString& folder, const QString& desktop) {
+  if (desktop.isEmpty()) return;
+  QDir().mkpath(folder);
+  const QByteArray file = QFile::encodeName(QDir(folder).filePath(LockName(desktop) + QStringLiteral(".lock")));
+  file_ = open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // A lock that cannot be made (no such folder) lets the program start.
+  first_ = file_ < 0 || flock(file_, LOCK_EX | LOCK_NB) == 0;
+}
+
+InstanceLock::~InstanceLock() {
+  if (file_ >= 0) close(file_);
+}
+#endif
 
 QString InstanceLock::LockFolder() {
 #ifdef _WIN32
@@ -39,12 +74,15 @@ QString InstanceLock::DesktopName() {
 #endif
 }
 
-bool AskToStartAnother(QWidget* owner) {
-  QMessageBox box(QMessageBox::Question, QStringLiteral("PCZentrixNet"),
-                  QStringLiteral("PCZentrixNet läuft schon.\n\nEin zweites PCZentrixNet ist nur für eine zweite Anlage "
-                                 "an einer anderen Schnittstelle sinnvoll. Trotzdem starten?"),
-                  QMessageBox::Yes | QMessageBox::No, owner);
-  box.setObjectName(QStringLiteral("SecondInstanceBox"));
-  box.setDefaultButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+std::unique_ptr<QMessageBox> SecondStartQuestion(QWidget* owner) {
+  auto box = std::make_unique<QMessageBox>(
+      QMessageBox::Question, QStringLiteral("PCZentrixNet"),
+      QStringLiteral("PCZentrixNet läuft schon.\n\nEin zweites PCZentrixNet ist nur für eine zweite Anlage "
+                     "an einer anderen Schnittstelle sinnvoll. Trotzdem starten?"),
+      QMessageBox::Yes | QMessageBox::No, owner);
+  box->setObjectName(QStringLiteral("SecondInstanceBox"));
+  box->setDefaultButton(QMessageBox::No);
+  return box;
 }
+
+bool AskToStartAnother(QWidget* owner) { return SecondStartQuestion(owner)->exec() == QMessageBox::Yes; }

@@ -335,26 +335,12 @@ TEST(InstanceLockTest, TheSecondProgramOfADesktopIsTold) {
   EXPECT_TRUE(InstanceLock(folder.path(), QStringLiteral(":1")).First());
 }
 
-// The second program asks; "Nein" (the default) ends it, "Ja" starts it.
+// The second program asks, and "Nein" (ending it) is the default answer.
 TEST(InstanceLockTest, TheQuestionDefaultsToNotStarting) {
-  for (const bool yes : {false, true}) {
-    // Answers once the box is on screen.
-    QTimer answer;
-    answer.setInterval(20);
-    QObject::connect(&answer, &QTimer::timeout, [&answer, yes] {
-      for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (box == nullptr || !box->isVisible() || box->objectName() != QStringLiteral("SecondInstanceBox")) continue;
-        answer.stop();
-        EXPECT_TRUE(box->text().startsWith(QStringLiteral("PCZentrixNet läuft schon.")));
-        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
-        box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
-        return;
-      }
-    });
-    answer.start();
-    EXPECT_EQ(AskToStartAnother(), yes);
-  }
+  const auto box = SecondStartQuestion();
+  EXPECT_TRUE(box->text().startsWith(QStringLiteral("PCZentrixNet läuft schon.")));
+  EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
 }
 
 // A Windows path has no place a label may wrap it: the archive view's label

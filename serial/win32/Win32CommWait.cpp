@@ -6,8 +6,6 @@
 // may when they arrived just before the wait was re-armed.
 #include "Win32Comm.h"
 
-#include <algorithm>
-
 namespace Platform {
 
 using namespace CommConst;
@@ -16,14 +14,8 @@ namespace {
 
 // After a wake with nothing to report, the next wait starts this much later,
 // so a wait that keeps ending at once (bytes left queued under wine, a
-// failing device that still answers status reads) cannot spin. The pause
-// doubles with every further wake that brings nothing, up to the longest:
-// under wine a queue that the program reads only once a whole frame is there
-// would otherwise wake this thread a hundred times a second.
+// failing device that still answers status reads) cannot spin.
 constexpr DWORD RearmPauseMs = 10;
-constexpr DWORD LongestRearmPauseMs = 40;
-
-DWORD NextPause(DWORD pause) { return pause == 0 ? RearmPauseMs : std::min(pause * 2, LongestRearmPauseMs); }
 // How long an ended wait may take to complete before it is cancelled outright.
 constexpr DWORD EndWaitMs = 1000;
 
@@ -82,9 +74,9 @@ uint32_t DropReportedBytes(Comm& comm, uint32_t events) {
 
 CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
   mask = 0;
-  DWORD pause = 0;
+  bool pause = false;
   for (;;) {
-    if (Signalled(cancel, pause)) return CommWait::Cancelled;
+    if (Signalled(cancel, pause ? RearmPauseMs : 0)) return CommWait::Cancelled;
     if (CommLost(comm)) return CommWait::DeviceLost;
     DWORD events = 0;
     DWORD error = 0;
@@ -99,7 +91,7 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
         if (mask != 0) return CommWait::Event;
         break;
     }
-    pause = NextPause(pause);
+    pause = true;
   }
 }
 

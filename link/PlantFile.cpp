@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <system_error>
 
 #include "link/PlantStore.h"
 
@@ -52,20 +53,47 @@ void SetFileByte(const Piece& piece, size_t wordBytes, size_t k, uint8_t byte) {
   std::memcpy(piece.memory + (k & ~size_t{1}), &w, 2);
 }
 
-std::string ErrorText(int error) { return std::to_string(error) + ", " + std::strerror(error); }
+// The reason as "<number>, <text>". A system's own error (a Windows error
+// code) is given by its portable meaning, whose text is the same on every
+// system and plain ASCII, so the message stays in one encoding.
+std::string ErrorText(const std::error_code& error) {
+  const std::error_condition meaning = error.default_error_condition();
+  const std::string text = meaning.category() == std::generic_category() ? meaning.message() : error.message();
+  return std::to_string(error.value()) + ", " + text;
+}
+
+std::error_code LastError(int fallback) { return {errno != 0 ? errno : fallback, std::generic_category()}; }
+
+std::string Utf8Text(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
 
 // "Die Datei "…" kann nicht <done> werden (<reason>)." The message is UTF-8,
 // like every text the error display shows.
-EPlantFileError FileError(const std::string& path, const char* done, const std::string& reason) {
-  return EPlantFileError("Die Datei \"" + path + "\" kann nicht " + done + " werden (" + reason + ").");
+EPlantFileError FileError(const fs::path& path, const char* done, const std::string& reason) {
+  // Shown with the system's separators (a file dialog's name may have '/' on Windows).
+  return EPlantFileError("Die Datei \"" + Utf8Text(fs::path(path).make_preferred()) + "\" kann nicht " + done +
+                         " werden (" + reason + ").");
+}
+
+// The C library's open with the path as the system names it: the wide call on
+// Windows, where the narrow one would take the local code page.
+std::FILE* OpenFile(const fs::path& path, const char* mode) {
+#ifdef _WIN32
+  const std::wstring wideMode(mode, mode + std::strlen(mode));
+  return _wfopen(path.c_str(), wideMode.c_str());
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
 }
 
 // The file a path names, with symbolic links resolved; the path itself when it
 // does not resolve (a new file, a dangling link).
-fs::path LinkTarget(const std::string& path) {
+fs::path LinkTarget(const fs::path& path) {
   std::error_code error;
   fs::path target = fs::canonical(path, error);
-  return error ? fs::path(path) : target;
+  return error ? path : target;
 }
 
 // A name beside the target that no file has yet. A neighbour that happens to
@@ -82,45 +110,45 @@ fs::path FreeTemporaryName(const fs::path& target) {
   }
 }
 
-// Writes the bytes into a new file; returns 0 or the error number.
-int WriteNewFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+// Writes the bytes into a new file; returns the error, if any.
+std::error_code WriteNewFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
   errno = 0;
-  std::FILE* file = std::fopen(path.string().c_str(), "wb");
-  if (file == nullptr) return errno != 0 ? errno : EIO;
-  int error = 0;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) error = errno != 0 ? errno : EIO;
-  if (std::fflush(file) != 0 && error == 0) error = errno != 0 ? errno : EIO;
-  if (std::fclose(file) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  std::FILE* file = OpenFile(path, "wb");
+  if (file == nullptr) return LastError(EIO);
+  std::error_code error;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) error = LastError(EIO);
+  if (std::fflush(file) != 0 && !error) error = LastError(EIO);
+  if (std::fclose(file) != 0 && !error) error = LastError(EIO);
   return error;
 }
 
 // An existing file keeps its permissions; a new one has what the user's defaults give.
-int KeepPermissions(const fs::path& temporary, const fs::path& target) {
+std::error_code KeepPermissions(const fs::path& temporary, const fs::path& target) {
   std::error_code error;
   const fs::file_status status = fs::status(target, error);
-  if (error || !fs::exists(status)) return 0;
+  if (error || !fs::exists(status)) return {};
   fs::permissions(temporary, status.permissions(), fs::perm_options::replace, error);
-  return error.value();
+  return error;
 }
 
 // Reads up to PlantFileSize bytes of a regular file; raises with the reason.
-std::vector<uint8_t> ReadPlantFile(const std::string& path) {
+std::vector<uint8_t> ReadPlantFile(const fs::path& path) {
   // Checked before opening, so that a pipe or a device chosen by mistake
   // cannot hang the window in the open call.
   std::error_code status;
   const fs::file_type type = fs::status(path, status).type();
-  if (status && type != fs::file_type::not_found) throw FileError(path, "geöffnet", ErrorText(status.value()));
+  if (status && type != fs::file_type::not_found) throw FileError(path, "geöffnet", ErrorText(status));
   if (type != fs::file_type::regular && type != fs::file_type::not_found)
     throw FileError(path, "geöffnet", "keine gewöhnliche Datei");
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) throw FileError(path, "geöffnet", ErrorText(errno != 0 ? errno : ENOENT));
+  std::FILE* file = OpenFile(path, "rb");
+  if (file == nullptr) throw FileError(path, "geöffnet", ErrorText(LastError(ENOENT)));
   std::vector<uint8_t> bytes(PlantFileSize);
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
   const bool failed = std::ferror(file) != 0;
-  const int error = errno;
+  const std::error_code error = LastError(EIO);
   std::fclose(file);
-  if (failed) throw FileError(path, "gelesen", ErrorText(error != 0 ? error : EIO));
+  if (failed) throw FileError(path, "gelesen", ErrorText(error));
   return bytes;
 }
 
@@ -144,25 +172,23 @@ size_t LoadPlantFileBytes(const std::vector<uint8_t>& bytes) {
   return offset;
 }
 
-void SavePlantFile(const std::string& path) {
+void SavePlantFile(const fs::path& path) {
   // Through a link the file it points to is replaced and the link kept.
   const fs::path target = LinkTarget(path);
   const fs::path temporary = FreeTemporaryName(target);
-  int error = WriteNewFile(temporary, PlantFileBytes());
-  if (error == 0) error = KeepPermissions(temporary, target);
+  std::error_code error = WriteNewFile(temporary, PlantFileBytes());
+  if (!error) error = KeepPermissions(temporary, target);
   // The rename replaces the target in one step (on Windows too: the library
   // replaces an existing file), so a reader sees the old file or the new one.
-  std::error_code renamed;
-  if (error == 0) fs::rename(temporary, target, renamed);
-  if (error == 0) error = renamed.value();
-  if (error != 0) {
+  if (!error) fs::rename(temporary, target, error);
+  if (error) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
     throw FileError(path, "gespeichert", ErrorText(error));
   }
 }
 
-size_t OpenPlantFile(const std::string& path) {
+size_t OpenPlantFile(const fs::path& path) {
   const size_t taken = LoadPlantFileBytes(ReadPlantFile(path));
   RecomputeScales();
   return taken;

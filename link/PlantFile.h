@@ -5,6 +5,7 @@
 //   1620   600  Block2, Block14, Block19
 //   2220  1000  Block15 .. Block18 and 200 reserved bytes
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,12 @@ size_t LoadPlantFileBytes(const std::vector<uint8_t>& bytes);
 // Writes the store to a file. The bytes go to a new temporary file beside the
 // target, which then replaces the target in one step, so a failed save never
 // destroys the previous file; an existing file keeps its permissions, a link
-// stays a link. Standard library only, so that it serves every system.
-// Raises EPlantFileError with the reason on failure.
-void SavePlantFile(const std::string& path);
+// stays a link; on failure nothing of the temporary file is left. Standard
+// library only, with the path as the system names it (wide on Windows, so any
+// character of a folder or file name survives). Raises EPlantFileError with
+// the reason on failure; its text is UTF-8.
+void SavePlantFile(const std::filesystem::path& path);
 // Reads a file into the store and recomputes the scales; returns the bytes
 // taken (PlantFileSize for a whole file). Raises EPlantFileError when the file
 // cannot be opened or read, or is not a regular file (a folder, a pipe, a device).
-size_t OpenPlantFile(const std::string& path);
+size_t OpenPlantFile(const std::filesystem::path& path);

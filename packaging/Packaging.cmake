@@ -126,9 +126,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The libraries come from the binaries (dpkg-shlibdeps). The views draw their
 # texts in Arial and Courier New, whose metric twins are a font package no
-# binary links to.
+# binary links to; Qt's own texts in German come from Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-translations-l10n")
 if(PCZN_HAS_BRIDGE)
   # The bridge's unit: systemd told of it, a running bridge restarted on
   # upgrade and stopped on removal; never enabled by the package.

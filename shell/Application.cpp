@@ -3,6 +3,7 @@
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
 #include "shell/ExceptionDisplay.h"
+#include "shell/QtGermanTexts.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
 #include "shell/TForm14.h"
@@ -14,7 +15,10 @@
 #include "views/live/TForm6.h"
 #include "views/live/TForm9.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) { InstallExceptionDisplay(); }
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  InstallExceptionDisplay();
+  LoadQtGermanTexts();
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {

@@ -1,12 +1,13 @@
 #include "shell/CsvExportRun.h"
 
-#include <QFile>
+#include <QDir>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStringList>
 
 #include "archive/ArchiveError.h"
 #include "archive/RangeExport.h"
+#include "shell/FilePaths.h"
 #include "shell/InformationBox.h"
 
 namespace {
@@ -25,11 +26,11 @@ bool ShowProgress(QProgressDialog& dialog, int64_t done, int64_t total) {
 
 bool MayReplaceCsvFiles(QWidget* owner, const QString& folder) {
   QStringList names;
-  for (const auto& file : Archive::ExistingCsvFiles(QFile::encodeName(folder).toStdString()))
+  for (const auto& file : Archive::ExistingCsvFiles(PathFromText(folder)))
     names << QString::fromStdString(Archive::Utf8Path(file.filename()));
   if (names.isEmpty()) return true;
   const QString text = QStringLiteral("Im Ordner %1 gibt es schon %2.\nSollen diese Dateien ersetzt werden?")
-                           .arg(folder, names.join(QStringLiteral(", ")));
+                           .arg(QDir::toNativeSeparators(folder), names.join(QStringLiteral(", ")));
   return QMessageBox::question(owner, QStringLiteral("Exportieren (CSV)"), text, QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
 }
@@ -44,6 +45,6 @@ Archive::CsvExportResult RunCsvExport(QWidget* owner, const QString& folder, con
   const Archive::CsvExportResult result =
       job([&dialog](int64_t done, int64_t total) { return ShowProgress(dialog, done, total); });
   dialog.close();
-  ShowInformation(owner, QString::fromStdString(Archive::OutcomeText(result, folder.toStdString())));
+  ShowInformation(owner, QString::fromStdString(Archive::OutcomeText(result, QDir::toNativeSeparators(folder).toStdString())));
   return result;
 }

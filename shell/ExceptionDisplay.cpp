@@ -31,7 +31,7 @@ void ShowExceptionMessage(const std::string& message) {
   ++Count;
   std::fprintf(stderr, "PCZentrixNet: error: %s\n", message.c_str());
   std::fflush(stderr);
-  ShowBox(QString::fromLocal8Bit(message.c_str()));
+  ShowBox(QString::fromStdString(message));
 }
 
 void ShowException(const std::exception& e) { ShowExceptionMessage(e.what()); }

@@ -6,6 +6,7 @@
 #include "shell/CommandLine.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/ParentConsole.h"
+#include "shell/SingleInstance.h"
 #include "shell/TStart.h"
 #include "shell/WindowsFileOperations.h"
 
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
   ProgramOptions options;
   if (const auto answered = AnswerCommandLine(argc, argv, options)) return *answered;
   TApplication app(argc, argv);
+  const InstanceLock instance;
+  if (!instance.First() && !AskToStartAnother()) return 0;
   int result = 0;
   try {
     CreateWindows(options);

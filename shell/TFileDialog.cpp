@@ -2,10 +2,24 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+// A folder the user can write to, not the program's (on Windows under Program
+// Files): the documents folder, or the home folder where there is none.
+QString StartFolder() {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
+}
+
+}  // namespace
 
 TFileDialog::TFileDialog(QWidget* owner, AcceptMode mode, Chooses what) : QFileDialog(owner) {
   setAcceptMode(mode);
   setOption(DontUseNativeDialog);
+  setDirectory(StartFolder());
   if (what == Chooses::Folder) {
     setFileMode(Directory);
     setOption(ShowDirsOnly);

@@ -1,7 +1,9 @@
 #pragma once
 // The program's file dialogs: "Öffnen" and "Speichern unter.." for plant
-// files, and the choice of a folder for the CSV export; Qt's own file dialog,
-// which leaves nothing of itself on the screen once closed.
+// files, and the choice of a folder for the CSV export; Qt's own file dialog
+// (with Qt's German texts), which leaves nothing of itself on the screen once
+// closed, and which the tests can drive on Windows (under wine) as on Linux.
+// It starts in the user's documents folder.
 #include <QFileDialog>
 #include <utility>
 #include <vector>

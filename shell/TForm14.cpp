@@ -15,6 +15,7 @@
 #include "archive/RangeExport.h"
 #include "shell/ArchiveCharts.h"
 #include "shell/CsvExportRun.h"
+#include "shell/FilePaths.h"
 #include "shell/TFileDialog.h"
 #include "views/Bind.h"
 #include "views/history/DailyChart.h"
@@ -34,8 +35,6 @@ constexpr qint64 JulianDayOf1970 = 2440588;
 
 QDate DateOfDay(DayNumber day) { return QDate::fromJulianDay(JulianDayOf1970 + day); }
 DayNumber DayOfDate(const QDate& date) { return static_cast<DayNumber>(date.toJulianDay() - JulianDayOf1970); }
-
-QString PathText(const std::filesystem::path& path) { return QString::fromStdString(Archive::Utf8Path(path)); }
 
 }  // namespace
 
@@ -119,10 +118,10 @@ void TForm14::ShowArchive(const std::filesystem::path& file, Archive::CsvStyle s
   std::error_code error;
   if (file.empty() || !std::filesystem::exists(file, error)) {
     Label1->setText(file.empty() ? QStringLiteral("Kein Archiv vorhanden.")
-                                 : QStringLiteral("Noch kein Archiv:\n") + PathText(file));
+                                 : QStringLiteral("Noch kein Archiv:\n") + WrapAtSeparators(PathText(file)));
     return;
   }
-  Label1->setText(QStringLiteral("Archiv nicht zu öffnen:\n") + PathText(file));
+  Label1->setText(QStringLiteral("Archiv nicht zu öffnen:\n") + WrapAtSeparators(PathText(file)));
   Archive::ArchiveOptions options;
   options.ReadOnly = true;
   archive_ = std::make_unique<Archive::PlantArchive>(file, options);
@@ -130,7 +129,7 @@ void TForm14::ShowArchive(const std::filesystem::path& file, Archive::CsvStyle s
   if (const auto span = archive_->DaySpan()) days_ = ArchivedDays(archive_->DaysWithSamples(span->first, span->second));
   const bool any = !days_.Empty();
   Label1->setText(QStringLiteral("Anlage %1\n%2%3")
-                      .arg(QString::fromStdString(info_.PlantId), PathText(file),
+                      .arg(QString::fromStdString(info_.PlantId), WrapAtSeparators(PathText(file)),
                            any ? QString() : QStringLiteral("\nDas Archiv hält noch keinen Tag.")));
   if (any) ShowDays();
 }
@@ -240,7 +239,7 @@ Archive::CsvExportResult TForm14::ExportRange(const QString& folder) {
   if (archive_ == nullptr) throw Exception("Es ist kein Archiv geöffnet.");
   const Archive::DayRange range = Archive::ParseDayRange(
       DateTimePicker1->date().toString(Qt::ISODate).toStdString(), DateTimePicker2->date().toString(Qt::ISODate).toStdString());
-  const std::filesystem::path file = archive_->File(), target = QFile::encodeName(folder).toStdString();
+  const std::filesystem::path file = archive_->File(), target = PathFromText(folder);
   return RunCsvExport(this, folder, [&](const Archive::CsvProgress& progress) {
     return Archive::ExportArchiveRange(file, range, target, style_, progress);
   });

@@ -26,6 +26,7 @@
 #include "settings/TForm7.h"
 #include "shell/CsvExportRun.h"
 #include "shell/ExceptionDisplay.h"
+#include "shell/FilePaths.h"
 #include "shell/InformationBox.h"
 #include "shell/Navigation.h"
 #include "link/PlantFile.h"
@@ -317,7 +318,7 @@ void TStart::ffnen1Click() {
 }
 
 void TStart::OpenChosenFile(const QString& chosen) {
-  OpenFile(QFile::encodeName(chosen).toStdString());
+  OpenFile(PathFromText(chosen));
   ProposedSaveName = chosen;
 }
 
@@ -326,16 +327,16 @@ void TStart::Speichernunter1Click() {
   if (!ProposedSaveName.isEmpty()) dialog->selectFile(ProposedSaveName);
   const QString chosen = dialog->Choose();
   if (chosen.isEmpty()) return;
-  SaveFile(QFile::encodeName(chosen).toStdString());
+  SaveFile(PathFromText(chosen));
   ProposedSaveName = chosen;
 }
 
-void TStart::OpenFile(const std::string& path) {
+void TStart::OpenFile(const std::filesystem::path& path) {
   const size_t taken = OpenPlantFile(path);
   Archiving->PlantFileOpened(path, taken);
 }
 
-void TStart::SaveFile(const std::string& path) { SavePlantFile(path); }
+void TStart::SaveFile(const std::filesystem::path& path) { SavePlantFile(path); }
 
 // --- archive and export ----------------------------------------------------------------
 
@@ -343,7 +344,7 @@ void TStart::InsArchivbernehmen1Click() { TakeStoreIntoArchive(); }
 
 void TStart::TakeStoreIntoArchive() {
   const Archive::TakeoverResult result = Archiving->TakeOverStore();
-  const QString file = QString::fromStdString(Archive::Utf8Path(result.File));
+  const QString file = PathText(result.File);
   ShowInformation(this, result.RowsChanged > 0
                             ? QStringLiteral("Die Anlagendaten wurden ins Archiv %1 übernommen.").arg(file)
                             : QStringLiteral("Das Archiv %1 enthielt diese Anlagendaten schon.").arg(file));
@@ -360,7 +361,7 @@ void TStart::ExportierenCSV1Click() {
 void TStart::ExportStore(const QString& folder) {
   const auto record = Archive::RecordFromStore(Archiving->Options().PlantName);
   if (!record) throw Exception("Es sind keine Anlagendaten mit gültigem Datum der Steuerung zum Exportieren da.");
-  const std::filesystem::path target = QFile::encodeName(folder).toStdString();
+  const std::filesystem::path target = PathFromText(folder);
   const Archive::CsvStyle style = Archiving->Options().CsvStyle;
   RunCsvExport(this, folder, [&](const Archive::CsvProgress& progress) {
     return Archive::ExportCsv(record->History, target, style, progress);

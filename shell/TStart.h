@@ -3,6 +3,7 @@
 // through which the user reaches every other window.
 #include <QMainWindow>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -89,8 +90,8 @@ public:
 
   // The plant file steps behind the menu items, without the dialogs.
   void OpenChosenFile(const QString& chosen);
-  void OpenFile(const std::string& path);
-  void SaveFile(const std::string& path);
+  void OpenFile(const std::filesystem::path& path);
+  void SaveFile(const std::filesystem::path& path);
   // The archive and export steps behind the menu items, without the dialogs.
   void TakeStoreIntoArchive();
   void ExportStore(const QString& folder);

@@ -6,13 +6,29 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <string>
 #include <system_error>
 
 #include "archive/FileOperations.h"
 
 namespace {
 
-std::string SystemErrorText(DWORD code) { return std::system_category().message(static_cast<int>(code)); }
+// The system's text for an error, in UTF-8 like every message the program
+// shows (the narrow system text would be in the local code page).
+std::string SystemErrorText(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  if (length == 0 || text == nullptr) return "Fehler " + std::to_string(code);
+  std::wstring wide(text, length);
+  LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L'.')) wide.pop_back();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr, nullptr);
+  return utf8;
+}
 
 Archive::CreateOutcome CreateNew(const std::filesystem::path& path, std::FILE*& file, std::string& error) {
   // CREATE_NEW fails on any existing name; a reparse point is opened as itself, never followed.

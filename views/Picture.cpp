@@ -18,8 +18,8 @@ void TImage::LoadFromFile(const std::string& fileName) {
   QImage loaded = reader.read();
   if (loaded.isNull()) {
     const QString reason = QFile::exists(name) ? reader.errorString() : QStringLiteral("File not found");
-    throw EPictureError("Cannot open file \"" + path.toLocal8Bit().toStdString() + "\". " +
-                        reason.toLocal8Bit().toStdString());
+    throw EPictureError("Cannot open file \"" + QDir::toNativeSeparators(path).toStdString() + "\". " +
+                        reason.toStdString());
   }
   picture_ = loaded.convertToFormat(QImage::Format_RGB32);
   canvas_.SetImage(&picture_);

@@ -49,6 +49,12 @@ install(FILES ${PCZN_QT_BIN}/Qt6Core.dll ${PCZN_QT_BIN}/Qt6Gui.dll ${PCZN_QT_BIN
         DESTINATION .)
 install(FILES ${PCZN_QT_PLUGINS}/platforms/qwindows.dll DESTINATION platforms)
 install(FILES ${PCZN_QT_PLUGINS}/styles/qwindowsvistastyle.dll DESTINATION styles)
+# Qt's own texts in German (Debian's Qt translations serve every system).
+set(PCZN_QT_GERMAN /usr/share/qt6/translations/qtbase_de.qm)
+if(NOT EXISTS ${PCZN_QT_GERMAN})
+  message(FATAL_ERROR "${PCZN_QT_GERMAN} is missing: scripts/install-deps installs qt6-translations-l10n")
+endif()
+install(FILES ${PCZN_QT_GERMAN} DESTINATION translations)
 
 # The compiler's runtime, which the Qt libraries are linked against (the
 # programs themselves link it statically).
@@ -67,6 +73,22 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   list(APPEND PCZN_MINGW_RUNTIME ${found})
 endforeach()
 install(FILES ${PCZN_MINGW_RUNTIME} DESTINATION .)
+
+# The libraries above as shipped: without their debug sections (libstdc++ alone
+# carries 33 MB of them). The programs are stripped by CPack (CPACK_STRIP_FILES).
+set(PCZN_SHIPPED_LIBRARIES Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll
+    styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+install(CODE "
+  foreach(library ${PCZN_SHIPPED_LIBRARIES})
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${library}\"
+                    RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR \"${CMAKE_STRIP} could not strip \${library}\")
+    endif()
+  endforeach()")
+set(CPACK_STRIP_FILES ON)
+
+include(${PCZN_WINDOWS_SOURCE}/LicenceTexts.cmake)
 
 # The setup and the portable archive.
 set(CPACK_GENERATOR NSIS ZIP)
@@ -92,8 +114,14 @@ if(EXISTS ${PCZN_ICO})
   set(CPACK_NSIS_MUI_ICON ${PCZN_ICO})
   set(CPACK_NSIS_MUI_UNIICON ${PCZN_ICO})
 endif()
-# The Start menu entry starts the program in its folder, where its pictures are.
+# The programs lie in the folder itself (not in bin\), where the Start menu
+# entry points; it starts the program there, where its pictures are.
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "SetOutPath \\\"$INSTDIR\\\"")
+# The setup's own template: CMake's, with German as the setup's language and
+# the uninstall entry completed (see NsisTemplate.cmake).
+include(${PCZN_WINDOWS_SOURCE}/NsisTemplate.cmake)
+list(PREPEND CMAKE_MODULE_PATH ${PCZN_WINDOWS_BINARY}/nsis)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 # A 64-bit setup for the 64-bit program, where NSIS runs on the build machine.
 if(CMAKE_HOST_UNIX)

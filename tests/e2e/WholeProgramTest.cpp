@@ -132,14 +132,14 @@ TEST_F(WholeProgram, AClosedFileDialogLeavesNothingOnTheScreen) {
   const auto windows = [&] { return D().VisibleWindows().join(QLatin1Char(' ')).toStdString(); };
   const std::string before = windows();
   S().ChooseMenuItem(Menu::Datei, 0);
-  ASSERT_TRUE(D().FindWindow(QStringLiteral("Open"), 5000)) << "no open dialog";
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Öffnen"), 5000)) << "no open dialog";
   S().AnswerFileDialog(opened, QuickTypingMs);
   QThread::msleep(1500);  // the completion's folder reading ends
   EXPECT_EQ(windows(), before) << "a window of the open dialog stayed on the screen";
 
   const QString saved = S().File(QStringLiteral("quick/saved/plant.sol"));
   S().ChooseMenuItem(Menu::Datei, 1);
-  ASSERT_TRUE(D().FindWindow(QStringLiteral("Save As"), 5000)) << "the menu click did not open the save dialog";
+  ASSERT_TRUE(D().FindWindow(QStringLiteral("Speichern unter"), 5000)) << "the menu click did not open the save dialog";
   S().AnswerFileDialog(saved, QuickTypingMs);
   for (int i = 0; i < 30 && !QFile::exists(saved); ++i) QThread::msleep(100);
   EXPECT_TRUE(QFile::exists(saved));

@@ -1,11 +1,15 @@
 #include <QAction>
+#include <QApplication>
 #include <QFileDialog>
 #include <QFrame>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -16,6 +20,9 @@
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
 #include "shell/ExceptionDisplay.h"
+#include "shell/FilePaths.h"
+#include "shell/QtGermanTexts.h"
+#include "shell/SingleInstance.h"
 #include "shell/Navigation.h"
 #include "shell/TFileDialog.h"
 #include "shell/TForm10.h"
@@ -260,11 +267,94 @@ TEST_F(WindowsTest, OpeningAFileProposesItsNameForTheNextSave) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("anlage.sol"));
   Block3[37] = 12;
-  Start->SaveFile(path.toStdString());
+  Start->SaveFile(PathFromText(path));
   Block3[37] = 0;
   Start->OpenChosenFile(path);
   EXPECT_EQ(Block3[37], 12);
   EXPECT_EQ(Start->ProposedSaveName, path);
+}
+
+// The error box shows a German text as it was raised: the display reads the
+// exception's UTF-8 text as UTF-8, whatever the system's local code page is.
+TEST_F(WindowsTest, ErrorBoxShowsUmlautsAsRaised) {
+  SetExceptionBoxesEnabled(true);
+  Start->show();
+  ShowException(Exception("Die Anlagendatei \"Müller.sol\" ist unvollständig; Łódź"));
+  SetExceptionBoxesEnabled(false);
+  QMessageBox* box = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == QStringLiteral("ExceptionBox")) box = qobject_cast<QMessageBox*>(w);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(), QStringLiteral("Die Anlagendatei \"Müller.sol\" ist unvollständig; Łódź"));
+  box->close();
+  PumpEvents(1);
+}
+
+// A chosen name reaches the file code with every character (umlauts, a
+// letter outside the local code page) and comes back with native separators.
+TEST_F(WindowsTest, ChosenNamesKeepEveryCharacter) {
+  QTemporaryDir dir;
+  const QString folder = dir.filePath(QStringLiteral("Büro Łódź"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QString path = QDir(folder).filePath(QStringLiteral("Anlage Müller.sol"));
+  Block3[37] = 21;
+  Start->SaveFile(PathFromText(path));
+  EXPECT_TRUE(QFile::exists(path));
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Anlage Müller.sol")});
+  Block3[37] = 0;
+  Start->OpenChosenFile(path);
+  EXPECT_EQ(Block3[37], 21);
+  EXPECT_EQ(PathText(PathFromText(path)), QDir::toNativeSeparators(path));
+}
+
+// Qt's own dialog texts in German beside the program's; the dialogs start in
+// the user's documents folder, never in the program's.
+TEST_F(WindowsTest, FileDialogsSpeakGermanAndStartInTheDocuments) {
+  ASSERT_TRUE(LoadQtGermanTexts({QStringLiteral(PCZN_QT_TRANSLATIONS)}));
+  TFileDialog save(nullptr, QFileDialog::AcceptSave);
+  EXPECT_EQ(save.windowTitle(), QStringLiteral("Speichern unter"));
+  EXPECT_EQ(save.labelText(QFileDialog::LookIn), QStringLiteral("Suchen in:"));
+  // The documents folder (always there on Windows), or the home folder where there is none.
+  const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+  const QString start = QDir(save.directory()).canonicalPath();
+  if (documents.exists()) EXPECT_EQ(start, documents.canonicalPath());
+  else EXPECT_EQ(start, QDir::home().canonicalPath());
+  EXPECT_NE(start, QDir(QCoreApplication::applicationDirPath()).canonicalPath());
+}
+
+// A second program on the same desktop finds the first one's lock; another
+// desktop's program does not; once the first has ended, the next one is first.
+TEST(InstanceLockTest, TheSecondProgramOfADesktopIsTold) {
+  QTemporaryDir folder;
+  auto first = std::make_unique<InstanceLock>(folder.path(), QStringLiteral(":1"));
+  EXPECT_TRUE(first->First());
+  EXPECT_FALSE(InstanceLock(folder.path(), QStringLiteral(":1")).First());
+  EXPECT_TRUE(InstanceLock(folder.path(), QStringLiteral(":2")).First());
+  EXPECT_TRUE(InstanceLock(folder.path(), QString()).First()) << "no desktop, nothing to share";
+  first.reset();
+  EXPECT_TRUE(InstanceLock(folder.path(), QStringLiteral(":1")).First());
+}
+
+// The second program asks, and "Nein" (ending it) is the default answer.
+TEST(InstanceLockTest, TheQuestionDefaultsToNotStarting) {
+  const auto box = SecondStartQuestion();
+  EXPECT_TRUE(box->text().startsWith(QStringLiteral("PCZentrixNet läuft schon.")));
+  EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+}
+
+// A Windows path has no place a label may wrap it: the archive view's label
+// (264 pixels wide) breaks it after its separators instead of cutting it off.
+TEST(PathLabelTest, ALongWindowsPathWrapsAtItsSeparators) {
+  const QString path =
+      QStringLiteral("C:\\Users\\Mustermann\\AppData\\Local\\PCZentrixNet\\Anlage-0123456789-Dachflaeche.sqlite");
+  QLabel label;
+  label.setWordWrap(true);
+  label.setText(path);
+  ASSERT_GT(label.minimumSizeHint().width(), 264) << "the path alone cannot be wrapped";
+  label.setText(WrapAtSeparators(path));
+  EXPECT_LE(label.minimumSizeHint().width(), 264);
+  EXPECT_EQ(label.text().remove(QChar(0x200B)), path);
 }
 
 TEST_F(WindowsTest, FileDialogsOfferPlantFiles) {

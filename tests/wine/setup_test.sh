@@ -4,7 +4,9 @@
 # from the installed folder against the simulator (a whole exchange through
 # COM 5), and a silent uninstall that leaves no file or entry of ours.
 #   setup_test.sh BUILD_DIR NATIVE_BIN   (PCZN_WINE_SHIM: the modem-line shim)
-# The portable .zip is checked to hold the same folder.
+# The program is started through its Start menu entry and saves a plant file
+# under a name with umlauts; the shipped libraries carry no debug sections and
+# the licence texts are there. The portable .zip is checked to hold the same folder.
 set -euo pipefail
 build=$1 native_bin=$2 shim=$PCZN_WINE_SHIM
 work=$build/setup-test
@@ -34,18 +36,32 @@ DISPLAY='' bash "$(dirname "$0")/../../scripts/lib/wine-prefix.sh" "$prefix" "$p
 program_dir="$prefix/drive_c/Program Files/PCZentrixNet"
 menu_dir="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/PCZentrixNet"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\PCZentrixNet'
+vendor_key='HKLM\Software\The PCZentrixNet developers'
 
 echo "== silent install"
 DISPLAY='' timeout 300 wine "$setup" /S || fail "the setup ended with status $?"
 DISPLAY='' timeout 120 wineserver -w
 [ -f "$program_dir/PCZentrixNet.exe" ] || fail "no PCZentrixNet.exe in Program Files"
 for f in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
-  libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll b1.bmp b6.bmp zentrixnet-poll.exe; do
+  libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll b1.bmp b6.bmp zentrixnet-poll.exe \
+  translations/qtbase_de.qm Lizenzen/LGPL-3.0.txt Lizenzen/GPL-3.0.txt Lizenzen/Qt-Copyright.txt \
+  Lizenzen/Qt-Quelltext.txt Lizenzen/GCC-Laufzeit-Copyright.txt Lizenzen/mingw-w64-Copyright.txt; do
   [ -f "$program_dir/$f" ] || fail "$f is not installed"
 done
 [ -f "$menu_dir/PCZentrixNet.lnk" ] || fail "no Start menu entry"
-DISPLAY='' timeout 60 wine reg query "$uninstall_key" /v UninstallString >"$work/key.txt" 2>&1 ||
+for f in "$program_dir"/*.exe "$program_dir"/*.dll "$program_dir"/*/*.dll; do
+  if x86_64-w64-mingw32-objdump -h "$f" | grep -q '\.debug_'; then fail "$(basename "$f") has debug sections"; fi
+done
+grep -q "qt6-base, version" "$program_dir/Lizenzen/Qt-Quelltext.txt" || fail "Qt's source is not named"
+DISPLAY='' timeout 60 wine reg query "$uninstall_key" >"$work/key.txt" 2>&1 ||
   fail "no entry under Apps (the uninstall key)"
+for value in UninstallString InstallLocation EstimatedSize; do
+  grep -q "$value" "$work/key.txt" || fail "the uninstall key has no $value"
+done
+estimated_kb=$(($(sed -n 's/.*EstimatedSize.*REG_DWORD *//p' "$work/key.txt" | tr -d '\r')))
+installed_kb=$(du -sk "$program_dir" | cut -f1)
+echo "installed folder: $installed_kb KB (EstimatedSize $estimated_kb KB)"
+[ "$estimated_kb" -gt $((installed_kb / 2)) ] || fail "EstimatedSize $estimated_kb KB is not the folder's size"
 
 echo "== the portable archive holds the installed folder"
 mkdir -p "$work/zip"
@@ -54,13 +70,14 @@ mkdir -p "$work/zip"
 (cd "$program_dir" && find . -type f ! -name Uninstall.exe | sort) >"$work/installed.list"
 diff "$work/zip.list" "$work/installed.list" || fail "the .zip and the installed folder differ"
 
-echo "== the installed program exchanges with the simulator"
+echo "== the installed program, started through its Start menu entry, exchanges and saves"
 # Nothing of the prefix may still run from the steps without a display: the
 # program's windows would go to that display-less session.
 DISPLAY='' timeout 120 wineserver -w
 PCZN_WINE_PROGRAM_DIR=$program_dir PCZN_WINE_PORTS=$ports PCZN_WINE_SHIM=$shim \
-  timeout 600 "$native_bin/wine_program_tests" --gtest_filter='WineProgramTest.ChoosingCom5*' ||
-  fail "the installed program did not complete an exchange"
+  PCZN_WINE_START_MENU_ENTRY=$menu_dir/PCZentrixNet.lnk timeout 600 "$native_bin/wine_program_tests" \
+  --gtest_filter='WineProgramTest.ChoosingCom5*:WineProgramTest.APlantFileSavesUnderANameWithUmlauts' ||
+  fail "the installed program did not start through its entry, exchange or save"
 DISPLAY='' timeout 30 wineserver -k 2>/dev/null || true
 
 echo "== silent uninstall"
@@ -71,6 +88,9 @@ DISPLAY='' timeout 120 wineserver -w
 [ ! -e "$menu_dir" ] || fail "the Start menu entry is left"
 if DISPLAY='' timeout 60 wine reg query "$uninstall_key" >/dev/null 2>&1; then
   fail "the entry under Apps is left"
+fi
+if DISPLAY='' timeout 60 wine reg query "$vendor_key" >/dev/null 2>&1; then
+  fail "the key $vendor_key is left"
 fi
 
 if [ "$failures" -ne 0 ]; then

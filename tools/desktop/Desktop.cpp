@@ -140,6 +140,18 @@ void Desktop::Type(const QString& text, int delayMs) const {
   QThread::msleep(100);
 }
 
+bool Desktop::MapUmlautKeys() const {
+  // Keys the virtual display has but no test uses.
+  QProcess xmodmap;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("DISPLAY"), Display());
+  xmodmap.setProcessEnvironment(env);
+  xmodmap.start(QStringLiteral("xmodmap"), {"-e", "keycode 253 = adiaeresis Adiaeresis", "-e",
+                                            "keycode 254 = odiaeresis Odiaeresis", "-e",
+                                            "keycode 255 = udiaeresis Udiaeresis"});
+  return xmodmap.waitForFinished(10000) && xmodmap.exitStatus() == QProcess::NormalExit && xmodmap.exitCode() == 0;
+}
+
 QStringList Desktop::VisibleWindows() const {
   QStringList ids = Run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--class", "."})
                         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);

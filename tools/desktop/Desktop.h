@@ -34,6 +34,10 @@ public:
   // no window manager to do it on a click; wine's windows need it).
   void Focus(const QString& title) const;
   void Type(const QString& text, int delayMs = 40) const;  // delayMs between the keys
+  // Puts the German umlauts on keys of their own (xmodmap), so that typing
+  // them needs no key remapped on the fly, which wine does not follow. Call
+  // before the program starts; false when xmodmap is missing or fails.
+  bool MapUmlautKeys() const;
   // The ids of every window mapped on the screen, titled or not, sorted.
   QStringList VisibleWindows() const;
   // Saves a PNG of the window with this title, or of the whole screen for an empty title.

@@ -5,13 +5,26 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QThread>
 #include <fstream>
 #include <sstream>
 
+#include "tools/desktop/ShellLink.h"
 #include "tools/desktop/StartedProcesses.h"
 
 namespace {
+
+// A path of the wine prefix (C:\...) as the Linux side names it, through the
+// prefix's drive links. Read without a wine process: one started here, without
+// the desktop's display, would start the prefix's session without a display.
+QString UnixPath(const QString& windowsPath) {
+  if (windowsPath.size() < 3 || windowsPath[1] != QLatin1Char(':')) return {};
+  QString rest = windowsPath.mid(2);
+  rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  return QDir(qEnvironmentVariable("WINEPREFIX")).filePath(QStringLiteral("dosdevices/") + windowsPath.left(2).toLower()) +
+         rest;
+}
 
 constexpr int MainClientWidth = 792;
 constexpr int MainClientHeight = 574;
@@ -150,8 +163,21 @@ bool PlantSession::StartProgram(const QStringList& arguments, const std::functio
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     env.insert(QStringLiteral("LD_PRELOAD"), wine_->Shim);
     program_.setProgram(QStringLiteral("wine"));
-    program_.setArguments(QStringList{QDir(wine_->ProgramDir).filePath(QStringLiteral("PCZentrixNet.exe"))} +
-                          arguments);
+    QString exe = QDir(wine_->ProgramDir).filePath(QStringLiteral("PCZentrixNet.exe"));
+    if (!wine_->StartMenuEntry.isEmpty()) {
+      const auto link = ReadShellLink(wine_->StartMenuEntry);
+      if (!link) {
+        failure_ = QStringLiteral("the Start menu entry %1 names no program").arg(wine_->StartMenuEntry);
+        return false;
+      }
+      exe = UnixPath(link->Path);
+      if (!QFile::exists(exe)) {
+        failure_ = QStringLiteral("the Start menu entry leads to %1, which does not exist").arg(link->Path);
+        return false;
+      }
+      if (!link->WorkingFolder.isEmpty()) program_.setWorkingDirectory(UnixPath(link->WorkingFolder));
+    }
+    program_.setArguments(QStringList{exe} + arguments);
   } else {
     program_.setProgram(QDir(binDir_).filePath(QStringLiteral("PCZentrixNet")));
     program_.setArguments(arguments);
@@ -171,7 +197,7 @@ bool PlantSession::WaitForMainWindow(const std::function<void(int)>& waiting) {
   // cold disk and wine's first start in a new prefix can each take long:
   // wait on the window or on the program's end, not on a fixed short time.
   const int limitMs = wine_ ? WineStartLimitMs : StartLimitMs;
-  const QString name = wine_ ? program_.arguments().value(0) : program_.program();
+  const QString name = wine_ ? program_.arguments().join(QLatin1Char(' ')) : program_.program();
   QElapsedTimer timer;
   timer.start();
   int told = 0;

@@ -32,11 +32,14 @@ inline constexpr const char* ViewTitles[] = {"Tagesdaten",         "Monatsdaten"
 // The Windows program under wine: its installed folder (the program, Qt's
 // libraries, the pictures; also its working folder), the folder of the comN
 // links that the wine prefix's COM ports lead to, and the modem-line shim
-// preloaded into wine. The prefix is the one WINEPREFIX names.
+// preloaded into wine. The prefix is the one WINEPREFIX names. With a Start
+// menu entry (its .lnk file), the program is started as the entry says, as the
+// shell starts it: the entry's target in the entry's working folder.
 struct WineProgram {
   QString ProgramDir;
   QString PortsDir;
   QString Shim;
+  QString StartMenuEntry = {};
 };
 
 class PlantSession {

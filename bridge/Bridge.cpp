@@ -180,10 +180,11 @@ void Bridge::PortLost() {
   silent_.stop();
   session_.Close();
   log_.Forget("controller");
-  ChangeAvailability(availability_.PortLost());
-  TakeAlarmEvents(plant_.PortLost(Now()));
+  // The line first, then the messages: whoever sees "offline" finds it in the log.
   log_.Once("offline", "offline; reopening " + options_.Port->Describe() + " every " +
                            std::to_string(ReopenInterval.count()) + " s");
+  ChangeAvailability(availability_.PortLost());
+  TakeAlarmEvents(plant_.PortLost(Now()));
   reopen_.start();
 }
 

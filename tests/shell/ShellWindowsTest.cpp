@@ -310,6 +310,11 @@ TEST_F(WindowsTest, ChosenNamesKeepEveryCharacter) {
 // Qt's own dialog texts in German beside the program's; the dialogs start in
 // the user's documents folder, never in the program's.
 TEST_F(WindowsTest, FileDialogsSpeakGermanAndStartInTheDocuments) {
+#ifdef __SANITIZE_THREAD__
+  // Qt's file dialog reads the folder on a thread of its own, synchronised
+  // inside Qt where ThreadSanitizer cannot see it (Qt is not instrumented).
+  GTEST_SKIP() << "Qt's file dialog thread is not instrumented";
+#endif
   ASSERT_TRUE(LoadQtGermanTexts({QStringLiteral(PCZN_QT_TRANSLATIONS)}));
   TFileDialog save(nullptr, QFileDialog::AcceptSave);
   EXPECT_EQ(save.windowTitle(), QStringLiteral("Speichern unter"));

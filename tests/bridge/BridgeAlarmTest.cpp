@@ -19,7 +19,6 @@ namespace {
 
 QJsonObject Parse(const std::string& json) { return QJsonDocument::fromJson(QByteArray::fromStdString(json)).object(); }
 
-void SleepSeconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
 
 std::string ReadText(const std::filesystem::path& file) {
   std::ifstream in(file);
@@ -35,14 +34,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-bool WaitUntil(const std::function<bool()>& done, double seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return done();
-    SleepSeconds(0.1);
-  }
-  return true;
-}
 
 class BridgeAlarmTest : public BridgeFixture {
 protected:

@@ -5,8 +5,11 @@
 // that sees every message.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
@@ -64,3 +67,14 @@ private:
   std::string log_;
 };
 
+inline void SleepSeconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
+
+// Waits until `done` holds, looking every 0.1 s, up to the seconds given.
+inline bool WaitUntil(const std::function<bool()>& done, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return done();
+    SleepSeconds(0.1);
+  }
+  return true;
+}

@@ -22,7 +22,6 @@ namespace {
 
 using BridgeServiceTest = BridgeFixture;
 
-void SleepSeconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
 
 std::string ConfigTopic(const std::string& sensor) { return "homeassistant/sensor/roof_" + sensor + "/config"; }
 
@@ -46,14 +45,6 @@ std::set<std::string> RetainedTopics(int port, MqttSubscriber& publisher) {
   return topics;
 }
 
-bool WaitUntil(const std::function<bool()>& done, double seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return done();
-    SleepSeconds(0.1);
-  }
-  return true;
-}
 
 // The broker's name, held by the preloaded resolver until the test creates
 // the gate's "answer" file.

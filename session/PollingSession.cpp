@@ -83,6 +83,7 @@ void PollingSession::Open(const PortChoice& choice) {
     throw EVaCommError(std::string(error.what()) + "\n\n" + MissingDeviceHint(choice.Number), error.Kind(),
                        error.SystemCode());
   }
+  if (On.PortOpened) On.PortOpened();
 }
 
 void PollingSession::Close() { Port_->Close(); }

@@ -25,6 +25,7 @@ public:
     std::function<void()> ExchangeCompleted;  // a whole data exchange is in the store
     std::function<void()> ControllerSilent;   // once per silence of SilentAfterTicks
     std::function<void()> PortLost;           // once per opening; the port reported it already
+    std::function<void()> PortOpened;         // each opening; the link's counts start over
   };
 
   // The port set up as the controller's line wants it and attached to the

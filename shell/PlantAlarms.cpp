@@ -24,6 +24,9 @@ void Chain(std::function<void()>& event, std::function<void()> more) {
 PlantAlarms::PlantAlarms(PollingSession& session, QTimer& pollingTimer) : tray_(state_) {
   Chain(session.On.ExchangeCompleted, [this] { Take(state_.ExchangeCompleted(Alarm::ReportOfStore(), Now())); });
   Chain(session.On.PortLost, [this] { Take(state_.PortLost(Now())); });
+  // A port chosen again starts the link's count of unanswered exchanges at its
+  // start value, which is no lost link.
+  Chain(session.On.PortOpened, [this] { state_.PortOpened(); });
   // After the session's own tick (connected before), with its count of unanswered exchanges.
   Bind(&pollingTimer, &QTimer::timeout, this, [this] { Take(state_.Tick(NoAnswerCount, Now())); });
 }

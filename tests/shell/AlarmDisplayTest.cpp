@@ -199,6 +199,16 @@ TEST_F(ProgramAlarms, ALostPortAndUnansweredExchangesLoseTheLinkOnce) {
   EXPECT_TRUE(Notice().isVisible());
 }
 
+TEST_F(ProgramAlarms, APortChosenAgainIsNoLostLink) {
+  Exchange(true, 0);
+  ASSERT_TRUE(session.On.PortOpened) << "the alarms do not hear of a port opened again";
+  session.On.PortOpened();
+  NoAnswerCount = 3;  // the link's start value after an opening
+  OneTick();
+  EXPECT_EQ(alarms->Tray().Look(), AlarmLook::Fine);
+  EXPECT_FALSE(Notice().isVisible()) << "choosing the port again told a lost link";
+}
+
 TEST_F(ProgramAlarms, ClickingTheNoticeClosesIt) {
   Exchange(true, 33);
   ASSERT_TRUE(Notice().isVisible());

@@ -52,6 +52,7 @@ DailyChartData DailyChartOf(const std::vector<DayCurve>& curves, DayNumber day, 
   for (int p = 0; p < 3; ++p) data.Panels[p] = PanelOf(CurveOf(curves, day - 2 + p), day - 2 + p);
   data.DayChartMax = dayChartMax;
   data.Footer = footer;
+  data.TodayRaised = false;
   return data;
 }
 

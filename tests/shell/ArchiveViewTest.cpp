@@ -71,6 +71,17 @@ std::string TextAt(const Log& log, int x, int y) {
   return "";
 }
 
+// The store's daily chart as the archive view draws the same days: the last
+// day's two curves start on the zero line, not 19 pixels above it.
+Log StartingOnTheZeroLine(Log log) {
+  for (size_t i = 0; i < log.size(); ++i) {
+    if (log[i].op != DrawLogEntry::MoveTo || log[i].x != 521 || log[i].y != 281) continue;
+    log[i].y = 300;
+    if (i + 1 < log.size() && log[i + 1].op == DrawLogEntry::LineTo) log[i + 1].y2 = 300;  // drawn from there
+  }
+  return log;
+}
+
 class ArchiveViewTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { QDir::setCurrent(QStringLiteral(PCZN_PICTURE_DIR)); }
@@ -143,7 +154,7 @@ TEST_F(ArchiveViewTest, APastDayIsDrawnAsTheDailyChartDrewItFromTheStore) {
 
   view.ShowArchive(file, Archive::CsvStyle::German);
   ASSERT_EQ(view.SelectedDay(), Date(2024, 3, 3));
-  EXPECT_SAME_LOG(ViewLog(view.Image1), daily);
+  EXPECT_SAME_LOG(ViewLog(view.Image1), StartingOnTheZeroLine(daily));
   EXPECT_TRUE(ViewLog(view.Image2).empty()) << "a page is drawn when it is shown";
   view.PageControl1->setCurrentIndex(1);
   EXPECT_SAME_LOG(ViewLog(view.Image2), monthly);
@@ -160,7 +171,35 @@ TEST_F(ArchiveViewTest, APastDayIsDrawnAsTheDailyChartDrewItFromTheStore) {
   EXPECT_EQ(TextAt(past, 8, 375), "20:00");
   for (DrawLogEntry& e : past)
     if (e.op == DrawLogEntry::TextOut && e.x == 8 && e.y == 375) e.text = firstOfMarchTime;
-  EXPECT_SAME_LOG(past, firstOfMarch);
+  EXPECT_SAME_LOG(past, StartingOnTheZeroLine(firstOfMarch));
+}
+
+// A day whose first quarter hours had no power and no light: its curves in
+// the archive view start at 0 at 6:00, as its CSV rows say, with no rise to
+// 19 pixels above the zero line (which read as some 3000 W on a large plant).
+TEST_F(ArchiveViewTest, AnArchivedDayStartsWhereItsFirstQuarterHourIs) {
+  {
+    Archive::PlantArchive archive(file);
+    Archive::ExchangeRecord record;
+    record.Clock = {2024, 6, 21, 21, 0};
+    record.Today = Date(2024, 6, 21);
+    record.PlantSize = 400;
+    Archive::DayCurve curve{record.Today, false, {}};
+    for (int i = 0; i < Archive::SamplesPerDay; ++i) curve.Samples.push_back({i < 4 ? 0 : 20000, i < 4 ? 0 : 500});
+    record.History.Curves.push_back(curve);
+    archive.Write(record);
+  }
+  view.ShowArchive(file, Archive::CsvStyle::German);
+  const Log log = ViewLog(view.Image1);
+  int lastPanelCurves = 0;
+  for (size_t i = 0; i + 1 < log.size(); ++i) {
+    if (log[i].op != DrawLogEntry::MoveTo || log[i].x != 521) continue;
+    ++lastPanelCurves;
+    EXPECT_EQ(log[i].y, 300) << "a curve starts off the zero line";
+    ASSERT_EQ(log[i + 1].op, DrawLogEntry::LineTo);
+    EXPECT_EQ(log[i + 1].y, 300) << "the quarter hour from 6:00 is drawn above 0";
+  }
+  EXPECT_EQ(lastPanelCurves, 2) << "the irradiance and the power curve";
 }
 
 TEST_F(ArchiveViewTest, OnlyArchivedDaysCanBeChosen) {

@@ -32,6 +32,10 @@ struct DailyChartData {
   std::array<DayPanelData, 3> Panels;
   uint32_t DayChartMax = 1;  // W, the value axis in twelve equal steps
   ChartFooter Footer;
+  // The live chart starts today's curves 19 pixels above the zero line, as the
+  // controller's own program did. An archived day has no "today": its curves
+  // start on the line, where the archive's first quarter hour is.
+  bool TodayRaised = true;
 };
 
 struct MonthlyChartData {

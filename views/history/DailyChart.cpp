@@ -49,7 +49,7 @@ void DrawCurves(Canvas& canvas, const DailyChartData& data, Samples DayPanelData
   for (int p = 0; p < 3; ++p) {
     const DayPanel& panel = Panels[p];
     const DayPanelData& day = data.Panels[p];
-    canvas.MoveTo(panel.curveStart, p == TodayPanel ? TodayStartY : ZeroY);
+    canvas.MoveTo(panel.curveStart, p == TodayPanel && data.TodayRaised ? TodayStartY : ZeroY);
     for (int i = 0; i < day.Samples; ++i) {
       const unsigned w = Sample(day.*curve, i, threshold);
       canvas.LineTo(panel.curveStart + 29 * i / 8, ZeroY - height(w, data.DayChartMax));

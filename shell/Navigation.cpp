@@ -34,8 +34,10 @@ void ShowForm(QWidget* window) {
   window->activateWindow();
 }
 
-void HideAllViews() {
+void HideAllViews() { HideAllViewsBut(nullptr); }
+
+void HideAllViewsBut(QWidget* kept) {
   QWidget* const order[] = {Form1, Form3, Form4, Form5, Form6, Form7, Form9, Form10, Form11, Form12, Form13, Form14};
   for (QWidget* w : order)
-    if (w != nullptr) w->hide();
+    if (w != nullptr && w != kept) w->hide();
 }

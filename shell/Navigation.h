@@ -17,3 +17,7 @@ void ShowForm(QWidget* window);
 // Hides every view, the settings windows and the archive view, in a fixed
 // order; Form8 is left alone.
 void HideAllViews();
+// The same, but kept stays as it is: a view hidden and shown again at once is
+// unmapped and mapped by the window system, which once left it unmapped under
+// wine; the view about to be shown is kept instead.
+void HideAllViewsBut(QWidget* kept);

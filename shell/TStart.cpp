@@ -210,7 +210,7 @@ void TStart::CreateStatusLine() {
 // --- views -------------------------------------------------------------------
 
 void TStart::Bild11Click() {
-  HideAllViews();
+  HideAllViewsBut(Form1);
   CentreOver(Form1);
   ShowForm(Form1);
   ShowRequest = 1;
@@ -225,7 +225,7 @@ void TStart::Bild21Click() {
 }
 
 void TStart::Bild31Click() {
-  HideAllViews();
+  HideAllViewsBut(Form3);
   CentreOver(Form3);
   ShowForm(Form3);
   ShowRequest = 3;
@@ -270,7 +270,7 @@ void TStart::Bild71Click() {
 }
 
 void TStart::Archiv1Click() {
-  HideAllViews();
+  HideAllViewsBut(Form14);
   CentreOver(Form14);
   ShowForm(Form14);
   ShowRequest = ArchiveViewRequest;
@@ -432,8 +432,8 @@ QString TStart::ArchiveBehindNote() const {
 }
 
 void TStart::RedrawView(int view, bool hideAllFirst) {
-  if (hideAllFirst) HideAllViews();
   QWidget* const forms[] = {nullptr, Form1, Form12, Form3, Form4, Form5};
+  if (hideAllFirst) HideAllViewsBut(forms[view]);
   void (*const draws[])() = {nullptr, DrawDailyChart, DrawMonthlyChart, DrawYearlyChart, DrawYearBalance,
                              DrawYieldChart};
   CentreOver(forms[view]);

@@ -16,6 +16,7 @@
 
 #include "ShellTestSupport.h"
 #include "link/PlantStore.h"
+#include "link/Polling.h"
 #include "serial/VaComm.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
@@ -124,6 +125,40 @@ TEST_F(WindowsTest, HideAllViewsOrderLeavesForm8Alone) {
   EXPECT_EQ(recorder.order, (std::vector<std::string>{"Form1", "Form3", "Form4", "Form5", "Form6", "Form7",
                                                       "Form9", "Form10", "Form11", "Form12", "Form13"}));
   EXPECT_TRUE(Form8->isVisible());
+}
+
+// A refresh and the menu items that hide every view first leave the view they
+// bring up as it is: hidden and shown again at once, it is unmapped and mapped
+// by the window system, which once left it unmapped under wine.
+TEST_F(WindowsTest, TheViewBroughtUpAgainIsNeverHidden) {
+  std::vector<std::pair<QWidget*, std::string>> watched = {
+      {Form1, "Form1"}, {Form3, "Form3"}, {Form4, "Form4"}, {Form12, "Form12"}, {Form13, "Form13"}};
+  const auto showAll = [&] {
+    for (auto& [w, name] : watched) w->show();
+  };
+  showAll();
+  HideRecorder refresh(watched);
+  TickActions tick;
+  tick.Refresh = true;
+  tick.RedrawView = 2;
+  tick.HideAllFirst = true;
+  Start->ApplyTick(tick);
+  EXPECT_EQ(refresh.order, (std::vector<std::string>{"Form1", "Form3", "Form4", "Form13"}));
+  EXPECT_TRUE(Form12->isVisible());
+
+  const struct {
+    void (TStart::*click)();
+    QWidget* shown;
+    std::vector<std::string> hidden;
+  } clicks[] = {{&TStart::Bild11Click, Form1, {"Form3", "Form4", "Form12", "Form13"}},
+                {&TStart::Bild31Click, Form3, {"Form1", "Form4", "Form12", "Form13"}}};
+  for (const auto& c : clicks) {
+    showAll();
+    HideRecorder menu(watched);
+    (Start->*c.click)();
+    EXPECT_EQ(menu.order, c.hidden);
+    EXPECT_TRUE(c.shown->isVisible());
+  }
 }
 
 TEST_F(WindowsTest, MenuHandlersShowTheirViews) {

@@ -36,6 +36,7 @@
 #include "shell/TForm11.h"
 #include "shell/TForm14.h"
 #include "views/Bind.h"
+#include "views/InterfaceFont.h"
 #include "views/history/ChartForms.h"
 #include "views/history/DailyChart.h"
 #include "views/history/MonthlyChart.h"
@@ -68,7 +69,7 @@ QString PortName(int port) { return QStringLiteral("COM %1").arg(port); }
 TStart::TStart(const ProgramOptions& options) {
   Start = this;
   setWindowTitle(QStringLiteral("PCZentrixNet "));
-  setFont(QFont(QStringLiteral("MS Sans Serif")));
+  setFont(QFont(FontFamily(QStringLiteral("MS Sans Serif"))));
   auto* client = new QWidget(this);
   client->setFixedSize(ClientWidth, ClientHeight);
   client->setAutoFillBackground(true);

@@ -10,11 +10,12 @@
 #include <utility>
 
 #include "protocol/Cp1252.h"
+#include "views/InterfaceFont.h"
 
 namespace {
 
 QFont MakeFont(const std::string& family, int cellHeight, bool bold, FontPitch pitch) {
-  QFont font(QString::fromStdString(family));
+  QFont font(FontFamily(QString::fromStdString(family)));
   font.setPixelSize(PixelSizeForCellHeight(family, cellHeight, bold));
   font.setBold(bold);
   font.setFixedPitch(pitch == FontPitch::Fixed);
@@ -38,7 +39,7 @@ int PixelSizeForCellHeight(const std::string& family, int cellHeight, bool bold)
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   int size = cellHeight < 1 ? 1 : cellHeight;
   for (; size > 1; --size) {
-    QFont font(QString::fromStdString(family));
+    QFont font(FontFamily(QString::fromStdString(family)));
     font.setPixelSize(size);
     font.setBold(bold);
     font.setStyleStrategy(QFont::NoAntialias);

@@ -4,12 +4,12 @@
 # COM1..COM8 lead to links PORTS_DIR/com1..com8 of our own (pointed at a
 # pseudo-terminal by each test, never at a host port), and the fonts a Windows
 # PC has are replaced by the metric-compatible Liberation fonts, so the views
-# look as on Linux.
+# look as on Linux; the interface fonts are wine's own Tahoma.
 set -euo pipefail
 prefix=$1 ports=$2
 export WINEPREFIX=$prefix WINEDEBUG=-all DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$ports"
-[ -f "$prefix/.pczn-prefix" ] && exit 0
+[ -f "$prefix/.pczn-prefix-2" ] && exit 0
 
 timeout 180 wineboot -i >/dev/null 2>&1
 for n in 1 2 3 4 5 6 7 8; do
@@ -20,8 +20,14 @@ replace_font() {
   timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /d "$2" /f >/dev/null 2>&1
 }
 replace_font "Arial" "Liberation Sans"
-replace_font "MS Sans Serif" "Liberation Sans"
+# Every Windows PC has Tahoma (the dialogs' font) and Microsoft Sans Serif (the
+# outline twin of MS Sans Serif, which the program asks for). Debian's wine
+# ships Tahoma in fonts-wine but does not load it from there: it goes into the
+# prefix's own font folder, and stands in for Microsoft Sans Serif too.
+# (Liberation Sans at 8 points drops the capital I under wine.)
+cp /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf "$prefix/drive_c/windows/Fonts/"
+replace_font "Microsoft Sans Serif" "Tahoma"
 replace_font "Courier New" "Liberation Mono"
 replace_font "Times New Roman" "Liberation Serif"
 timeout 60 wineserver -w
-touch "$prefix/.pczn-prefix"
+touch "$prefix/.pczn-prefix-2"

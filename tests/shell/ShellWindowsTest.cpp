@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QHelpEvent>
+#include <QImage>
+#include <QPainter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -30,6 +32,7 @@
 #include "shell/TForm11.h"
 #include "shell/TForm8.h"
 #include "shell/TStart.h"
+#include "views/InterfaceFont.h"
 #include "views/history/ChartForms.h"
 #include "views/live/TForm4.h"
 #include "views/live/TForm6.h"
@@ -360,6 +363,39 @@ TEST_F(WindowsTest, FileDialogsSpeakGermanAndStartInTheDocuments) {
   if (documents.exists()) EXPECT_EQ(start, documents.canonicalPath());
   else EXPECT_EQ(start, QDir::home().canonicalPath());
   EXPECT_NE(start, QDir(QCoreApplication::applicationDirPath()).canonicalPath());
+}
+
+// The dark pixels of a text drawn black on white in a font.
+int InkOf(const QString& text, const QFont& font) {
+  QImage image(64, 32, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(4, 24, text);
+  painter.end();
+  int ink = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) ink += qGray(image.pixel(x, y)) < 128;
+  return ink;
+}
+
+// Every letter of the interface font is drawn, at the small sizes the windows
+// use: the capital I of "Info" and "Inbetriebnahme" went missing on Windows,
+// where the raster "MS Sans Serif" is no font Qt draws with.
+TEST_F(WindowsTest, TheInterfaceFontDrawsEveryLetter) {
+  for (QFont font : {Start->font(), QFont(FontFamily(QStringLiteral("MS Sans Serif"))), QApplication::font(),
+                     QApplication::font("QMenu")}) {
+    for (int points : {8, 9}) {
+      font.setPointSize(points);
+      SCOPED_TRACE(QFontInfo(font).family().toStdString() + " " + std::to_string(points));
+      EXPECT_GT(InkOf(QStringLiteral("I"), font), 4);
+      EXPECT_GT(InkOf(QStringLiteral("Info"), font), InkOf(QStringLiteral("nfo"), font));
+    }
+  }
+#ifdef _WIN32
+  EXPECT_EQ(QFontInfo(Start->font()).family(), QStringLiteral("Microsoft Sans Serif"));
+#endif
 }
 
 // A second program on the same desktop finds the first one's lock; another

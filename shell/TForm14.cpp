@@ -30,6 +30,7 @@ namespace {
 
 constexpr int ClientWidth = 1088;
 constexpr int ClientHeight = 456;
+constexpr int MonthArrowRoom = 14;  // pixels kept for the month menu's arrow
 // QDate counts Julian days; the archive counts days from 1970-01-01.
 constexpr qint64 JulianDayOf1970 = 2440588;
 
@@ -56,6 +57,10 @@ void TForm14::CreateCalendar() {
   MonthCalendar1->setFirstDayOfWeek(Qt::Monday);
   MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   MonthCalendar1->setGridVisible(true);
+  // Room after the month's name for the arrow of its menu, which the styles
+  // draw in the button's corner, over the end of "Dezember".
+  MonthCalendar1->setStyleSheet(QStringLiteral("QToolButton#qt_calendar_monthbutton { padding-right: %1px; }")
+                                    .arg(MonthArrowRoom));
   // The view's own keys move by a week or stop at a grey day: the window's take their place.
   MonthCalendar1->installEventFilter(this);
   if (auto* view = MonthCalendar1->findChild<QTableView*>()) view->installEventFilter(this);

@@ -14,6 +14,7 @@
 #include <QProgressDialog>
 #include <QTableView>
 #include <QThread>
+#include <QToolButton>
 #include <QTimer>
 #include <QTextCharFormat>
 #include <fstream>
@@ -222,6 +223,26 @@ TEST_F(ArchiveViewTest, OnlyArchivedDaysCanBeChosen) {
   EXPECT_EQ(calendar.selectedDate(), QDate(2024, 2, 2));
   EXPECT_TRUE(ViewLog(view.Image1).empty()) << "nothing is drawn for a refused day";
   EXPECT_FALSE(view.SelectDay(Date(2024, 2, 1)));
+}
+
+// The buttons of the calendar's heading stay apart for every month's name
+// (under Windows' style the name is also checked against its menu's arrow).
+TEST_F(ArchiveViewTest, TheCalendarsHeadingFitsEveryMonth) {
+  WriteDays({Date(2024, 1, 1), Date(2024, 12, 31)});
+  view.ShowArchive(file, Archive::CsvStyle::German);
+  view.show();
+  QCalendarWidget& calendar = *view.MonthCalendar1;
+  const auto button = [&](const char* name) { return calendar.findChild<QToolButton*>(QString::fromLatin1(name)); };
+  QToolButton* month = button("qt_calendar_monthbutton");
+  ASSERT_NE(month, nullptr);
+  for (int m = 1; m <= 12; ++m) {
+    calendar.setCurrentPage(2024, m);
+    QApplication::processEvents();
+    SCOPED_TRACE(month->text().toStdString());
+    EXPECT_LT(button("qt_calendar_prevmonth")->geometry().right(), month->geometry().left());
+    EXPECT_LT(month->geometry().right(), button("qt_calendar_yearbutton")->geometry().left());
+    EXPECT_LT(button("qt_calendar_yearbutton")->geometry().right(), button("qt_calendar_nextmonth")->geometry().left());
+  }
 }
 
 TEST_F(ArchiveViewTest, KeysMoveToTheNearestArchivedDay) {

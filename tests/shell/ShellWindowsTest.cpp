@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFrame>
+#include <QCalendarWidget>
 #include <QHelpEvent>
 #include <QImage>
 #include <QPainter>
@@ -14,7 +15,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
+#include <map>
 
 #include "ShellTestSupport.h"
 #include "link/PlantStore.h"
@@ -30,6 +33,7 @@
 #include "shell/TFileDialog.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
+#include "shell/TForm14.h"
 #include "shell/TForm8.h"
 #include "shell/TStart.h"
 #include "views/InterfaceFont.h"
@@ -397,6 +401,55 @@ TEST_F(WindowsTest, TheInterfaceFontDrawsEveryLetter) {
   EXPECT_EQ(QFontInfo(Start->font()).family(), QStringLiteral("Microsoft Sans Serif"));
 #endif
 }
+
+#ifdef _WIN32
+// The blank columns between the arrow a tool button draws at its right and
+// the text before it (-1 when the rightmost ink is wider than an arrow, i.e.
+// arrow and text run into each other).
+constexpr int MaxArrowWidth = 8;
+int BlankColumnsBeforeArrow(QToolButton& button) {
+  // Drawn with the heading behind it, as the calendar shows it.
+  const QImage image = button.parentWidget()->grab(button.geometry()).toImage();
+  std::map<QRgb, int> counts;  // the background is the most frequent colour
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) ++counts[image.pixel(x, y)];
+  const QRgb background =
+      std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+  const auto inked = [&](int x) {
+    for (int y = 0; y < image.height(); ++y) {
+      const QRgb p = image.pixel(x, y);
+      if (std::abs(qGray(p) - qGray(background)) > 80) return true;
+    }
+    return false;
+  };
+  int x = image.width() - 3;
+  while (x > 0 && !inked(x)) --x;  // the frame's edge, then space
+  const int arrowRight = x;
+  while (x > 0 && inked(x)) --x;
+  if (arrowRight - x > MaxArrowWidth) return -1;
+  int blank = 0;
+  for (; x > 0 && !inked(x); --x) ++blank;
+  return blank;
+}
+
+// Windows' style draws a tool button's menu arrow in its corner: each month's
+// name in the archive view's calendar stands apart from it ("Dezember" was
+// overlapped by it).
+TEST_F(WindowsTest, EveryMonthsNameStandsApartFromItsArrow) {
+  TForm14 view(nullptr);
+  view.show();
+  QCalendarWidget& calendar = *view.MonthCalendar1;
+  calendar.setEnabled(true);
+  auto* month = calendar.findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+  ASSERT_NE(month, nullptr);
+  for (int m = 1; m <= 12; ++m) {
+    calendar.setCurrentPage(2026, m);
+    QApplication::processEvents();
+    SCOPED_TRACE(month->text().toStdString());
+    EXPECT_GE(BlankColumnsBeforeArrow(*month), 3);
+  }
+}
+#endif
 
 // A second program on the same desktop finds the first one's lock; another
 // desktop's program does not; once the first has ended, the next one is first.

@@ -94,10 +94,10 @@ std::vector<DayNumber> PlantArchive::DaysWithSamples(DayNumber from, DayNumber t
 std::optional<std::pair<DayNumber, DayNumber>> PlantArchive::DaySpan() const {
   SqliteStatement row = db_->Prepare(
       "SELECT min(first), max(last) FROM (SELECT min(day) AS first, max(day) AS last FROM samples"
-      " UNION ALL SELECT min(day), max(day) FROM day_yields)",
+      " UNION ALL SELECT min(day), max(day) FROM day_yields UNION ALL SELECT min(day), max(day) FROM meter_days)",
       ReadFailed);
   if (!row.Step() || row.Text(0).empty()) return std::nullopt;
-  const RowReader read(row, file_, "samples, day_yields");
+  const RowReader read(row, file_, "samples, day_yields, meter_days");
   return std::make_pair(read.Day(0), read.Day(1));
 }
 

@@ -67,7 +67,7 @@ public:
   ArchiveInfo Info() const;
   // The days from..to (inclusive) that have quarter-hour samples, in order.
   std::vector<DayNumber> DaysWithSamples(DayNumber from, DayNumber to) const;
-  // The first and last day with a yield or samples, if any.
+  // The first and last day with samples, a day's yield or a meter's day, if any.
   std::optional<std::pair<DayNumber, DayNumber>> DaySpan() const;
   std::vector<DayCurve> Curves(DayNumber from, DayNumber to) const;
   std::vector<DayYield> DayYields(DayNumber from, DayNumber to) const;

@@ -131,22 +131,26 @@ void TForm14::ShowArchive(const std::filesystem::path& file, Archive::CsvStyle s
   options.ReadOnly = true;
   archive_ = std::make_unique<Archive::PlantArchive>(file, options);
   info_ = archive_->Info();
-  if (const auto span = archive_->DaySpan()) days_ = ArchivedDays(archive_->DaysWithSamples(span->first, span->second));
+  const auto span = archive_->DaySpan();
+  if (span) days_ = ArchivedDays(archive_->DaysWithSamples(span->first, span->second));
   const bool any = !days_.Empty();
   Label1->setText(QStringLiteral("Anlage %1\n%2%3")
                       .arg(QString::fromStdString(info_.PlantId), WrapAtSeparators(PathText(file)),
                            any ? QString() : QStringLiteral("\nDas Archiv hält noch keinen Tag.")));
-  if (any) ShowDays();
+  if (any) ShowDays(*span);
 }
 
-// The calendar and the export's range span the archived days; the last is chosen.
-void TForm14::ShowDays() {
+// The calendar spans the days with quarter hours, the last chosen; the
+// export's range every archived day: before 6:00 today has a yield and the
+// meters' values but no quarter hour yet, and the meters' days are only ever
+// the days polled.
+void TForm14::ShowDays(const std::pair<DayNumber, DayNumber>& span) {
   MonthCalendar1->setEnabled(true);
   GroupBox1->setEnabled(true);
   for (QDateEdit* picker : {DateTimePicker1, DateTimePicker2})
-    picker->setDateRange(DateOfDay(days_.First()), DateOfDay(days_.Last()));
-  DateTimePicker1->setDate(DateOfDay(days_.First()));
-  DateTimePicker2->setDate(DateOfDay(days_.Last()));
+    picker->setDateRange(DateOfDay(span.first), DateOfDay(span.second));
+  DateTimePicker1->setDate(DateOfDay(span.first));
+  DateTimePicker2->setDate(DateOfDay(span.second));
   settingCalendar_ = true;
   MonthCalendar1->setDateRange(DateOfDay(days_.First()), DateOfDay(days_.Last()));
   settingCalendar_ = false;

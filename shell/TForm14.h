@@ -5,6 +5,7 @@
 // routines as the live charts; and a CSV export of any range of days.
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "archive/CsvExport.h"
 #include "archive/PlantArchive.h"
@@ -69,7 +70,7 @@ private:
   void CreateCalendar();
   void CreatePages();
   void CreateExport();
-  void ShowDays();
+  void ShowDays(const std::pair<Archive::DayNumber, Archive::DayNumber>& span);
   bool MoveKey(int key);
   void ShowDayInCalendar(Archive::DayNumber day);
   void DrawDay(Archive::DayNumber day);

@@ -299,6 +299,33 @@ std::vector<std::string> Lines(const fs::path& file) {
   return lines;
 }
 
+// Before 6:00 today has a yield and the meters' values but no quarter hour
+// yet, and the controller tells a meter's day only while it runs: the export
+// reaches today, and the meters' days are in it (the file held a header only).
+TEST_F(ArchiveViewTest, AnExportBeforeSixReachesTodayAndItsMeters) {
+  {
+    Archive::PlantArchive archive(file);
+    Archive::ExchangeRecord record;
+    record.Clock = {2024, 6, 21, 5, 30};
+    record.Today = Date(2024, 6, 21);
+    Archive::DayCurve yesterday{Date(2024, 6, 20), true, {}};
+    for (int i = 0; i < Archive::SamplesPerDay; ++i) yesterday.Samples.push_back({1000, 100});
+    record.History.Curves.push_back(yesterday);
+    record.History.Days = {{Date(2024, 6, 20), true, 14000}, {record.Today, false, 0}};
+    record.History.MeterDays = {{record.Today, 1, false, 120}, {record.Today, 2, false, 30}};
+    archive.Write(record);
+  }
+  view.ShowArchive(file, Archive::CsvStyle::Plain);
+  EXPECT_EQ(view.SelectedDay(), Date(2024, 6, 20)) << "the calendar's last day with quarter hours";
+  EXPECT_EQ(view.DateTimePicker2->date(), QDate(2024, 6, 21));
+  const fs::path out = folder / "export";
+  ASSERT_FALSE(view.ExportRange(QString::fromStdString(out.string())).Cancelled);
+  const auto meters = Lines(out / "Zaehler-Tage.csv");
+  ASSERT_EQ(meters.size(), 2u);
+  EXPECT_EQ(meters[1], "2024-06-21,0.120,0.030,0\r");
+  EXPECT_EQ(Lines(out / "Tage.csv").back().substr(0, 10), "2024-06-21");
+}
+
 TEST_F(ArchiveViewTest, AnExportWritesTheChosenRange) {
   WriteDays({Date(2024, 1, 30), Date(2024, 1, 31), Date(2024, 2, 2), Date(2024, 3, 5)});
   view.ShowArchive(file, Archive::CsvStyle::Plain);

@@ -32,15 +32,15 @@ loaded_libraries() {
     ldd "$program"
     return
   fi
-  local triplet emulator loader
-  triplet=$(dpkg-architecture -qDEB_HOST_MULTIARCH -a"$arch" 2>/dev/null)
+  local emulator loader
   case "$arch" in
     arm64) emulator=qemu-aarch64 ;;
     armhf) emulator=qemu-arm ;;
     *) echo "no emulator known for $arch" >&2; return 1 ;;
   esac
   loader=$(readelf -l "$program" | sed -n 's/.*Requesting program interpreter: \(.*\)]/\1/p')
-  "$emulator" -L "/usr/$triplet" "/usr/$triplet$loader" --list "$program"
+  # The architecture's own loader (libc6:ARCH), as the programs name it.
+  "$emulator" "$loader" --list "$program"
 }
 
 arch=$(dpkg-deb -f "$deb" Architecture)

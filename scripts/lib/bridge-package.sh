@@ -4,10 +4,11 @@
 # pack_bridge BUILD_DIR OUT_DIR: CPack makes the build's packages (the bridge's
 # only in a headless build) into OUT_DIR; prints the bridge's .deb.
 pack_bridge() {
-  local build=$1 out=$2
-  rm -rf "$out"
-  mkdir -p "$out"
-  if ! (cd "$build" && cpack -B "$(realpath "$out")" >"$(realpath "$out")/cpack.log" 2>&1); then
+  local build=$1 out
+  rm -rf "$2"
+  mkdir -p "$2"
+  out=$(realpath "$2")
+  if ! (cd "$build" && cpack -B "$out" >"$out/cpack.log" 2>&1); then
     echo "cpack failed in $build; its last lines:" >&2
     tail -n 30 "$out/cpack.log" >&2
     return 1

@@ -2,8 +2,9 @@
 # The upgrade from the single package pczentrixnet 1.2.0 (built once per machine
 # by scripts/build-old-package) to the two packages of today: the old one
 # installed with apt-get, the owner's bridge configuration and the bridge's
-# archive written as the owner and the service would; then the two new packages
-# installed over it with apt-get. Both must be installed at the new version,
+# archive written as the owner and the service would; then the bridge's new
+# package alone over it (1.2.0 must give way), then both new packages with
+# apt-get. Both must be installed at the new version,
 # the bridge's program must belong to pczentrixnet-bridge now, and the
 # configuration and the archive must be as they were. Everything is purged
 # afterwards, with what apt-get brought along. For root, as install_check.sh.
@@ -69,10 +70,20 @@ install -d -m 755 "$(dirname "$archive")"
 head -c 8192 /dev/urandom >"$archive"
 sha256sum "$config" "$archive" >"$work/sums"
 
+# A headless box takes the bridge's package alone first: it must take the
+# bridge's files over from 1.2.0 (Replaces) and let apt retire 1.2.0 (Breaks).
+status=0
+apt-get install "${apt_options[@]}" "$bridge_deb" >"$work/install-bridge.log" 2>&1 ||
+  { cat "$work/install-bridge.log"; echo "  FAIL: apt-get install of the bridge's package alone over 1.2.0" >&2; exit 1; }
+if [ "$(dpkg-query -W -f='${db:Status-Status} ${Version}' pczentrixnet 2>/dev/null)" = "installed 1.2.0" ]; then
+  echo "  FAIL: pczentrixnet 1.2.0 stays installed beside the bridge's package, which holds its files now" >&2
+  status=1
+fi
+sha256sum --quiet -c "$work/sums" || { echo "  FAIL: the bridge's package alone changed the configuration or the archive" >&2; status=1; }
+# Then the program's package beside it, as a desktop takes both.
 apt-get install "${apt_options[@]}" "$deb" "$bridge_deb" >"$work/install-new.log" 2>&1 ||
   { cat "$work/install-new.log"; echo "  FAIL: apt-get install of the new packages over 1.2.0" >&2; exit 1; }
 
-status=0
 new_version=$(dpkg-deb -f "$deb" Version)
 for package in pczentrixnet pczentrixnet-bridge; do
   state=$(dpkg-query -W -f='${db:Status-Status} ${Version}' "$package" 2>/dev/null || true)

@@ -24,7 +24,11 @@ old_deb=$(bash "$here/../../scripts/build-old-package") ||
 exec 9>/tmp/pczentrixnet-package-test.lock
 flock -w 900 9
 
-known_to_dpkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -qv '^unknown ok not-installed$'; }
+# Installed in any state but "not-installed" (which a failed install leaves too).
+known_to_dpkg() {
+  local state
+  state=$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null) && [ -n "$state" ] && [ "$state" != not-installed ]
+}
 for package in pczentrixnet pczentrixnet-bridge; do
   if known_to_dpkg "$package"; then
     echo "  $package is installed on this machine already: left as it is, the upgrade is not tried"

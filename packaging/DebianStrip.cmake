@@ -1,7 +1,8 @@
 # Run by CPack on the staged files before it packs them: strips the commands
 # as Debian's dh_strip does, without the sections a stripped program does not
 # need (the compiler's .comment, .note).
-file(GLOB commands "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/usr/bin/*")
+# Each package's files are staged in a folder of its own below the directory.
+file(GLOB commands "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/usr/bin/*" "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/usr/bin/*")
 foreach(command ${commands})
   execute_process(
     COMMAND ${CPACK_PCZN_STRIP} --remove-section=.comment --remove-section=.note ${command}

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "serial/internal/CommConstants.h"
 
@@ -145,28 +146,52 @@ int ApplyModemLines(int fd, const CommDcb& dcb) {
   return 0;
 }
 
+// termios2 (TCGETS2, TCSETS2) is in every kernel since 2.6.20, but an
+// emulator may lack it: qemu-user before 8.1 (Debian 12's, which runs the
+// arm64 and armhf builds' tests) answers ENOSYS. The classic ioctls carry the
+// same fields without the two speeds, so every rate but a free one (BOTHER)
+// is set through them then; the speeds read back follow from the rate code.
+int ReadTermios(int fd, termios2& t) {
+  if (ioctl(fd, TCGETS2, &t) == 0) return 0;
+  if (errno != ENOSYS) return errno;
+  termios classic{};
+  if (ioctl(fd, TCGETS, &classic) != 0) return errno;
+  static_assert(sizeof classic <= sizeof t, "termios2 extends the kernel's termios");
+  std::memcpy(&t, &classic, sizeof classic);
+  t.c_ispeed = t.c_ospeed = CodeRate(t.c_cflag & CBAUD);
+  return 0;
+}
+
+int WriteTermios(int fd, const termios2& t) {
+  if (ioctl(fd, TCSETS2, &t) == 0) return 0;
+  if (errno != ENOSYS || (t.c_cflag & CBAUD) == BOTHER) return errno;
+  termios classic{};
+  std::memcpy(&classic, &t, sizeof classic);
+  return ioctl(fd, TCSETS, &classic) == 0 ? 0 : errno;
+}
+
 }  // namespace
 
 int ApplyDcb(int fd, const CommDcb& dcb, bool hasModemLines) {
   if (int error = Validate(dcb, hasModemLines)) return error;
   termios2 before{};
-  if (ioctl(fd, TCGETS2, &before) != 0) return errno;
+  if (int error = ReadTermios(fd, before)) return error;
   termios2 wanted = before;
   SetRaw(wanted);
   SetLine(wanted, dcb);
-  if (ioctl(fd, TCSETS2, &wanted) != 0) return errno;
+  if (int error = WriteTermios(fd, wanted)) return error;
   termios2 got{};
-  int error = ioctl(fd, TCGETS2, &got) == 0 ? 0 : errno;
+  int error = ReadTermios(fd, got);
   if (error == 0 && !DeviceTookLine(wanted, got)) error = EINVAL;
   // A device without modem lines (a pseudo-terminal) has nothing to set here.
   if (error == 0 && hasModemLines) error = ApplyModemLines(fd, dcb);
-  if (error != 0) ioctl(fd, TCSETS2, &before);
+  if (error != 0) WriteTermios(fd, before);
   return error;
 }
 
 int ReadDcb(int fd, CommDcb& dcb) {
   termios2 t{};
-  if (ioctl(fd, TCGETS2, &t) != 0) return errno;
+  if (int error = ReadTermios(fd, t)) return error;
   const tcflag_t code = t.c_cflag & CBAUD;
   dcb.BaudRate = code == BOTHER ? t.c_ospeed : CodeRate(code);
   static constexpr uint8_t Sizes[] = {5, 6, 7, 8};

@@ -243,3 +243,19 @@ TEST_F(MessagesTest, TheAlarmMessageTellsFaultLinkMonitoringAndTheLastExchange) 
 }
 
 }  // namespace
+
+// The alarm's times are the PC's clock: a box that runs for years passes
+// 19 January 2038, where a 32-bit time_t (armhf without 64-bit time) wraps.
+TEST(IsoTimeTest, MomentsOnBothSidesOf2038KeepTheirDate) {
+  using namespace std::chrono;
+  const struct {
+    sys_seconds moment;
+    const char* text;
+  } rows[] = {
+      {sys_days{2026y / June / 21} + 10h + 41min + 7s, "2026-06-21T10:41:07Z"},
+      {sys_days{2038y / January / 19} + 3h + 14min + 7s, "2038-01-19T03:14:07Z"},
+      {sys_days{2038y / January / 19} + 3h + 14min + 8s, "2038-01-19T03:14:08Z"},
+      {sys_days{2099y / December / 31} + 23h + 59min + 59s, "2099-12-31T23:59:59Z"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(IsoTime(time_point_cast<Alarm::Clock::duration>(row.moment)), row.text);
+}

@@ -25,7 +25,7 @@ done
 "$prefix/bin/zentrixnet-sim" --write-sol "$prefix/check.sol" >/dev/null
 [ "$(stat -c %s "$prefix/check.sol")" = 3220 ] || fail "simulator did not write a plant file"
 # The bridge with its systemd unit, which names the installed program, and its example configuration.
-for f in bin/zentrixnet-bridge lib/systemd/system/pczentrixnet-bridge.service share/doc/pczentrixnet/bridge.ini.example; do
+for f in bin/zentrixnet-bridge lib/systemd/system/pczentrixnet-bridge.service share/doc/pczentrixnet-bridge/bridge.ini.example; do
   [ -e "$prefix/$f" ] || fail "missing $f"
 done
 exec_start=$(sed -n 's/^ExecStart=//p' "$prefix/lib/systemd/system/pczentrixnet-bridge.service")

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Checks a package unpacked into ROOT: every command starts and answers
 # --version and --help without a display, has a manual page that renders and
-# names every option of its --help; the desktop entry, the icons, the AppStream
-# metainfo and Debian's documents are valid and where they are looked for.
-#   check_tree.sh ROOT VERSION COMMAND...
+# names every option of its --help; Debian's documents are in the package's own
+# folder; the program's package has a valid desktop entry, icons and AppStream
+# metainfo, the bridge's its systemd unit and example configuration.
+#   check_tree.sh ROOT PACKAGE VERSION COMMAND...
 set -uo pipefail
 root=$1
-version=$2
-shift 2
+package=$2
+version=$3
+shift 3
 commands=("$@")
 
 failures=0
@@ -121,8 +123,8 @@ check_metainfo() {
 
 check_debian_documents() {
   begin
-  local doc="$root/usr/share/doc/pczentrixnet"
-  grep -q '^Copyright: ' "$doc/copyright" 2>/dev/null || fail "no copyright file in usr/share/doc/pczentrixnet"
+  local doc="$root/usr/share/doc/$package"
+  grep -q '^Copyright: ' "$doc/copyright" 2>/dev/null || fail "no copyright file in usr/share/doc/$package"
   local first
   first=$(zcat "$doc/changelog.gz" 2>/dev/null | head -1)
   [[ "$first" == "pczentrixnet ($version) "* ]] || fail "the changelog starts with '$first', not version $version"
@@ -138,14 +140,17 @@ check_bridge_unit() {
   [ "$program" = /usr/bin/zentrixnet-bridge ] && [ -x "$root$program" ] || fail "the unit starts '$program'"
   grep -q '^Documentation=man:zentrixnet-bridge(1)' "$unit" || fail "the unit does not name the bridge's manual page"
   # Where the manual page sends the reader for a configuration to start from.
-  [ -f "$root/usr/share/doc/pczentrixnet/bridge.ini.example" ] || fail "no usr/share/doc/pczentrixnet/bridge.ini.example"
+  [ -f "$root/usr/share/doc/$package/bridge.ini.example" ] || fail "no usr/share/doc/$package/bridge.ini.example"
+  [ -x "$root/usr/share/doc/$package/examples/alarm-mail.sh" ] || fail "no usr/share/doc/$package/examples/alarm-mail.sh"
   ok "systemd unit and example configuration of the bridge"
 }
 
 check_commands
 for c in "${commands[@]}"; do check_manual_page "$c"; done
-check_desktop_entry
-check_metainfo
+if [[ " ${commands[*]} " == *" PCZentrixNet "* ]]; then
+  check_desktop_entry
+  check_metainfo
+fi
 check_debian_documents
 if [[ " ${commands[*]} " == *" zentrixnet-bridge "* ]]; then check_bridge_unit; fi
 [ $failures -eq 0 ]

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs the package for real with apt-get, starts the installed program as
-# its desktop entry says on a virtual display until its main window shows, and
-# purges the package again, with every package that apt-get brought along: the
-# machine is left with the packages and files it had. For root on a machine
-# that may be changed (CI's is thrown away); a pczentrixnet that is already
-# installed is left alone and the check skipped.
-#   install_check.sh DEB WORK_DIR
+# Installs the two packages for real with apt-get, starts the installed
+# program as its desktop entry says on a virtual display until its main window
+# shows, runs the installed bridge, and purges the packages again, with every
+# package that apt-get brought along: the machine is left with the packages
+# and files it had. For root on a machine that may be changed (CI's is thrown
+# away); a pczentrixnet that is already installed is left alone and the check
+# skipped.
+#   install_check.sh PROGRAM_DEB BRIDGE_DEB WORK_DIR
 set -euo pipefail
 deb=$1
-work=$2
+bridge_deb=$2
+work=$3
 apt_options=(-y -q --no-install-recommends -o DPkg::Lock::Timeout=600)
 export DEBIAN_FRONTEND=noninteractive
 
@@ -16,10 +18,17 @@ export DEBIAN_FRONTEND=noninteractive
 exec 9>/tmp/pczentrixnet-package-test.lock
 flock -w 900 9
 
-if dpkg-query -W -f='${Status}' pczentrixnet 2>/dev/null | grep -qv '^unknown ok not-installed$'; then
-  echo "  pczentrixnet is installed on this machine already: left as it is, the real installation is not tried"
-  exit 0
-fi
+# Installed in any state but "not-installed" (which a failed install leaves too).
+known_to_dpkg() {
+  local state
+  state=$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null) && [ -n "$state" ] && [ "$state" != not-installed ]
+}
+for package in pczentrixnet pczentrixnet-bridge; do
+  if known_to_dpkg "$package"; then
+    echo "  $package is installed on this machine already: left as it is, the real installation is not tried"
+    exit 0
+  fi
+done
 
 installed_packages() {
   dpkg-query -W -f='${Package}:${Architecture} ${db:Status-Status}\n' | awk '$2 == "installed" { print $1 }' | sort
@@ -32,7 +41,7 @@ system_traces >"$work/traces-before"
 
 # Purges the package and whatever came with it. Runs on every way out.
 purge() {
-  apt-get purge "${apt_options[@]}" pczentrixnet >"$work/purge.log" 2>&1 || cat "$work/purge.log"
+  apt-get purge "${apt_options[@]}" pczentrixnet pczentrixnet-bridge >"$work/purge.log" 2>&1 || cat "$work/purge.log"
   local extra
   extra=$(comm -13 "$work/packages-before" <(installed_packages) | tr '\n' ' ')
   if [ -n "$extra" ]; then
@@ -44,13 +53,14 @@ purge() {
 trap purge EXIT
 
 # apt-get reads the file as its own unprivileged user.
-chmod 755 "$work" "$(dirname "$deb")"
-apt-get install "${apt_options[@]}" "$deb" >"$work/install.log" 2>&1 ||
+chmod 755 "$work" "$(dirname "$deb")" "$(dirname "$bridge_deb")"
+apt-get install "${apt_options[@]}" "$deb" "$bridge_deb" >"$work/install.log" 2>&1 ||
   { cat "$work/install.log"; echo "  FAIL: apt-get install" >&2; exit 1; }
-dpkg-query -W -f='${Status} ${Version}\n' pczentrixnet
-dpkg-query -L pczentrixnet | sort >"$work/package-files"
+dpkg-query -W -f='${Package} ${Status} ${Version}\n' pczentrixnet pczentrixnet-bridge
+dpkg-query -L pczentrixnet pczentrixnet-bridge | sort -u >"$work/package-files"
 
 /usr/bin/PCZentrixNet --version
+/usr/bin/zentrixnet-bridge --version
 
 # The program as the desktop entry starts it, with a home of its own.
 entry=/usr/share/applications/pczentrixnet.desktop
@@ -73,10 +83,12 @@ echo "  ok: the installed program shows its main window"
 trap - EXIT
 purge
 status=0
-if dpkg-query -W -f='${Status}' pczentrixnet 2>/dev/null | grep -qv '^unknown ok not-installed$'; then
-  echo "  FAIL: after the purge dpkg still knows pczentrixnet" >&2
-  status=1
-fi
+for package in pczentrixnet pczentrixnet-bridge; do
+  if known_to_dpkg "$package"; then
+    echo "  FAIL: after the purge dpkg still knows $package" >&2
+    status=1
+  fi
+done
 while read -r file; do
   if [ -e "$file" ] && [ ! -d "$file" ]; then
     echo "  FAIL: $file is left after the purge" >&2

@@ -14,12 +14,16 @@
 # and counted; a hang-up, a silent controller and a missing port end the run
 # with status 1 and a message, and so does a line that never drains; a wrong
 # command line with status 2.
+# A cross build's programs run through PCZN_EMULATOR (qemu-user and its
+# options, set by the build for its tests; empty natively).
 # The simulator's clock runs at --speed 0.001, so the controller clock stays
 # in its start minute and the files agree byte for byte; at full speed the
 # clock words (Block2 13..17) and what follows from the moment (power,
 # irradiance, today's yields) would differ by the seconds the run took.
 set -euo pipefail
 mode=$1 poll=$2 sim=$3 stuck=${4:-}
+# shellcheck disable=SC2206  # the emulator's words split on purpose
+emulator=(${PCZN_EMULATOR:-})
 work=$(mktemp -d /tmp/pczn-poll-XXXXXX)
 sim_pid="" stuck_pid=""
 cleanup() {
@@ -38,7 +42,7 @@ start_sim() {
   local com=(--com 5)
   [ "$mode" = wine ] && com=()
   rm -f "$work/sim.out" "$work/sim.err"  # so that no line of the last simulator is taken for this one's
-  "$sim" "${plant[@]}" "${com[@]}" "$@" >"$work/sim.out" 2>"$work/sim.err" &
+  "${emulator[@]}" "$sim" "${plant[@]}" "${com[@]}" "$@" >"$work/sim.out" 2>"$work/sim.err" &
   sim_pid=$!
   local pty
   pty=$(first_line "$sim_pid" "$work/sim.out")
@@ -67,12 +71,12 @@ run_poll() {
   if [ "$mode" = wine ]; then
     timeout "$limit" env LD_PRELOAD="$PCZN_WINE_SHIM" wine "$poll" "$@" >"$work/poll.out" 2>"$work/poll.err" || status=$?
   else
-    timeout "$limit" "$poll" "$@" >"$work/poll.out" 2>"$work/poll.err" || status=$?
+    timeout "$limit" "${emulator[@]}" "$poll" "$@" >"$work/poll.out" 2>"$work/poll.err" || status=$?
   fi
   sed -i 's/\r$//' "$work/poll.out" "$work/poll.err"
 }
 
-"$sim" "${plant[@]}" --write-sol "$work/reference.sol" >/dev/null
+"${emulator[@]}" "$sim" "${plant[@]}" --write-sol "$work/reference.sol" >/dev/null
 
 echo "== a whole exchange at the line's pace and the program's tick, over an existing file"
 start_sim
@@ -123,7 +127,7 @@ expect_line "did not answer within 2 s" poll.err "no answer"
 
 if [ -n "$stuck" ]; then
   echo "== a line that never drains ends the run with the full line, never a crash"
-  "$stuck" >"$work/stuck.out" 2>"$work/stuck.err" &
+  "${emulator[@]}" "$stuck" >"$work/stuck.out" 2>"$work/stuck.err" &
   stuck_pid=$!
   line=$(first_line "$stuck_pid" "$work/stuck.out")
   if [ -z "$line" ]; then

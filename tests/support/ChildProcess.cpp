@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -17,15 +18,31 @@ using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
+// A cross build's programs run through the emulator ctest runs the tests with
+// (qemu-user, no binfmt): the words of its command line, empty for a native
+// build. The machine's own programs (the broker, ser2net) run as they are.
+std::vector<std::string> EmulatorFor(const std::string& program) {
+  const std::string emulator = PCZN_CHILD_EMULATOR;
+  const std::string ownPrograms = PCZN_CHILD_BUILD_DIR "/";
+  std::vector<std::string> words;
+  if (emulator.empty() || program.rfind(ownPrograms, 0) != 0) return words;
+  std::istringstream in(emulator);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
 [[noreturn]] void RunChild(int out, const std::string& program, const std::vector<std::string>& args,
                            const ChildProcess::Environment& env, ChildProcess::Output output) {
   dup2(out, STDOUT_FILENO);
   if (output == ChildProcess::Output::WithStandardError) dup2(out, STDERR_FILENO);
   for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  std::vector<std::string> words = EmulatorFor(program);
+  words.push_back(program);
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
+  execv(argv[0], argv.data());
   _exit(127);
 }
 

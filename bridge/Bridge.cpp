@@ -50,6 +50,7 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
   session_.On.ExchangeCompleted = [this] { ExchangeCompleted(); };
   session_.On.ControllerSilent = [this] { ControllerSilent(); };
   session_.On.PortLost = [this] { PortLost(); };
+  if (!options_.TraceFile.empty()) session_.TraceTo(options_.TraceFile);
   if (options_.Archiving)
     archive_ = std::make_unique<Archive::ArchiveWriter>(
         options_.ArchiveFile, [](const std::string& message) { BridgeLog::Line("archive: " + message); });

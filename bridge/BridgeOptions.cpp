@@ -177,6 +177,9 @@ const std::vector<OptionRow>& Table() {
        [](BridgeOptions& o, const ArgList& a) {
          o.AlarmCommandLimitS = Integer("alarm-command-timeout", a[0], 1, 3600, "a time in seconds");
        }},
+      {"trace", "FILE", "write every frame sent (TX) and received (RX) in hex with a time stamp, and the line's "
+       "state changes (LINK), one line each, to FILE (for diagnosing a cable or an adapter)", Scope::Anywhere,
+       [](BridgeOptions& o, const ArgList& a) { o.TraceFile = Name("trace", a[0]); }},
       {"tick-ms", "MS", "the polling tick in ms (default 1000; shorter only for testing)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.TickMs = Integer("tick-ms", a[0], 1, 60000, "a tick in ms"); }},
       {"help", "", "show this help and exit", Scope::CommandLineOnly,

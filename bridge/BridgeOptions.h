@@ -37,6 +37,7 @@ struct BridgeOptions {
   std::string AlarmCommand;  // run on each alarm event; empty: none
   int AlarmCommandLimitS = 30;  // then the command is ended
   int TickMs = 1000;  // the polling tick; shorter only for tests
+  std::string TraceFile;  // the frame trace; empty: none
   std::string ConfigFile;
   bool ShowHelp = false;
   bool ShowVersion = false;

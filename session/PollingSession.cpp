@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "base/ExchangePhases.h"
+#include "link/FrameTrace.h"
 #include "link/Frames.h"
 #include "session/PortReport.h"
 #include "serial/VaComm.h"
@@ -46,6 +47,7 @@ PollingSession::PollingSession() : Port_(std::make_unique<TVaComm>(nullptr)) {
 }
 
 PollingSession::~PollingSession() {
+  if (Trace_) SetFrameTrace(nullptr);
   SetLinkPort(nullptr);
   Port_->OnRxChar = nullptr;
 }
@@ -64,6 +66,19 @@ void PollingSession::Configure() {
   port.OnRxChar = [this](TVaCustomComm*, int) { ReceiveBytes(); };
 }
 
+void PollingSession::TraceTo(const std::string& file) {
+  std::unique_ptr<FrameTrace> trace = file.empty() ? nullptr : std::make_unique<FrameTrace>(file);
+  SetFrameTrace(trace.get());
+  Trace_ = std::move(trace);
+}
+
+namespace {
+
+// The first line of a message: the missing device's hint below it is for the user.
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+}  // namespace
+
 void PollingSession::Open(const PortChoice& choice) {
   Close();
   if (choice.Number > 0) {
@@ -78,15 +93,20 @@ void PollingSession::Open(const PortChoice& choice) {
   try {
     Port_->Open();
   } catch (const EVaCommError& error) {
+    TraceLinkState("port not opened: " + FirstLine(error.what()));
     if (error.Kind() != TVaCommErrorKind::NotFound) throw;
     // The component's text stays the first line; below it what does exist.
     throw EVaCommError(std::string(error.what()) + "\n\n" + MissingDeviceHint(choice.Number), error.Kind(),
                        error.SystemCode());
   }
+  TraceLinkState("port opened: " + Port_->OpenPath());
   if (On.PortOpened) On.PortOpened();
 }
 
-void PollingSession::Close() { Port_->Close(); }
+void PollingSession::Close() {
+  if (Port_->Active()) TraceLinkState("port closed: " + Port_->OpenPath());
+  Port_->Close();
+}
 
 bool PollingSession::IsOpen() const { return Port_->Active(); }
 
@@ -109,6 +129,7 @@ void PollingSession::ReceiveBytes() {
   ExchangesSeen_ = LinkCounts.ExchangesCompleted;
   TicksSinceExchange_ = 0;
   SilenceReported_ = false;
+  TraceLinkState("exchange completed");
   {
     // What the user does with an exchange beside archiving it: in the bridge, its publishing.
     const PhaseScope handler(ExchangePhase::Publish);
@@ -126,6 +147,7 @@ void PollingSession::WritePhaseLine() const {
 void PollingSession::NoticeLostPort() {
   if (LostReported_ || !Port_->Active() || !Port_->DeviceLost()) return;
   LostReported_ = true;
+  TraceLinkState("port lost: " + Port_->OpenPath());
   if (On.PortLost) On.PortLost();
 }
 
@@ -133,5 +155,6 @@ void PollingSession::NoticeSilence() {
   if (!Port_->Active()) return;
   if (++TicksSinceExchange_ < SilentAfterTicks || SilenceReported_) return;
   SilenceReported_ = true;
+  TraceLinkState("exchange timed out: no whole exchange within " + std::to_string(SilentAfterTicks) + " ticks");
   if (On.ControllerSilent) On.ControllerSilent();
 }

@@ -12,6 +12,7 @@
 #include "link/Polling.h"
 #include "session/PortChoice.h"
 
+class FrameTrace;
 class TVaComm;
 
 class PollingSession {
@@ -36,6 +37,10 @@ public:
   PollingSession& operator=(const PollingSession&) = delete;
 
   TVaComm& Port() { return *Port_; }
+  // Writes every frame of the link and the session's state changes (port opened,
+  // closed, lost; exchange completed or timed out) to the file from now on; an
+  // empty name stops the trace. Raises Exception when the file cannot be written.
+  void TraceTo(const std::string& file);
   // Closes the port, points it at the choice and opens it. Raises
   // EVaCommError with the component's text and kind when the port cannot be opened;
   // for a device that is not there, a hint follows: the serial devices that
@@ -61,6 +66,7 @@ private:
   void NoticeSilence();
 
   std::unique_ptr<TVaComm> Port_;
+  std::unique_ptr<FrameTrace> Trace_;
   std::string Status_;
   std::string PhaseLog_;  // the benchmarks' file for the time per phase; empty: none kept
   unsigned long ExchangesSeen_ = 0;

@@ -93,6 +93,8 @@ TStart::TStart(const ProgramOptions& options) {
   InstallQtMainThreadWake();
   Session = std::make_unique<PollingSession>();
   VaComm1 = &Session->Port();
+  // A trace that cannot be written is told, and the program runs without it.
+  if (!options.TraceFile.empty()) Guarded([&] { Session->TraceTo(options.TraceFile.string()); });
   Archiving = std::make_unique<PlantArchiving>(options);
   Session->On.ExchangeCompleted = [this] { Guarded([this] { Archiving->ExchangeCompleted(); }); };
   Alarms = std::make_unique<PlantAlarms>(*Session, *Timer2);

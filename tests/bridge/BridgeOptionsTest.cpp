@@ -249,6 +249,15 @@ TEST_F(BridgeOptionsTest, AFileOrPortNameWithAControlCharacterIsRefusedNamingThe
       << "a name that is not UTF-8 is the file system's business";
 }
 
+TEST_F(BridgeOptionsTest, TheTraceIsOffByDefaultAndNamedOnTheCommandLineOrInTheIniFile) {
+  EXPECT_EQ(ReadBridgeOptions({"--port", "COM1"}).TraceFile, "");
+  EXPECT_EQ(ReadBridgeOptions({"--port", "COM1", "--trace", "/var/tmp/frames.trace"}).TraceFile, "/var/tmp/frames.trace");
+  const std::string ini = WriteFile("trace.ini", "port = COM1\ntrace = /var/tmp/ini.trace\n");
+  EXPECT_EQ(ReadBridgeOptions({"--config", ini}).TraceFile, "/var/tmp/ini.trace");
+  EXPECT_EQ(ReadBridgeOptions({"--config", ini, "--trace", "cli.trace"}).TraceFile, "cli.trace");
+  EXPECT_EQ(Refusal({"--port", "COM1", "--trace", "f\x1b[2J"}), "--trace: holds a control character");
+}
+
 TEST_F(BridgeOptionsTest, TheAlarmCommandIsAProgramThatCanRunWithItsLimitFromEitherPlace) {
   const std::string script = WriteFile("notify", "#!/bin/sh\n");
   chmod(script.c_str(), 0700);

@@ -423,6 +423,13 @@ TEST(ProgramOptionsTest, TheCommandLineChoosesArchivePlantAndCsvStyle) {
   EXPECT_EQ(parse({"--archive"}, options), 2);
   EXPECT_EQ(parse({"--plant="}, options), 2);
   EXPECT_EQ(parse({"--csv=excel"}, options), 2);
+
+  // The frame trace: off unless named; a relative file is taken from the start folder.
+  EXPECT_TRUE(options.TraceFile.empty());
+  EXPECT_EQ(parse({"--trace", "frames.trace"}, options), std::nullopt);
+  EXPECT_EQ(options.TraceFile, fs::current_path() / "frames.trace");
+  EXPECT_EQ(parse({"--trace"}, options), 2);
+  EXPECT_EQ(parse({"--trace="}, options), 2);
 }
 
 }  // namespace

@@ -36,7 +36,10 @@ enum CommandSlot : int {
   SlotStartLearningPhase = 9,
   SlotSendServiceNumber = 10,
   SlotSetModemType = 11,
-  SlotSetStartScreenLine1 = 12,  // .. 15 for lines 2..4
+  SlotSetStartScreenLine1 = 12,
+  SlotSetStartScreenLine2 = 13,
+  SlotSetStartScreenLine3 = 14,
+  SlotSetStartScreenLine4 = 15,
   SlotOutputTestOn = 16,
   SlotOutputTestOff = 17,
   SlotClearYearEnergy = 18,
@@ -51,6 +54,7 @@ enum CommandSlot : int {
   SlotSetCalibration = 27,
   SlotSetMonitorSensitivity = 28,
   SlotDialPrefixValue = 29,  // no command: the yes/no byte of SlotSetDialPrefix
+  LastCommandSlot = SlotSetMonitorSensitivity,  // the slots 1..this one are commands
 };
 
 // Marks a command for the polling tick (sets its slot to 1).

@@ -241,6 +241,23 @@ TEST(PlantStoreText, FormatDateAndTime) {
   EXPECT_STREQ(FormatDate(), "65535/65535/65435");
 }
 
+// A caller may hold the clock's time and date together, in either order, and
+// format other texts meanwhile.
+TEST(PlantStoreText, TimeAndDateKeepTheirTextsWhateverIsFormattedNext) {
+  ClearPlantStore();
+  Block2[Word::Block2::Day] = 21;
+  Block2[Word::Block2::Month] = 6;
+  Block2[Word::Block2::Year] = 123;
+  Block2[Word::Block2::Hour] = 13;
+  Block2[Word::Block2::Minute] = 5;
+  const char* time = FormatTime();
+  const char* date = FormatDate();
+  FormatText("%s", "another text");
+  FormatInternetId();
+  EXPECT_STREQ(time, "13:05");
+  EXPECT_STREQ(date, "21/06/23");
+}
+
 TEST(PlantStoreText, LongTextsFitTheBuffer) {
   const std::string line = Cp1252FromUtf8(
       "Abweichung Z1/Z65535 evt.durch witterungsbedingte Einflüsse(trübe Tage,Schnee,Teilverschattung)");

@@ -1,8 +1,8 @@
 #include "alarm/PlantState.h"
 
 #include "link/Polling.h"
-#include "link/PlantStore.h"
-#include "link/StoreWords.h"
+#include "store/PlantStore.h"
+#include "store/StoreWords.h"
 #include "protocol/Cp1252.h"
 
 namespace Alarm {

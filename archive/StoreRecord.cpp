@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace Archive {
 

@@ -27,7 +27,7 @@
 #include "Goals.h"
 #include "PacedController.h"
 #include "link/Frames.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
 #include "tools/render/TimeSummary.h"

@@ -9,7 +9,7 @@
 #include "bridge/PlantReading.h"
 #include "bridge/ServiceManager.h"
 #include "bridge/StateMessage.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
 

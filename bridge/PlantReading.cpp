@@ -1,6 +1,6 @@
 #include "bridge/PlantReading.h"
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "protocol/Cp1252.h"
 
 PlantReading ReadPlant() {

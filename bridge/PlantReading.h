@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
 
 struct PlantReading {
   DailyFigures Figures;

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "bridge/Sensors.h"
-#include "link/PlantStore.h"
-#include "link/StoreWords.h"
+#include "store/PlantStore.h"
+#include "store/StoreWords.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "Frames.h"
 #include "link/CommandCodes.h"
 #include "protocol/FrameFormat.h"
-#include "PlantStore.h"
+#include "store/PlantStore.h"
 
 const char ServiceNumber[13] = "004930123456";
 

@@ -9,7 +9,7 @@
 #include "protocol/Cp1252.h"
 #include "protocol/FrameFormat.h"
 #include "Frames.h"
-#include "PlantStore.h"
+#include "store/PlantStore.h"
 
 LinkStatistics LinkCounts;
 

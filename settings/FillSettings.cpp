@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QFrame>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "settings/Edit.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"

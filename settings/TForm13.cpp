@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "link/Commands.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "settings/Edit.h"
 #include "settings/FillSettings.h"
 #include "settings/input/MonthTable.h"

@@ -12,7 +12,7 @@
 #include <QPushButton>
 
 #include "link/Commands.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "link/Polling.h"
 #include "settings/Edit.h"
 #include "settings/input/MonthTable.h"

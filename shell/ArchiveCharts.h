@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "archive/PlantArchive.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/history/ChartData.h"
 
 struct ArchiveCharts {

@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "session/PollingSession.h"
 #include "views/Bind.h"
 

@@ -5,7 +5,7 @@
 #include "archive/ArchiveLocation.h"
 #include "archive/StoreRecord.h"
 #include "base/Exception.h"
-#include "link/PlantFile.h"
+#include "store/PlantFile.h"
 
 PlantArchiving::PlantArchiving(const ProgramOptions& options)
     : options_(options),

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/Picture.h"
 #include "tools/render/DemoPlant.h"
 #include "tools/render/DrawTiming.h"

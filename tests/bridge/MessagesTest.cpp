@@ -14,7 +14,7 @@
 #include "bridge/Discovery.h"
 #include "bridge/Sensors.h"
 #include "bridge/StateMessage.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "link/PlantStore.h"
-#include "link/PlantFile.h"
+#include "store/PlantStore.h"
+#include "store/PlantFile.h"
 
 static_assert(std::endian::native == std::endian::little,
               "the file's words are little-endian, so here the file is the store's memory");

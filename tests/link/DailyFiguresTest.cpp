@@ -1,7 +1,7 @@
 // The current irradiance that the bridge publishes beside the page's figures:
 // the newest of today's samples by the controller's clock.
 #include "LinkTestSupport.h"
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
 
 namespace {
 

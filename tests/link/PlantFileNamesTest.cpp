@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "link/PlantFile.h"
-#include "link/PlantStore.h"
+#include "store/PlantFile.h"
+#include "store/PlantStore.h"
 
 namespace {
 

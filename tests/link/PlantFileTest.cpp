@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "link/PlantStore.h"
-#include "link/PlantFile.h"
+#include "store/PlantStore.h"
+#include "store/PlantFile.h"
 
 namespace {
 

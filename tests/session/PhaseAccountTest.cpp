@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/ExchangePhases.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "session/PollingSession.h"
 #include "tests/support/PlainMainLoop.h"
 #include "tests/support/SimulatorProcess.h"

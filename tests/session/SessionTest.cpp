@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "base/Exception.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "serial/VaComm.h"
 #include "session/PollingSession.h"
 #include "tests/support/PlainMainLoop.h"

@@ -10,8 +10,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "link/PlantStore.h"
-#include "link/StoreWords.h"
+#include "store/PlantStore.h"
+#include "store/StoreWords.h"
 #include "session/PollingSession.h"
 #include "shell/AlarmPictures.h"
 #include "shell/PlantAlarms.h"

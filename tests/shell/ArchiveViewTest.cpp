@@ -22,7 +22,7 @@
 
 #include "ArchiveTestSupport.h"
 #include "archive/PlantArchive.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "shell/CommandLine.h"
 #include "shell/CsvExportRun.h"
 #include "shell/InformationBox.h"

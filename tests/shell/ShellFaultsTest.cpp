@@ -12,7 +12,7 @@
 
 #include "ShellTestSupport.h"
 #include "link/Frames.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "serial/VaComm.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/TStart.h"

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "shell/Application.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/TStart.h"

@@ -20,8 +20,8 @@
 #include <map>
 
 #include "ShellTestSupport.h"
-#include "link/PlantStore.h"
 #include "link/Polling.h"
+#include "store/PlantStore.h"
 #include "serial/VaComm.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"

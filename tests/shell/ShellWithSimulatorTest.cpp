@@ -7,7 +7,7 @@
 
 #include "ShellTestSupport.h"
 #include "link/Commands.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
 #include "settings/TForm13.h"

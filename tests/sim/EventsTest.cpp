@@ -4,7 +4,7 @@
 #include "SimTestSupport.h"
 #include "BlockRenderer.h"
 #include "WordMap.h"
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
 #include "tests/support/Occurrences.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/StoreWords.h"
+#include "store/StoreWords.h"
 #include "tools/desktop/Desktop.h"
 
 // The meter count a plant file holds: its word in Block3, which opens the

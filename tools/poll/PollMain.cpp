@@ -7,7 +7,7 @@
 #include "PollOptions.h"
 #include "PollReport.h"
 #include "PollRun.h"
-#include "link/PlantFile.h"
+#include "store/PlantFile.h"
 #include "session/PortReport.h"
 
 namespace {

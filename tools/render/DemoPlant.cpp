@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "tools/render/DemoPlant.h"
 #include "tools/render/DrawTiming.h"
 #include "tools/render/SimPlant.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "sim/PlantModel.h"
 
 void FillFromSimulator(const SimPlantMoment& moment) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "protocol/Cp1252.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/Canvas.h"
 #include "views/Form.h"
 #include "views/Picture.h"

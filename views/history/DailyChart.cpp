@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/Canvas.h"
 #include "views/history/ChartConventions.h"
 #include "views/history/ChartForms.h"

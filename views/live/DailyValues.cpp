@@ -4,8 +4,8 @@
 #include <string>
 
 #include "protocol/Cp1252.h"
-#include "link/PlantStore.h"
-#include "link/DailyFigures.h"
+#include "store/PlantStore.h"
+#include "store/DailyFigures.h"
 #include "views/live/TForm6.h"
 
 namespace {

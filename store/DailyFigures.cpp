@@ -1,8 +1,8 @@
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
 
 #include <algorithm>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "protocol/Cp1252.h"
 
 namespace {

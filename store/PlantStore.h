@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "link/StoreWords.h"
+#include "store/StoreWords.h"
 
 struct TGroupA {
   uint16_t Block2[100];

@@ -1,4 +1,4 @@
-#include "PlantStore.h"
+#include "store/PlantStore.h"
 
 #include <algorithm>
 #include <cstdarg>

@@ -6,7 +6,7 @@
 #include "shell/QtGermanTexts.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
-#include "shell/TForm14.h"
+#include "views/archive/TForm14.h"
 #include "shell/TForm8.h"
 #include "shell/TStart.h"
 #include "link/Commands.h"

@@ -6,7 +6,7 @@
 #include "settings/TForm7.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
-#include "shell/TForm14.h"
+#include "views/archive/TForm14.h"
 #include "shell/TStart.h"
 #include "views/history/ChartForms.h"
 #include "views/live/TForm4.h"

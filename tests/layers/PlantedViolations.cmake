@@ -10,6 +10,8 @@ set(include_cases
   "fail|store/PlantStore.cpp|#include <shell/TStart.h>"
   "fail|views/Colors.h|#include \"views/live/TForm6.h\""
   "fail|views/live/Planted.cpp|#include \"views/history/TForm7.h\""
+  "fail|views/history/Planted.cpp|#include \"archive/PlantArchive.h\""
+  "fail|views/Planted.cpp|#include \"views/archive/TForm14.h\""
   "fail|store/extra/Planted.cpp|#include \"store/PlantStore.h\""
   "fail|store/Planted.cpp|#include \"link/Polling.h\""
   "fail|link/Planted.hpp|#include \"shell/TStart.h\""
@@ -39,6 +41,7 @@ set(include_cases
   "pass|serial/win32/Planted.cpp|#include \"serial/internal/VaThread.h\""
   "pass|tests/serial/Planted.cpp|#include \"serial/internal/VaThread.h\""
   "pass|tests/session/Planted.cpp|#include \"shell/TStart.h\""
+  "pass|views/archive/Planted.cpp|#include \"archive/PlantArchive.h\""
   "pass|views/Planted.cpp|#include <sys/time.h>\n#include <gtest/gtest.h>"
   "pass|build-planted/Planted.cpp|#include <shell/TStart.h>"
 )

@@ -17,9 +17,9 @@
 #include "store/PlantFile.h"
 #include "store/PlantStore.h"
 #include "shell/ExceptionDisplay.h"
-#include "shell/InformationBox.h"
+#include "views/InformationBox.h"
 #include "shell/PlantArchiving.h"
-#include "shell/TForm14.h"
+#include "views/archive/TForm14.h"
 #include "shell/TStart.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/CsvExportRun.h"
+#include "views/archive/CsvExportRun.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -7,8 +7,8 @@
 
 #include "archive/ArchiveError.h"
 #include "archive/RangeExport.h"
-#include "shell/FilePaths.h"
-#include "shell/InformationBox.h"
+#include "views/FilePaths.h"
+#include "views/InformationBox.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/TForm14.h"
+#include "views/archive/TForm14.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>
@@ -13,10 +13,10 @@
 #include <system_error>
 
 #include "archive/RangeExport.h"
-#include "shell/ArchiveCharts.h"
-#include "shell/CsvExportRun.h"
-#include "shell/FilePaths.h"
-#include "shell/TFileDialog.h"
+#include "views/archive/ArchiveCharts.h"
+#include "views/archive/CsvExportRun.h"
+#include "views/FilePaths.h"
+#include "views/TFileDialog.h"
 #include "views/Bind.h"
 #include "views/history/DailyChart.h"
 #include "views/history/MonthlyChart.h"

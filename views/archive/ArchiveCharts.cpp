@@ -1,4 +1,4 @@
-#include "shell/ArchiveCharts.h"
+#include "views/archive/ArchiveCharts.h"
 
 #include <algorithm>
 

@@ -9,8 +9,8 @@
 
 #include "archive/CsvExport.h"
 #include "archive/PlantArchive.h"
-#include "shell/ArchiveCharts.h"
-#include "shell/ArchivedDays.h"
+#include "views/archive/ArchiveCharts.h"
+#include "views/archive/ArchivedDays.h"
 #include "views/Form.h"
 #include "views/Picture.h"
 

@@ -1,4 +1,4 @@
-#include "shell/FilePaths.h"
+#include "views/FilePaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,10 @@
 // the prefix lead to pseudo-terminals that serial-line-peer holds on the
 // Linux side; this file asks it over a local TCP connection (its port in
 // PCZN_LINE_PEER) to make, feed, read and hang up those terminals.
+// winsock2.h before windows.h, which would otherwise bring the old winsock.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "alarm/PlantState.h"
 
 #include "link/Polling.h"
+#include "protocol/Cp1252.h"
 #include "store/PlantStore.h"
 #include "store/StoreWords.h"
-#include "protocol/Cp1252.h"
 
 namespace Alarm {
 
@@ -19,9 +19,7 @@ Event At(EventKind kind, Clock::time_point now, std::string text = {}) { return 
 
 }  // namespace
 
-Report ReportOfStore() {
-  return Report{Block3[Word::Block3::MonitoringOn] != 0, Block14[Word::Block14::FaultReport]};
-}
+Report ReportOfStore() { return Report{Block3[Word::Block3::MonitoringOn] != 0, Block14[Word::Block14::FaultReport]}; }
 
 std::string FaultTextFor(uint16_t code) { return Trimmed(Utf8FromCp1252(MonitorTextFor(1, code))); }
 
@@ -40,7 +38,8 @@ std::vector<Event> PlantState::ExchangeCompleted(const Report& report, Clock::ti
 }
 
 void PlantState::TakeMonitoring(bool on, Clock::time_point now, std::vector<Event>& events) {
-  if (monitoring_ && *monitoring_ != on) events.push_back(At(on ? EventKind::MonitoringOn : EventKind::MonitoringOff, now));
+  if (monitoring_ && *monitoring_ != on)
+    events.push_back(At(on ? EventKind::MonitoringOn : EventKind::MonitoringOff, now));
   monitoring_ = on;
   // Unwatched, the plant reports no fault: the one told last is no longer known.
   if (!on) {

@@ -25,9 +25,9 @@
 #include <thread>
 #include <vector>
 
+#include "qtloop/QtMainThreadWake.h"
 #include "serial/VaComm.h"
 #include "tests/support/RawPty.h"
-#include "qtloop/QtMainThreadWake.h"
 
 namespace {
 
@@ -198,17 +198,19 @@ int main(int argc, char** argv) {
   std::vector<double> medianRatios, p99Ratios;
   for (int rep = 1; rep <= repetitions; ++rep) {
     const Repetition r = MeasureBoth(path, rounds, 100 + rep * rounds);
-    std::printf("  repetition %d: TVaComm median %7.1f us, p99 %8.1f us; QSerialPort median %7.1f us, p99 %8.1f us; "
-                "ratio median %.2f, p99 %.2f\n",
-                rep, r.VaMedian, r.VaP99, r.QtMedian, r.QtP99, r.MedianRatio(), r.P99Ratio());
+    std::printf(
+        "  repetition %d: TVaComm median %7.1f us, p99 %8.1f us; QSerialPort median %7.1f us, p99 %8.1f us; "
+        "ratio median %.2f, p99 %.2f\n",
+        rep, r.VaMedian, r.VaP99, r.QtMedian, r.QtP99, r.MedianRatio(), r.P99Ratio());
     medianRatios.push_back(r.MedianRatio());
     p99Ratios.push_back(r.P99Ratio());
   }
   const double medianRatio = MedianOf(medianRatios);
   const double p99Ratio = MedianOf(p99Ratios);
   const bool met = medianRatio <= 1.0 && p99Ratio <= 1.0;
-  std::printf("[goal 1] round trip TVaComm / QSerialPort, median of %d repetitions: at the median %.2f, at p99 %.2f"
-              "   goal <= 1.00 at both: %s\n",
-              repetitions, medianRatio, p99Ratio, met ? "met" : "MISSED");
+  std::printf(
+      "[goal 1] round trip TVaComm / QSerialPort, median of %d repetitions: at the median %.2f, at p99 %.2f"
+      "   goal <= 1.00 at both: %s\n",
+      repetitions, medianRatio, p99Ratio, met ? "met" : "MISSED");
   return met ? 0 : 4;
 }

@@ -9,9 +9,9 @@
 #include "bridge/PlantReading.h"
 #include "bridge/ServiceManager.h"
 #include "bridge/StateMessage.h"
-#include "store/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
+#include "store/PlantStore.h"
 
 namespace {
 
@@ -221,8 +221,8 @@ void Bridge::ExchangeCompleted() {
   state_ = StateMessage(totals_.Checked(StateObject(reading), ControllerMomentOfStore(), PlantKwpOfStore()));
   device_ = DeviceOf(reading);
   log_.Once("controller", "data exchange completed: controller type " + std::to_string(reading.ControllerType) +
-                              ", version " + reading.ControllerVersion + ", " +
-                              std::to_string(reading.Meters.size()) + " meter(s); online");
+                              ", version " + reading.ControllerVersion + ", " + std::to_string(reading.Meters.size()) +
+                              " meter(s); online");
   if (announced_ != device_) Announce(*device_);
   Publish(topics_.State(), *state_);
   ChangeAvailability(availability_.ExchangeCompleted());
@@ -294,7 +294,8 @@ void Bridge::BrokerLost(const std::string& why) {
   const std::chrono::milliseconds wait = backoff_.Next();
   if (worked || !outageLogged_) {
     const std::string in = std::to_string((wait.count() + 999) / 1000) + " s";
-    BridgeLog::Line(worked ? "lost the MQTT broker " + mqtt_.Address() + " (" + why + "); polling goes on, reconnecting in " + in
+    BridgeLog::Line(worked ? "lost the MQTT broker " + mqtt_.Address() + " (" + why +
+                                 "); polling goes on, reconnecting in " + in
                            : "cannot reach the MQTT broker " + mqtt_.Address() + " (" + why +
                                  "); polling goes on, trying again in " + in + ", then at growing intervals up to " +
                                  std::to_string(ReconnectBackoff::Longest.count() / 1000) + " s");

@@ -96,20 +96,32 @@ constexpr int FactoryResetSlots[] = {SlotSetDateTime, SlotStartLearningPhase, Sl
 bool IsKeptInStartScreen(uint8_t c) {
   if (c >= 0x30 && c <= 0x7A) return true;
   switch (c) {
-    case ' ': case '-': case '&': case '+': case '*': case '(': case ')':
-    case '%': case '!': case ',': case '#': case '.':
-    case 0xC4: case 0xD6: case 0xDC: case 0xE4: case 0xF6: case 0xFC:  // ÄÖÜäöü
+    case ' ':
+    case '-':
+    case '&':
+    case '+':
+    case '*':
+    case '(':
+    case ')':
+    case '%':
+    case '!':
+    case ',':
+    case '#':
+    case '.':
+    case 0xC4:
+    case 0xD6:
+    case 0xDC:
+    case 0xE4:
+    case 0xF6:
+    case 0xFC:  // ÄÖÜäöü
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
 }  // namespace
 
-void SetCommandControls(CommandControls* controls) {
-  Controls = controls != nullptr ? controls : &DefaultControls;
-}
+void SetCommandControls(CommandControls* controls) { Controls = controls != nullptr ? controls : &DefaultControls; }
 
 CommandControls& CurrentCommandControls() { return *Controls; }
 
@@ -148,10 +160,10 @@ bool BuildCommand(int slot) {
     case SlotStartLearningPhase: SendAction(CommandCode::StartLearningPhase); break;
     case SlotSendServiceNumber: SendServiceNumber(); break;
     case SlotSetModemType: SendByte(CommandCode::ModemType, ModemTypeSetting); break;
-    case SlotSetStartScreenLine1: case SlotSetStartScreenLine2: case SlotSetStartScreenLine3:
-    case SlotSetStartScreenLine4:
-      SendStartScreenLine(slot - SlotSetStartScreenLine1);
-      break;
+    case SlotSetStartScreenLine1:
+    case SlotSetStartScreenLine2:
+    case SlotSetStartScreenLine3:
+    case SlotSetStartScreenLine4: SendStartScreenLine(slot - SlotSetStartScreenLine1); break;
     case SlotOutputTestOn: SendOutputTest(1); break;
     case SlotOutputTestOff: SendOutputTest(0); break;
     case SlotClearYearEnergy:
@@ -169,7 +181,9 @@ bool BuildCommand(int slot) {
     case SlotSetSmsNumber: SendNumberText(SmsNumber); break;
     case SlotSetDisplayOnHour: SendWord(GroupSetValue, CommandCode::DisplayOnHour, Controls->DisplayOnHour()); break;
     case SlotSetDisplayOffHour: SendWord(GroupSetValue, CommandCode::DisplayOffHour, Controls->DisplayOffHour()); break;
-    case SlotSetLargeDisplayType: SendWord(GroupSetValue, CommandCode::LargeDisplayType, Controls->LargeDisplayType()); break;
+    case SlotSetLargeDisplayType:
+      SendWord(GroupSetValue, CommandCode::LargeDisplayType, Controls->LargeDisplayType());
+      break;
     case SlotSetCalibration: SendWord(GroupSetValue, CommandCode::Calibration, Controls->CalibrationPosition()); break;
     case SlotSetMonitorSensitivity: SendWord(GroupSetValue, CommandCode::MonitorSensitivity, SensitivitySetting); break;
     default: return false;

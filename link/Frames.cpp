@@ -1,9 +1,9 @@
 #include "Frames.h"
 
+#include "Polling.h"
 #include "base/BytePort.h"
 #include "link/FrameTrace.h"
 #include "protocol/FrameFormat.h"
-#include "Polling.h"
 
 uint8_t TxFrame[256] = {};
 uint8_t RxFrame[256] = {};

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Commands.h"
+#include "Frames.h"
 #include "base/BytePort.h"
 #include "base/ExchangePhases.h"
-#include "Commands.h"
 #include "protocol/Cp1252.h"
 #include "protocol/FrameFormat.h"
-#include "Frames.h"
 #include "store/PlantStore.h"
 
 LinkStatistics LinkCounts;
@@ -125,10 +125,8 @@ TickActions PollingTick() {
   }
   if (PollTick < 59) ++PollTick;
   if (PollTick == ConnectingTick) {
-    if (ConnectPending == 0)
-      PollTick = 0;
-    else
-      SendConnectRequest();
+    if (ConnectPending == 0) PollTick = 0;
+    else SendConnectRequest();
   }
   actions.StatusText = StatusTextFor(PollTick);
   return actions;
@@ -138,7 +136,13 @@ int ReplyCodeFor(int type) {
   switch (type) {
     case 1: return 1;
     case 2: return (ControllerType == 14 || ControllerType > 21) ? 14 : 2;
-    case 3: case 4: case 5: case 6: case 7: case 8: case 9: return type;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9: return type;
     case 10: return ControllerType > 23 ? 15 : 10;
     case 14: return 2;
     case 15: return ControllerType > LastTypeAnswering15With10 ? 17 : 10;

@@ -6,8 +6,8 @@
 #include "base/ExchangePhases.h"
 #include "link/FrameTrace.h"
 #include "link/Frames.h"
-#include "session/PortReport.h"
 #include "serial/VaComm.h"
+#include "session/PortReport.h"
 
 namespace {
 
@@ -140,8 +140,8 @@ void PollingSession::ReceiveBytes() {
 
 void PollingSession::WritePhaseLine() const {
   if (phaseLog_.empty()) return;
-  std::ofstream(phaseLog_, std::ios::app) << "exchange " << exchangesSeen_ << ": " << ExchangePhases::TotalsLine()
-                                          << std::endl;
+  std::ofstream(phaseLog_, std::ios::app)
+      << "exchange " << exchangesSeen_ << ": " << ExchangePhases::TotalsLine() << std::endl;
 }
 
 void PollingSession::NoticeLostPort() {

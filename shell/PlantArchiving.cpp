@@ -9,7 +9,8 @@
 
 PlantArchiving::PlantArchiving(const ProgramOptions& options)
     : options_(options),
-      writer_(options.ArchiveFile, [](const std::string& message) { HandleApplicationException(Exception(message)); }) {}
+      writer_(options.ArchiveFile, [](const std::string& message) { HandleApplicationException(Exception(message)); }) {
+}
 
 void PlantArchiving::ExchangeCompleted() {
   if (fileOpened_) {

@@ -14,7 +14,7 @@ struct ProgramOptions {
   // --archive FILE: every exchange goes to this file; empty: one file per plant
   // in the default folder ($XDG_DATA_HOME/PCZentrixNet).
   std::filesystem::path ArchiveFile;
-  std::string PlantName = DefaultPlantName;                 // --plant NAME
-  Archive::CsvStyle CsvStyle = Archive::CsvStyle::German;   // --csv=plain
+  std::string PlantName = DefaultPlantName;                // --plant NAME
+  Archive::CsvStyle CsvStyle = Archive::CsvStyle::German;  // --csv=plain
   std::filesystem::path TraceFile;  // --trace FILE: the link's frames and state changes; empty: none
 };

@@ -243,8 +243,7 @@ char ClockDateText[TextBufferSize] = {};
 }  // namespace
 
 const char* FormatClockTime(unsigned hour, unsigned minute) {
-  std::snprintf(ClockTimeText, sizeof ClockTimeText, "%s%u:%s%u", LeadingZero(hour), hour, LeadingZero(minute),
-                minute);
+  std::snprintf(ClockTimeText, sizeof ClockTimeText, "%s%u:%s%u", LeadingZero(hour), hour, LeadingZero(minute), minute);
   return ClockTimeText;
 }
 
@@ -268,8 +267,8 @@ const char* FormatClockDate(unsigned day, unsigned month, unsigned year) {
   // Years from 2000 on are shown with two digits; a year word below 100 as it is.
   const unsigned shownYear = year >= 100 ? year - 100 : year;
   const char* yearZero = (year >= 100 && year < 110) ? "0" : "";
-  std::snprintf(ClockDateText, sizeof ClockDateText, "%s%u/%s%u/%s%u", LeadingZero(day), day, LeadingZero(month),
-                month, yearZero, shownYear);
+  std::snprintf(ClockDateText, sizeof ClockDateText, "%s%u/%s%u/%s%u", LeadingZero(day), day, LeadingZero(month), month,
+                yearZero, shownYear);
   return ClockDateText;
 }
 

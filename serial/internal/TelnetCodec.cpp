@@ -99,11 +99,8 @@ size_t Decoder::Decode(uint8_t* data, size_t count, std::vector<uint8_t>& replie
         state_ = State::Data;
         break;
       case State::Sub:
-      case State::SubIac:
-        TakeSubByte(byte);
-        break;
-      case State::Broken:
-        break;
+      case State::SubIac: TakeSubByte(byte); break;
+      case State::Broken: break;
     }
   }
   return kept;

@@ -81,10 +81,10 @@ private:
   uint8_t verb_ = 0;
   size_t subLength_ = 0;
   bool negotiated_ = false;
-  bool local_[256] = {};         // options the client does
-  bool remote_[256] = {};        // options the server does
-  bool localRefused_[256] = {};  // options the server asked of the client and the client refused
-  bool remoteRefused_[256] = {}; // options of the server the client refused
+  bool local_[256] = {};          // options the client does
+  bool remote_[256] = {};         // options the server does
+  bool localRefused_[256] = {};   // options the server asked of the client and the client refused
+  bool remoteRefused_[256] = {};  // options of the server the client refused
 };
 
 }  // namespace Telnet

@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 
 #include "store/PlantStore.h"
-#include "views/Picture.h"
 #include "tools/render/DemoPlant.h"
 #include "tools/render/DrawTiming.h"
 #include "tools/render/SimPlant.h"
 #include "tools/render/ViewWindows.h"
+#include "views/Picture.h"
 
 namespace {
 

@@ -73,7 +73,7 @@ public:
   std::string Link(int number, const std::string& target);
 
 private:
-  struct Folder;               // Linux: an XDG_CONFIG_HOME of the test's own
+  struct Folder;  // Linux: an XDG_CONFIG_HOME of the test's own
   Folder* folder_ = nullptr;
 };
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "base/Exception.h"
-#include "store/PlantStore.h"
 #include "serial/VaComm.h"
 #include "session/PollingSession.h"
+#include "store/PlantStore.h"
 #include "tests/support/PlainMainLoop.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"

@@ -20,8 +20,8 @@ int Number(const std::string& option, const std::string& text, long low, long hi
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high) {
-    throw EOptionError(option + " needs a whole number from " + std::to_string(low) + " to " +
-                      std::to_string(high) + ", not \"" + text + "\"");
+    throw EOptionError(option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                       ", not \"" + text + "\"");
   }
   return int(value);
 }
@@ -35,7 +35,8 @@ void CheckName(const std::string& option, const std::string& value) {
 void Apply(PollOptions& o, const std::string& option, const std::string& value) {
   if (option == "--port" || option == "--sol" || option == "--trace") CheckName(option, value);
   if (option == "--port") {
-    if (!ParsePortChoice(value)) throw EOptionError("--port needs COMn (1..255), a device path, tcp://HOST:PORT or rfc2217://HOST:PORT, not \"" +
+    if (!ParsePortChoice(value))
+      throw EOptionError("--port needs COMn (1..255), a device path, tcp://HOST:PORT or rfc2217://HOST:PORT, not \"" +
                          value + "\"");
     o.Port = value;
   } else if (option == "--sol") {

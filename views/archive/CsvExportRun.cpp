@@ -45,6 +45,7 @@ Archive::CsvExportResult RunCsvExport(QWidget* owner, const QString& folder, con
   const Archive::CsvExportResult result =
       job([&dialog](int64_t done, int64_t total) { return ShowProgress(dialog, done, total); });
   dialog.close();
-  ShowInformation(owner, QString::fromStdString(Archive::OutcomeText(result, QDir::toNativeSeparators(folder).toStdString())));
+  ShowInformation(owner,
+                  QString::fromStdString(Archive::OutcomeText(result, QDir::toNativeSeparators(folder).toStdString())));
   return result;
 }

@@ -45,8 +45,8 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
     : options_(options),
       topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix},
       mqtt_(SettingsFor(options, topics_, password)),
-      port_(*options.Port),
-      totals_([](const std::string& line) { BridgeLog::Line(line); }) {
+      totals_([](const std::string& line) { BridgeLog::Line(line); }),
+      port_(*options.Port) {
   session_.On.ExchangeCompleted = [this] { ExchangeCompleted(); };
   session_.On.ControllerSilent = [this] { ControllerSilent(); };
   session_.On.PortLost = [this] { PortLost(); };

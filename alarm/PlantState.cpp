@@ -1,9 +1,9 @@
 #include "alarm/PlantState.h"
 
 #include "link/Polling.h"
-#include "link/PlantStore.h"
-#include "link/StoreWords.h"
 #include "protocol/Cp1252.h"
+#include "store/PlantStore.h"
+#include "store/StoreWords.h"
 
 namespace Alarm {
 
@@ -19,9 +19,7 @@ Event At(EventKind kind, Clock::time_point now, std::string text = {}) { return 
 
 }  // namespace
 
-Report ReportOfStore() {
-  return Report{Block3[Word::Block3::MonitoringOn] != 0, Block14[Word::Block14::FaultReport]};
-}
+Report ReportOfStore() { return Report{Block3[Word::Block3::MonitoringOn] != 0, Block14[Word::Block14::FaultReport]}; }
 
 std::string FaultTextFor(uint16_t code) { return Trimmed(Utf8FromCp1252(MonitorTextFor(1, code))); }
 
@@ -29,50 +27,51 @@ std::string MonitoringOffText() { return Trimmed(Utf8FromCp1252(MonitorTextFor(0
 
 std::vector<Event> PlantState::ExchangeCompleted(const Report& report, Clock::time_point now) {
   std::vector<Event> events;
-  if (Link_ == Link::Lost) events.push_back(At(EventKind::LinkBack, now));
-  Link_ = Link::Up;
-  TicksSinceExchange_ = 0;
-  CountFromStart_ = false;
-  LastExchange_ = now;
+  if (link_ == Link::Lost) events.push_back(At(EventKind::LinkBack, now));
+  link_ = Link::Up;
+  ticksSinceExchange_ = 0;
+  countFromStart_ = false;
+  lastExchange_ = now;
   TakeMonitoring(report.Monitoring, now, events);
   if (report.Monitoring) TakeFault(report.FaultCode, now, events);
   return events;
 }
 
 void PlantState::TakeMonitoring(bool on, Clock::time_point now, std::vector<Event>& events) {
-  if (Monitoring_ && *Monitoring_ != on) events.push_back(At(on ? EventKind::MonitoringOn : EventKind::MonitoringOff, now));
-  Monitoring_ = on;
+  if (monitoring_ && *monitoring_ != on)
+    events.push_back(At(on ? EventKind::MonitoringOn : EventKind::MonitoringOff, now));
+  monitoring_ = on;
   // Unwatched, the plant reports no fault: the one told last is no longer known.
   if (!on) {
-    Fault_.reset();
-    ClearExchanges_ = 0;
+    fault_.reset();
+    clearExchanges_ = 0;
   }
 }
 
 void PlantState::TakeFault(uint16_t code, Clock::time_point now, std::vector<Event>& events) {
   if (code == 0) {
-    if (Fault_ && ++ClearExchanges_ >= ClearExchangesToEnd) {
-      events.push_back(At(EventKind::FaultEnded, now, *Fault_));
-      Fault_.reset();
-      ClearExchanges_ = 0;
+    if (fault_ && ++clearExchanges_ >= ClearExchangesToEnd) {
+      events.push_back(At(EventKind::FaultEnded, now, *fault_));
+      fault_.reset();
+      clearExchanges_ = 0;
     }
     return;
   }
-  ClearExchanges_ = 0;
+  clearExchanges_ = 0;
   std::string text = FaultTextFor(code);
-  if (Fault_ == text) return;
+  if (fault_ == text) return;
   // A new fault, or another meter than the one told: told once each.
-  Fault_ = text;
+  fault_ = text;
   events.push_back(At(EventKind::FaultStarted, now, std::move(text)));
 }
 
 std::vector<Event> PlantState::Tick(int unansweredExchanges, Clock::time_point now) {
   std::vector<Event> events;
-  ++TicksSinceExchange_;
+  ++ticksSinceExchange_;
   // Before the first exchange after an opening the link's count stands at its
   // start value, which says nothing yet; the ticks alone decide then.
-  const bool unanswered = !CountFromStart_ && unansweredExchanges >= LostAfterUnansweredExchanges;
-  if (unanswered || TicksSinceExchange_ > LostAfterTicks) LoseLink(now, events);
+  const bool unanswered = !countFromStart_ && unansweredExchanges >= LostAfterUnansweredExchanges;
+  if (unanswered || ticksSinceExchange_ > LostAfterTicks) LoseLink(now, events);
   return events;
 }
 
@@ -83,8 +82,8 @@ std::vector<Event> PlantState::PortLost(Clock::time_point now) {
 }
 
 void PlantState::LoseLink(Clock::time_point now, std::vector<Event>& events) {
-  if (Link_ == Link::Lost) return;
-  Link_ = Link::Lost;
+  if (link_ == Link::Lost) return;
+  link_ = Link::Lost;
   events.push_back(At(EventKind::LinkLost, now));
 }
 

@@ -58,29 +58,29 @@ public:
   std::vector<Event> Tick(int unansweredExchanges, Clock::time_point now);
   // The port was opened (again): the link's count starts over at its start
   // value, which says nothing until the next exchange.
-  void PortOpened() { CountFromStart_ = true; }
+  void PortOpened() { countFromStart_ = true; }
   // The port is gone (a pulled adapter, a server that closed): lost at once.
   std::vector<Event> PortLost(Clock::time_point now);
 
-  Link LinkState() const { return Link_; }
+  Link LinkState() const { return link_; }
   // Whether the controller watches the plant, as the last exchange said; none before the first.
-  std::optional<bool> Monitoring() const { return Monitoring_; }
+  std::optional<bool> Monitoring() const { return monitoring_; }
   // The fault being reported (the controller's words), none while there is none.
-  const std::optional<std::string>& Fault() const { return Fault_; }
-  std::optional<Clock::time_point> LastExchange() const { return LastExchange_; }
+  const std::optional<std::string>& Fault() const { return fault_; }
+  std::optional<Clock::time_point> LastExchange() const { return lastExchange_; }
 
 private:
   void TakeMonitoring(bool on, Clock::time_point now, std::vector<Event>& events);
   void TakeFault(uint16_t code, Clock::time_point now, std::vector<Event>& events);
   void LoseLink(Clock::time_point now, std::vector<Event>& events);
 
-  Link Link_ = Link::Unknown;
-  std::optional<bool> Monitoring_;
-  std::optional<std::string> Fault_;
-  int ClearExchanges_ = 0;
-  int TicksSinceExchange_ = 0;
-  bool CountFromStart_ = true;  // no exchange since the port was opened
-  std::optional<Clock::time_point> LastExchange_;
+  Link link_ = Link::Unknown;
+  std::optional<bool> monitoring_;
+  std::optional<std::string> fault_;
+  int clearExchanges_ = 0;
+  int ticksSinceExchange_ = 0;
+  bool countFromStart_ = true;  // no exchange since the port was opened
+  std::optional<Clock::time_point> lastExchange_;
 };
 
 }  // namespace Alarm

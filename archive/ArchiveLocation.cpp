@@ -57,7 +57,8 @@ std::filesystem::path DefaultArchiveFolder() {
 std::filesystem::path ArchiveFileFor(const std::filesystem::path& folder, const std::string& plantId) {
   std::string name = FilePrefix;
   for (unsigned char c : plantId) {
-    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    const bool plain =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
     char escaped[4];
     std::snprintf(escaped, sizeof escaped, "%%%02X", c);
     name += plain ? std::string(1, static_cast<char>(c)) : std::string(escaped);

@@ -11,7 +11,10 @@ namespace Archive {
 
 ArchiveWriter::ArchiveWriter(std::filesystem::path file, Report report, std::filesystem::path folder,
                              ArchiveOptions options, int retryBusyTimeoutMs)
-    : file_(std::move(file)), folder_(std::move(folder)), report_(std::move(report)), options_(options),
+    : file_(std::move(file)),
+      folder_(std::move(folder)),
+      report_(std::move(report)),
+      options_(options),
       retryBusyTimeoutMs_(retryBusyTimeoutMs) {}
 
 ArchiveWriter::~ArchiveWriter() = default;
@@ -122,7 +125,8 @@ void ArchiveWriter::Stopped(const std::string& message) {
 void ArchiveWriter::CaughtUp() {
   stopped_ = false;
   archive_.reset();
-  std::string message = "Archiv \"" + Utf8Path(written_) + "\" wird wieder geschrieben; die zurückgehaltenen Daten sind nachgetragen";
+  std::string message =
+      "Archiv \"" + Utf8Path(written_) + "\" wird wieder geschrieben; die zurückgehaltenen Daten sind nachgetragen";
   if (dropped_ > 0)
     message += " (die " + std::to_string(dropped_) + " ältesten zurückgehaltenen Datenaustausche gingen verloren)";
   dropped_ = 0;

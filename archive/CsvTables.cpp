@@ -44,7 +44,9 @@ CsvTable QuarterHours(const PlantHistory& h) {
 }
 
 CsvTable Days(const PlantHistory& h, CsvStyle style) {
-  return {"Tage.csv", {"Datum", EnergyHeader, CompleteHeader}, h.Days.size(),
+  return {"Tage.csv",
+          {"Datum", EnergyHeader, CompleteHeader},
+          h.Days.size(),
           [&h, style](size_t row) -> std::vector<std::string> {
             const DayYield& d = h.Days[row];
             return {IsoDate(d.Day), KwhText(d.EnergyWh, style), Flag(d.Complete)};
@@ -52,7 +54,9 @@ CsvTable Days(const PlantHistory& h, CsvStyle style) {
 }
 
 CsvTable Months(const PlantHistory& h, CsvStyle style) {
-  return {"Monate.csv", {"Monat", EnergyHeader, CompleteHeader}, h.Months.size(),
+  return {"Monate.csv",
+          {"Monat", EnergyHeader, CompleteHeader},
+          h.Months.size(),
           [&h, style](size_t row) -> std::vector<std::string> {
             const MonthYield& m = h.Months[row];
             return {MonthText(m.Year, m.Month), KwhText(m.EnergyWh, style), Flag(m.Complete)};
@@ -61,7 +65,9 @@ CsvTable Months(const PlantHistory& h, CsvStyle style) {
 
 CsvTable Years(const PlantHistory& h, CsvStyle style) {
   auto years = std::make_shared<std::vector<YearYield>>(YearsOf(h.Months));
-  return {"Jahre.csv", {"Jahr", EnergyHeader, CompleteHeader}, years->size(),
+  return {"Jahre.csv",
+          {"Jahr", EnergyHeader, CompleteHeader},
+          years->size(),
           [years, style](size_t row) -> std::vector<std::string> {
             const YearYield& y = (*years)[row];
             return {std::to_string(y.Year), KwhText(y.EnergyWh, style), Flag(y.Complete)};

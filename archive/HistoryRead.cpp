@@ -123,46 +123,41 @@ std::vector<DayCurve> PlantArchive::Curves(DayNumber from, DayNumber to) const {
 
 std::vector<DayYield> PlantArchive::DayYields(DayNumber from, DayNumber to) const {
   return RangeRows(*db_, "SELECT day, energy_wh, complete FROM day_yields WHERE day BETWEEN ? AND ? ORDER BY day",
-                   IsoDate(from), IsoDate(to),
-                   [this](const SqliteStatement& r) {
+                   IsoDate(from), IsoDate(to), [this](const SqliteStatement& r) {
                      const RowReader read(r, file_, "day_yields");
                      return DayYield{read.Day(0), read.Complete(2), read.Int(1, 0, MaxDayWh)};
                    });
 }
 
 std::vector<MonthYield> PlantArchive::Months(int fromYear, int toYear) const {
-  return RangeRows(*db_,
-                   "SELECT year, month, energy_wh, complete FROM months WHERE year BETWEEN ? AND ? ORDER BY year, month",
-                   int64_t{fromYear}, int64_t{toYear},
-                   [this](const SqliteStatement& r) {
-                     const RowReader read(r, file_, "months");
-                     return MonthYield{read.Small(0, 0, 9999), read.Small(1, 1, 12), read.Complete(3),
-                                       read.Int(2, 0, MaxMonthWh)};
-                   });
+  return RangeRows(
+      *db_, "SELECT year, month, energy_wh, complete FROM months WHERE year BETWEEN ? AND ? ORDER BY year, month",
+      int64_t{fromYear}, int64_t{toYear}, [this](const SqliteStatement& r) {
+        const RowReader read(r, file_, "months");
+        return MonthYield{read.Small(0, 0, 9999), read.Small(1, 1, 12), read.Complete(3), read.Int(2, 0, MaxMonthWh)};
+      });
 }
 
 std::vector<YearYield> PlantArchive::Years() const { return YearsOf(Months(INT32_MIN, INT32_MAX)); }
 
 std::vector<MeterDay> PlantArchive::MeterDays(DayNumber from, DayNumber to) const {
-  return RangeRows(*db_,
-                   "SELECT day, meter, energy_wh, complete FROM meter_days WHERE day BETWEEN ? AND ? ORDER BY day, meter",
-                   IsoDate(from), IsoDate(to),
-                   [this](const SqliteStatement& r) {
-                     const RowReader read(r, file_, "meter_days");
-                     return MeterDay{read.Day(0), read.Meter(1), read.Complete(3), read.Int(2, 0, MaxMeterDayWh)};
-                   });
+  return RangeRows(
+      *db_, "SELECT day, meter, energy_wh, complete FROM meter_days WHERE day BETWEEN ? AND ? ORDER BY day, meter",
+      IsoDate(from), IsoDate(to), [this](const SqliteStatement& r) {
+        const RowReader read(r, file_, "meter_days");
+        return MeterDay{read.Day(0), read.Meter(1), read.Complete(3), read.Int(2, 0, MaxMeterDayWh)};
+      });
 }
 
 std::vector<MeterYear> PlantArchive::MeterYears(int fromYear, int toYear) const {
-  return RangeRows(*db_,
-                   "SELECT year, meter, energy_wh, complete FROM meter_years WHERE year BETWEEN ? AND ?"
-                   " ORDER BY year, meter",
-                   int64_t{fromYear}, int64_t{toYear},
-                   [this](const SqliteStatement& r) {
-                     const RowReader read(r, file_, "meter_years");
-                     return MeterYear{read.Small(0, 0, 9999), read.Meter(1), read.Complete(3),
-                                      read.Int(2, 0, MaxMeterYearWh)};
-                   });
+  return RangeRows(
+      *db_,
+      "SELECT year, meter, energy_wh, complete FROM meter_years WHERE year BETWEEN ? AND ?"
+      " ORDER BY year, meter",
+      int64_t{fromYear}, int64_t{toYear}, [this](const SqliteStatement& r) {
+        const RowReader read(r, file_, "meter_years");
+        return MeterYear{read.Small(0, 0, 9999), read.Meter(1), read.Complete(3), read.Int(2, 0, MaxMeterYearWh)};
+      });
 }
 
 PlantHistory PlantArchive::History(DayNumber from, DayNumber to) const {

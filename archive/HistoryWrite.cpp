@@ -38,11 +38,16 @@ std::string UpsertSql(const std::string& table, const std::vector<std::string>& 
 }  // namespace
 
 void PlantArchive::WriteHistory(const PlantHistory& history) {
-  SqliteStatement sample = db_->Prepare(UpsertSql("samples", {"day", "quarter"}, {"power_w", "irradiance_wm2"}), WriteFailed);
+  SqliteStatement sample =
+      db_->Prepare(UpsertSql("samples", {"day", "quarter"}, {"power_w", "irradiance_wm2"}), WriteFailed);
   for (const DayCurve& curve : history.Curves)
     for (size_t i = 0; i < curve.Samples.size(); ++i)
-      sample.Bind(IsoDate(curve.Day)).Bind(FirstSampleQuarter + static_cast<int64_t>(i))
-          .Bind(curve.Samples[i].PowerW).Bind(curve.Samples[i].IrradianceWm2).Bind(curve.Complete).Run();
+      sample.Bind(IsoDate(curve.Day))
+          .Bind(FirstSampleQuarter + static_cast<int64_t>(i))
+          .Bind(curve.Samples[i].PowerW)
+          .Bind(curve.Samples[i].IrradianceWm2)
+          .Bind(curve.Complete)
+          .Run();
   SqliteStatement day = db_->Prepare(UpsertSql("day_yields", {"day"}, {"energy_wh"}), WriteFailed);
   for (const DayYield& d : history.Days) day.Bind(IsoDate(d.Day)).Bind(d.EnergyWh).Bind(d.Complete).Run();
   SqliteStatement month = db_->Prepare(UpsertSql("months", {"year", "month"}, {"energy_wh"}), WriteFailed);

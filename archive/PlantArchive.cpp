@@ -46,9 +46,12 @@ PlantArchive::PlantArchive(const std::filesystem::path& file, ArchiveOptions opt
     : file_(file), readOnly_(options.ReadOnly) {
   if (options.ReadOnly) options.Create = false;
   std::error_code error;
-  if (!options.Create && !std::filesystem::exists(file, error)) throw EArchiveError(file, OpenFailed, "die Datei gibt es nicht");
+  if (!options.Create && !std::filesystem::exists(file, error))
+    throw EArchiveError(file, OpenFailed, "die Datei gibt es nicht");
   if (options.Create) MakeFolderOf(file);
-  const SqliteOpen mode = options.ReadOnly ? SqliteOpen::ReadOnly : options.Create ? SqliteOpen::Create : SqliteOpen::ReadWrite;
+  const SqliteOpen mode = options.ReadOnly ? SqliteOpen::ReadOnly
+                          : options.Create ? SqliteOpen::Create
+                                           : SqliteOpen::ReadWrite;
   const std::optional<FileIdentity> before = IdentityOf(file);
   db_ = std::make_unique<SqliteDatabase>(file, mode, options.BusyTimeoutMs);
   identity_ = IdentityOf(file);
@@ -108,14 +111,14 @@ void PlantArchive::CheckDate(const ExchangeRecord& record) const {
   if (!IsPossibleClock(record.Clock) ||
       record.Today != DayNumberOf(record.Clock.Year, record.Clock.Month, record.Clock.Day))
     throw EArchiveError(file_, WriteFailed,
-                       "die Uhr der Steuerung nennt kein mögliches Datum (" + ClockText(record.Clock) + ")");
+                        "die Uhr der Steuerung nennt kein mögliches Datum (" + ClockText(record.Clock) + ")");
 }
 
 // A stored clock that names no moment (written by an older version from a
 // broken clock) is no reason to hold back the exchanges after it.
 bool PlantArchive::IsNewest(const ExchangeRecord& record) {
-  const std::optional<ControllerClock> last = ParseClockText(
-      db_->QueryText("SELECT value FROM plant WHERE key = 'controller_clock'", WriteFailed));
+  const std::optional<ControllerClock> last =
+      ParseClockText(db_->QueryText("SELECT value FROM plant WHERE key = 'controller_clock'", WriteFailed));
   return !last || !IsPossibleClock(*last) || MinutesOf(record.Clock) >= MinutesOf(*last);
 }
 
@@ -147,7 +150,7 @@ void PlantArchive::CheckPlant(const std::string& plantId) {
   const std::string stored = read.Text(0);
   if (stored != plantId)
     throw EArchiveError(file_, "Archiv einer anderen Anlage",
-                       "es gehört zur Anlage \"" + stored + "\", die Daten kommen von der Anlage \"" + plantId + "\"");
+                        "es gehört zur Anlage \"" + stored + "\", die Daten kommen von der Anlage \"" + plantId + "\"");
 }
 
 void PlantArchive::ClosePassedPeriods(const ExchangeRecord& record) {

@@ -19,8 +19,8 @@ namespace Archive {
 class SqliteDatabase;
 
 struct ArchiveOptions {
-  bool Create = true;         // make the file (and its folder) when it does not exist
-  int BusyTimeoutMs = 2000;   // how long to wait for another program's write to end
+  bool Create = true;        // make the file (and its folder) when it does not exist
+  int BusyTimeoutMs = 2000;  // how long to wait for another program's write to end
   // Only read (the archive view, an export): nothing is ever written into the
   // file, not even the tables of an empty one; Create is ignored.
   bool ReadOnly = false;

@@ -38,8 +38,8 @@ PlantHistory AsOf(const PlantHistory& h, DayNumber today) {
   const auto byDay = [today](const auto& row) { return Order(row.Day, today); };
   const auto byMonth = [month](const MonthYield& m) { return Order(int64_t{m.Year} * 12 + m.Month, month); };
   const auto byYear = [&date](const MeterYear& m) { return Order(m.Year, date.Year); };
-  return {RowsAsOf(h.Curves, byDay), RowsAsOf(h.Days, byDay), RowsAsOf(h.Months, byMonth),
-          RowsAsOf(h.MeterDays, byDay), RowsAsOf(h.MeterYears, byYear)};
+  return {RowsAsOf(h.Curves, byDay), RowsAsOf(h.Days, byDay), RowsAsOf(h.Months, byMonth), RowsAsOf(h.MeterDays, byDay),
+          RowsAsOf(h.MeterYears, byYear)};
 }
 
 PlantHistory CompleteOnly(const PlantHistory& h) {

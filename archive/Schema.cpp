@@ -40,8 +40,8 @@ void CheckItIsAnArchive(SqliteDatabase& db, int64_t version) {
   if (foreign) throw EArchiveError(db.File(), OpenFailed, "die Datei ist kein Anlagenarchiv");
   if (version > SchemaVersion)
     throw EArchiveError(db.File(), OpenFailed,
-                       "die Datei hat Version " + std::to_string(version) + ", dieses Programm kennt bis Version " +
-                           std::to_string(SchemaVersion));
+                        "die Datei hat Version " + std::to_string(version) + ", dieses Programm kennt bis Version " +
+                            std::to_string(SchemaVersion));
 }
 
 }  // namespace
@@ -52,8 +52,8 @@ void CheckReadableSchema(SqliteDatabase& db) {
   if (version == 0) throw EArchiveError(db.File(), OpenFailed, "die Datei ist kein Anlagenarchiv (sie ist leer)");
   if (version < SchemaVersion)
     throw EArchiveError(db.File(), OpenFailed,
-                       "die Datei hat die ältere Version " + std::to_string(version) +
-                           "; das Programm bringt sie beim nächsten Archivieren auf den Stand");
+                        "die Datei hat die ältere Version " + std::to_string(version) +
+                            "; das Programm bringt sie beim nächsten Archivieren auf den Stand");
 }
 
 void PrepareSchema(SqliteDatabase& db) {
@@ -64,8 +64,8 @@ void PrepareSchema(SqliteDatabase& db) {
   const int64_t version = UserVersion(db);
   CheckItIsAnArchive(db, version);
   for (int64_t step = version; step < SchemaVersion; ++step) db.Exec(Migrations[step], OpenFailed);
-  db.Exec("PRAGMA application_id = " + std::to_string(ArchiveApplicationId) + ";PRAGMA user_version = " +
-              std::to_string(SchemaVersion),
+  db.Exec("PRAGMA application_id = " + std::to_string(ArchiveApplicationId) +
+              ";PRAGMA user_version = " + std::to_string(SchemaVersion),
           OpenFailed);
   transaction.Commit();
 }

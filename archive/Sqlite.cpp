@@ -82,7 +82,9 @@ SqliteStatement::SqliteStatement(SqliteDatabase& db, sqlite3_stmt* statement, co
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
 
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
-    : db_(other.db_), statement_(std::exchange(other.statement_, nullptr)), what_(other.what_),
+    : db_(other.db_),
+      statement_(std::exchange(other.statement_, nullptr)),
+      what_(other.what_),
       nextParameter_(other.nextParameter_) {}
 
 SqliteStatement& SqliteStatement::Bind(int64_t value) {
@@ -91,8 +93,8 @@ SqliteStatement& SqliteStatement::Bind(int64_t value) {
 }
 
 SqliteStatement& SqliteStatement::Bind(const std::string& value) {
-  if (sqlite3_bind_text(statement_, nextParameter_++, value.data(), static_cast<int>(value.size()),
-                        SQLITE_TRANSIENT) != SQLITE_OK)
+  if (sqlite3_bind_text(statement_, nextParameter_++, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT) !=
+      SQLITE_OK)
     db_.Fail(what_);
   return *this;
 }

@@ -33,13 +33,9 @@ StagedFile::StagedFile(std::filesystem::path target, const NameSuffixes& suffixe
     temporary_ = target_;
     temporary_ += suffixes ? suffixes() : RandomSuffix();
     switch (CurrentFileOperations().CreateNew(temporary_, file_, error)) {
-      case CreateOutcome::Created:
-        buffer_.Attach(file_);
-        return;
-      case CreateOutcome::NameTaken:
-        continue;
-      case CreateOutcome::Failed:
-        throw EArchiveError(target_, "CSV-Datei nicht anzulegen", error);
+      case CreateOutcome::Created: buffer_.Attach(file_); return;
+      case CreateOutcome::NameTaken: continue;
+      case CreateOutcome::Failed: throw EArchiveError(target_, "CSV-Datei nicht anzulegen", error);
     }
   }
   throw EArchiveError(target_, "CSV-Datei nicht anzulegen", "jeder temporäre Name daneben ist schon vergeben");
@@ -62,12 +58,13 @@ void StagedFile::Finish() {
   const bool closed = std::fclose(file) == 0 && flushed;
   if (!written || !closed)
     throw EArchiveError(target_, "CSV-Datei nicht zu schreiben",
-                       closed ? std::string("Schreibfehler") : std::generic_category().message(errno));
+                        closed ? std::string("Schreibfehler") : std::generic_category().message(errno));
 }
 
 void StagedFile::PutInPlace() {
   std::string error;
-  if (!CurrentFileOperations().MoveOnto(temporary_, target_, error)) throw EArchiveError(target_, "CSV-Datei nicht abzulegen", error);
+  if (!CurrentFileOperations().MoveOnto(temporary_, target_, error))
+    throw EArchiveError(target_, "CSV-Datei nicht abzulegen", error);
   placed_ = true;
 }
 

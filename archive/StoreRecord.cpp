@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace Archive {
 
@@ -44,9 +44,7 @@ std::vector<DayCurve> CurvesFromStore(DayNumber today) {
 int DayOfYear366(const CivilDate& d) { return MonthStartDay[d.Month] + d.Day; }
 
 // The yield of the day `back` days before today (1 or 2), 0.1 kWh.
-int PastDayYield(int back) {
-  return Block3[back == 1 ? Word::Block3::YesterdayYield : Word::Block3::DayBeforeYield];
-}
+int PastDayYield(int back) { return Block3[back == 1 ? Word::Block3::YesterdayYield : Word::Block3::DayBeforeYield]; }
 
 // The finished days of the current year from DayRun, the last two days of the
 // old year (which DayRun no longer holds in the new one) from the store's

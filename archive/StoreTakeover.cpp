@@ -23,8 +23,9 @@ TakeoverResult TakeStoreIntoArchive(const std::filesystem::path& chosenFile, con
                                     const std::string& plantName, const std::string& livePlant) {
   const std::optional<ExchangeRecord> record = RecordFromStore(plantName);
   if (!record)
-    throw Exception("Die Anlagendaten tragen kein gültiges Datum der Steuerung und können nicht ins Archiv "
-                    "übernommen werden.");
+    throw Exception(
+        "Die Anlagendaten tragen kein gültiges Datum der Steuerung und können nicht ins Archiv "
+        "übernommen werden.");
   const std::filesystem::path file = ArchiveFileOf(chosenFile, folder, record->PlantId);
   // Checked before the file is opened: an empty live archive stays unclaimed.
   if (!livePlant.empty() && record->PlantId != livePlant && file == ArchiveFileOf(chosenFile, folder, livePlant))

@@ -199,7 +199,7 @@ QImage MakeYearlyChartBackground() {
 QImage MakeYieldChartBackground() {
   QImage image = GreyPicture(778, 380);
   QPainter p(&image);
-  Frame(p, 777, 377);  // the picture control is smaller than the picture
+  Frame(p, 777, 377);              // the picture control is smaller than the picture
   DrawFlatChart(p, 84, 574, 11);   // 0 .. 165 kWh/kWp in steps of 15
   DrawFlatChart(p, 690, 740, 12);  // 0 .. 1200 kWh/kWp in steps of 100
   return image;

@@ -30,15 +30,15 @@ void Leave();
 // A phase for the lifetime of the object.
 class PhaseScope {
 public:
-  explicit PhaseScope(ExchangePhase phase) : On_(ExchangePhases::Enabled()) {
-    if (On_) ExchangePhases::Enter(phase);
+  explicit PhaseScope(ExchangePhase phase) : on_(ExchangePhases::Enabled()) {
+    if (on_) ExchangePhases::Enter(phase);
   }
   ~PhaseScope() {
-    if (On_) ExchangePhases::Leave();
+    if (on_) ExchangePhases::Leave();
   }
   PhaseScope(const PhaseScope&) = delete;
   PhaseScope& operator=(const PhaseScope&) = delete;
 
 private:
-  bool On_;
+  bool on_;
 };

@@ -2,15 +2,15 @@
 
 void WakeSignal::Wake() {
   {
-    std::lock_guard guard(Lock_);
-    Pending_ = true;
+    std::lock_guard guard(lock_);
+    pending_ = true;
   }
-  Woken_.notify_one();
+  woken_.notify_one();
 }
 
 bool WakeSignal::WaitForWake(std::chrono::milliseconds limit) {
-  std::unique_lock lock(Lock_);
-  const bool woken = Woken_.wait_for(lock, limit, [this] { return Pending_; });
-  Pending_ = false;
+  std::unique_lock lock(lock_);
+  const bool woken = woken_.wait_for(lock, limit, [this] { return pending_; });
+  pending_ = false;
   return woken;
 }

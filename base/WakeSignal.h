@@ -15,7 +15,7 @@ public:
   bool WaitForWake(std::chrono::milliseconds limit);
 
 private:
-  std::mutex Lock_;
-  std::condition_variable Woken_;
-  bool Pending_ = false;
+  std::mutex lock_;
+  std::condition_variable woken_;
+  bool pending_ = false;
 };

@@ -20,13 +20,13 @@
 #include "PacedFeed.h"
 #include "PhaseLog.h"
 #include "ProcStats.h"
-#include "tools/render/TimeSummary.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MosquittoBroker.h"
 #include "tests/support/Occurrences.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TempPortsFolder.h"
+#include "tools/render/TimeSummary.h"
 
 namespace {
 
@@ -110,12 +110,14 @@ int64_t MeasuredBytes(const std::string& simLog, int cycles) {
 bool PrintPerByte(const std::vector<double>& bridge, const std::vector<double>& bare) {
   const double ratio = MedianOf(bridge) / MedianOf(bare);
   const bool met = !bridge.empty() && !bare.empty() && ratio <= PacedFeed::PerByteGoal;
-  std::printf("processor time per received byte in the exchanges (us): the bridge %s; a bare reader (one thread, "
-              "poll + read, same pacing, %d bytes) %s\n",
-              Listed(bridge, "%.1f").c_str(), PacedFeed::BareBytes, Listed(bare, "%.1f").c_str());
-  std::printf("[goal 2] processor time per received byte, medians: the bridge %.1f us = %.2f x the bare reader's "
-              "%.1f us   goal <= %.1f x: %s\n",
-              MedianOf(bridge), ratio, MedianOf(bare), PacedFeed::PerByteGoal, met ? "met" : "MISSED");
+  std::printf(
+      "processor time per received byte in the exchanges (us): the bridge %s; a bare reader (one thread, "
+      "poll + read, same pacing, %d bytes) %s\n",
+      Listed(bridge, "%.1f").c_str(), PacedFeed::BareBytes, Listed(bare, "%.1f").c_str());
+  std::printf(
+      "[goal 2] processor time per received byte, medians: the bridge %.1f us = %.2f x the bare reader's "
+      "%.1f us   goal <= %.1f x: %s\n",
+      MedianOf(bridge), ratio, MedianOf(bare), PacedFeed::PerByteGoal, met ? "met" : "MISSED");
   return met;
 }
 
@@ -140,8 +142,9 @@ int main(int argc, char** argv) {
                       {"--port", "COM1", "--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()),
                        "--archive", (folder / "archive.sqlite").string()},
                       {{PhaseLogVariable, phaseLog}}, ChildProcess::Output::WithStandardError);
-  std::printf("zentrixnet-bridge polling the paced simulator (COM 1, 12 meters), publishing to mosquitto on 127.0.0.1:%d\n",
-              broker.Port());
+  std::printf(
+      "zentrixnet-bridge polling the paced simulator (COM 1, 12 meters), publishing to mosquitto on 127.0.0.1:%d\n",
+      broker.Port());
 
   if (!WaitForLog(sim, EndOfExchange, 1, std::chrono::seconds(120))) {
     std::fprintf(stderr, "bridge_bench: no data exchange within 120 s\n%s", bridge.ReadAvailable().c_str());
@@ -166,9 +169,10 @@ int main(int argc, char** argv) {
   const bool memoryMet = MB(memory->RssKb) <= MemoryGoalMB && MB(memory->HwmKb) <= MemoryGoalMB;
   const bool perByteMet = PrintPerByte(perByte, PacedFeed::BareReaderPerByteUs(3));
   PrintPhases("the bridge", phases, cycles, measuredBytes);
-  std::printf("[goal 2] the bridge polling, publishing and archiving over %d whole cycles (%.1f s): processor "
-              "%.0f ms = %.2f %% of a core   goal <= %.1f %%: %s\n",
-              cycles, f->WallMs / 1000, f->CpuMs, 100 * share, 100 * CpuShareGoal, cpuMet ? "met" : "MISSED");
+  std::printf(
+      "[goal 2] the bridge polling, publishing and archiving over %d whole cycles (%.1f s): processor "
+      "%.0f ms = %.2f %% of a core   goal <= %.1f %%: %s\n",
+      cycles, f->WallMs / 1000, f->CpuMs, 100 * share, 100 * CpuShareGoal, cpuMet ? "met" : "MISSED");
   const double restMs = f->WallMs - f->ExchangeWallMs;
   std::printf("  in the exchanges (%.1f s): %.2f %%; the rest of the cycles (%.1f s): %.2f %%\n",
               f->ExchangeWallMs / 1000, 100 * f->ExchangeCpuMs / f->ExchangeWallMs, restMs / 1000,

@@ -27,11 +27,11 @@
 #include "Goals.h"
 #include "PacedController.h"
 #include "link/Frames.h"
-#include "link/PlantStore.h"
 #include "link/Polling.h"
-#include "serial/VaComm.h"
-#include "tools/render/TimeSummary.h"
 #include "qtloop/QtMainThreadWake.h"
+#include "serial/VaComm.h"
+#include "store/PlantStore.h"
+#include "tools/render/TimeSummary.h"
 
 namespace {
 
@@ -78,8 +78,8 @@ int Count(const std::string& text, const std::string& what) {
 double Ms(double ns) { return ns / 1e6; }
 
 void PrintExchanges(const std::vector<ExchangeFigures>& exchanges) {
-  std::printf("%-9s %7s %7s %11s %11s %8s %13s %13s\n", "exchange", "bytes", "to PC", "time (ms)", "wire (ms)",
-              "ratio", "replies (ms)", "ctrl late (ms)");
+  std::printf("%-9s %7s %7s %11s %11s %8s %13s %13s\n", "exchange", "bytes", "to PC", "time (ms)", "wire (ms)", "ratio",
+              "replies (ms)", "ctrl late (ms)");
   for (size_t i = 0; i < exchanges.size(); ++i) {
     const ExchangeFigures& e = exchanges[i];
     double replies = 0;
@@ -106,7 +106,6 @@ std::vector<double> LatenciesMs(const std::vector<ExchangeFigures>& exchanges, s
   return ms;
 }
 
-
 // Per repetition the program's reply latency against the bare line's, then
 // the figures with their goals; false when a goal is missed.
 bool PrintSummary(const std::vector<ExchangeFigures>& exchanges, const std::vector<std::vector<double>>& bareRuns,
@@ -120,19 +119,21 @@ bool PrintSummary(const std::vector<ExchangeFigures>& exchanges, const std::vect
     const TimeSummary bare = Summarize(bareRuns[rep]);
     if (program.Count == 0 || bare.Count == 0) continue;
     p99Ratios.push_back(program.P99 / bare.P99);
-    std::printf("  repetition %zu: program median %.3f, p99 %.3f, slowest %.3f (%d blocks); bare line median %.3f, "
-                "p99 %.3f, slowest %.3f (%d blocks); p99 ratio %.2f\n",
-                rep + 1, program.Median, program.P99, program.Slowest, program.Count, bare.Median, bare.P99,
-                bare.Slowest, bare.Count, p99Ratios.back());
+    std::printf(
+        "  repetition %zu: program median %.3f, p99 %.3f, slowest %.3f (%d blocks); bare line median %.3f, "
+        "p99 %.3f, slowest %.3f (%d blocks); p99 ratio %.2f\n",
+        rep + 1, program.Median, program.P99, program.Slowest, program.Count, bare.Median, bare.P99, bare.Slowest,
+        bare.Count, p99Ratios.back());
   }
   const TimeSummary ratio = Summarize(ratios);
   const TimeSummary latency = Summarize(LatenciesMs(exchanges, 0, exchanges.size()));
   const bool ratioMet = ratio.Slowest <= RatioGoal;
   const bool latencyMet = !p99Ratios.empty() && MedianOf(p99Ratios) <= LatencyP99RatioGoal;
-  std::printf("[goal 3] reply latency p99, program / bare line, median of %zu repetitions: %.2f "
-              "(all %d replies: median %.3f ms, p99 %.3f ms)   goal <= %.1f: %s\n",
-              p99Ratios.size(), p99Ratios.empty() ? 0.0 : MedianOf(p99Ratios), latency.Count, latency.Median,
-              latency.P99, LatencyP99RatioGoal, latencyMet ? "met" : "MISSED");
+  std::printf(
+      "[goal 3] reply latency p99, program / bare line, median of %zu repetitions: %.2f "
+      "(all %d replies: median %.3f ms, p99 %.3f ms)   goal <= %.1f: %s\n",
+      p99Ratios.size(), p99Ratios.empty() ? 0.0 : MedianOf(p99Ratios), latency.Count, latency.Median, latency.P99,
+      LatencyP99RatioGoal, latencyMet ? "met" : "MISSED");
   std::printf("[goal 4] exchange time / wire time: median %.4f, worst %.4f of %d exchanges   goal <= %.2f: %s\n",
               ratio.Median, ratio.Slowest, ratio.Count, RatioGoal, ratioMet ? "met" : "MISSED");
   return ratioMet && latencyMet;
@@ -194,14 +195,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string log = controller.FrameLog();
-  std::printf("Data exchange at 2400 baud over a pseudo-terminal, both directions paced (10 bits a byte); the bare "
-              "line: a thread answering %d-byte blocks on another pseudo-terminal, same pacing\n",
-              BareBlockBytes);
+  std::printf(
+      "Data exchange at 2400 baud over a pseudo-terminal, both directions paced (10 bits a byte); the bare "
+      "line: a thread answering %d-byte blocks on another pseudo-terminal, same pacing\n",
+      BareBlockBytes);
   PrintExchanges(exchanges);
   PrintSlowReplies(exchanges);
-  std::printf("blocks sent again: %d, bad checksums: %d, unexpected requests: %d, stray PC bytes: %d, "
-              "end frames the PC did not take: %d\n",
-              Count(log, "(again)"), Count(log, "bad checksum"), Count(log, "unexpected"),
-              controller.Recorder().StrayPcBytes(), endsUnseen);
+  std::printf(
+      "blocks sent again: %d, bad checksums: %d, unexpected requests: %d, stray PC bytes: %d, "
+      "end frames the PC did not take: %d\n",
+      Count(log, "(again)"), Count(log, "bad checksum"), Count(log, "unexpected"), controller.Recorder().StrayPcBytes(),
+      endsUnseen);
   return PrintSummary(exchanges, bareRuns, perRepetition) ? 0 : 4;
 }

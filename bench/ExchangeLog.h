@@ -6,11 +6,11 @@
 #include <vector>
 
 struct LoggedExchange {
-  double StartS = 0;         // the log's seconds of request 16
-  double EndFrameS = 0;      // the log's seconds of the end frame
-  int ControllerBytes = 0;   // sent in the exchange, the end frame's included
+  double StartS = 0;        // the log's seconds of request 16
+  double EndFrameS = 0;     // the log's seconds of the end frame
+  int ControllerBytes = 0;  // sent in the exchange, the end frame's included
   int EndFrameBytes = 0;
-  int Frames = 0;            // the controller's frames, the end frame's included
+  int Frames = 0;  // the controller's frames, the end frame's included
 };
 
 // The whole exchanges in the log, in order.

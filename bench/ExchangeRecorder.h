@@ -15,11 +15,11 @@ struct ReplyLatency {
 };
 
 struct ExchangeFigures {
-  int64_t StartNs = 0;           // first byte of request 16 read
-  int64_t EndNs = 0;             // last byte of the end frame written
-  int64_t PcBytes = 0;           // bytes from the PC in the exchange
-  int64_t ControllerBytes = 0;   // bytes to the PC in the exchange
-  int64_t ControllerLateNs = 0;  // how much later than due the frames' last bytes were written, summed
+  int64_t StartNs = 0;                // first byte of request 16 read
+  int64_t EndNs = 0;                  // last byte of the end frame written
+  int64_t PcBytes = 0;                // bytes from the PC in the exchange
+  int64_t ControllerBytes = 0;        // bytes to the PC in the exchange
+  int64_t ControllerLateNs = 0;       // how much later than due the frames' last bytes were written, summed
   std::vector<ReplyLatency> Replies;  // one per block answered, in order
 
   int64_t Bytes() const { return PcBytes + ControllerBytes; }

@@ -184,20 +184,23 @@ bool PrintFigures(const Figures& f, const Ratios& ratios, size_t plants, int cyc
   const bool memoryMet = MB(f.Memory.RssKb) <= memoryGoalMB && MB(f.Memory.HwmKb) <= memoryGoalMB;
   const bool ratioMet = !ratios.All.empty() && MedianOf(ratios.All) <= Goals::ExchangeWireRatio;
   const char* name = NameOf(kind);
-  std::printf("[goal 2] the fleet's %zu bridges (%s) over %d whole cycles (%.1f s): processor %.0f ms = %.2f %% of a "
-              "core (%.3f %% a bridge)   goal <= %zu x %.1f %% = %.1f %%: %s\n",
-              plants, name, cycles, f.WallMs / 1000, f.BridgesMs, 100 * share, 100 * share / static_cast<double>(plants),
-              plants, 100 * Goals::BridgeCpuShare, 100 * shareGoal, cpuMet ? "met" : "MISSED");
+  std::printf(
+      "[goal 2] the fleet's %zu bridges (%s) over %d whole cycles (%.1f s): processor %.0f ms = %.2f %% of a "
+      "core (%.3f %% a bridge)   goal <= %zu x %.1f %% = %.1f %%: %s\n",
+      plants, name, cycles, f.WallMs / 1000, f.BridgesMs, 100 * share, 100 * share / static_cast<double>(plants),
+      plants, 100 * Goals::BridgeCpuShare, 100 * shareGoal, cpuMet ? "met" : "MISSED");
   std::printf("  ser2net serving the %zu lines (%s): processor %.0f ms = %.2f %% of a core\n", plants, name, f.ServerMs,
               100 * f.ServerMs / f.WallMs);
-  std::printf("[goal 2] the fleet's resident memory (%s): VmRSS %.1f MB together (largest bridge %.1f MB), VmHWM "
-              "(peaks) %.1f MB together   goal <= %zu x %.0f MB = %.0f MB: %s\n",
-              name, MB(f.Memory.RssKb), MB(f.LargestRssKb), MB(f.Memory.HwmKb), plants, Goals::BridgeMemoryMB,
-              memoryGoalMB, memoryMet ? "met" : "MISSED");
-  std::printf("[goal 4] the fleet's exchange time / wire time (%s): median %.4f, worst %.4f (plant %zu) of %zu "
-              "exchanges   goal: median <= %.2f: %s\n",
-              name, MedianOf(ratios.All), ratios.Worst, ratios.WorstPlant + 1, ratios.All.size(),
-              Goals::ExchangeWireRatio, ratioMet ? "met" : "MISSED");
+  std::printf(
+      "[goal 2] the fleet's resident memory (%s): VmRSS %.1f MB together (largest bridge %.1f MB), VmHWM "
+      "(peaks) %.1f MB together   goal <= %zu x %.0f MB = %.0f MB: %s\n",
+      name, MB(f.Memory.RssKb), MB(f.LargestRssKb), MB(f.Memory.HwmKb), plants, Goals::BridgeMemoryMB, memoryGoalMB,
+      memoryMet ? "met" : "MISSED");
+  std::printf(
+      "[goal 4] the fleet's exchange time / wire time (%s): median %.4f, worst %.4f (plant %zu) of %zu "
+      "exchanges   goal: median <= %.2f: %s\n",
+      name, MedianOf(ratios.All), ratios.Worst, ratios.WorstPlant + 1, ratios.All.size(), Goals::ExchangeWireRatio,
+      ratioMet ? "met" : "MISSED");
   return cpuMet && memoryMet && ratioMet;
 }
 
@@ -267,17 +270,19 @@ int main(int argc, char** argv) {
   bool met = true;
   std::vector<double> medians;
   for (const Protocol kind : {Protocol::Rfc2217, Protocol::Raw}) {
-    std::printf("%d zentrixnet-bridge processes polling %d paced simulators (12 meters each) through one ser2net "
-                "(%s, %d accepters), publishing to one mosquitto\n",
-                count, count, NameOf(kind), count);
+    std::printf(
+        "%d zentrixnet-bridge processes polling %d paced simulators (12 meters each) through one ser2net "
+        "(%s, %d accepters), publishing to one mosquitto\n",
+        count, count, NameOf(kind), count);
     const FleetRun fleet = RunFleet(std::vector<Protocol>(static_cast<size_t>(count), kind), cycles, "fleet-bench");
     if (!fleet.Totals) return 1;
     const Ratios& ratios = kind == Protocol::Rfc2217 ? fleet.Telnet : fleet.Raw;
     medians.push_back(MedianOf(ratios.All));
     met = PrintFigures(*fleet.Totals, ratios, static_cast<size_t>(count), cycles, kind) && met;
   }
-  std::printf("the fleet's median exchange/wire-time ratio, RFC 2217 against raw TCP: %.4f / %.4f; a single plant: "
-              "%.4f / %.4f\n",
-              medians[0], medians[1], MedianOf(singleTelnet.All), MedianOf(singleRaw.All));
+  std::printf(
+      "the fleet's median exchange/wire-time ratio, RFC 2217 against raw TCP: %.4f / %.4f; a single plant: "
+      "%.4f / %.4f\n",
+      medians[0], medians[1], MedianOf(singleTelnet.All), MedianOf(singleRaw.All));
   return met ? 0 : 4;
 }

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "MonotonicClock.h"
-#include "tests/support/RawPty.h"
 #include "protocol/FrameFormat.h"
+#include "tests/support/RawPty.h"
 
 namespace {
 
@@ -46,7 +46,9 @@ PacedController::~PacedController() {
   close(slave_);
 }
 
-void PacedController::Start() { thread_ = std::thread([this] { Run(); }); }
+void PacedController::Start() {
+  thread_ = std::thread([this] { Run(); });
+}
 
 void PacedController::Stop() {
   stop_ = true;

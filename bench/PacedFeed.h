@@ -11,8 +11,8 @@
 
 namespace PacedFeed {
 
-constexpr int BlockBytes = 25;  // about the average block of a data exchange
-constexpr int BareBytes = 1200;  // a bare reader's run: five seconds at 2400 baud
+constexpr int BlockBytes = 25;                   // about the average block of a data exchange
+constexpr int BareBytes = 1200;                  // a bare reader's run: five seconds at 2400 baud
 constexpr int64_t PaceNs = 1'000'000'000 / 240;  // a byte's time at 2400 baud, as the simulator paces it
 // The goal for a receiver of the program's kind: processor time per received
 // byte at most this many times the bare reader's.

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "PacedFeed.h"
-#include "serial/VaComm.h"
 #include "qtloop/QtMainThreadWake.h"
+#include "serial/VaComm.h"
 
 namespace {
 
@@ -88,9 +88,8 @@ int main(int argc, char** argv) {
   const int64_t paceNs = (argc > 2 ? std::max(100, std::atoi(argv[2])) : 4167) * int64_t{1000};
   const int repetitions = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
 
-  std::vector<Series> series{{"bare", BareReader, {}, {}},
-                             {"TVaComm", VaCommReader, {}, {}},
-                             {"QSerialPort", QSerialPortReader, {}, {}}};
+  std::vector<Series> series{
+      {"bare", BareReader, {}, {}}, {"TVaComm", VaCommReader, {}, {}}, {"QSerialPort", QSerialPortReader, {}, {}}};
   if (argc > 4) {
     std::erase_if(series, [&](const Series& s) { return std::string(s.Name).find(argv[4]) == std::string::npos; });
     if (series.empty()) return 2;

@@ -50,8 +50,10 @@ void PrintPhases(const std::string& who, const std::vector<PhaseTotalsUs>& total
   }
   const PhaseTotalsUs& from = totals.front();
   const PhaseTotalsUs& to = totals[exchanges];
-  std::printf("%s, main thread's wall time by phase, per whole cycle (ms) and per byte received in its exchange (us), %d cycle(s):",
-              who.c_str(), exchanges);
+  std::printf(
+      "%s, main thread's wall time by phase, per whole cycle (ms) and per byte received in its exchange (us), %d "
+      "cycle(s):",
+      who.c_str(), exchanges);
   int64_t sum = 0;
   for (int i = 0; i < ExchangePhaseCount; ++i) {
     const int64_t us = to[i] - from[i];

@@ -14,7 +14,9 @@ std::string ReadFile(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-double TicksToMs(long long ticks) { return static_cast<double>(ticks) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK)); }
+double TicksToMs(long long ticks) {
+  return static_cast<double>(ticks) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
 
 // The value of a "Name:   1234 kB" line of a status file, or -1.
 long KbField(const std::string& status, const std::string& name) {

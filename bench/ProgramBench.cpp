@@ -65,10 +65,11 @@ bool PrintStarts(const std::vector<double>& times) {
   const std::vector<double> warm(times.begin() + 1, times.end());
   const TimeSummary s = Summarize(warm);
   const bool met = s.Median <= StartGoalMs;
-  std::printf("[goal 4] start to main window shown: first start %.0f ms; the %d starts after it: median %.0f ms, "
-              "fastest %.0f ms, slowest %.0f ms   goal <= %.0f ms: %s\n",
-              times.front(), s.Count, s.Median, *std::min_element(warm.begin(), warm.end()), s.Slowest, StartGoalMs,
-              met ? "met" : "MISSED");
+  std::printf(
+      "[goal 4] start to main window shown: first start %.0f ms; the %d starts after it: median %.0f ms, "
+      "fastest %.0f ms, slowest %.0f ms   goal <= %.0f ms: %s\n",
+      times.front(), s.Count, s.Median, *std::min_element(warm.begin(), warm.end()), s.Slowest, StartGoalMs,
+      met ? "met" : "MISSED");
   return met;
 }
 
@@ -153,10 +154,8 @@ void PrintThreads(const IdleFigures& f) {
   for (const ThreadCpu& t : f.ThreadsAfter) {
     const double used = t.CpuMs - (before.count(t.Tid) ? before[t.Tid].CpuMs : 0.0);
     if (used <= 0) continue;
-    if (t.Tid == f.Pid)
-      std::printf("  main thread %.0f ms", used);
-    else
-      std::printf("  thread %d (%s) %.0f ms", t.Tid, t.Name.c_str(), used);
+    if (t.Tid == f.Pid) std::printf("  main thread %.0f ms", used);
+    else std::printf("  thread %d (%s) %.0f ms", t.Tid, t.Name.c_str(), used);
   }
   std::printf("\n");
 }
@@ -167,12 +166,14 @@ bool PrintConnected(const IdleFigures& f, int cycles) {
   for (double s : f.CycleShares) percents.push_back(100 * s);
   const bool cpuMet = MedianOf(f.CycleShares) <= CpuShareGoal;
   const bool memoryMet = MB(f.Memory.RssKb) <= MemoryGoalMB && MB(f.Memory.HwmKb) <= MemoryGoalMB;
-  std::printf("connected and polling, left alone, over %d whole cycles (%.1f s): processor %.0f ms = %.2f %% of a "
-              "core; the cycles: %s %%\n",
-              cycles, f.WallMs / 1000, f.CpuMs, 100 * share, Listed(percents, "%.2f").c_str());
-  std::printf("[goal 2] processor share of the program over a whole cycle, median of %zu cycles: %.2f %% of a core"
-              "   goal <= %.1f %%: %s\n",
-              f.CycleShares.size(), 100 * MedianOf(f.CycleShares), 100 * CpuShareGoal, cpuMet ? "met" : "MISSED");
+  std::printf(
+      "connected and polling, left alone, over %d whole cycles (%.1f s): processor %.0f ms = %.2f %% of a "
+      "core; the cycles: %s %%\n",
+      cycles, f.WallMs / 1000, f.CpuMs, 100 * share, Listed(percents, "%.2f").c_str());
+  std::printf(
+      "[goal 2] processor share of the program over a whole cycle, median of %zu cycles: %.2f %% of a core"
+      "   goal <= %.1f %%: %s\n",
+      f.CycleShares.size(), 100 * MedianOf(f.CycleShares), 100 * CpuShareGoal, cpuMet ? "met" : "MISSED");
   const double restMs = f.WallMs - f.ExchangeWallMs;
   std::printf("  in the exchanges (%.1f s): %.2f %%; the rest of the cycles (%.1f s): %.2f %%\n",
               f.ExchangeWallMs / 1000, 100 * f.ExchangeCpuMs / f.ExchangeWallMs, restMs / 1000,
@@ -207,17 +208,20 @@ std::vector<double> MeasurePoller(const PlantSession& session, const QString& bi
 bool PrintPerByte(const std::vector<double>& program, const std::vector<double>& poller,
                   const std::vector<double>& bare) {
   const double bareUs = MedianOf(bare);
-  std::printf("processor time per received byte in the exchanges (us): the program %s; the console poller %s; "
-              "a bare reader (one thread, poll + read, same pacing, %d bytes) %s\n",
-              Listed(program, "%.1f").c_str(), Listed(poller, "%.1f").c_str(), PacedFeed::BareBytes, Listed(bare, "%.1f").c_str());
+  std::printf(
+      "processor time per received byte in the exchanges (us): the program %s; the console poller %s; "
+      "a bare reader (one thread, poll + read, same pacing, %d bytes) %s\n",
+      Listed(program, "%.1f").c_str(), Listed(poller, "%.1f").c_str(), PacedFeed::BareBytes,
+      Listed(bare, "%.1f").c_str());
   const double programRatio = MedianOf(program) / bareUs;
   const double pollerRatio = MedianOf(poller) / bareUs;
   const bool met = !program.empty() && !poller.empty() && bareUs > 0 && programRatio <= PacedFeed::PerByteGoal &&
                    pollerRatio <= PacedFeed::PerByteGoal;
-  std::printf("[goal 2] processor time per received byte, medians: program %.1f us = %.2f x, console poller %.1f us "
-              "= %.2f x the bare reader's %.1f us   goal <= %.1f x: %s\n",
-              MedianOf(program), programRatio, MedianOf(poller), pollerRatio, bareUs, PacedFeed::PerByteGoal,
-              met ? "met" : "MISSED");
+  std::printf(
+      "[goal 2] processor time per received byte, medians: program %.1f us = %.2f x, console poller %.1f us "
+      "= %.2f x the bare reader's %.1f us   goal <= %.1f x: %s\n",
+      MedianOf(program), programRatio, MedianOf(poller), pollerRatio, bareUs, PacedFeed::PerByteGoal,
+      met ? "met" : "MISSED");
   return met;
 }
 
@@ -226,8 +230,9 @@ bool PrintPerByte(const std::vector<double>& program, const std::vector<double>&
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: program_bench <folder of PCZentrixNet, zentrixnet-sim and zentrixnet-poll> [starts] "
-                         "[cycles] [poller runs]\n");
+    std::fprintf(stderr,
+                 "usage: program_bench <folder of PCZentrixNet, zentrixnet-sim and zentrixnet-poll> [starts] "
+                 "[cycles] [poller runs]\n");
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -277,9 +282,7 @@ int main(int argc, char** argv) {
   const std::vector<double> bare = PacedFeed::BareReaderPerByteUs(3);
   const bool idleMet = PrintConnected(*idle, cycles);
   const bool perByteMet = PrintPerByte(idle->ExchangeCpuPerByteUs, poller, bare);
-  PrintPhases("the program", phases, static_cast<int>(idle->ExchangeCpuPerByteUs.size()),
-              idle->MeasuredBytes);
-  if (!errors.trimmed().isEmpty())
-    std::printf("the program reported: %s\n", qPrintable(errors.trimmed()));
+  PrintPhases("the program", phases, static_cast<int>(idle->ExchangeCpuPerByteUs.size()), idle->MeasuredBytes);
+  if (!errors.trimmed().isEmpty()) std::printf("the program reported: %s\n", qPrintable(errors.trimmed()));
   return startMet && idleMet && perByteMet ? 0 : 4;
 }

@@ -25,9 +25,9 @@
 #include <thread>
 #include <vector>
 
+#include "qtloop/QtMainThreadWake.h"
 #include "serial/VaComm.h"
 #include "tests/support/RawPty.h"
-#include "qtloop/QtMainThreadWake.h"
 
 namespace {
 
@@ -39,38 +39,38 @@ class EchoPeer {
 public:
   EchoPeer() {
     const RawPty pty = OpenRawPty();
-    Master_ = pty.Master;
-    Slave_ = pty.Slave;
-    SlavePath_ = pty.Path;
-    Thread_ = std::thread([this] { Run(); });
+    master_ = pty.Master;
+    slave_ = pty.Slave;
+    slavePath_ = pty.Path;
+    thread_ = std::thread([this] { Run(); });
   }
   ~EchoPeer() {
-    Stop_ = true;
-    Thread_.join();
-    close(Master_);
-    close(Slave_);
+    stop_ = true;
+    thread_.join();
+    close(master_);
+    close(slave_);
   }
-  const std::string& SlavePath() const { return SlavePath_; }
+  const std::string& SlavePath() const { return slavePath_; }
 
 private:
   void Run() {
     char buffer[4096];
-    while (!Stop_) {
-      pollfd fd{Master_, POLLIN, 0};
+    while (!stop_) {
+      pollfd fd{master_, POLLIN, 0};
       if (poll(&fd, 1, 50) <= 0) continue;
-      const ssize_t n = read(Master_, buffer, sizeof buffer);
+      const ssize_t n = read(master_, buffer, sizeof buffer);
       for (ssize_t done = 0; n > 0 && done < n;) {
-        const ssize_t w = write(Master_, buffer + done, size_t(n - done));
+        const ssize_t w = write(master_, buffer + done, size_t(n - done));
         if (w > 0) done += w;
       }
     }
   }
 
-  int Master_ = -1;
-  int Slave_ = -1;
-  std::string SlavePath_;
-  std::atomic<bool> Stop_{false};
-  std::thread Thread_;
+  int master_ = -1;
+  int slave_ = -1;
+  std::string slavePath_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
 };
 
 std::string MakeFrame(int round) {
@@ -198,17 +198,19 @@ int main(int argc, char** argv) {
   std::vector<double> medianRatios, p99Ratios;
   for (int rep = 1; rep <= repetitions; ++rep) {
     const Repetition r = MeasureBoth(path, rounds, 100 + rep * rounds);
-    std::printf("  repetition %d: TVaComm median %7.1f us, p99 %8.1f us; QSerialPort median %7.1f us, p99 %8.1f us; "
-                "ratio median %.2f, p99 %.2f\n",
-                rep, r.VaMedian, r.VaP99, r.QtMedian, r.QtP99, r.MedianRatio(), r.P99Ratio());
+    std::printf(
+        "  repetition %d: TVaComm median %7.1f us, p99 %8.1f us; QSerialPort median %7.1f us, p99 %8.1f us; "
+        "ratio median %.2f, p99 %.2f\n",
+        rep, r.VaMedian, r.VaP99, r.QtMedian, r.QtP99, r.MedianRatio(), r.P99Ratio());
     medianRatios.push_back(r.MedianRatio());
     p99Ratios.push_back(r.P99Ratio());
   }
   const double medianRatio = MedianOf(medianRatios);
   const double p99Ratio = MedianOf(p99Ratios);
   const bool met = medianRatio <= 1.0 && p99Ratio <= 1.0;
-  std::printf("[goal 1] round trip TVaComm / QSerialPort, median of %d repetitions: at the median %.2f, at p99 %.2f"
-              "   goal <= 1.00 at both: %s\n",
-              repetitions, medianRatio, p99Ratio, met ? "met" : "MISSED");
+  std::printf(
+      "[goal 1] round trip TVaComm / QSerialPort, median of %d repetitions: at the median %.2f, at p99 %.2f"
+      "   goal <= 1.00 at both: %s\n",
+      repetitions, medianRatio, p99Ratio, met ? "met" : "MISSED");
   return met ? 0 : 4;
 }

@@ -1,8 +1,8 @@
 #include "bridge/AlarmCommand.h"
 
 #ifdef Q_OS_UNIX
-#include <csignal>
 #include <unistd.h>
+#include <csignal>
 #endif
 
 #include "base/PrintableText.h"
@@ -96,12 +96,9 @@ void AlarmCommand::Collect() {
 
 void AlarmCommand::Finished(int exitCode, QProcess::ExitStatus status) {
   Collect();
-  if (overran_)
-    Done("ran longer than " + std::to_string(limit_.count()) + " s and was ended");
-  else if (status == QProcess::CrashExit)
-    Done("ended by a signal");
-  else
-    Done("exit status " + std::to_string(exitCode));
+  if (overran_) Done("ran longer than " + std::to_string(limit_.count()) + " s and was ended");
+  else if (status == QProcess::CrashExit) Done("ended by a signal");
+  else Done("exit status " + std::to_string(exitCode));
 }
 
 void AlarmCommand::StartFailed() { Done("cannot be started: " + process_->errorString().toStdString()); }
@@ -118,7 +115,8 @@ void AlarmCommand::End(bool hard) {
 #ifdef Q_OS_UNIX
   ::kill(-static_cast<pid_t>(process_->processId()), hard ? SIGKILL : SIGTERM);
 #else
-  if (hard) process_->kill(); else process_->terminate();
+  if (hard) process_->kill();
+  else process_->terminate();
 #endif
 }
 
@@ -128,8 +126,10 @@ void AlarmCommand::Done(const std::string& outcome) {
   kill_.stop();
   BridgeLog::Line("alarm command " + running_ + ": " + Printable(program_) + " " + outcome);
   for (const QByteArray& line : output_.split('\n'))
-    if (!line.trimmed().isEmpty()) BridgeLog::Line("alarm command " + running_ + " said: " + Printable(line.toStdString()));
-  if (dropped_ > 0) BridgeLog::Line("alarm command " + running_ + ": " + std::to_string(dropped_) + " more bytes of output not logged");
+    if (!line.trimmed().isEmpty())
+      BridgeLog::Line("alarm command " + running_ + " said: " + Printable(line.toStdString()));
+  if (dropped_ > 0)
+    BridgeLog::Line("alarm command " + running_ + ": " + std::to_string(dropped_) + " more bytes of output not logged");
   process_->disconnect();
   process_.release()->deleteLater();
   StartNext();

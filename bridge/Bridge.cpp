@@ -9,9 +9,9 @@
 #include "bridge/PlantReading.h"
 #include "bridge/ServiceManager.h"
 #include "bridge/StateMessage.h"
-#include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
+#include "store/PlantStore.h"
 
 namespace {
 
@@ -45,11 +45,12 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
     : options_(options),
       topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix},
       mqtt_(SettingsFor(options, topics_, password)),
-      port_(*options.Port),
-      totals_([](const std::string& line) { BridgeLog::Line(line); }) {
+      totals_([](const std::string& line) { BridgeLog::Line(line); }),
+      port_(*options.Port) {
   session_.On.ExchangeCompleted = [this] { ExchangeCompleted(); };
   session_.On.ControllerSilent = [this] { ControllerSilent(); };
   session_.On.PortLost = [this] { PortLost(); };
+  if (!options_.TraceFile.empty()) session_.TraceTo(options_.TraceFile);
   if (options_.Archiving)
     archive_ = std::make_unique<Archive::ArchiveWriter>(
         options_.ArchiveFile, [](const std::string& message) { BridgeLog::Line("archive: " + message); });
@@ -220,8 +221,8 @@ void Bridge::ExchangeCompleted() {
   state_ = StateMessage(totals_.Checked(StateObject(reading), ControllerMomentOfStore(), PlantKwpOfStore()));
   device_ = DeviceOf(reading);
   log_.Once("controller", "data exchange completed: controller type " + std::to_string(reading.ControllerType) +
-                              ", version " + reading.ControllerVersion + ", " +
-                              std::to_string(reading.Meters.size()) + " meter(s); online");
+                              ", version " + reading.ControllerVersion + ", " + std::to_string(reading.Meters.size()) +
+                              " meter(s); online");
   if (announced_ != device_) Announce(*device_);
   Publish(topics_.State(), *state_);
   ChangeAvailability(availability_.ExchangeCompleted());
@@ -293,7 +294,8 @@ void Bridge::BrokerLost(const std::string& why) {
   const std::chrono::milliseconds wait = backoff_.Next();
   if (worked || !outageLogged_) {
     const std::string in = std::to_string((wait.count() + 999) / 1000) + " s";
-    BridgeLog::Line(worked ? "lost the MQTT broker " + mqtt_.Address() + " (" + why + "); polling goes on, reconnecting in " + in
+    BridgeLog::Line(worked ? "lost the MQTT broker " + mqtt_.Address() + " (" + why +
+                                 "); polling goes on, reconnecting in " + in
                            : "cannot reach the MQTT broker " + mqtt_.Address() + " (" + why +
                                  "); polling goes on, trying again in " + in + ", then at growing intervals up to " +
                                  std::to_string(ReconnectBackoff::Longest.count() / 1000) + " s");

@@ -92,7 +92,7 @@ private:
   QTimer reopen_;
   QTimer reconnect_;
   QTimer silent_;
-  QTimer watchdog_;  // tells the service manager that the event loop runs
+  QTimer watchdog_;                        // tells the service manager that the event loop runs
   std::optional<std::string> state_;       // the last state message
   std::optional<PlantDevice> device_;      // the plant as the last exchange showed it
   std::optional<PlantDevice> announced_;   // what the broker's discovery configs say
@@ -100,7 +100,7 @@ private:
   std::set<std::string> retainedConfigs_;  // the plant's configs the broker kept from before
   unsigned long blocksBefore_ = 0;         // blocks stored up to the last exchange
   bool portWasOpen_ = false;
-  bool reopenedUnproven_ = false;  // opened again, no exchange since
+  bool reopenedUnproven_ = false;    // opened again, no exchange since
   bool brokerWasConnected_ = false;  // the attempt that just ended had been accepted
   bool outageLogged_ = false;        // the current outage has had its line
   bool connectedLogged_ = false;     // the current connection has had its line

@@ -5,8 +5,8 @@
 // cannot run at all (or an export failed).
 #include <QCoreApplication>
 #include <csignal>
-#include <optional>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +18,8 @@
 #include "bridge/DiscoveryRemoval.h"
 #include "bridge/PlantLock.h"
 #include "bridge/SignalWatch.h"
-#include "session/PortReport.h"
 #include "qtloop/QtMainThreadWake.h"
+#include "session/PortReport.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "bridge/BridgeOptions.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -7,8 +9,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "archive/CalendarDay.h"
 #include "base/PrintableText.h"
@@ -91,9 +91,8 @@ std::string Topic(const char* option, const std::string& value) {
 // The plant's id goes into topics and Home Assistant's unique ids and object ids.
 std::string PlantId(const char* option, const std::string& value) {
   NonEmpty(option, value);
-  const bool plain = std::all_of(value.begin(), value.end(), [](unsigned char c) {
-    return std::isalnum(c) || c == '_' || c == '-';
-  });
+  const bool plain =
+      std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '-'; });
   if (!plain) Fail(option, Quoted(value) + " may hold only letters, digits, '_' and '-'");
   return value;
 }
@@ -125,13 +124,16 @@ const std::vector<OptionRow>& Table() {
   static const std::vector<OptionRow> table = {
       {"config", "FILE", "read the options from this INI file (name = value lines); the command line wins",
        Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList& a) { o.ConfigFile = Name("config", a[0]); }},
-      {"port", "COMn|PATH", "the controller's port: COM n as the program maps it, a device path, or a "
-       "serial device server: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT", Scope::Anywhere,
+      {"port", "COMn|PATH",
+       "the controller's port: COM n as the program maps it, a device path, or a "
+       "serial device server: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT",
+       Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) {
          o.Port = ParsePortChoice(Name("port", a[0]));
          if (!o.Port)
-           Fail("port", Quoted(a[0]) + " is not a port (COM1..COM255, a device path, tcp://HOST:PORT or "
-                                       "rfc2217://HOST:PORT)");
+           Fail("port", Quoted(a[0]) +
+                            " is not a port (COM1..COM255, a device path, tcp://HOST:PORT or "
+                            "rfc2217://HOST:PORT)");
        }},
       {"mqtt-host", "HOST", "the MQTT broker (default localhost)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.MqttHost = Host("mqtt-host", a[0]); }},
@@ -153,30 +155,39 @@ const std::vector<OptionRow>& Table() {
        [](BridgeOptions& o, const ArgList& a) { o.DiscoveryPrefix = Topic("discovery-prefix", a[0]); }},
       {"no-discovery", "", "publish no Home Assistant discovery configs", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.Discovery = a[0] != "1"; }},
-      {"remove-discovery", "", "remove the plant from the broker (its retained discovery configs, state and "
-       "availability) and exit: for a renamed plant, or to leave Home Assistant", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.RemoveDiscovery = a[0] == "1"; }},
-      {"archive", "FILE", "archive every exchange into this SQLite file (default: the plant's own file in "
-       "$XDG_DATA_HOME/PCZentrixNet/)", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.ArchiveFile = Name("archive", a[0]); }},
+      {"remove-discovery", "",
+       "remove the plant from the broker (its retained discovery configs, state and "
+       "availability) and exit: for a renamed plant, or to leave Home Assistant",
+       Scope::Anywhere, [](BridgeOptions& o, const ArgList& a) { o.RemoveDiscovery = a[0] == "1"; }},
+      {"archive", "FILE",
+       "archive every exchange into this SQLite file (default: the plant's own file in "
+       "$XDG_DATA_HOME/PCZentrixNet/)",
+       Scope::Anywhere, [](BridgeOptions& o, const ArgList& a) { o.ArchiveFile = Name("archive", a[0]); }},
       {"no-archive", "", "archive nothing", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.Archiving = a[0] != "1"; }},
       {"export-csv", "FROM TO OUTDIR",
        "write the days FROM..TO (YYYY-MM-DD) of the --archive file as CSV files into OUTDIR, and exit",
        Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList& a) { o.ExportCsv = ExportRequest(a); }},
-      {"csv", "STYLE", "the CSV files' style: german (semicolon, decimal comma; the default) or plain (comma, "
-       "decimal point)", Scope::Anywhere,
+      {"csv", "STYLE",
+       "the CSV files' style: german (semicolon, decimal comma; the default) or plain (comma, "
+       "decimal point)",
+       Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) {
          if (!Archive::ParseCsvStyle(a[0], o.CsvStyle)) Fail("csv", Quoted(a[0]) + " is neither german nor plain");
        }},
-      {"alarm-command", "PROGRAM", "run PROGRAM (no shell, no arguments) on each alarm event, with PCZN_EVENT "
+      {"alarm-command", "PROGRAM",
+       "run PROGRAM (no shell, no arguments) on each alarm event, with PCZN_EVENT "
        "(fault-started, fault-ended, link-lost, link-back, monitoring-off, monitoring-on), PCZN_PLANT, PCZN_FAULT "
-       "and PCZN_TIME in its environment", Scope::Anywhere,
-       [](BridgeOptions& o, const ArgList& a) { o.AlarmCommand = Name("alarm-command", a[0]); }},
+       "and PCZN_TIME in its environment",
+       Scope::Anywhere, [](BridgeOptions& o, const ArgList& a) { o.AlarmCommand = Name("alarm-command", a[0]); }},
       {"alarm-command-timeout", "SECONDS", "end an alarm command that runs longer (default 30)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) {
          o.AlarmCommandLimitS = Integer("alarm-command-timeout", a[0], 1, 3600, "a time in seconds");
        }},
+      {"trace", "FILE",
+       "write every frame sent (TX) and received (RX) in hex with a time stamp, and the line's "
+       "state changes (LINK), one line each, to FILE (for diagnosing a cable or an adapter)",
+       Scope::Anywhere, [](BridgeOptions& o, const ArgList& a) { o.TraceFile = Name("trace", a[0]); }},
       {"tick-ms", "MS", "the polling tick in ms (default 1000; shorter only for testing)", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.TickMs = Integer("tick-ms", a[0], 1, 60000, "a tick in ms"); }},
       {"help", "", "show this help and exit", Scope::CommandLineOnly,
@@ -201,8 +212,9 @@ bool IsPasswordOption(const std::string& name) { return name == "mqtt-password" 
 
 const OptionRow& Find(const std::string& name) {
   if (IsPasswordOption(name))
-    Fail(name, "a password is never given on the command line or in the configuration; write it into a file "
-               "that only the bridge can read and name that file with --mqtt-password-file");
+    Fail(name,
+         "a password is never given on the command line or in the configuration; write it into a file "
+         "that only the bridge can read and name that file with --mqtt-password-file");
   for (const OptionRow& row : Table())
     if (name == row.Name) return row;
   Fail(name, "unknown option (zentrixnet-bridge --help lists them)");
@@ -255,8 +267,9 @@ ArgList IniValues(const OptionRow& row, const IniEntry& entry) {
 
 void ApplyIniEntry(BridgeOptions& options, const IniEntry& entry) {
   if (!entry.Section.empty() && entry.Section != "bridge")
-    Fail(entry.Name, "is in section [" + entry.Section + "]; the bridge reads its options outside any section or "
-                     "in [bridge]");
+    Fail(entry.Name, "is in section [" + entry.Section +
+                         "]; the bridge reads its options outside any section or "
+                         "in [bridge]");
   const OptionRow& row = Find(entry.Name);
   if (row.Where == Scope::CommandLineOnly) Fail(entry.Name, "belongs on the command line, not in the INI file");
   row.Set(options, IniValues(row, entry));
@@ -354,7 +367,8 @@ std::string BridgeHelpText() {
       "dashes; a switch as 'name = true'), except --config, --help, --version,\n"
       "--list-ports and --export-csv.\n\n";
   for (const OptionRow& row : Table()) {
-    std::string head = std::string("  --") + row.Name + (ArgumentCount(row) > 0 ? std::string(" ") + row.Arguments : "");
+    std::string head =
+        std::string("  --") + row.Name + (ArgumentCount(row) > 0 ? std::string(" ") + row.Arguments : "");
     head.resize(std::max<size_t>(head.size() + 2, 32), ' ');
     text += head + row.Help + "\n";
   }

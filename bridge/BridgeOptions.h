@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "archive/CsvFormat.h"
-#include "base/Exception.h"
 #include "archive/RangeExport.h"
+#include "base/Exception.h"
 #include "session/PortChoice.h"
 
 // --export-csv FROM TO OUTDIR: the archive's days FROM..TO as CSV files in OUTDIR.
@@ -20,7 +20,7 @@ struct CsvExportRequest {
 struct BridgeOptions {
   std::optional<PortChoice> Port;
   std::string MqttHost = "localhost";
-  int MqttPort = 0;  // 0: the default, 1883 (8883 with TLS)
+  int MqttPort = 0;          // 0: the default, 1883 (8883 with TLS)
   std::string MqttClientId;  // empty: "pczentrixnet-bridge-<host>-<plant>"
   std::string MqttUser;
   std::string MqttPasswordFile;
@@ -30,13 +30,14 @@ struct BridgeOptions {
   std::string DiscoveryPrefix = "homeassistant";
   bool Discovery = true;
   bool RemoveDiscovery = false;  // clear the plant's retained messages and exit
-  std::string ArchiveFile;  // empty: the plant's own file in the default archive folder
+  std::string ArchiveFile;       // empty: the plant's own file in the default archive folder
   bool Archiving = true;
   std::optional<CsvExportRequest> ExportCsv;  // export and exit instead of polling
   Archive::CsvStyle CsvStyle = Archive::CsvStyle::German;
-  std::string AlarmCommand;  // run on each alarm event; empty: none
+  std::string AlarmCommand;     // run on each alarm event; empty: none
   int AlarmCommandLimitS = 30;  // then the command is ended
-  int TickMs = 1000;  // the polling tick; shorter only for tests
+  int TickMs = 1000;            // the polling tick; shorter only for tests
+  std::string TraceFile;        // the frame trace; empty: none
   std::string ConfigFile;
   bool ShowHelp = false;
   bool ShowVersion = false;

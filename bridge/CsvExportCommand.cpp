@@ -1,9 +1,9 @@
 #include "bridge/CsvExportCommand.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <exception>
 #include <string>
-#include <unistd.h>
 
 #include "archive/RangeExport.h"
 #include "bridge/SignalWatch.h"
@@ -46,10 +46,8 @@ int RunCsvExportCommand(const BridgeOptions& options) {
         options.ArchiveFile, options.ExportCsv->Days, options.ExportCsv->Folder, options.CsvStyle,
         [&line](int64_t done, int64_t total) { return line.Show(done, total); });
     line.End();
-    if (result.Cancelled)
-      std::fprintf(stderr, "the CSV export was cancelled; no file was written\n");
-    else
-      std::fprintf(stderr, "wrote %zu CSV files into %s\n", result.Files.size(), options.ExportCsv->Folder.c_str());
+    if (result.Cancelled) std::fprintf(stderr, "the CSV export was cancelled; no file was written\n");
+    else std::fprintf(stderr, "wrote %zu CSV files into %s\n", result.Files.size(), options.ExportCsv->Folder.c_str());
     return result.Cancelled ? 1 : 0;
   } catch (const std::exception& e) {
     line.End();

@@ -91,7 +91,8 @@ std::vector<MqttMessage> DiscoveryConfigs(const BridgeTopics& topics, const Plan
 std::vector<MqttMessage> RemovedMeterConfigs(const BridgeTopics& topics, int first, int last) {
   std::vector<MqttMessage> configs;
   for (int meter = first; meter <= last; ++meter)
-    for (const MeterSensor& sensor : MeterSensors()) configs.push_back({topics.Config(MeterId(meter, sensor.Traits)), ""});
+    for (const MeterSensor& sensor : MeterSensors())
+      configs.push_back({topics.Config(MeterId(meter, sensor.Traits)), ""});
   return configs;
 }
 

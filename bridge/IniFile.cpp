@@ -27,7 +27,8 @@ std::string WithoutComment(const std::string& value) {
   bool quoted = false;
   for (size_t i = 0; i < value.size(); ++i) {
     if (value[i] == '"') quoted = !quoted;
-    if (value[i] == '#' && !quoted && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t')) return value.substr(0, i);
+    if (value[i] == '#' && !quoted && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t'))
+      return value.substr(0, i);
   }
   return value;
 }

@@ -12,7 +12,7 @@
 struct IniEntry {
   std::string Section;  // empty before the first header
   std::string Name;
-  std::string Value;    // trimmed; one pair of surrounding double quotes removed
+  std::string Value;  // trimmed; one pair of surrounding double quotes removed
   int Line = 0;
 };
 

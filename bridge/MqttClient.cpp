@@ -1,10 +1,10 @@
 #include "bridge/MqttClient.h"
 
+#include <mosquitto.h>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
 #include <utility>
-#include <mosquitto.h>
 
 #include "base/Exception.h"
 
@@ -46,9 +46,8 @@ MqttClient::MqttClient(const MqttSettings& settings) : settings_(settings) {
   keepAlive_.setInterval(1000);
   QObject::connect(&keepAlive_, &QTimer::timeout, this, [this] { Loop(mosquitto_loop_misc(mosq_)); });
   attemptLimit_.setSingleShot(true);
-  QObject::connect(&attemptLimit_, &QTimer::timeout, this, [this] {
-    Lose("no answer within " + std::to_string(AttemptLimit.count()) + " s");
-  });
+  QObject::connect(&attemptLimit_, &QTimer::timeout, this,
+                   [this] { Lose("no answer within " + std::to_string(AttemptLimit.count()) + " s"); });
   finishLimit_.setSingleShot(true);
   QObject::connect(&finishLimit_, &QTimer::timeout, this, [this] { FinishDone(); });
 }
@@ -125,8 +124,8 @@ void MqttClient::Opened(int rc, int systemError) {
 
 bool MqttClient::Publish(const std::string& topic, const std::string& payload, bool retain) {
   if (state_ != State::Connected) return false;
-  const int rc = mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
-                                   1, retain);
+  const int rc =
+      mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1, retain);
   // A failed write leaves the socket to the next read or keep-alive, which notice the loss.
   WatchSocket();
   if (rc == MOSQ_ERR_SUCCESS) ++unacknowledged_;
@@ -178,8 +177,8 @@ void MqttClient::MessageCallback(mosquitto*, void* self, const mosquitto_message
   auto* client = static_cast<MqttClient*>(self);
   if (!client->On.Message || message->topic == nullptr) return;
   const std::string payload = message->payloadlen > 0 ? std::string(static_cast<const char*>(message->payload),
-                                                                      static_cast<size_t>(message->payloadlen))
-                                                          : std::string();
+                                                                    static_cast<size_t>(message->payloadlen))
+                                                      : std::string();
   client->On.Message(message->topic, payload, message->retain);
 }
 

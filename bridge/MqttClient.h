@@ -90,11 +90,11 @@ private:
   MqttSettings settings_;
   mosquitto* mosq_ = nullptr;
   State state_ = State::Idle;
-  bool accepted_ = false;  // the broker's CONNACK said yes
+  bool accepted_ = false;   // the broker's CONNACK said yes
   bool delivered_ = false;  // a PUBACK came since the attempt began
   int unacknowledged_ = 0;  // messages of this connection without a PUBACK yet
   bool disconnectSent_ = false;
-  std::string refusal_;    // or why it said no
+  std::string refusal_;       // or why it said no
   std::string libraryError_;  // the library's last error line (OpenSSL's reason for a TLS error)
   int fd_ = -1;
   QSocketNotifier* reader_ = nullptr;

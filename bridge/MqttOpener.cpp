@@ -1,7 +1,7 @@
 #include "bridge/MqttOpener.h"
 
-#include <cerrno>
 #include <mosquitto.h>
+#include <cerrno>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -30,7 +30,8 @@ void MqttOpener::Open(mosquitto* mosq, const std::string& host, int port, int ke
     Start(mosq, host, port, keepAliveSeconds);
   } catch (const std::system_error& error) {  // no thread to be had
     const int systemError = error.code().value();
-    QMetaObject::invokeMethod(this, [this, systemError] { Finished(MOSQ_ERR_ERRNO, systemError); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, systemError] { Finished(MOSQ_ERR_ERRNO, systemError); }, Qt::QueuedConnection);
   }
 }
 
@@ -45,7 +46,8 @@ void MqttOpener::Start(mosquitto* mosq, const std::string& host, int port, int k
       if (call->ToDestroy != nullptr) mosquitto_destroy(call->ToDestroy);
       return;
     }
-    QMetaObject::invokeMethod(this, [this, rc, systemError] { Finished(rc, systemError); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, rc, systemError] { Finished(rc, systemError); }, Qt::QueuedConnection);
   }).detach();
 }
 

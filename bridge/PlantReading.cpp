@@ -1,7 +1,7 @@
 #include "bridge/PlantReading.h"
 
-#include "link/PlantStore.h"
 #include "protocol/Cp1252.h"
+#include "store/PlantStore.h"
 
 PlantReading ReadPlant() {
   RecomputeScales();

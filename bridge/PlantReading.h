@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
 
 struct PlantReading {
   DailyFigures Figures;
   std::optional<unsigned> Irradiance;  // W/m2, the newest sample of today
   std::string ControllerClock;         // "dd/mm/yy hh:mm", the controller's own
   int ControllerType = 0;
-  std::string ControllerVersion;  // "Pvvrrbb"
-  std::string Commissioning;      // "mm/yyyy"
-  std::string Hint;               // the plant check's line
+  std::string ControllerVersion;     // "Pvvrrbb"
+  std::string Commissioning;         // "mm/yyyy"
+  std::string Hint;                  // the plant check's line
   std::vector<MeterFigures> Meters;  // meters 1..n as the page lists them
 };
 

@@ -26,7 +26,7 @@ std::optional<std::string> PortTarget::Opened() {
 
 // The device the name leads to now, links followed.
 std::string PortTarget::Device() const {
-  const PortDiscovery::DeviceCheck check =
-      choice_.Number > 0 ? PortDiscovery::ResolveComPort(choice_.Number).Check : PortDiscovery::CheckDevice(choice_.Path);
+  const PortDiscovery::DeviceCheck check = choice_.Number > 0 ? PortDiscovery::ResolveComPort(choice_.Number).Check
+                                                              : PortDiscovery::CheckDevice(choice_.Path);
   return check.Device.empty() ? choice_.Describe() : check.Device;
 }

@@ -1,9 +1,9 @@
 #include "bridge/SignalWatch.h"
 
-#include <QSocketNotifier>
-#include <csignal>
 #include <sys/signalfd.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
 
 #include "base/Exception.h"
 

@@ -20,7 +20,8 @@ QJsonObject StateObject(const PlantReading& reading) {
   QJsonObject state;
   for (const PlantSensor& sensor : PlantSensors()) state.insert(sensor.Traits.Key, sensor.Value(reading));
   QJsonArray meters;
-  for (size_t i = 0; i < reading.Meters.size(); ++i) meters.append(MeterObject(static_cast<int>(i) + 1, reading.Meters[i]));
+  for (size_t i = 0; i < reading.Meters.size(); ++i)
+    meters.append(MeterObject(static_cast<int>(i) + 1, reading.Meters[i]));
   state.insert(MetersKey, meters);
   return state;
 }

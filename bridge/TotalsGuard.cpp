@@ -6,15 +6,16 @@
 #include <cstdio>
 
 #include "bridge/Sensors.h"
-#include "link/PlantStore.h"
-#include "link/StoreWords.h"
+#include "store/PlantStore.h"
+#include "store/StoreWords.h"
 
 namespace {
 
 // Minutes since 1970 of the controller's clock; none for a date it does not hold.
 std::optional<int64_t> MinutesOf(const ControllerMoment& m) {
   using namespace std::chrono;
-  const year_month_day date{year{1900 + m.Year}, month{static_cast<unsigned>(m.Month)}, day{static_cast<unsigned>(m.Day)}};
+  const year_month_day date{year{1900 + m.Year}, month{static_cast<unsigned>(m.Month)},
+                            day{static_cast<unsigned>(m.Day)}};
   if (!date.ok() || m.Hour < 0 || m.Hour > 23 || m.Minute < 0 || m.Minute > 59) return std::nullopt;
   return duration_cast<minutes>(sys_days{date}.time_since_epoch()).count() + m.Hour * 60 + m.Minute;
 }
@@ -102,8 +103,7 @@ QJsonObject TotalsGuard::Checked(QJsonObject state, const ControllerMoment& now,
 
 // Why the value cannot follow the track's trusted one, or none when it can.
 std::optional<std::string> TotalsGuard::Implausible(const Track& track, double value, const TotalRule& rule,
-                                                    int precision, const ControllerMoment& now,
-                                                    double plantKwp) const {
+                                                    int precision, const ControllerMoment& now, double plantKwp) const {
   if (NewPeriod(rule.Period, track.TrustedAt, now)) return std::nullopt;
   if (value < track.Trusted)
     return "falls from " + Figure(track.Trusted, precision) + " without a new " + PeriodName(rule.Period);

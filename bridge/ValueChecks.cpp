@@ -3,15 +3,14 @@
 #include "base/PrintableText.h"
 
 #include <arpa/inet.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <cstdlib>
-#include <unistd.h>
-
 
 std::optional<std::string> TextProblem(const std::string& text) {
   if (HoldsControlCharacter(text)) return "holds a control character";

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "protocol/FrameFormat.h"
 #include "Frames.h"
-#include "PlantStore.h"
+#include "link/CommandCodes.h"
+#include "protocol/FrameFormat.h"
+#include "store/PlantStore.h"
 
 const char ServiceNumber[13] = "004930123456";
 
@@ -61,7 +62,7 @@ void SendAction(uint8_t code) {
 
 // The output test: an action with a one-byte argument (length 8).
 void SendOutputTest(uint8_t on) {
-  Header(8, FrameFormat::GroupAction, 0x00);
+  Header(8, FrameFormat::GroupAction, CommandCode::OutputTest);
   TxFrame[5] = on;
   TxFrame[6] = 0;
   SendFrame();
@@ -95,20 +96,32 @@ constexpr int FactoryResetSlots[] = {SlotSetDateTime, SlotStartLearningPhase, Sl
 bool IsKeptInStartScreen(uint8_t c) {
   if (c >= 0x30 && c <= 0x7A) return true;
   switch (c) {
-    case ' ': case '-': case '&': case '+': case '*': case '(': case ')':
-    case '%': case '!': case ',': case '#': case '.':
-    case 0xC4: case 0xD6: case 0xDC: case 0xE4: case 0xF6: case 0xFC:  // ÄÖÜäöü
+    case ' ':
+    case '-':
+    case '&':
+    case '+':
+    case '*':
+    case '(':
+    case ')':
+    case '%':
+    case '!':
+    case ',':
+    case '#':
+    case '.':
+    case 0xC4:
+    case 0xD6:
+    case 0xDC:
+    case 0xE4:
+    case 0xF6:
+    case 0xFC:  // ÄÖÜäöü
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
 }  // namespace
 
-void SetCommandControls(CommandControls* controls) {
-  Controls = controls != nullptr ? controls : &DefaultControls;
-}
+void SetCommandControls(CommandControls* controls) { Controls = controls != nullptr ? controls : &DefaultControls; }
 
 CommandControls& CurrentCommandControls() { return *Controls; }
 
@@ -132,42 +145,47 @@ int NextPendingCommand() {
 bool BuildCommand(int slot) {
   using namespace FrameFormat;
   switch (slot) {
-    case SlotSetMeterCount: SendWord(GroupSetValue, 0x25, MeterCountSetting); break;
-    case SlotSetPlantSize: SendWord(GroupSetValue, 0x26, PlantSizeSetting); break;
+    case SlotSetMeterCount: SendWord(GroupSetValue, CommandCode::MeterCount, MeterCountSetting); break;
+    case SlotSetPlantSize: SendWord(GroupSetValue, CommandCode::PlantSize, PlantSizeSetting); break;
     case SlotSetPulsesPerKwh:
-      SendWord(GroupSetValue, 0x27, static_cast<uint32_t>(Controls->PulsesPerKwhPosition()) * 10u);
+      SendWord(GroupSetValue, CommandCode::PulsesPerKwh, static_cast<uint32_t>(Controls->PulsesPerKwhPosition()) * 10u);
       break;
-    case SlotSetTariff: SendWord(GroupSetValue, 0x0D, TariffSetting); break;
-    case SlotSetConnectionMode: SendByte(0x0A, ConnectionModeSetting); break;
+    case SlotSetTariff: SendWord(GroupSetValue, CommandCode::Tariff, TariffSetting); break;
+    case SlotSetConnectionMode: SendByte(CommandCode::ConnectionMode, ConnectionModeSetting); break;
     case SlotClearRestartCount:
-      SendWord(GroupSetValue, 0x04, 0);
+      SendWord(GroupSetValue, CommandCode::RestartCount, 0);
       Controls->RestartCountCleared();
       break;
-    case SlotSetDateTime: SendAction(0x06); break;
-    case SlotStartLearningPhase: SendAction(0x03); break;
+    case SlotSetDateTime: SendAction(CommandCode::SetDateTime); break;
+    case SlotStartLearningPhase: SendAction(CommandCode::StartLearningPhase); break;
     case SlotSendServiceNumber: SendServiceNumber(); break;
-    case SlotSetModemType: SendByte(0x14, ModemTypeSetting); break;
-    case 12: case 13: case 14: case 15: SendStartScreenLine(slot - SlotSetStartScreenLine1); break;
+    case SlotSetModemType: SendByte(CommandCode::ModemType, ModemTypeSetting); break;
+    case SlotSetStartScreenLine1:
+    case SlotSetStartScreenLine2:
+    case SlotSetStartScreenLine3:
+    case SlotSetStartScreenLine4: SendStartScreenLine(slot - SlotSetStartScreenLine1); break;
     case SlotOutputTestOn: SendOutputTest(1); break;
     case SlotOutputTestOff: SendOutputTest(0); break;
     case SlotClearYearEnergy:
-      SendAction(0x02);
+      SendAction(CommandCode::ClearYearEnergy);
       Controls->YearEnergyCleared();
       break;
-    case SlotClearDailyValues: SendAction(0x01); break;
+    case SlotClearDailyValues: SendAction(CommandCode::ClearDailyValues); break;
     case SlotSetCommissioningMonth:
-      SendWord(GroupSetValue, 0x23, CommissioningMonthSetting);
+      SendWord(GroupSetValue, CommandCode::CommissioningMonth, CommissioningMonthSetting);
       break;
     case SlotSetCommissioningYear:
-      SendWord(GroupSetValue, 0x24, CommissioningYearSetting);
+      SendWord(GroupSetValue, CommandCode::CommissioningYear, CommissioningYearSetting);
       break;
-    case SlotSetDialPrefix: SendByte(0x2A, PendingCommands[SlotDialPrefixValue]); break;
+    case SlotSetDialPrefix: SendByte(CommandCode::DialPrefix, PendingCommands[SlotDialPrefixValue]); break;
     case SlotSetSmsNumber: SendNumberText(SmsNumber); break;
-    case SlotSetDisplayOnHour: SendWord(GroupSetValue, 0x2B, Controls->DisplayOnHour()); break;
-    case SlotSetDisplayOffHour: SendWord(GroupSetValue, 0x2C, Controls->DisplayOffHour()); break;
-    case SlotSetLargeDisplayType: SendWord(GroupSetValue, 0x07, Controls->LargeDisplayType()); break;
-    case SlotSetCalibration: SendWord(GroupSetValue, 0x2E, Controls->CalibrationPosition()); break;
-    case SlotSetMonitorSensitivity: SendWord(GroupSetValue, 0x30, SensitivitySetting); break;
+    case SlotSetDisplayOnHour: SendWord(GroupSetValue, CommandCode::DisplayOnHour, Controls->DisplayOnHour()); break;
+    case SlotSetDisplayOffHour: SendWord(GroupSetValue, CommandCode::DisplayOffHour, Controls->DisplayOffHour()); break;
+    case SlotSetLargeDisplayType:
+      SendWord(GroupSetValue, CommandCode::LargeDisplayType, Controls->LargeDisplayType());
+      break;
+    case SlotSetCalibration: SendWord(GroupSetValue, CommandCode::Calibration, Controls->CalibrationPosition()); break;
+    case SlotSetMonitorSensitivity: SendWord(GroupSetValue, CommandCode::MonitorSensitivity, SensitivitySetting); break;
     default: return false;
   }
   return true;

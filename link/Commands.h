@@ -9,11 +9,11 @@
 class CommandControls {
 public:
   virtual ~CommandControls() = default;
-  virtual int PulsesPerKwhPosition() const = 0;        // 10..30000
-  virtual int DisplayOnHour() const = 0;               // 0..23
-  virtual int DisplayOffHour() const = 0;              // 0..23
-  virtual int LargeDisplayType() const = 0;            // 0..3
-  virtual int CalibrationPosition() const = 0;         // 50..1200 mV
+  virtual int PulsesPerKwhPosition() const = 0;  // 10..30000
+  virtual int DisplayOnHour() const = 0;         // 0..23
+  virtual int DisplayOffHour() const = 0;        // 0..23
+  virtual int LargeDisplayType() const = 0;      // 0..3
+  virtual int CalibrationPosition() const = 0;   // 50..1200 mV
   // The restart counter was cleared: the settings window shows "0".
   virtual void RestartCountCleared() = 0;
   // The year energy was cleared: the settings window hides its confirmation panel.
@@ -36,7 +36,10 @@ enum CommandSlot : int {
   SlotStartLearningPhase = 9,
   SlotSendServiceNumber = 10,
   SlotSetModemType = 11,
-  SlotSetStartScreenLine1 = 12,  // .. 15 for lines 2..4
+  SlotSetStartScreenLine1 = 12,
+  SlotSetStartScreenLine2 = 13,
+  SlotSetStartScreenLine3 = 14,
+  SlotSetStartScreenLine4 = 15,
   SlotOutputTestOn = 16,
   SlotOutputTestOff = 17,
   SlotClearYearEnergy = 18,
@@ -50,7 +53,8 @@ enum CommandSlot : int {
   SlotSetLargeDisplayType = 26,
   SlotSetCalibration = 27,
   SlotSetMonitorSensitivity = 28,
-  SlotDialPrefixValue = 29,  // no command: the yes/no byte of SlotSetDialPrefix
+  SlotDialPrefixValue = 29,                     // no command: the yes/no byte of SlotSetDialPrefix
+  LastCommandSlot = SlotSetMonitorSensitivity,  // the slots 1..this one are commands
 };
 
 // Marks a command for the polling tick (sets its slot to 1).

@@ -1,10 +1,10 @@
 #pragma once
-// The link unit: plant data store, frames, command catalogue and polling cycle.
-#include "base/BytePort.h"
+// The link unit: frames, command catalogue and polling cycle, with the store they fill.
 #include "Commands.h"
-#include "protocol/Cp1252.h"
-#include "base/Exception.h"
-#include "protocol/FrameFormat.h"
 #include "Frames.h"
-#include "PlantStore.h"
 #include "Polling.h"
+#include "base/BytePort.h"
+#include "base/Exception.h"
+#include "protocol/Cp1252.h"
+#include "protocol/FrameFormat.h"
+#include "store/PlantStore.h"

@@ -1,8 +1,9 @@
 #include "Frames.h"
 
-#include "base/BytePort.h"
-#include "protocol/FrameFormat.h"
 #include "Polling.h"
+#include "base/BytePort.h"
+#include "link/FrameTrace.h"
+#include "protocol/FrameFormat.h"
 
 uint8_t TxFrame[256] = {};
 uint8_t RxFrame[256] = {};
@@ -30,7 +31,9 @@ void SendFrame() {
 }
 
 void WriteFrame() {
-  if (Port != nullptr) Port->WriteBuf(TxFrame, TxFrame[2]);
+  if (Port == nullptr) return;
+  const int written = Port->WriteBuf(TxFrame, TxFrame[2]);
+  if (FrameTrace* trace = LinkFrameTrace()) trace->Sent(TxFrame, written);
 }
 
 void VerifyRxChecksum() {
@@ -65,6 +68,7 @@ void GatherRxBytes() {
     if (RxFrame[0] != FrameFormat::ResponseHead0) continue;  // wait for a start byte
     if (RxFrame[1] == FrameFormat::ResponseHead1) {
       if (RxIndex == RxFrame[2] - 1) {
+        if (FrameTrace* trace = LinkFrameTrace()) trace->Received(RxFrame, RxIndex + 1);
         DecodeWholeFrame();
       } else if (RxIndex > MaxRxIndex) {
         ResetRxFrame();

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Commands.h"
+#include "Frames.h"
 #include "base/BytePort.h"
 #include "base/ExchangePhases.h"
-#include "Commands.h"
 #include "protocol/Cp1252.h"
 #include "protocol/FrameFormat.h"
-#include "Frames.h"
-#include "PlantStore.h"
+#include "store/PlantStore.h"
 
 LinkStatistics LinkCounts;
 
@@ -20,6 +20,10 @@ constexpr int ExchangeStartTick = 24;
 constexpr int RefreshTick = 41;
 constexpr int LastCommandTick = 54;
 constexpr int ExchangeRequestCode = 16;
+// The controller types that change the reply to a block: from 250 on block 15 is
+// answered with request 17 instead of 10, and type 255 answers block 18 with 19.
+constexpr int LastTypeAnswering15With10 = 249;
+constexpr int TypeAnswering18With19 = 255;
 
 std::string Formatted(const char* format, int value) {
   char text[TextBufferSize];
@@ -90,7 +94,7 @@ void InitLink() {
   ConnectPending = 0xFF;
   RxActivity = 3;
   ResetRxFrame();
-  for (int slot = 1; slot <= 28; ++slot) PendingCommands[slot] = 0;
+  for (int slot = 1; slot <= LastCommandSlot; ++slot) PendingCommands[slot] = 0;
   SetScaleStartValues();
   LinkCounts = LinkStatistics{};
   if (LinkPort() != nullptr) LinkPort()->PurgeRead();
@@ -121,10 +125,8 @@ TickActions PollingTick() {
   }
   if (PollTick < 59) ++PollTick;
   if (PollTick == ConnectingTick) {
-    if (ConnectPending == 0)
-      PollTick = 0;
-    else
-      SendConnectRequest();
+    if (ConnectPending == 0) PollTick = 0;
+    else SendConnectRequest();
   }
   actions.StatusText = StatusTextFor(PollTick);
   return actions;
@@ -134,13 +136,19 @@ int ReplyCodeFor(int type) {
   switch (type) {
     case 1: return 1;
     case 2: return (ControllerType == 14 || ControllerType > 21) ? 14 : 2;
-    case 3: case 4: case 5: case 6: case 7: case 8: case 9: return type;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9: return type;
     case 10: return ControllerType > 23 ? 15 : 10;
     case 14: return 2;
-    case 15: return ControllerType > 249 ? 17 : 10;
+    case 15: return ControllerType > LastTypeAnswering15With10 ? 17 : 10;
     case 16: return 10;
     case 17: return 18;
-    case 18: return ControllerType == 255 ? 19 : 20;
+    case 18: return ControllerType == TypeAnswering18With19 ? 19 : 20;
     case 19: return 20;
     default: return 0;
   }

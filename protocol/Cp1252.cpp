@@ -5,11 +5,10 @@
 namespace {
 
 // Unicode code points of the bytes 0x80..0x9F; 0 marks an unassigned code.
-constexpr char32_t HighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char32_t HighControls[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                       0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char32_t CodePointOf(uint8_t byte) {
   if (byte >= 0x80 && byte < 0xA0) return HighControls[byte - 0x80];
@@ -63,9 +62,15 @@ std::string Cp1252FromUtf8(std::string_view utf8) {
     }
     bool valid = true;
     for (size_t k = 1; valid && k <= extra; ++k) {
-      if (i + k >= utf8.size()) { valid = false; break; }
+      if (i + k >= utf8.size()) {
+        valid = false;
+        break;
+      }
       const auto next = static_cast<uint8_t>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) { valid = false; break; }
+      if ((next & 0xC0) != 0x80) {
+        valid = false;
+        break;
+      }
       cp = (cp << 6) | (next & 0x3F);
     }
     if (!valid) {

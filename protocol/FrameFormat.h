@@ -41,8 +41,6 @@ inline uint8_t Checksum(const uint8_t* frame, size_t length) {
 }
 
 // True for the block types that carry 100 words.
-inline bool IsDataBlockType(int type) {
-  return (type >= 2 && type <= 10) || (type >= 14 && type <= 19);
-}
+inline bool IsDataBlockType(int type) { return (type >= 2 && type <= 10) || (type >= 14 && type <= 19); }
 
 }  // namespace FrameFormat

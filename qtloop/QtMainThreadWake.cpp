@@ -19,11 +19,11 @@ public:
 
 class QtMainThreadWake : public MainThreadWake {
 public:
-  QtMainThreadWake() : Receiver_(new QueuedCallsReceiver) {}  // lives as long as the program
-  void Wake() override { QCoreApplication::postEvent(Receiver_, new QEvent(QEvent::User)); }
+  QtMainThreadWake() : receiver_(new QueuedCallsReceiver) {}  // lives as long as the program
+  void Wake() override { QCoreApplication::postEvent(receiver_, new QEvent(QEvent::User)); }
 
 private:
-  QueuedCallsReceiver* Receiver_;
+  QueuedCallsReceiver* receiver_;
 };
 
 }  // namespace

@@ -9,8 +9,8 @@ struct Scheme {
   std::string_view Prefix;
   NetworkPortName::Protocol Kind;
 };
-constexpr std::array<Scheme, 2> Schemes{{{"tcp://", NetworkPortName::Protocol::RawTcp},
-                                         {"rfc2217://", NetworkPortName::Protocol::Rfc2217}}};
+constexpr std::array<Scheme, 2> Schemes{
+    {{"tcp://", NetworkPortName::Protocol::RawTcp}, {"rfc2217://", NetworkPortName::Protocol::Rfc2217}}};
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;

@@ -26,14 +26,14 @@ enum class Unusable { None, LinkLoop, Folder, NotSerial, NotNetworkName, NotComD
 // What a device path leads to, without opening it.
 struct DeviceCheck {
   DeviceState State = DeviceState::Missing;
-  std::string Device;                // the device the path leads to (links followed), or the network name
+  std::string Device;                 // the device the path leads to (links followed), or the network name
   Unusable Problem = Unusable::None;  // with NotUsable: why
 };
 
 // A serial device that is present, with the stable names that lead to it.
 struct SerialDevice {
-  std::string Path;                 // the device, e.g. /dev/ttyUSB0
-  std::vector<std::string> Names;   // e.g. /dev/serial/by-id/usb-…-if00-port0
+  std::string Path;                // the device, e.g. /dev/ttyUSB0
+  std::vector<std::string> Names;  // e.g. /dev/serial/by-id/usb-…-if00-port0
   // The name to point a COM number at: a stable name when there is one.
   const std::string& Preferred() const { return Names.empty() ? Path : Names.front(); }
 };

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <new>
 
+#include "serial/VaDisplay.h"
 #include "serial/internal/CommConstants.h"
 #include "serial/internal/VaCommThreads.h"
-#include "serial/VaDisplay.h"
 #include "serial/internal/VaFormat.h"
 
 using namespace CommConst;
@@ -18,9 +18,8 @@ namespace {
 const uint32_t VaBaudrateValues[16] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
                                        14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
 
-const uint32_t VaCommEventBits[13] = {EV_BREAK, EV_CTS,     EV_DSR,    EV_ERR,    EV_RING,
-                                      EV_RLSD,  EV_RXCHAR,  EV_TXEMPTY, EV_RXFLAG, EV_PERR,
-                                      EV_RX80FULL, EV_EVENT1, EV_EVENT2};
+const uint32_t VaCommEventBits[13] = {EV_BREAK,   EV_CTS,    EV_DSR,  EV_ERR,      EV_RING,   EV_RLSD,  EV_RXCHAR,
+                                      EV_TXEMPTY, EV_RXFLAG, EV_PERR, EV_RX80FULL, EV_EVENT1, EV_EVENT2};
 
 uint32_t CommEventMask(TVaCommEvents events) {
   uint32_t mask = 0;

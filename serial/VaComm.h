@@ -27,16 +27,41 @@ struct Comm;
 }
 
 enum TVaBaudrate : uint8_t {
-  brUser, br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
-  br38400, br56000, br57600, br115200, br128000, br256000
+  brUser,
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200,
+  br128000,
+  br256000
 };
 enum TVaParity : uint8_t { paNone, paOdd, paEven, paMark, paSpace };
 enum TVaDatabits : uint8_t { db4, db5, db6, db7, db8 };
 enum TVaStopbits : uint8_t { sb1, sb15, sb2 };
 enum TVaCommOption : uint8_t { coErrorChar, coNullStrip, coParityCheck };
 enum TVaCommEvent : uint8_t {
-  ceBreak, ceCts, ceDsr, ceError, ceRing, ceRlsd, ceRxChar, ceTxEmpty,
-  ceRxFlag, cePErr, ceRx80Full, ceEvent1, ceEvent2
+  ceBreak,
+  ceCts,
+  ceDsr,
+  ceError,
+  ceRing,
+  ceRlsd,
+  ceRxChar,
+  ceTxEmpty,
+  ceRxFlag,
+  cePErr,
+  ceRx80Full,
+  ceEvent1,
+  ceEvent2
 };
 using TVaCommOptions = TVaSet<TVaCommOption, uint8_t>;
 using TVaCommEvents = TVaSet<TVaCommEvent, uint16_t>;

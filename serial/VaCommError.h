@@ -18,11 +18,11 @@ enum class TVaCommErrorKind {
 class EVaCommError : public Exception {
 public:
   EVaCommError(const std::string& message, TVaCommErrorKind kind, int systemCode = 0)
-      : Exception(message), Kind_(kind), SystemCode_(systemCode) {}
-  TVaCommErrorKind Kind() const { return Kind_; }
-  int SystemCode() const { return SystemCode_; }
+      : Exception(message), kind_(kind), systemCode_(systemCode) {}
+  TVaCommErrorKind Kind() const { return kind_; }
+  int SystemCode() const { return systemCode_; }
 
 private:
-  TVaCommErrorKind Kind_;
-  int SystemCode_;
+  TVaCommErrorKind kind_;
+  int systemCode_;
 };

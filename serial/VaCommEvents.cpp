@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "serial/internal/CommConstants.h"
 #include "serial/VaComm.h"
 #include "serial/VaDisplay.h"
+#include "serial/internal/CommConstants.h"
 #include "serial/internal/Platform.h"
 #include "serial/internal/VaFormat.h"
 
@@ -34,9 +34,7 @@ void TVaCustomComm::UpdateDisplay() {
   if (FDisplay != nullptr) FDisplay->Refresh(this);
 }
 
-bool TVaCustomComm::WantsTxEmpty() const {
-  return bool(OnTxEmpty) || (FListenerNotification && !FListeners.empty());
-}
+bool TVaCustomComm::WantsTxEmpty() const { return bool(OnTxEmpty) || (FListenerNotification && !FListeners.empty()); }
 
 void TVaCustomComm::DoRxChar() {
   const int count = InQueCount();

@@ -1,8 +1,8 @@
 // The port component's reads, writes, status and purge.
 #include <mutex>
 
-#include "serial/internal/CommConstants.h"
 #include "serial/VaComm.h"
+#include "serial/internal/CommConstants.h"
 #include "serial/internal/VaCommThreads.h"
 
 using namespace CommConst;
@@ -30,7 +30,8 @@ int TVaCustomComm::ReadBuf(void* Data, int Count) {
   if (!Active() || Data == nullptr || Count <= 0) return 0;
   std::lock_guard guard(FReadLock);
   uint32_t read = 0;
-  CheckCommResult(Platform::ReadComm(FHandle, Data, uint32_t(Count), read), "Read error (%d), %s", TVaCommErrorKind::InputOutput);
+  CheckCommResult(Platform::ReadComm(FHandle, Data, uint32_t(Count), read), "Read error (%d), %s",
+                  TVaCommErrorKind::InputOutput);
   return int(read);
 }
 
@@ -40,14 +41,16 @@ void TVaCustomComm::Purge(uint32_t Flags) {
   if (!Active()) return;
   std::lock_guard guard(FReadLock);
   if (Flags != (PURGE_RXABORT | PURGE_RXCLEAR) && FWriteThread) FWriteThread->PurgeBuffer();
-  CheckCommResult(Platform::PurgeComm(FHandle, Flags), "Error clearing buffers (%d), %s", TVaCommErrorKind::InputOutput);
+  CheckCommResult(Platform::PurgeComm(FHandle, Flags), "Error clearing buffers (%d), %s",
+                  TVaCommErrorKind::InputOutput);
 }
 
 void TVaCustomComm::GetComStat(TVaComStat& Stat) {
   std::lock_guard guard(FReadLock);
   Stat = TVaComStat{};
-  if (Active()) CheckCommResult(Platform::ClearCommError(FHandle, Stat), "Error retrieving statistics (%d), %s",
-                                  TVaCommErrorKind::InputOutput);
+  if (Active())
+    CheckCommResult(Platform::ClearCommError(FHandle, Stat), "Error retrieving statistics (%d), %s",
+                    TVaCommErrorKind::InputOutput);
 }
 
 int TVaCustomComm::InQueCount() {

@@ -80,8 +80,7 @@ void TVaFlowControl::Assign(const TVaPersistent& source) {
 uint32_t TVaFlowControl::DcbFlags() const {
   using namespace CommConst;
   static constexpr uint32_t DtrBits[] = {0, DCB_DtrControlEnable, DCB_DtrControlHandshake};
-  static constexpr uint32_t RtsBits[] = {0, DCB_RtsControlEnable, DCB_RtsControlHandshake,
-                                         DCB_RtsControlToggle};
+  static constexpr uint32_t RtsBits[] = {0, DCB_RtsControlEnable, DCB_RtsControlHandshake, DCB_RtsControlToggle};
   uint32_t flags = DtrBits[std::min<size_t>(FControlDtr, std::size(DtrBits) - 1)] |
                    RtsBits[std::min<size_t>(FControlRts, std::size(RtsBits) - 1)];
   if (FOutCtsFlow) flags |= DCB_OutxCtsFlow;

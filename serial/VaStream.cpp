@@ -15,17 +15,17 @@ namespace {
 
 struct InvalidValue {};
 
-constexpr const char* BaudrateNames[] = {"brUser",   "br110",    "br300",   "br600",    "br1200",  "br2400",
-                                         "br4800",   "br9600",   "br14400", "br19200",  "br38400", "br56000",
-                                         "br57600",  "br115200", "br128000", "br256000"};
+constexpr const char* BaudrateNames[] = {"brUser",  "br110",    "br300",    "br600",   "br1200",  "br2400",
+                                         "br4800",  "br9600",   "br14400",  "br19200", "br38400", "br56000",
+                                         "br57600", "br115200", "br128000", "br256000"};
 constexpr const char* ParityNames[] = {"paNone", "paOdd", "paEven", "paMark", "paSpace"};
 constexpr const char* DatabitsNames[] = {"db4", "db5", "db6", "db7", "db8"};
 constexpr const char* StopbitsNames[] = {"sb1", "sb15", "sb2"};
 constexpr const char* DtrNames[] = {"dtrDisabled", "dtrEnabled", "dtrHandshake"};
 constexpr const char* RtsNames[] = {"rtsDisabled", "rtsEnabled", "rtsHandshake", "rtsToggle"};
 constexpr const char* OptionNames[] = {"coErrorChar", "coNullStrip", "coParityCheck"};
-constexpr const char* EventNames[] = {"ceBreak",  "ceCts",   "ceDsr",   "ceError",    "ceRing",
-                                      "ceRlsd",   "ceRxChar", "ceTxEmpty", "ceRxFlag", "cePErr",
+constexpr const char* EventNames[] = {"ceBreak",    "ceCts",    "ceDsr",     "ceError",  "ceRing",
+                                      "ceRlsd",     "ceRxChar", "ceTxEmpty", "ceRxFlag", "cePErr",
                                       "ceRx80Full", "ceEvent1", "ceEvent2"};
 constexpr const char* PriorityNames[] = {"tpIdle",   "tpLowest",  "tpLower",       "tpNormal",
                                          "tpHigher", "tpHighest", "tpTimeCritical"};
@@ -173,8 +173,7 @@ std::vector<Property> EventCharProperties() {
 }
 
 Property FlowFlag(const char* name, bool (TVaFlowControl::*get)() const, void (TVaFlowControl::*set)(bool)) {
-  return {std::string("FlowControl.") + name,
-          [get](const TVaComm& c) { return BoolText((c.FlowControl().*get)()); },
+  return {std::string("FlowControl.") + name, [get](const TVaComm& c) { return BoolText((c.FlowControl().*get)()); },
           [set](TVaComm& c, std::string_view t) { (c.FlowControl().*set)(ParseBool(t)); }, true};
 }
 
@@ -238,14 +237,12 @@ std::vector<Property> BuildProperties() {
                  c.SetMonitorEvents(TVaCommEvents::FromBits(uint16_t(ParseSet(EventNames, t))));
                }});
   for (Property& property : BufferProperties()) p.push_back(std::move(property));
-  p.push_back({"EventPriority", [](const TVaComm& c) { return EnumText(PriorityNames, c.EventPriority()); },
-               [](TVaComm& c, std::string_view t) {
-                 c.SetEventPriority(TThreadPriority(ParseEnum(PriorityNames, t)));
-               }});
-  p.push_back({"WritePriority", [](const TVaComm& c) { return EnumText(PriorityNames, c.WritePriority()); },
-               [](TVaComm& c, std::string_view t) {
-                 c.SetWritePriority(TThreadPriority(ParseEnum(PriorityNames, t)));
-               }});
+  p.push_back(
+      {"EventPriority", [](const TVaComm& c) { return EnumText(PriorityNames, c.EventPriority()); },
+       [](TVaComm& c, std::string_view t) { c.SetEventPriority(TThreadPriority(ParseEnum(PriorityNames, t))); }});
+  p.push_back(
+      {"WritePriority", [](const TVaComm& c) { return EnumText(PriorityNames, c.WritePriority()); },
+       [](TVaComm& c, std::string_view t) { c.SetWritePriority(TThreadPriority(ParseEnum(PriorityNames, t))); }});
   p.push_back({"DirectWrite", [](const TVaComm& c) { return BoolText(c.DirectWrite()); },
                [](TVaComm& c, std::string_view t) { c.SetDirectWrite(ParseBool(t)); }});
   p.push_back({"UpdateDCB", [](const TVaComm& c) { return BoolText(c.UpdateDCB()); },

@@ -4,9 +4,10 @@
 #include <fstream>
 
 #include "base/ExchangePhases.h"
+#include "link/FrameTrace.h"
 #include "link/Frames.h"
-#include "session/PortReport.h"
 #include "serial/VaComm.h"
+#include "session/PortReport.h"
 
 namespace {
 
@@ -36,24 +37,25 @@ std::string PhaseLogFile() {
 
 }  // namespace
 
-PollingSession::PollingSession() : Port_(std::make_unique<TVaComm>(nullptr)) {
+PollingSession::PollingSession() : port_(std::make_unique<TVaComm>(nullptr)) {
   Configure();
-  SetLinkPort(Port_.get());
+  SetLinkPort(port_.get());
   InitLink();
-  ExchangesSeen_ = LinkCounts.ExchangesCompleted;
-  PhaseLog_ = PhaseLogFile();
-  if (!PhaseLog_.empty()) ExchangePhases::Enable(true);
+  exchangesSeen_ = LinkCounts.ExchangesCompleted;
+  phaseLog_ = PhaseLogFile();
+  if (!phaseLog_.empty()) ExchangePhases::Enable(true);
 }
 
 PollingSession::~PollingSession() {
+  if (trace_) SetFrameTrace(nullptr);
   SetLinkPort(nullptr);
-  Port_->OnRxChar = nullptr;
+  port_->OnRxChar = nullptr;
 }
 
 // 2400 baud 8N1 without handshake, DTR and RTS off; the receive event with a
 // count of the waiting bytes.
 void PollingSession::Configure() {
-  TVaComm& port = *Port_;
+  TVaComm& port = *port_;
   port.SetBaudrate(br2400);
   port.EventChars().SetEventChar(9);
   port.EventChars().SetEofChar(9);
@@ -64,37 +66,55 @@ void PollingSession::Configure() {
   port.OnRxChar = [this](TVaCustomComm*, int) { ReceiveBytes(); };
 }
 
+void PollingSession::TraceTo(const std::string& file) {
+  std::unique_ptr<FrameTrace> trace = file.empty() ? nullptr : std::make_unique<FrameTrace>(file);
+  SetFrameTrace(trace.get());
+  trace_ = std::move(trace);
+}
+
+namespace {
+
+// The first line of a message: the missing device's hint below it is for the user.
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+}  // namespace
+
 void PollingSession::Open(const PortChoice& choice) {
   Close();
   if (choice.Number > 0) {
-    Port_->SetDeviceName(ComDeviceName);
-    Port_->SetPortNum(choice.Number);
+    port_->SetDeviceName(ComDeviceName);
+    port_->SetPortNum(choice.Number);
   } else {
-    Port_->SetDeviceName(DeviceNameFor(choice.Path));
+    port_->SetDeviceName(DeviceNameFor(choice.Path));
   }
-  LostReported_ = false;
-  SilenceReported_ = false;
-  TicksSinceExchange_ = 0;
+  lostReported_ = false;
+  silenceReported_ = false;
+  ticksSinceExchange_ = 0;
   try {
-    Port_->Open();
+    port_->Open();
   } catch (const EVaCommError& error) {
+    TraceLinkState("port not opened: " + FirstLine(error.what()));
     if (error.Kind() != TVaCommErrorKind::NotFound) throw;
     // The component's text stays the first line; below it what does exist.
     throw EVaCommError(std::string(error.what()) + "\n\n" + MissingDeviceHint(choice.Number), error.Kind(),
                        error.SystemCode());
   }
+  TraceLinkState("port opened: " + port_->OpenPath());
   if (On.PortOpened) On.PortOpened();
 }
 
-void PollingSession::Close() { Port_->Close(); }
+void PollingSession::Close() {
+  if (port_->Active()) TraceLinkState("port closed: " + port_->OpenPath());
+  port_->Close();
+}
 
-bool PollingSession::IsOpen() const { return Port_->Active(); }
+bool PollingSession::IsOpen() const { return port_->Active(); }
 
 TickActions PollingSession::Tick() {
   const PhaseScope phase(ExchangePhase::Tick);
   TickActions actions = PollingTick();
-  if (actions.StatusText) Status_ = *actions.StatusText;
-  Port_->ReportDeviceNotices();
+  if (actions.StatusText) status_ = *actions.StatusText;
+  port_->ReportDeviceNotices();
   NoticeLostPort();
   NoticeSilence();
   return actions;
@@ -105,10 +125,11 @@ TickActions PollingSession::Tick() {
 void PollingSession::ReceiveBytes() {
   const PhaseScope phase(ExchangePhase::Receive);
   GatherRxBytes();
-  if (LinkCounts.ExchangesCompleted == ExchangesSeen_) return;
-  ExchangesSeen_ = LinkCounts.ExchangesCompleted;
-  TicksSinceExchange_ = 0;
-  SilenceReported_ = false;
+  if (LinkCounts.ExchangesCompleted == exchangesSeen_) return;
+  exchangesSeen_ = LinkCounts.ExchangesCompleted;
+  ticksSinceExchange_ = 0;
+  silenceReported_ = false;
+  TraceLinkState("exchange completed");
   {
     // What the user does with an exchange beside archiving it: in the bridge, its publishing.
     const PhaseScope handler(ExchangePhase::Publish);
@@ -118,20 +139,22 @@ void PollingSession::ReceiveBytes() {
 }
 
 void PollingSession::WritePhaseLine() const {
-  if (PhaseLog_.empty()) return;
-  std::ofstream(PhaseLog_, std::ios::app) << "exchange " << ExchangesSeen_ << ": " << ExchangePhases::TotalsLine()
-                                          << std::endl;
+  if (phaseLog_.empty()) return;
+  std::ofstream(phaseLog_, std::ios::app)
+      << "exchange " << exchangesSeen_ << ": " << ExchangePhases::TotalsLine() << std::endl;
 }
 
 void PollingSession::NoticeLostPort() {
-  if (LostReported_ || !Port_->Active() || !Port_->DeviceLost()) return;
-  LostReported_ = true;
+  if (lostReported_ || !port_->Active() || !port_->DeviceLost()) return;
+  lostReported_ = true;
+  TraceLinkState("port lost: " + port_->OpenPath());
   if (On.PortLost) On.PortLost();
 }
 
 void PollingSession::NoticeSilence() {
-  if (!Port_->Active()) return;
-  if (++TicksSinceExchange_ < SilentAfterTicks || SilenceReported_) return;
-  SilenceReported_ = true;
+  if (!port_->Active()) return;
+  if (++ticksSinceExchange_ < SilentAfterTicks || silenceReported_) return;
+  silenceReported_ = true;
+  TraceLinkState("exchange timed out: no whole exchange within " + std::to_string(SilentAfterTicks) + " ticks");
   if (On.ControllerSilent) On.ControllerSilent();
 }

@@ -12,6 +12,7 @@
 #include "link/Polling.h"
 #include "session/PortChoice.h"
 
+class FrameTrace;
 class TVaComm;
 
 class PollingSession {
@@ -35,7 +36,11 @@ public:
   PollingSession(const PollingSession&) = delete;
   PollingSession& operator=(const PollingSession&) = delete;
 
-  TVaComm& Port() { return *Port_; }
+  TVaComm& Port() { return *port_; }
+  // Writes every frame of the link and the session's state changes (port opened,
+  // closed, lost; exchange completed or timed out) to the file from now on; an
+  // empty name stops the trace. Raises Exception when the file cannot be written.
+  void TraceTo(const std::string& file);
   // Closes the port, points it at the choice and opens it. Raises
   // EVaCommError with the component's text and kind when the port cannot be opened;
   // for a device that is not there, a hint follows: the serial devices that
@@ -43,13 +48,13 @@ public:
   void Open(const PortChoice& choice);
   void Close();
   bool IsOpen() const;
-  bool PortWasLost() const { return LostReported_; }
+  bool PortWasLost() const { return lostReported_; }
 
   // One tick of the polling cycle: what the caller must show.
   TickActions Tick();
   // The last status line of the cycle (code page 1252), empty before the first.
-  const std::string& StatusText() const { return Status_; }
-  int TicksSinceExchange() const { return TicksSinceExchange_; }
+  const std::string& StatusText() const { return status_; }
+  int TicksSinceExchange() const { return ticksSinceExchange_; }
 
   Events On;
 
@@ -60,11 +65,12 @@ private:
   void NoticeLostPort();
   void NoticeSilence();
 
-  std::unique_ptr<TVaComm> Port_;
-  std::string Status_;
-  std::string PhaseLog_;  // the benchmarks' file for the time per phase; empty: none kept
-  unsigned long ExchangesSeen_ = 0;
-  int TicksSinceExchange_ = 0;
-  bool SilenceReported_ = false;
-  bool LostReported_ = false;
+  std::unique_ptr<TVaComm> port_;
+  std::unique_ptr<FrameTrace> trace_;
+  std::string status_;
+  std::string phaseLog_;  // the benchmarks' file for the time per phase; empty: none kept
+  unsigned long exchangesSeen_ = 0;
+  int ticksSinceExchange_ = 0;
+  bool silenceReported_ = false;
+  bool lostReported_ = false;
 };

@@ -77,7 +77,8 @@ std::vector<std::string> PortListing(const PortRoots& roots) {
   for (int n = 1; n <= ListedComPorts; ++n) lines.push_back(ComPortLine(ResolveComPort(n, roots)));
   const auto opened = ComNumbersByDevice(roots);
   for (const SerialDevice& device : ListSerialDevices(roots))
-    if (opened.count(device.Path) == 0) lines.push_back("keine COM-Nummer \u2192 " + DeviceText(device) + " (vorhanden)");
+    if (opened.count(device.Path) == 0)
+      lines.push_back("keine COM-Nummer \u2192 " + DeviceText(device) + " (vorhanden)");
   return lines;
 }
 

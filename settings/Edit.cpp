@@ -12,9 +12,7 @@ namespace {
 class LengthLimit : public QValidator {
 public:
   LengthLimit(QObject* parent, int limit) : QValidator(parent), limit_(limit) {}
-  State validate(QString& input, int&) const override {
-    return input.size() <= limit_ ? Acceptable : Invalid;
-  }
+  State validate(QString& input, int&) const override { return input.size() <= limit_ ? Acceptable : Invalid; }
 
 private:
   int limit_;
@@ -40,6 +38,4 @@ void TEdit::MakeDisplay() {
 
 std::string TEdit::Cp1252Text() const { return Cp1252FromUtf8(text().toStdString()); }
 
-void TEdit::SetCp1252Text(std::string_view text) {
-  setText(QString::fromStdString(Utf8FromCp1252(text)));
-}
+void TEdit::SetCp1252Text(std::string_view text) { setText(QString::fromStdString(Utf8FromCp1252(text))); }

@@ -3,13 +3,13 @@
 #include <QComboBox>
 #include <QFrame>
 
-#include "link/PlantStore.h"
 #include "settings/Edit.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
+#include "settings/UpDown.h"
 #include "settings/input/MonthTable.h"
 #include "settings/input/SettingsInput.h"
-#include "settings/UpDown.h"
+#include "store/PlantStore.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <QPushButton>
 
 #include "link/Commands.h"
-#include "link/PlantStore.h"
 #include "settings/Edit.h"
 #include "settings/FillSettings.h"
+#include "settings/UpDown.h"
 #include "settings/input/MonthTable.h"
 #include "settings/input/SettingsInput.h"
-#include "settings/UpDown.h"
+#include "store/PlantStore.h"
 
 int WizardStep = 0;
 TForm13* Form13 = nullptr;
@@ -90,9 +90,7 @@ void TForm13::SpeedButton7Click() {
   AcceptWholeNumber(SensitivityPage, Edit4, 10, 40, SensitivitySetting, SlotSetMonitorSensitivity);
 }
 
-void TForm13::SpeedButton6Click() {
-  AcceptWholeNumber(TariffPage, Edit3, 1, 99, TariffSetting, SlotSetTariff);
-}
+void TForm13::SpeedButton6Click() { AcceptWholeNumber(TariffPage, Edit3, 1, 99, TariffSetting, SlotSetTariff); }
 
 void TForm13::SpeedButton5Click() {
   QLabel* error = inputErrors_[PlantSizePage];

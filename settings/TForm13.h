@@ -24,7 +24,7 @@ public:
   // Shows the page of WizardStep (0 after the last) and fills it.
   void ShowStep();
 
-  void SpeedButton1Click();   // "Weiter"
+  void SpeedButton1Click();  // "Weiter"
   // Page 0, factory settings
   void SpeedButton14Click();  // "Ja": asks for confirmation
   void SpeedButton15Click();  // red "Ja": confirmed
@@ -45,8 +45,8 @@ public:
   void SpeedButton11Click();  // page 9, clear restart counter
   void SpeedButton12Click();  // page 10, start learning phase
   // Page 11, SMS number
-  void SpeedButton8Click();   // "löschen"
-  void SpeedButton9Click();   // "Ok"
+  void SpeedButton8Click();  // "löschen"
+  void SpeedButton9Click();  // "Ok"
   // Page 12, data transmission
   void SpeedButton17Click();  // "Modem"
   void SpeedButton18Click();  // "COM-Server"
@@ -75,19 +75,19 @@ public:
   QFrame* Panel13;
   QFrame* Panel14;
 
-  TEdit* Edit1;   // page 1, meter count, 2 characters
-  TEdit* Edit2;   // page 2, plant size, 6 characters
-  TEdit* Edit3;   // page 6, tariff, 2 characters
-  TEdit* Edit4;   // page 5, sensitivity, 2 characters
-  TEdit* Edit5;   // page 3, commissioning month (display)
-  TEdit* Edit6;   // page 3, commissioning year (display)
-  TEdit* Edit7;   // page 11, SMS number, 12 characters
-  TEdit* Edit8;   // page 4, month (display)
-  TEdit* Edit9;   // page 4, month-table value, 5 characters
-  TEdit* Edit10;  // page 13, internet identification
-  TEdit* Edit11;  // page 13, last transmission
-  TEdit* Edit12;  // page 13, transmission kind
-  TEdit* Edit13;  // page 13, version
+  TEdit* Edit1;      // page 1, meter count, 2 characters
+  TEdit* Edit2;      // page 2, plant size, 6 characters
+  TEdit* Edit3;      // page 6, tariff, 2 characters
+  TEdit* Edit4;      // page 5, sensitivity, 2 characters
+  TEdit* Edit5;      // page 3, commissioning month (display)
+  TEdit* Edit6;      // page 3, commissioning year (display)
+  TEdit* Edit7;      // page 11, SMS number, 12 characters
+  TEdit* Edit8;      // page 4, month (display)
+  TEdit* Edit9;      // page 4, month-table value, 5 characters
+  TEdit* Edit10;     // page 13, internet identification
+  TEdit* Edit11;     // page 13, last transmission
+  TEdit* Edit12;     // page 13, transmission kind
+  TEdit* Edit13;     // page 13, version
   TUpDown* UpDown1;  // commissioning month 1..12
   TUpDown* UpDown2;  // commissioning year 6..30 from 2000
   TUpDown* UpDown3;  // month-table position 0..35

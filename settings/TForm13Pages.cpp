@@ -60,7 +60,8 @@ void MakeRed(QWidget* widget) { widget->setStyleSheet("color: red"); }
 
 }  // namespace
 
-TForm13::TForm13(QWidget* owner) : TForm(owner, ClientWidth, ClientHeight, FormBorder::None, QStringLiteral("Einstellungen")) {
+TForm13::TForm13(QWidget* owner)
+    : TForm(owner, ClientWidth, ClientHeight, FormBorder::None, QStringLiteral("Einstellungen")) {
   BuildQuestionPages();
   BuildInputPages();
   BuildSelectionPages();

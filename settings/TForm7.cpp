@@ -12,12 +12,12 @@
 #include <QPushButton>
 
 #include "link/Commands.h"
-#include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "settings/Edit.h"
+#include "settings/UpDown.h"
 #include "settings/input/MonthTable.h"
 #include "settings/input/SettingsInput.h"
-#include "settings/UpDown.h"
+#include "store/PlantStore.h"
 #include "views/Bind.h"
 
 TForm7* Form7 = nullptr;
@@ -81,8 +81,7 @@ QVBoxLayout* TForm7::BuildLinkColumn() {
   g = AddGroup(column, "CAN Verbindung zu Adresse");
   QCheckBox** boxes[] = {&CheckBox1, &CheckBox2, &CheckBox3, &CheckBox4, &CheckBox5,
                          &CheckBox6, &CheckBox7, &CheckBox8, &CheckBox9, &CheckBox11};
-  const char* captions[] = {"Adr.1", "Adr.2", "Adr.3", "Adr.4", "Adr.5",
-                            "Adr.6", "Adr.7", "Adr.8", "ER2", "ER3"};
+  const char* captions[] = {"Adr.1", "Adr.2", "Adr.3", "Adr.4", "Adr.5", "Adr.6", "Adr.7", "Adr.8", "ER2", "ER3"};
   for (int i = 0; i < 10; ++i) {
     *boxes[i] = new QCheckBox(captions[i]);
     (*boxes[i])->setEnabled(false);  // state of the controller, not a choice
@@ -233,8 +232,8 @@ void TForm7::ConnectHandlers() {
 
 void TForm7::ShowLinkState(const TickActions& actions) {
   if (actions.Refresh) {
-    QCheckBox* boxes[] = {nullptr,    CheckBox1, CheckBox2, CheckBox3, CheckBox4,  CheckBox5,
-                          CheckBox6,  CheckBox7, CheckBox8, CheckBox9, CheckBox10, CheckBox11};
+    QCheckBox* boxes[] = {nullptr,   CheckBox1, CheckBox2, CheckBox3, CheckBox4,  CheckBox5,
+                          CheckBox6, CheckBox7, CheckBox8, CheckBox9, CheckBox10, CheckBox11};
     for (int n = 1; n <= 11; ++n) boxes[n]->setChecked(actions.CheckBoxes[n]);
   }
   if (actions.LinkText) Edit4->SetCp1252Text(*actions.LinkText);
@@ -265,10 +264,8 @@ void TForm7::UpDown23Click() {
   const int p = UpDown23->Position();
   Edit7->SetCp1252Text(MonthText(p));
   const auto index = MonthTableIndex(p);
-  if (index)
-    SetNumber(Edit8, MonthRun(*index));
-  else
-    Edit8->clear();
+  if (index) SetNumber(Edit8, MonthRun(*index));
+  else Edit8->clear();
 }
 
 void TForm7::SpeedButton1Click() {

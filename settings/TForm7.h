@@ -85,33 +85,50 @@ public:
   QCheckBox* CheckBox10;
   QCheckBox* CheckBox11;
 
-  TEdit* Edit2;  TUpDown* UpDown1;   // "Anzahl der Zähler" 1..32
-  TEdit* Edit11; TUpDown* UpDown6;   // "Anlagengröße [kWp]" 10..20000 tenths
-  TEdit* Edit16; TUpDown* UpDown8;   // "Impulse pro kWh" 10..30000, shown × 10
-  TEdit* Edit1;  TUpDown* UpDown2;   // "Vergütung [Cent]" 1..200
-  TEdit* Edit15; TUpDown* UpDown7;   // "Anzeigezyklus [sec]" 4..20
-  TEdit* Edit19; TUpDown* UpDown5;   // "Kalibrierwert [mV]" 50..1200, shown × 0.1
-  TEdit* Edit20; TUpDown* UpDown9;   // "Empfind.Überwachung" 10..40 step 5
-  TEdit* Edit17;                     // "Restarts der Anlage"
+  TEdit* Edit2;
+  TUpDown* UpDown1;  // "Anzahl der Zähler" 1..32
+  TEdit* Edit11;
+  TUpDown* UpDown6;  // "Anlagengröße [kWp]" 10..20000 tenths
+  TEdit* Edit16;
+  TUpDown* UpDown8;  // "Impulse pro kWh" 10..30000, shown × 10
+  TEdit* Edit1;
+  TUpDown* UpDown2;  // "Vergütung [Cent]" 1..200
+  TEdit* Edit15;
+  TUpDown* UpDown7;  // "Anzeigezyklus [sec]" 4..20
+  TEdit* Edit19;
+  TUpDown* UpDown5;  // "Kalibrierwert [mV]" 50..1200, shown × 0.1
+  TEdit* Edit20;
+  TUpDown* UpDown9;  // "Empfind.Überwachung" 10..40 step 5
+  TEdit* Edit17;     // "Restarts der Anlage"
   // "Uhrzeit /Datum stellen"
-  TEdit* Edit26; TUpDown* UpDown17;  // hours 0..23
-  TEdit* Edit27; TUpDown* UpDown18;  // minutes 0..59
-  TEdit* Edit28; TUpDown* UpDown19;  // day 1..31
-  TEdit* Edit29; TUpDown* UpDown20;  // month 1..12
-  TEdit* Edit30; TUpDown* UpDown21;  // year 3..20 from 2000
+  TEdit* Edit26;
+  TUpDown* UpDown17;  // hours 0..23
+  TEdit* Edit27;
+  TUpDown* UpDown18;  // minutes 0..59
+  TEdit* Edit28;
+  TUpDown* UpDown19;  // day 1..31
+  TEdit* Edit29;
+  TUpDown* UpDown20;  // month 1..12
+  TEdit* Edit30;
+  TUpDown* UpDown21;  // year 3..20 from 2000
   // "Inbetriebnahme"
-  TEdit* Edit9;  TUpDown* UpDown15;  // month 1..12
-  TEdit* Edit10; TUpDown* UpDown16;  // year 2..20 from 2000
+  TEdit* Edit9;
+  TUpDown* UpDown15;  // month 1..12
+  TEdit* Edit10;
+  TUpDown* UpDown16;  // year 2..20 from 2000
   // "Monatstabelle [kWh]"
-  TEdit* Edit7;  TUpDown* UpDown23;  // month position 0..35
-  TEdit* Edit8;                      // value, at most 5 characters
+  TEdit* Edit7;
+  TUpDown* UpDown23;  // month position 0..35
+  TEdit* Edit8;       // value, at most 5 characters
   // "Auswahl der Großanzeige"
   QComboBox* ComboBox1;
-  TEdit* Edit14; TUpDown* UpDown3;   // "EIN" 0..23
-  TEdit* Edit18; TUpDown* UpDown4;   // "AUS" 0..23
+  TEdit* Edit14;
+  TUpDown* UpDown3;  // "EIN" 0..23
+  TEdit* Edit18;
+  TUpDown* UpDown4;  // "AUS" 0..23
   // "Handynummern für SMS"
-  TEdit* Edit13;                     // "Anlage:" controller identification
-  TEdit* Edit5;                      // "Handy 1", at most 12 characters
+  TEdit* Edit13;  // "Anlage:" controller identification
+  TEdit* Edit5;   // "Handy 1", at most 12 characters
   // "Startbild auf Ruzidivadazi", at most 20 characters each
   TEdit* Edit22;
   TEdit* Edit23;

@@ -13,8 +13,13 @@ constexpr int ArrowWidth = 17;
 }
 
 TUpDown::TUpDown(QWidget* parent, int min, int max, int position, int increment)
-    : QWidget(parent), min_(min), max_(max), position_(std::clamp(position, min, max)),
-      increment_(increment), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+    : QWidget(parent),
+      min_(min),
+      max_(max),
+      position_(std::clamp(position, min, max)),
+      increment_(increment),
+      up_(new QToolButton(this)),
+      down_(new QToolButton(this)) {
   up_->setArrowType(Qt::UpArrow);
   down_->setArrowType(Qt::DownArrow);
   for (QToolButton* arrow : {up_, down_}) {

@@ -47,10 +47,10 @@ std::optional<AlarmNotice> NoticeFor(const Alarm::Event& event, const Alarm::Pla
   switch (event.Kind) {
     case Alarm::EventKind::FaultStarted: return AlarmNotice{QStringLiteral("Störung"), fault, AlarmLook::Fault};
     case Alarm::EventKind::FaultEnded:
-      return AlarmNotice{QStringLiteral("Störung beendet"),
-                         QString::fromStdString(Alarm::FaultTextFor(0)) + QStringLiteral(" (war: ") + fault +
-                             QLatin1Char(')'),
-                         AlarmLook::Fine};
+      return AlarmNotice{
+          QStringLiteral("Störung beendet"),
+          QString::fromStdString(Alarm::FaultTextFor(0)) + QStringLiteral(" (war: ") + fault + QLatin1Char(')'),
+          AlarmLook::Fine};
     case Alarm::EventKind::LinkLost:
       return AlarmNotice{QStringLiteral("Verbindung unterbrochen"), LastExchangeLine(state), AlarmLook::LinkLost};
     case Alarm::EventKind::LinkBack:

@@ -11,7 +11,7 @@
 namespace {
 
 constexpr const char* HelpText =
-    "Aufruf: PCZentrixNet [--archive DATEI] [--plant NAME] [--csv=plain]\n"
+    "Aufruf: PCZentrixNet [--archive DATEI] [--plant NAME] [--csv=plain] [--trace DATEI]\n"
     "       PCZentrixNet [--list-ports | --version | --help]\n"
     "Überwacht und konfiguriert die Steuerung einer Photovoltaikanlage über die serielle\n"
     "Schnittstelle (COM 1 .. COM 11). Ohne Option öffnet sich das Programmfenster.\n"
@@ -23,6 +23,9 @@ constexpr const char* HelpText =
     "                   (ohne die Option \"ohne-Kennung\")\n"
     "  --csv=plain      exportiert CSV mit Komma und Dezimalpunkt (für Skripte) statt mit\n"
     "                   Semikolon und Dezimalkomma für Tabellenprogramme (--csv=german)\n"
+    "  --trace DATEI    schreibt jeden gesendeten (TX) und empfangenen (RX) Rahmen hexadezimal\n"
+    "                   mit Zeitstempel und die Zustandswechsel der Verbindung (LINK) in die\n"
+    "                   Datei, eine Zeile je Ereignis (zur Fehlersuche an Kabel und Adapter)\n"
     "  --list-ports     zeigt, welches Gerät COM 1 .. COM 11 öffnen und welche seriellen\n"
     "                   Geräte vorhanden sind\n"
     "  --version        zeigt die Version\n"
@@ -81,6 +84,9 @@ std::optional<int> AnswerCommandLine(int argc, char** argv, ProgramOptions& opti
     } else if (const auto name = ValueOf("--plant", argc, argv, i, missing)) {
       if (missing || name->empty()) return Wrong("--plant braucht einen Namen");
       options.PlantName = *name;
+    } else if (const auto file = ValueOf("--trace", argc, argv, i, missing)) {
+      if (missing || file->empty()) return Wrong("--trace braucht eine Datei");
+      options.TraceFile = Absolute(*file);
     } else if (const auto style = ValueOf("--csv", argc, argv, i, missing)) {
       if (!Archive::ParseCsvStyle(*style, options.CsvStyle))
         return Wrong("--csv kennt plain und german, nicht \"" + *style + "\"");

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "base/Exception.h"
-#include "shell/SingleBox.h"
+#include "views/SingleBox.h"
 
 namespace {
 

@@ -6,15 +6,15 @@
 #include "settings/TForm7.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
-#include "shell/TForm14.h"
 #include "shell/TStart.h"
+#include "views/archive/TForm14.h"
 #include "views/history/ChartForms.h"
 #include "views/live/TForm4.h"
 #include "views/live/TForm6.h"
 #include "views/live/TForm9.h"
 
-WindowPosition CentredPosition(int mainLeft, int mainTop, int mainWidth, int mainHeight,
-                               int windowWidth, int windowHeight) {
+WindowPosition CentredPosition(int mainLeft, int mainTop, int mainWidth, int mainHeight, int windowWidth,
+                               int windowHeight) {
   return {mainLeft + (mainWidth - windowWidth) / 2, mainTop + (mainHeight - windowHeight) / 2};
 }
 

@@ -7,8 +7,8 @@ class QWidget;
 struct WindowPosition {
   int Left, Top;
 };
-WindowPosition CentredPosition(int mainLeft, int mainTop, int mainWidth, int mainHeight,
-                               int windowWidth, int windowHeight);
+WindowPosition CentredPosition(int mainLeft, int mainTop, int mainWidth, int mainHeight, int windowWidth,
+                               int windowHeight);
 
 // Places the window centred over the main window; showing it is a separate step.
 void CentreOver(QWidget* window, int extraTop = 0);

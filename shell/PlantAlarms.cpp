@@ -3,8 +3,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "link/PlantStore.h"
 #include "session/PollingSession.h"
+#include "store/PlantStore.h"
 #include "views/Bind.h"
 
 namespace {

@@ -5,11 +5,12 @@
 #include "archive/ArchiveLocation.h"
 #include "archive/StoreRecord.h"
 #include "base/Exception.h"
-#include "link/PlantFile.h"
+#include "store/PlantFile.h"
 
 PlantArchiving::PlantArchiving(const ProgramOptions& options)
     : options_(options),
-      writer_(options.ArchiveFile, [](const std::string& message) { HandleApplicationException(Exception(message)); }) {}
+      writer_(options.ArchiveFile, [](const std::string& message) { HandleApplicationException(Exception(message)); }) {
+}
 
 void PlantArchiving::ExchangeCompleted() {
   if (fileOpened_) {

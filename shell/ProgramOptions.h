@@ -1,7 +1,7 @@
 #pragma once
 // What the program's command line chose beyond the answers it gives at once:
 // where the plant's history is archived, the plant's name where the controller
-// gives no identification, and the style of the CSV export.
+// gives no identification, the style of the CSV export, and the frame trace.
 #include <filesystem>
 #include <string>
 
@@ -14,6 +14,7 @@ struct ProgramOptions {
   // --archive FILE: every exchange goes to this file; empty: one file per plant
   // in the default folder ($XDG_DATA_HOME/PCZentrixNet).
   std::filesystem::path ArchiveFile;
-  std::string PlantName = DefaultPlantName;                 // --plant NAME
-  Archive::CsvStyle CsvStyle = Archive::CsvStyle::German;   // --csv=plain
+  std::string PlantName = DefaultPlantName;                // --plant NAME
+  Archive::CsvStyle CsvStyle = Archive::CsvStyle::German;  // --csv=plain
+  std::filesystem::path TraceFile;  // --trace FILE: the link's frames and state changes; empty: none
 };

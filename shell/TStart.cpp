@@ -1,11 +1,11 @@
 #include "shell/TStart.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QFrame>
-#include <QLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -14,39 +14,39 @@
 
 #include "archive/StoreRecord.h"
 #include "base/ExchangePhases.h"
-#include "protocol/Cp1252.h"
-#include "link/PlantStore.h"
 #include "link/Polling.h"
-#include "session/PortReport.h"
+#include "protocol/Cp1252.h"
+#include "qtloop/QtMainThreadWake.h"
 #include "serial/VaComm.h"
 #include "session/PollingSession.h"
-#include "qtloop/QtMainThreadWake.h"
+#include "session/PortReport.h"
 #include "settings/FillSettings.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
-#include "shell/CsvExportRun.h"
 #include "shell/ExceptionDisplay.h"
-#include "shell/FilePaths.h"
-#include "shell/InformationBox.h"
 #include "shell/Navigation.h"
-#include "link/PlantFile.h"
 #include "shell/PlantAlarms.h"
 #include "shell/PlantArchiving.h"
-#include "shell/TFileDialog.h"
 #include "shell/TForm11.h"
-#include "shell/TForm14.h"
+#include "store/PlantFile.h"
+#include "store/PlantStore.h"
 #include "views/Bind.h"
+#include "views/FilePaths.h"
+#include "views/InformationBox.h"
 #include "views/InterfaceFont.h"
+#include "views/TFileDialog.h"
+#include "views/archive/CsvExportRun.h"
+#include "views/archive/TForm14.h"
 #include "views/history/ChartForms.h"
 #include "views/history/DailyChart.h"
 #include "views/history/MonthlyChart.h"
 #include "views/history/YearlyChart.h"
 #include "views/history/YieldChart.h"
+#include "views/live/DailyValues.h"
+#include "views/live/DayBalanceList.h"
 #include "views/live/TForm4.h"
 #include "views/live/TForm6.h"
 #include "views/live/TForm9.h"
-#include "views/live/DailyValues.h"
-#include "views/live/DayBalanceList.h"
 #include "views/live/YearBalance.h"
 
 TStart* Start = nullptr;
@@ -93,6 +93,8 @@ TStart::TStart(const ProgramOptions& options) {
   InstallQtMainThreadWake();
   Session = std::make_unique<PollingSession>();
   VaComm1 = &Session->Port();
+  // A trace that cannot be written is told, and the program runs without it.
+  if (!options.TraceFile.empty()) Guarded([&] { Session->TraceTo(options.TraceFile.string()); });
   Archiving = std::make_unique<PlantArchiving>(options);
   Session->On.ExchangeCompleted = [this] { Guarded([this] { Archiving->ExchangeCompleted(); }); };
   Alarms = std::make_unique<PlantAlarms>(*Session, *Timer2);
@@ -352,7 +354,8 @@ void TStart::TakeStoreIntoArchive() {
 }
 
 void TStart::ExportierenCSV1Click() {
-  if (FolderDialog1 == nullptr) FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
+  if (FolderDialog1 == nullptr)
+    FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
   const QString folder = FolderDialog1->Choose();
   if (!folder.isEmpty() && MayReplaceCsvFiles(this, folder)) ExportStore(folder);
 }
@@ -435,8 +438,8 @@ QString TStart::ArchiveBehindNote() const {
 void TStart::RedrawView(int view, bool hideAllFirst) {
   QWidget* const forms[] = {nullptr, Form1, Form12, Form3, Form4, Form5};
   if (hideAllFirst) HideAllViewsBut(forms[view]);
-  void (*const draws[])() = {nullptr, DrawDailyChart, DrawMonthlyChart, DrawYearlyChart, DrawYearBalance,
-                             DrawYieldChart};
+  void (*const draws[])() = {nullptr,         DrawDailyChart,  DrawMonthlyChart,
+                             DrawYearlyChart, DrawYearBalance, DrawYieldChart};
   CentreOver(forms[view]);
   ShowForm(forms[view]);
   draws[view]();

@@ -44,12 +44,12 @@ public:
   QLabel* Label1;
   std::array<QPushButton*, 12> SpeedButtons{};  // SpeedButton1 .. SpeedButton11
   QLabel* Label2;
-  QLineEdit* Edit1;  // status line of the polling cycle
-  QLineEdit* Edit2;  // the chosen port
-  QTimer* Timer2;    // the polling cycle, 1000 ms
-  QTimer* Timer3;    // hides every other window once, 10 ms after start
+  QLineEdit* Edit1;                         // status line of the polling cycle
+  QLineEdit* Edit2;                         // the chosen port
+  QTimer* Timer2;                           // the polling cycle, 1000 ms
+  QTimer* Timer3;                           // hides every other window once, 10 ms after start
   std::unique_ptr<PollingSession> Session;  // the port, the polling cycle and the received bytes
-  TVaComm* VaComm1;  // the session's port
+  TVaComm* VaComm1;                         // the session's port
   // Each completed exchange into the plant's archive; the takeover of an opened file.
   std::unique_ptr<PlantArchiving> Archiving;
   // The plant's state and alarms in the system tray, from the session's events and the polling tick.

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int MonthStartDay[14] = {0, 0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366};
 constexpr int RingSamples = 56;
-constexpr int FirstRingQuarter = 24;  // 6:00
+constexpr int FirstRingQuarter = 24;                       // 6:00
 constexpr int WholeDay = static_cast<int>(SecondsPerDay);  // the second of day that stands for a finished day
 
 // Month and day of a day-of-year n of the 366-day year.
@@ -48,8 +48,7 @@ int FaultReportWordOf(int meter) { return meter == 1 ? 33 : meter; }
 
 uint16_t Word(int64_t value) { return static_cast<uint16_t>(std::clamp<int64_t>(value, 0, 0xFFFF)); }
 
-BlockRenderer::BlockRenderer(PlantPhysics& physics, const ControllerState& state, ClockSeconds now,
-                             int layoutFirstYear)
+BlockRenderer::BlockRenderer(PlantPhysics& physics, const ControllerState& state, ClockSeconds now, int layoutFirstYear)
     : physics_(physics),
       state_(state),
       now_(now),
@@ -126,7 +125,8 @@ void BlockRenderer::RenderTexts() {
   BlockTable& b17 = blocks_.Table(17);
   auto put = [&](int firstWord, const char* text, int length) {
     for (int i = 0; i + 1 < length; i += 2)
-      b17[firstWord + i / 2] = static_cast<uint16_t>(static_cast<uint8_t>(text[i]) << 8 | static_cast<uint8_t>(text[i + 1]));
+      b17[firstWord + i / 2] =
+          static_cast<uint16_t>(static_cast<uint8_t>(text[i]) << 8 | static_cast<uint8_t>(text[i + 1]));
   };
   put(Words::SmsNumberText, state_.SmsNumber.data(), 12);
   for (int line = 0; line < 4; ++line) put(Words::StartScreenText + 10 * line, state_.StartScreen[line].data(), 20);
@@ -154,7 +154,8 @@ void BlockRenderer::RenderMeasurements() {
   // Today's highest power, never below the current power the meters show after rounding.
   int shownNow = 0;
   for (int k = 1; k <= MaxMeters; ++k) shownNow += MeterPowerWord(blocks_, k);
-  blocks_.Table(2)[Words::MaxPower] = Word(std::max<long>(std::lround(physics_.MaxPowerWatts(today_, second_) / 100.0), shownNow));
+  blocks_.Table(2)[Words::MaxPower] =
+      Word(std::max<long>(std::lround(physics_.MaxPowerWatts(today_, second_) / 100.0), shownNow));
   b14[Words::IrradiationToday] = Word(physics_.IrradiationWh(today_, second_));
   if (today_ >= physics_.Plant().FirstDay) {
     const long temp = std::lround(physics_.MaxModuleTemp(today_, second_)) + 20;
@@ -221,8 +222,8 @@ uint16_t BlockRenderer::DayValue(int64_t dayNumber) {
 
 // After a reset of the totals, the day of the reset counts only what came after it.
 int64_t BlockRenderer::CountedEnergy(int64_t dayNumber, int secondOfDay) {
-  const int64_t wh = secondOfDay >= WholeDay ? physics_.Day(dayNumber).EnergyWh
-                                                  : physics_.EnergyWh(dayNumber, secondOfDay);
+  const int64_t wh =
+      secondOfDay >= WholeDay ? physics_.Day(dayNumber).EnergyWh : physics_.EnergyWh(dayNumber, secondOfDay);
   if (!state_.TotalsFrom) return wh;
   const int64_t resetDay = DayNumberOf(*state_.TotalsFrom);
   if (dayNumber < resetDay) return 0;

@@ -85,8 +85,7 @@ std::optional<CivilTime> ParseCivilTime(const std::string& text) {
 
 std::string FormatCivilTime(const CivilTime& t) {
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour, t.Minute,
-                t.Second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second);
   return text;
 }
 

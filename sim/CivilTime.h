@@ -26,7 +26,9 @@ CivilTime DateOfDayNumber(int64_t dayNumber);
 
 CivilTime CivilTimeOf(ClockSeconds t);
 ClockSeconds SecondsOf(const CivilTime& t);
-inline int64_t DayNumberOf(ClockSeconds t) { return t >= 0 ? t / SecondsPerDay : (t - SecondsPerDay + 1) / SecondsPerDay; }
+inline int64_t DayNumberOf(ClockSeconds t) {
+  return t >= 0 ? t / SecondsPerDay : (t - SecondsPerDay + 1) / SecondsPerDay;
+}
 inline int SecondOfDay(ClockSeconds t) { return static_cast<int>(t - DayNumberOf(t) * SecondsPerDay); }
 
 bool IsLeapYear(int year);

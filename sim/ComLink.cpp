@@ -1,10 +1,10 @@
 #include "ComLink.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 

@@ -14,13 +14,13 @@ struct ValueCommand {
 
 // Group 1: set a value (frame length 9, value in bytes 5 and 6).
 constexpr ValueCommand ValueCommands[] = {
-    {0x25, CommandKind::SetMeterCount},        {0x26, CommandKind::SetPlantSize},
-    {0x27, CommandKind::SetPulsesPerKwh},      {0x0D, CommandKind::SetTariff},
-    {0x0A, CommandKind::SetConnectionMode},    {0x04, CommandKind::ClearRestartCount},
-    {0x14, CommandKind::SetModemType},         {0x23, CommandKind::SetCommissioningMonth},
-    {0x24, CommandKind::SetCommissioningYear}, {0x2A, CommandKind::SetDialPrefix},
-    {0x2B, CommandKind::SetDisplayOnHour},     {0x2C, CommandKind::SetDisplayOffHour},
-    {0x07, CommandKind::SetLargeDisplayType},  {0x2E, CommandKind::SetCalibration},
+    {0x25, CommandKind::SetMeterCount},         {0x26, CommandKind::SetPlantSize},
+    {0x27, CommandKind::SetPulsesPerKwh},       {0x0D, CommandKind::SetTariff},
+    {0x0A, CommandKind::SetConnectionMode},     {0x04, CommandKind::ClearRestartCount},
+    {0x14, CommandKind::SetModemType},          {0x23, CommandKind::SetCommissioningMonth},
+    {0x24, CommandKind::SetCommissioningYear},  {0x2A, CommandKind::SetDialPrefix},
+    {0x2B, CommandKind::SetDisplayOnHour},      {0x2C, CommandKind::SetDisplayOffHour},
+    {0x07, CommandKind::SetLargeDisplayType},   {0x2E, CommandKind::SetCalibration},
     {0x30, CommandKind::SetMonitorSensitivity},
 };
 
@@ -128,15 +128,17 @@ const char* CommandName(CommandKind kind) {
 std::string DescribeCommand(const Command& c) {
   std::string text = CommandName(c.Kind);
   switch (c.Kind) {
-    case CommandKind::SetDateTime: case CommandKind::StartLearningPhase: case CommandKind::OutputTestOn:
-    case CommandKind::OutputTestOff: case CommandKind::ClearYearEnergy: case CommandKind::ClearDailyValues:
-    case CommandKind::Unknown:
-      return text;
+    case CommandKind::SetDateTime:
+    case CommandKind::StartLearningPhase:
+    case CommandKind::OutputTestOn:
+    case CommandKind::OutputTestOff:
+    case CommandKind::ClearYearEnergy:
+    case CommandKind::ClearDailyValues:
+    case CommandKind::Unknown: return text;
     case CommandKind::SetStartScreenLine:
       return text + " " + std::to_string(c.Index + 1) + " \"" + Printable(c.Text) + "\"";
     case CommandKind::SetSmsNumber: return text + " \"" + Printable(c.Text) + "\"";
-    case CommandKind::SetMonthTableEntry:
-      return text + " " + std::to_string(c.Index) + " " + std::to_string(c.Value);
+    case CommandKind::SetMonthTableEntry: return text + " " + std::to_string(c.Index) + " " + std::to_string(c.Value);
     default: return text + " " + std::to_string(c.Value);
   }
 }

@@ -8,11 +8,30 @@
 namespace Sim {
 
 enum class CommandKind {
-  SetMeterCount, SetPlantSize, SetPulsesPerKwh, SetTariff, SetConnectionMode, ClearRestartCount,
-  SetDateTime, StartLearningPhase, SetModemType, SetStartScreenLine, OutputTestOn, OutputTestOff,
-  ClearYearEnergy, ClearDailyValues, SetCommissioningMonth, SetCommissioningYear, SetDialPrefix,
-  SetSmsNumber, SetDisplayOnHour, SetDisplayOffHour, SetLargeDisplayType, SetCalibration,
-  SetMonitorSensitivity, SetMonthTableEntry,
+  SetMeterCount,
+  SetPlantSize,
+  SetPulsesPerKwh,
+  SetTariff,
+  SetConnectionMode,
+  ClearRestartCount,
+  SetDateTime,
+  StartLearningPhase,
+  SetModemType,
+  SetStartScreenLine,
+  OutputTestOn,
+  OutputTestOff,
+  ClearYearEnergy,
+  ClearDailyValues,
+  SetCommissioningMonth,
+  SetCommissioningYear,
+  SetDialPrefix,
+  SetSmsNumber,
+  SetDisplayOnHour,
+  SetDisplayOffHour,
+  SetLargeDisplayType,
+  SetCalibration,
+  SetMonitorSensitivity,
+  SetMonthTableEntry,
   Unknown,  // a group, code or length the controller does not know
 };
 

@@ -24,16 +24,16 @@ struct ControllerState {
 
   // Settings, as the controller reports them.
   int MeterCount = 3;
-  int PlantSize = 304;          // 0.1 kWp
+  int PlantSize = 304;  // 0.1 kWp
   int CommissioningMonth = 4;
-  int CommissioningYear = 6;    // years from 2000
-  int Tariff = 43;              // cent per kWh
-  int Sensitivity = 20;         // 10 (high) .. 40 (low)
-  int ConnectionMode = 0;       // 0 COM server, 1 modem
-  int ModemType = 1;            // 1 Zentrix modem, 0 INSYS Pocket
+  int CommissioningYear = 6;  // years from 2000
+  int Tariff = 43;            // cent per kWh
+  int Sensitivity = 20;       // 10 (high) .. 40 (low)
+  int ConnectionMode = 0;     // 0 COM server, 1 modem
+  int ModemType = 1;          // 1 Zentrix modem, 0 INSYS Pocket
   int DialPrefix = 0;
   int PulsesPerKwh = 1000;
-  int DisplayCycle = 8;         // seconds
+  int DisplayCycle = 8;  // seconds
   int DisplayOnHour = 7;
   int DisplayOffHour = 22;
   int LargeDisplayType = 0;

@@ -6,7 +6,13 @@ int PcReplyCode(int type, int ct) {
   switch (type) {
     case 1: return 1;
     case 2: return (ct == 14 || ct > 21) ? 14 : 2;
-    case 3: case 4: case 5: case 6: case 7: case 8: case 9: return type;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9: return type;
     case 10: return ct > 23 ? 15 : 10;
     case 14: return 2;
     case 15: return ct > 249 ? 17 : 10;

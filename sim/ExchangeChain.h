@@ -18,8 +18,8 @@ constexpr int StartExchangeCode = 16;
 constexpr int EndOfExchangeType = 11;
 
 // Type 1, then every data block, then type 11.
-constexpr std::array<int, 17> ExchangeOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 14, 10, 17, 15, 18, 16, 19,
-                                               EndOfExchangeType};
+constexpr std::array<int, 17> ExchangeOrder = {
+    1, 2, 3, 4, 5, 6, 7, 8, 9, 14, 10, 17, 15, 18, 16, 19, EndOfExchangeType};
 
 // The request code with which the PC answers a block of this type; 0 for none.
 // The PC's link has a table of its own for the same rule, and so do the word

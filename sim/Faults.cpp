@@ -97,8 +97,8 @@ const char* FaultName(FaultKind kind) {
 }
 
 std::optional<FaultKind> FaultKindNamed(const std::string& name) {
-  for (FaultKind k : {FaultKind::BadChecksum, FaultKind::Junk, FaultKind::Truncate, FaultKind::WrongLength,
-                      FaultKind::SilenceAfter})
+  for (FaultKind k :
+       {FaultKind::BadChecksum, FaultKind::Junk, FaultKind::Truncate, FaultKind::WrongLength, FaultKind::SilenceAfter})
     if (name == FaultName(k)) return k;
   return std::nullopt;
 }

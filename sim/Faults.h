@@ -27,8 +27,8 @@ struct FaultRule {
 
 struct FaultOptions {
   std::vector<FaultRule> Rules;
-  int NoAnswer = 0;      // connection requests left unanswered, or EveryTime
-  int NotReady = 0;      // connection requests answered "not ready" (byte 1)
+  int NoAnswer = 0;  // connection requests left unanswered, or EveryTime
+  int NotReady = 0;  // connection requests answered "not ready" (byte 1)
   std::optional<double> HangUpAfterSeconds;
   double StormPercent = 0;  // chance of a fault on every frame
   std::vector<FaultKind> StormKinds{FaultKind::BadChecksum};

@@ -24,7 +24,7 @@ long long Integer(const std::string& option, const std::string& text, long long 
   const long long v = std::strtoll(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno != 0 || v < low || v > high)
     throw EOptionError(option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-                      ", not \"" + text + "\"");
+                       ", not \"" + text + "\"");
   return v;
 }
 
@@ -62,7 +62,8 @@ std::vector<FaultKind> Kinds(const std::string& option, const std::string& text)
   std::string name;
   while (std::getline(list, name, ',')) {
     const auto kind = FaultKindNamed(name);
-    if (!kind) throw EOptionError(option + ": unknown fault \"" + name + "\" (checksum, junk, truncate, length, silence)");
+    if (!kind)
+      throw EOptionError(option + ": unknown fault \"" + name + "\" (checksum, junk, truncate, length, silence)");
     kinds.push_back(*kind);
   }
   if (kinds.empty()) throw EOptionError(option + " needs at least one fault");
@@ -117,35 +118,70 @@ using Handler = std::function<void(ProgramOptions&, const std::string& option, c
 
 const std::map<std::string, Handler>& ValueOptions() {
   static const std::map<std::string, Handler> handlers = {
-      {"--com", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Com = static_cast<int>(Integer(n, v, 1, 255)); }},
+      {"--com", [](ProgramOptions& o, const std::string& n,
+                   const std::string& v) { o.Com = static_cast<int>(Integer(n, v, 1, 255)); }},
       {"--device", [](ProgramOptions& o, const std::string&, const std::string& v) { o.Device = v; }},
-      {"--seed", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Plant.Seed = static_cast<uint64_t>(Integer(n, v, 0, INT64_MAX)); }},
-      {"--start", [](ProgramOptions& o, const std::string&, const std::string& v) { o.Sim.Plant.Start = StartTime(v); }},
-      {"--speed", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Plant.Speed = Real(n, v, 0.001, 100000); }},
-      {"--meters", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Plant.Meters = static_cast<int>(Integer(n, v, 1, MaxMeters)); }},
-      {"--plant-size", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Plant.PlantSize = static_cast<int>(Integer(n, v, 10, 3000)); }},
-      {"--commissioning", [](ProgramOptions& o, const std::string&, const std::string& v) { o.Sim.Plant.Commissioning = YearMonth(v); }},
-      {"--controller-type", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Plant.ControllerType = static_cast<int>(Integer(n, v, 0, 255)); }},
-      {"--fault-meter", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Plant.FaultMeter = static_cast<int>(Integer(n, v, 0, MaxMeters)); }},
-      {"--reply-delay", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.ReplyDelayMs = static_cast<int>(Integer(n, v, 0, 10000)); }},
+      {"--seed", [](ProgramOptions& o, const std::string& n,
+                    const std::string& v) { o.Sim.Plant.Seed = static_cast<uint64_t>(Integer(n, v, 0, INT64_MAX)); }},
+      {"--start",
+       [](ProgramOptions& o, const std::string&, const std::string& v) { o.Sim.Plant.Start = StartTime(v); }},
+      {"--speed", [](ProgramOptions& o, const std::string& n,
+                     const std::string& v) { o.Sim.Plant.Speed = Real(n, v, 0.001, 100000); }},
+      {"--meters", [](ProgramOptions& o, const std::string& n,
+                      const std::string& v) { o.Sim.Plant.Meters = static_cast<int>(Integer(n, v, 1, MaxMeters)); }},
+      {"--plant-size", [](ProgramOptions& o, const std::string& n,
+                          const std::string& v) { o.Sim.Plant.PlantSize = static_cast<int>(Integer(n, v, 10, 3000)); }},
+      {"--commissioning",
+       [](ProgramOptions& o, const std::string&, const std::string& v) { o.Sim.Plant.Commissioning = YearMonth(v); }},
+      {"--controller-type",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) {
+         o.Sim.Plant.ControllerType = static_cast<int>(Integer(n, v, 0, 255));
+       }},
+      {"--fault-meter",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) {
+         o.Sim.Plant.FaultMeter = static_cast<int>(Integer(n, v, 0, MaxMeters));
+       }},
+      {"--reply-delay", [](ProgramOptions& o, const std::string& n,
+                           const std::string& v) { o.Sim.ReplyDelayMs = static_cast<int>(Integer(n, v, 0, 10000)); }},
       {"--log", [](ProgramOptions& o, const std::string&, const std::string& v) { o.LogPath = v; }},
       {"--write-sol", [](ProgramOptions& o, const std::string&, const std::string& v) { o.WriteSol = v; }},
       {"--sol-on-signal", [](ProgramOptions& o, const std::string&, const std::string& v) { o.SolOnSignal = v; }},
-      {"--bad-checksum", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.Rules.push_back(Rule(FaultKind::BadChecksum, n, v)); }},
-      {"--junk", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.Rules.push_back(Rule(FaultKind::Junk, n, v)); }},
-      {"--truncate", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.Rules.push_back(Rule(FaultKind::Truncate, n, v)); }},
-      {"--wrong-length", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.Rules.push_back(Rule(FaultKind::WrongLength, n, v)); }},
-      {"--silence-after", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.Rules.push_back(Rule(FaultKind::SilenceAfter, n, v)); }},
-      {"--no-answer", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.NoAnswer = Count(n, v); }},
-      {"--not-ready", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.NotReady = Count(n, v); }},
-      {"--hangup-after", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.HangUpAfterSeconds = Real(n, v, 0, 1e7); }},
-      {"--storm", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.StormPercent = Real(n, v, 0, 100); }},
-      {"--raise-fault", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, RaisedFault(n, v)); }},
-      {"--clear-fault", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::ClearFault, n, v)); }},
-      {"--monitoring-off", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::MonitoringOff, n, v)); }},
-      {"--dip-total-once", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::DipTotals, n, v)); }},
-      {"--reset-totals", [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::ResetTotals, n, v)); }},
-      {"--storm-kinds", [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.StormKinds = Kinds(n, v); }},
+      {"--bad-checksum",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) {
+         o.Sim.Faults.Rules.push_back(Rule(FaultKind::BadChecksum, n, v));
+       }},
+      {"--junk", [](ProgramOptions& o, const std::string& n,
+                    const std::string& v) { o.Sim.Faults.Rules.push_back(Rule(FaultKind::Junk, n, v)); }},
+      {"--truncate", [](ProgramOptions& o, const std::string& n,
+                        const std::string& v) { o.Sim.Faults.Rules.push_back(Rule(FaultKind::Truncate, n, v)); }},
+      {"--wrong-length",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) {
+         o.Sim.Faults.Rules.push_back(Rule(FaultKind::WrongLength, n, v));
+       }},
+      {"--silence-after",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) {
+         o.Sim.Faults.Rules.push_back(Rule(FaultKind::SilenceAfter, n, v));
+       }},
+      {"--no-answer",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.NoAnswer = Count(n, v); }},
+      {"--not-ready",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.NotReady = Count(n, v); }},
+      {"--hangup-after", [](ProgramOptions& o, const std::string& n,
+                            const std::string& v) { o.Sim.Faults.HangUpAfterSeconds = Real(n, v, 0, 1e7); }},
+      {"--storm", [](ProgramOptions& o, const std::string& n,
+                     const std::string& v) { o.Sim.Faults.StormPercent = Real(n, v, 0, 100); }},
+      {"--raise-fault",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) { AddEvent(o, RaisedFault(n, v)); }},
+      {"--clear-fault", [](ProgramOptions& o, const std::string& n,
+                           const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::ClearFault, n, v)); }},
+      {"--monitoring-off", [](ProgramOptions& o, const std::string& n,
+                              const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::MonitoringOff, n, v)); }},
+      {"--dip-total-once", [](ProgramOptions& o, const std::string& n,
+                              const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::DipTotals, n, v)); }},
+      {"--reset-totals", [](ProgramOptions& o, const std::string& n,
+                            const std::string& v) { AddEvent(o, TimedEvent(PlantEventKind::ResetTotals, n, v)); }},
+      {"--storm-kinds",
+       [](ProgramOptions& o, const std::string& n, const std::string& v) { o.Sim.Faults.StormKinds = Kinds(n, v); }},
   };
   return handlers;
 }
@@ -159,7 +195,8 @@ void Check(ProgramOptions& o, ClockSeconds hostNow) {
   const auto [year, month] = *p.Commissioning;
   if (year * 12 + month > startYear * 12 + CivilTimeOf(*p.Start).Month)
     throw EOptionError("--commissioning lies after the start of the clock");
-  if (startYear - year > 13) throw EOptionError("--commissioning lies more than 13 years before the start of the clock");
+  if (startYear - year > 13)
+    throw EOptionError("--commissioning lies more than 13 years before the start of the clock");
   if (year < 2000) throw EOptionError("the commissioning year must be 2000 or later; set --commissioning");
   if (p.FaultMeter > p.Meters) throw EOptionError("--fault-meter names a meter beyond --meters");
   CheckEvents(o.Sim);
@@ -178,10 +215,22 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args, ClockSeconds ho
         value = name.substr(eq + 1);
         name = name.substr(0, eq);
       }
-      if (name == "--help" || name == "-h") { o.Help = true; continue; }
-      if (name == "--version") { o.Version = true; continue; }
-      if (name == "--list-ports") { o.ListPorts = true; continue; }
-      if (name == "--fast") { o.Fast = true; continue; }
+      if (name == "--help" || name == "-h") {
+        o.Help = true;
+        continue;
+      }
+      if (name == "--version") {
+        o.Version = true;
+        continue;
+      }
+      if (name == "--list-ports") {
+        o.ListPorts = true;
+        continue;
+      }
+      if (name == "--fast") {
+        o.Fast = true;
+        continue;
+      }
       const auto handler = ValueOptions().find(name);
       if (handler == ValueOptions().end()) throw EOptionError("unknown option \"" + name + "\" (see --help)");
       if (!value) {

@@ -39,9 +39,18 @@ void PcFrameReader::Take(uint8_t byte, std::vector<PcChunk>& out) {
   partial_.push_back(byte);
   // Re-examine from the front until the buffer starts a frame that may still complete.
   while (!partial_.empty()) {
-    if (!IsStartByte(partial_[0])) { Drop(1, out); continue; }
-    if (partial_.size() >= 2 && !IsHeader(partial_[0], partial_[1])) { Drop(1, out); continue; }
-    if (partial_.size() >= 3 && !IsLengthFor(partial_[0], partial_[2])) { Drop(1, out); continue; }
+    if (!IsStartByte(partial_[0])) {
+      Drop(1, out);
+      continue;
+    }
+    if (partial_.size() >= 2 && !IsHeader(partial_[0], partial_[1])) {
+      Drop(1, out);
+      continue;
+    }
+    if (partial_.size() >= 3 && !IsLengthFor(partial_[0], partial_[2])) {
+      Drop(1, out);
+      continue;
+    }
     if (partial_.size() >= 3 && partial_.size() == partial_[2]) {
       FlushDropped(out);
       out.push_back(PcChunk{true, partial_});

@@ -9,7 +9,7 @@
 namespace Sim {
 
 struct PcChunk {
-  bool IsFrame = false;       // a whole frame, else bytes that were dropped
+  bool IsFrame = false;  // a whole frame, else bytes that were dropped
   std::vector<uint8_t> Bytes;
 };
 

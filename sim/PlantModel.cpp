@@ -103,10 +103,14 @@ std::string PlantModel::Apply(const Command& c, int64_t monotonicMs) {
   const ClockSeconds now = clock_.Now(monotonicMs);
   switch (c.Kind) {
     case CommandKind::SetMonthTableEntry: return ApplyMonthTableEntry(c, now);
-    case CommandKind::SetDateTime: case CommandKind::StartLearningPhase: case CommandKind::OutputTestOn:
-    case CommandKind::OutputTestOff: case CommandKind::ClearYearEnergy: case CommandKind::ClearDailyValues:
-    case CommandKind::SetStartScreenLine: case CommandKind::SetSmsNumber:
-      return ApplyAction(c, now, monotonicMs);
+    case CommandKind::SetDateTime:
+    case CommandKind::StartLearningPhase:
+    case CommandKind::OutputTestOn:
+    case CommandKind::OutputTestOff:
+    case CommandKind::ClearYearEnergy:
+    case CommandKind::ClearDailyValues:
+    case CommandKind::SetStartScreenLine:
+    case CommandKind::SetSmsNumber: return ApplyAction(c, now, monotonicMs);
     case CommandKind::Unknown: return "ignored: unknown command";
     default: return ApplySetting(c);
   }
@@ -158,7 +162,8 @@ std::string PlantModel::ApplyAction(const Command& c, ClockSeconds now, int64_t 
     case CommandKind::SetDateTime: clock_.Set(host_.LocalNow(), monotonicMs); break;
     case CommandKind::StartLearningPhase:
       state_.LearningUntil = now + LearningSeconds;
-      for (int k = 1; k <= MaxMeters; ++k) state_.LearnedRatio[k] = physics_.MeterFraction(k) / physics_.MeterFraction(1);
+      for (int k = 1; k <= MaxMeters; ++k)
+        state_.LearnedRatio[k] = physics_.MeterFraction(k) / physics_.MeterFraction(1);
       break;
     case CommandKind::OutputTestOn: state_.OutputTest = 1; break;
     case CommandKind::OutputTestOff: state_.OutputTest = 0; break;

@@ -22,7 +22,7 @@ struct PlantOptions {
   int ControllerType = 24;
   // Commissioning year and month; April three years before the start when not given.
   std::optional<std::pair<int, int>> Commissioning;
-  int FaultMeter = 0;                 // a meter that gives only half its share, 0 for none
+  int FaultMeter = 0;  // a meter that gives only half its share, 0 for none
 };
 
 class PlantModel {

@@ -31,8 +31,8 @@ int64_t WhSoFar(const DayProfile& day, int QuarterSample::*value, int secondOfDa
 }
 
 struct SunPosition {
-  double CosZenith = 0;    // on the horizontal
-  double CosIncidence = 0; // on the module plane
+  double CosZenith = 0;     // on the horizontal
+  double CosIncidence = 0;  // on the module plane
 };
 
 // Sun position in the middle of quarter hour q of a day of the controller's local clock.
@@ -46,8 +46,8 @@ SunPosition SunAt(int64_t dayNumber, int quarter) {
   const double hourAngle = (solarHours - 12.0) * 15 * Radian;
   const double declination = 23.45 * Radian * std::sin(2 * Pi * (284 + n) / 365.0);
   SunPosition s;
-  s.CosZenith = std::sin(Latitude) * std::sin(declination) +
-                std::cos(Latitude) * std::cos(declination) * std::cos(hourAngle);
+  s.CosZenith =
+      std::sin(Latitude) * std::sin(declination) + std::cos(Latitude) * std::cos(declination) * std::cos(hourAngle);
   s.CosIncidence = std::sin(Latitude - Tilt) * std::sin(declination) +
                    std::cos(Latitude - Tilt) * std::cos(declination) * std::cos(hourAngle);
   return s;

@@ -23,9 +23,9 @@ struct PhysicalPlant {
 };
 
 struct QuarterSample {
-  int Irradiance = 0;    // W/m² in the module plane
-  int PowerWatts = 0;    // the plant's power, all meters together
-  double ModuleTemp = 0; // degrees Celsius
+  int Irradiance = 0;     // W/m² in the module plane
+  int PowerWatts = 0;     // the plant's power, all meters together
+  double ModuleTemp = 0;  // degrees Celsius
 };
 
 struct DayProfile {

@@ -1,12 +1,12 @@
 #include "SerialLine.h"
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
-#include <termios.h>
-#include <unistd.h>
 
 namespace Sim {
 

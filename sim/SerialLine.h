@@ -5,10 +5,10 @@
 // On a pseudo-terminal the simulator keeps the terminal side open itself as
 // well: when the PC closes its port, reads on the master would otherwise report
 // a hang-up over and over.
+#include <sys/types.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 
 namespace Sim {
 

@@ -15,10 +15,10 @@
 #include "ComLink.h"
 #include "LinePacer.h"
 #include "Options.h"
+#include "PortList.h"
 #include "SerialLine.h"
 #include "Simulator.h"
 #include "base/Version.h"
-#include "PortList.h"
 
 namespace {
 
@@ -185,7 +185,8 @@ int Main(const std::vector<std::string>& args) {
   if (!options.WriteSol.empty()) return WritePlantFile(sim, options.WriteSol) ? 0 : 1;
   try {
     InstallSignals();
-    SerialLine line = options.Device.empty() ? SerialLine::OpenPseudoTerminal() : SerialLine::OpenDevice(options.Device);
+    SerialLine line =
+        options.Device.empty() ? SerialLine::OpenPseudoTerminal() : SerialLine::OpenDevice(options.Device);
     std::unique_ptr<ComLink> com;
     if (options.Com) com = std::make_unique<ComLink>(*options.Com, line.Path());
     std::cout << line.Path() << std::endl;

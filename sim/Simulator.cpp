@@ -147,9 +147,7 @@ void Simulator::OnRequest(const Bytes& frame) {
       log_.Received(Now(), frame, meaning + " (again)");
       SendBlock(step.Type, true);
       break;
-    case ExchangeChain::Action::Unexpected:
-      log_.Received(Now(), frame, meaning + " [unexpected, no answer]");
-      break;
+    case ExchangeChain::Action::Unexpected: log_.Received(Now(), frame, meaning + " [unexpected, no answer]"); break;
   }
 }
 

@@ -25,7 +25,7 @@ namespace Sim {
 struct SimConfig {
   PlantOptions Plant;
   FaultOptions Faults;
-  int ReplyDelayMs = 0;  // the controller's time to think before it answers
+  int ReplyDelayMs = 0;            // the controller's time to think before it answers
   std::vector<PlantEvent> Events;  // changes of the controller's state at given times
 };
 

@@ -13,8 +13,14 @@ namespace {
 constexpr double Pi = 3.14159265358979323846;
 
 // Keys that keep the noise streams of different quantities apart.
-enum NoiseKey : uint64_t { KeySky = 1, KeyLight = 2, KeyCloudStart = 3, KeyCloudLength = 4, KeyCloudDepth = 5,
-                           KeyAir = 6 };
+enum NoiseKey : uint64_t {
+  KeySky = 1,
+  KeyLight = 2,
+  KeyCloudStart = 3,
+  KeyCloudLength = 4,
+  KeyCloudDepth = 5,
+  KeyAir = 6
+};
 
 // Odds of a clear and of an overcast day by month: summer is sunnier.
 constexpr double ClearOdds[13] = {0, 0.12, 0.18, 0.25, 0.32, 0.38, 0.42, 0.45, 0.42, 0.32, 0.22, 0.12, 0.10};

@@ -9,8 +9,8 @@ enum class Sky { Clear, Mixed, Overcast };
 
 struct DayWeather {
   Sky Kind = Sky::Clear;
-  double Light = 1.0;    // share of the clear-sky light that gets through, before passing clouds
-  double AirMean = 10;   // mean air temperature of the day, degrees Celsius
+  double Light = 1.0;   // share of the clear-sky light that gets through, before passing clouds
+  double AirMean = 10;  // mean air temperature of the day, degrees Celsius
 };
 
 class Weather {

@@ -1,6 +1,6 @@
 #include "views/AxisLabel.h"
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 const char* AxisLabelFormat(int n, const AxisThresholds& thresholds) {
   if (n < thresholds.a) return "   %d";

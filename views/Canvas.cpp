@@ -117,8 +117,14 @@ void Canvas::LineTo(int x, int y) {
       while (x0 != x || y0 != y) {
         SetPixel(x0, y0, argb);
         const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x0 += sx; }
-        if (e2 <= dx) { err += dx; y0 += sy; }
+        if (e2 >= dy) {
+          err += dy;
+          x0 += sx;
+        }
+        if (e2 <= dx) {
+          err += dx;
+          y0 += sy;
+        }
       }
     } else {
       QPainter painter(image_);

@@ -7,15 +7,11 @@ TForm::TForm(QWidget* owner, int clientWidth, int clientHeight, FormBorder borde
   Qt::WindowFlags flags = Qt::Window;
   switch (border) {
     case FormBorder::Single:
-      flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+      flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+               Qt::WindowCloseButtonHint;
       break;
-    case FormBorder::Dialog:
-      flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-      break;
-    case FormBorder::None:
-      flags |= Qt::FramelessWindowHint;
-      break;
+    case FormBorder::Dialog: flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint; break;
+    case FormBorder::None: flags |= Qt::FramelessWindowHint; break;
   }
   setWindowFlags(flags);
   setFixedSize(clientWidth, clientHeight);

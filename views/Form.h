@@ -9,8 +9,7 @@ enum class FormBorder { Single, Dialog, None };
 
 class TForm : public QWidget {
 public:
-  TForm(QWidget* owner, int clientWidth, int clientHeight, FormBorder border,
-        const QString& caption = QString());
+  TForm(QWidget* owner, int clientWidth, int clientHeight, FormBorder border, const QString& caption = QString());
 
   // Outer position and size, as window placement works with them.
   int Left() const;

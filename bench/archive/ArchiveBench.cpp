@@ -56,8 +56,8 @@ double TimedWrite(PlantArchive& archive, const Archive::ExchangeRecord& record) 
 
 void PrintWrites(const char* what, const std::vector<double>& ms) {
   const TimeSummary s = Summarize(ms);
-  std::printf("%-44s %5d exchanges: median %6.2f ms, p99 %6.2f ms, slowest %6.2f ms   goal p99 <= %.0f ms: %s\n",
-              what, s.Count, s.Median, s.P99, s.Slowest, WriteGoalMs, Verdict(s.P99 <= WriteGoalMs));
+  std::printf("%-44s %5d exchanges: median %6.2f ms, p99 %6.2f ms, slowest %6.2f ms   goal p99 <= %.0f ms: %s\n", what,
+              s.Count, s.Median, s.P99, s.Slowest, WriteGoalMs, Verdict(s.P99 <= WriteGoalMs));
 }
 
 // The years of history, an archive file closed (its log folded in) at each year's end.
@@ -131,7 +131,8 @@ int main(int argc, char** argv) {
   TempFolder folder;
   const fs::path file = folder / "Anlage.sqlite";
 
-  std::printf("plant: 48 meters, 200 kWp, commissioned %d-04; %d years of history from the simulator\n", CommissioningYear, years);
+  std::printf("plant: 48 meters, 200 kWp, commissioned %d-04; %d years of history from the simulator\n",
+              CommissioningYear, years);
   const auto start = std::chrono::steady_clock::now();
   const History history = BuildYears(file, years);
   if (!history.Ok) return std::puts("an exchange did not complete"), 1;
@@ -141,29 +142,33 @@ int main(int argc, char** argv) {
   const std::vector<double> hour = WriteAnHour(file, years);
   PrintWrites("archive an exchange, a minute after the last", hour);
   const double perYear = history.SizeMb.back() / years;
-  std::printf("archive size: first year %.2f MB, after %d years %.2f MB, %.2f MB per plant-year   "
-              "goal <= %.0f MB per plant-year: %s\n",
-              history.SizeMb.front(), years, history.SizeMb.back(), perYear, SizeGoalMb, Verdict(perYear <= SizeGoalMb));
+  std::printf(
+      "archive size: first year %.2f MB, after %d years %.2f MB, %.2f MB per plant-year   "
+      "goal <= %.0f MB per plant-year: %s\n",
+      history.SizeMb.front(), years, history.SizeMb.back(), perYear, SizeGoalMb, Verdict(perYear <= SizeGoalMb));
 
   const auto openStart = std::chrono::steady_clock::now();
   { PlantArchive archive(file); }
   std::printf("open the %d-year archive (integrity quick check included): %.1f ms\n", years, MsSince(openStart));
   const TimeSummary read = Summarize(ReadDays(file, years));
   if (read.Count == 0) return std::puts("the archive view's data could not be read back"), 1;
-  std::printf("read a day for the archive view (its month's days, 3 days of quarter hours, the year's months, all years), "
-              "%d days: median %.2f ms, p99 %.2f ms, slowest %.2f ms   goal p99 <= %.0f ms: %s\n",
-              read.Count, read.Median, read.P99, read.Slowest, ReadGoalMs, Verdict(read.P99 <= ReadGoalMs));
+  std::printf(
+      "read a day for the archive view (its month's days, 3 days of quarter hours, the year's months, all years), "
+      "%d days: median %.2f ms, p99 %.2f ms, slowest %.2f ms   goal p99 <= %.0f ms: %s\n",
+      read.Count, read.Median, read.P99, read.Slowest, ReadGoalMs, Verdict(read.P99 <= ReadGoalMs));
 
   const ArchiveViewTimes viewTimes = TimeArchiveView(file, 300);
   const TimeSummary view = Summarize(viewTimes.DayMs), page = Summarize(viewTimes.PageMs);
   if (view.Count == 0) return std::puts("the archive view could not draw the archive"), 1;
-  std::printf("archive view: choose a day of the %d-year archive, read its charts and draw the daily chart (picture "
-              "reloaded, window repainted), %d days: median %.2f ms, p99 %.2f ms, slowest %.2f ms   "
-              "goal p99 <= %.0f ms: %s\n",
-              years, view.Count, view.Median, view.P99, view.Slowest, ViewGoalMs, Verdict(view.P99 <= ViewGoalMs));
-  std::printf("archive view: then show its monthly or yearly page, %d pages: median %.2f ms, p99 %.2f ms, "
-              "slowest %.2f ms   goal p99 <= %.0f ms: %s\n",
-              page.Count, page.Median, page.P99, page.Slowest, ViewGoalMs, Verdict(page.P99 <= ViewGoalMs));
+  std::printf(
+      "archive view: choose a day of the %d-year archive, read its charts and draw the daily chart (picture "
+      "reloaded, window repainted), %d days: median %.2f ms, p99 %.2f ms, slowest %.2f ms   "
+      "goal p99 <= %.0f ms: %s\n",
+      years, view.Count, view.Median, view.P99, view.Slowest, ViewGoalMs, Verdict(view.P99 <= ViewGoalMs));
+  std::printf(
+      "archive view: then show its monthly or yearly page, %d pages: median %.2f ms, p99 %.2f ms, "
+      "slowest %.2f ms   goal p99 <= %.0f ms: %s\n",
+      page.Count, page.Median, page.P99, page.Slowest, ViewGoalMs, Verdict(page.P99 <= ViewGoalMs));
 
   const bool met = Summarize(history.WriteMs).P99 <= WriteGoalMs && Summarize(hour).P99 <= WriteGoalMs &&
                    perYear <= SizeGoalMb && read.P99 <= ReadGoalMs && view.P99 <= ViewGoalMs && page.P99 <= ViewGoalMs;

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "archive/PlantArchive.h"
-#include "shell/TForm14.h"
+#include "views/archive/TForm14.h"
 
 namespace {
 

@@ -116,13 +116,13 @@ bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read);
 enum class WriteStatus { Completed, Cancelled, TimedOut, Failed };
 struct WriteResult {
   WriteStatus Status = WriteStatus::Failed;
-  uint32_t Written = 0;     // bytes that went to the device, also when not completed
-  uint32_t CancelIndex = 0; // which of the cancel events ended the write
+  uint32_t Written = 0;      // bytes that went to the device, also when not completed
+  uint32_t CancelIndex = 0;  // which of the cancel events ended the write
 };
 // Writes all bytes, waiting for room, until done, one of `cancel` is signalled,
 // the time limit passes (Infinite: none) or the device fails.
-WriteResult WriteComm(Comm* comm, const void* data, uint32_t count,
-                      std::span<Event* const> cancel, uint32_t milliseconds);
+WriteResult WriteComm(Comm* comm, const void* data, uint32_t count, std::span<Event* const> cancel,
+                      uint32_t milliseconds);
 
 // Reads and clears the line errors and reads the queue status.
 bool ClearCommError(Comm* comm, CommStat& stat);

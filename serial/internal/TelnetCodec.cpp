@@ -68,42 +68,39 @@ size_t DataBytesIn(const uint8_t* data, size_t count, size_t escapedCount) {
 
 Decoder::Decoder() {
   // Opening() offered these; the server's answers confirm or refuse them.
-  Local_[OptionBinary] = Local_[OptionSuppressGoAhead] = Local_[OptionComPort] = true;
-  Remote_[OptionBinary] = Remote_[OptionSuppressGoAhead] = true;
+  local_[OptionBinary] = local_[OptionSuppressGoAhead] = local_[OptionComPort] = true;
+  remote_[OptionBinary] = remote_[OptionSuppressGoAhead] = true;
 }
 
 size_t Decoder::Decode(uint8_t* data, size_t count, std::vector<uint8_t>& replies) {
   size_t kept = 0;
-  for (size_t i = 0; i < count && State_ != State::Broken; ++i) {
+  for (size_t i = 0; i < count && state_ != State::Broken; ++i) {
     const uint8_t byte = data[i];
-    switch (State_) {
+    switch (state_) {
       case State::Data:
-        if (byte == Iac) State_ = State::Command;
+        if (byte == Iac) state_ = State::Command;
         else data[kept++] = byte;
         break;
       case State::Command:
         if (byte == Iac) {
           data[kept++] = Iac;  // a doubled IAC is a data byte 0xFF
-          State_ = State::Data;
+          state_ = State::Data;
         } else if (byte >= Will && byte <= Dont) {
-          Verb_ = byte;
-          State_ = State::Option;
+          verb_ = byte;
+          state_ = State::Option;
         } else {
-          SubLength_ = 0;
-          State_ = byte == Sb ? State::Sub : State::Data;  // other commands carry nothing for the line
+          subLength_ = 0;
+          state_ = byte == Sb ? State::Sub : State::Data;  // other commands carry nothing for the line
         }
         break;
       case State::Option:
-        Negotiated_ = true;
+        negotiated_ = true;
         TakeOption(byte, replies);
-        State_ = State::Data;
+        state_ = State::Data;
         break;
       case State::Sub:
-      case State::SubIac:
-        TakeSubByte(byte);
-        break;
-      case State::Broken:
-        break;
+      case State::SubIac: TakeSubByte(byte); break;
+      case State::Broken: break;
     }
   }
   return kept;
@@ -113,43 +110,43 @@ size_t Decoder::Decode(uint8_t* data, size_t count, std::vector<uint8_t>& replie
 // the line's state is what the client set. One without its end would swallow
 // all later data, so a sub-negotiation has a limit.
 void Decoder::TakeSubByte(uint8_t byte) {
-  if (++SubLength_ > SubLimit) {
-    State_ = State::Broken;
-  } else if (State_ == State::SubIac) {
-    State_ = byte == Se ? State::Data : State::Sub;
+  if (++subLength_ > SubLimit) {
+    state_ = State::Broken;
+  } else if (state_ == State::SubIac) {
+    state_ = byte == Se ? State::Data : State::Sub;
   } else if (byte == Iac) {
-    State_ = State::SubIac;
+    state_ = State::SubIac;
   }
 }
 
 // Answers only what changes an option's state, and a refusal once (RFC 1143):
 // a server that repeats a request the client refuses is not answered again.
 void Decoder::TakeOption(uint8_t option, std::vector<uint8_t>& replies) {
-  switch (Verb_) {
+  switch (verb_) {
     case Do:
-      if (Local_[option] || LocalRefused_[option]) return;
-      Local_[option] = ClientDoes(option);
-      LocalRefused_[option] = !Local_[option];
-      AppendCommand(replies, Local_[option] ? Will : Wont, option);
+      if (local_[option] || localRefused_[option]) return;
+      local_[option] = ClientDoes(option);
+      localRefused_[option] = !local_[option];
+      AppendCommand(replies, local_[option] ? Will : Wont, option);
       return;
     case Dont:
-      if (!Local_[option]) return;
-      Local_[option] = false;
+      if (!local_[option]) return;
+      local_[option] = false;
       AppendCommand(replies, Wont, option);
       return;
     case Will:
-      if (Remote_[option] || RemoteRefused_[option]) return;
+      if (remote_[option] || remoteRefused_[option]) return;
       if (!ClientAccepts(option)) {
-        RemoteRefused_[option] = true;
+        remoteRefused_[option] = true;
         AppendCommand(replies, Dont, option);
         return;
       }
-      Remote_[option] = true;
+      remote_[option] = true;
       AppendCommand(replies, Do, option);
       return;
     case Wont:
-      if (!Remote_[option]) return;
-      Remote_[option] = false;
+      if (!remote_[option]) return;
+      remote_[option] = false;
       AppendCommand(replies, Dont, option);
       return;
   }

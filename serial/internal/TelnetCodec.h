@@ -61,13 +61,13 @@ public:
   size_t Decode(uint8_t* data, size_t count, std::vector<uint8_t>& replies);
   // The stream broke Telnet's rules (a sub-negotiation longer than any the
   // server has cause to send): nothing after it is trusted, Decode keeps nothing.
-  bool Broken() const { return State_ == State::Broken; }
+  bool Broken() const { return state_ == State::Broken; }
   // The server said WILL, WONT, DO or DONT at least once.
-  bool Negotiated() const { return Negotiated_; }
+  bool Negotiated() const { return negotiated_; }
   // Whether an option is on, as the server's answers left it (the client's
   // offers count as on until the server turns them down).
-  bool LocalOn(uint8_t option) const { return Local_[option]; }
-  bool RemoteOn(uint8_t option) const { return Remote_[option]; }
+  bool LocalOn(uint8_t option) const { return local_[option]; }
+  bool RemoteOn(uint8_t option) const { return remote_[option]; }
 
   // The longest sub-negotiation taken; the COM port option's reports are a few bytes.
   static constexpr size_t SubLimit = 1024;
@@ -77,14 +77,14 @@ private:
   void TakeOption(uint8_t option, std::vector<uint8_t>& replies);
   void TakeSubByte(uint8_t byte);
 
-  State State_ = State::Data;
-  uint8_t Verb_ = 0;
-  size_t SubLength_ = 0;
-  bool Negotiated_ = false;
-  bool Local_[256] = {};         // options the client does
-  bool Remote_[256] = {};        // options the server does
-  bool LocalRefused_[256] = {};  // options the server asked of the client and the client refused
-  bool RemoteRefused_[256] = {}; // options of the server the client refused
+  State state_ = State::Data;
+  uint8_t verb_ = 0;
+  size_t subLength_ = 0;
+  bool negotiated_ = false;
+  bool local_[256] = {};          // options the client does
+  bool remote_[256] = {};         // options the server does
+  bool localRefused_[256] = {};   // options the server asked of the client and the client refused
+  bool remoteRefused_[256] = {};  // options of the server the client refused
 };
 
 }  // namespace Telnet

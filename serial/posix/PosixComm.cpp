@@ -55,9 +55,8 @@ int CheckIsTerminal(int fd) {
 int SetExclusive(int fd) { return ioctl(fd, TIOCEXCL) == 0 ? 0 : errno; }
 
 bool ImmediateReads(const CommTimeouts& t) {
-  return t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
-         t.ReadTotalTimeoutConstant == 0 && t.WriteTotalTimeoutMultiplier == 0 &&
-         t.WriteTotalTimeoutConstant == 0;
+  return t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0 &&
+         t.WriteTotalTimeoutMultiplier == 0 && t.WriteTotalTimeoutConstant == 0;
 }
 
 void NoteWritten(Comm& comm) {
@@ -98,15 +97,12 @@ uint32_t OutputQueueSize(Comm& comm) {
 
 TVaCommErrorKind OpenErrorKind(int code) {
   switch (code) {
-    case ENOENT:
-      return TVaCommErrorKind::NotFound;
+    case ENOENT: return TVaCommErrorKind::NotFound;
     case EACCES:
-    case EPERM:
-      return TVaCommErrorKind::NoPermission;
+    case EPERM: return TVaCommErrorKind::NoPermission;
     case EBUSY:  // the tty's exclusive mode or another port's lock
       return TVaCommErrorKind::Busy;
-    default:
-      return TVaCommErrorKind::InputOutput;
+    default: return TVaCommErrorKind::InputOutput;
   }
 }
 

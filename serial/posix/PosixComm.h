@@ -25,7 +25,7 @@ struct LineCounters {
 };
 
 struct Comm {
-  int Fd = -1;  // the tty, or the socket of a network line (-1 while it connects)
+  int Fd = -1;      // the tty, or the socket of a network line (-1 while it connects)
   int WakeFd = -1;  // eventfd: wakes a comm-event wait when its state changed
   bool HasModemLines = false;
   bool HasCounters = false;

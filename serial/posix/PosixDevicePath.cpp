@@ -14,8 +14,8 @@
 
 #include "serial/DeviceName.h"
 #include "serial/NetworkPortName.h"
-#include "serial/internal/Platform.h"
 #include "serial/PortDiscovery.h"
+#include "serial/internal/Platform.h"
 #include "serial/posix/PosixPorts.h"
 
 namespace PortDiscovery {

@@ -296,8 +296,7 @@ void TrySendControl(Comm& comm) {
   if (send.owns_lock() && Connected(comm)) SendControl(comm);
 }
 
-WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event* const> cancel,
-                  uint32_t milliseconds) {
+WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event* const> cancel, uint32_t milliseconds) {
   std::lock_guard send(comm.Net->SendLock);
   if (!Connected(comm)) {
     if (!CommLost(&comm)) return WriteResult{WriteStatus::Completed, count, 0};  // nobody listens yet

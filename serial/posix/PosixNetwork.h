@@ -25,8 +25,8 @@ struct Handoff;
 
 struct Line {
   NetworkPortName Name;
-  Telnet::Decoder Decoder;        // RFC 2217 only; under comm.Lock
-  std::vector<uint8_t> Control;   // Telnet bytes waiting to be sent; under comm.Lock
+  Telnet::Decoder Decoder;       // RFC 2217 only; under comm.Lock
+  std::vector<uint8_t> Control;  // Telnet bytes waiting to be sent; under comm.Lock
   // What the line saw of the server, for the hints and the notice; under comm.Lock.
   std::vector<uint8_t> FirstReceived;  // the first bytes that came (raw TCP only)
   bool SettingsNoticeGiven = false;
@@ -61,8 +61,7 @@ std::string TakeNotice(Comm& comm);
 // Sends queued Telnet answers if no write is under way (the write sends them
 // first). Called without comm.Lock.
 void TrySendControl(Comm& comm);
-WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event* const> cancel,
-                  uint32_t milliseconds);
+WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event* const> cancel, uint32_t milliseconds);
 
 }  // namespace PosixNetwork
 }  // namespace Platform

@@ -109,7 +109,8 @@ bool ResolveFromPortsFolder(const PortRoots& roots, ComPort& port) {
   if (const std::optional<std::string> text = TextEntry(entry)) {
     const std::optional<NetworkPortName> name = ParseNetworkPortName(*text);
     port.Shown = name ? name->Text() : entry;
-    port.Check = name ? DeviceCheck{DeviceState::Network, port.Shown, Unusable::None} : NotUsable(Unusable::NotNetworkName);
+    port.Check =
+        name ? DeviceCheck{DeviceState::Network, port.Shown, Unusable::None} : NotUsable(Unusable::NotNetworkName);
     return true;
   }
   std::error_code error;
@@ -134,8 +135,7 @@ ComPort ResolveComPort(int number, const PortRoots& given) {
   port.Shown = FixedComDevice(number, roots.Dev);
   port.Check = CheckDeviceIn(port.Shown, roots.Sys);
   const std::string name = fs::path(port.Shown).filename().string();
-  if (port.Check.State == DeviceState::Present && IsLegacyName(name) &&
-      !IsRealUart(name, roots.Sys))
+  if (port.Check.State == DeviceState::Present && IsLegacyName(name) && !IsRealUart(name, roots.Sys))
     port.Check = DeviceCheck{DeviceState::Missing, {}, {}};
   return port;
 }

@@ -25,11 +25,11 @@ struct StandardRate {
 };
 
 constexpr StandardRate StandardRates[] = {
-    {50, B50},         {75, B75},         {110, B110},         {134, B134},         {150, B150},
-    {200, B200},       {300, B300},       {600, B600},         {1200, B1200},       {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},       {19200, B19200},     {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
+    {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
+    {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
     {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
 };
 
@@ -72,11 +72,11 @@ int Validate(const CommDcb& dcb, bool hasModemLines) {
 }
 
 void SetRaw(termios2& t) {
-  t.c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC |
-                 IXON | IXANY | IXOFF | IMAXBEL | IUTF8);
+  t.c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC | IXON | IXANY |
+                 IXOFF | IMAXBEL | IUTF8);
   t.c_oflag &= ~OPOST;
-  t.c_lflag &= ~(ISIG | ICANON | ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOPRT | ECHOKE | IEXTEN |
-                 NOFLSH | TOSTOP | XCASE);
+  t.c_lflag &=
+      ~(ISIG | ICANON | ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOPRT | ECHOKE | IEXTEN | NOFLSH | TOSTOP | XCASE);
   // One byte satisfies a read, so that an empty non-blocking read reports
   // EAGAIN and a read of 0 bytes can only mean hang-up.
   t.c_cc[VMIN] = 1;

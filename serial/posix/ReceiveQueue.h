@@ -7,13 +7,13 @@
 
 class ReceiveQueue {
 public:
-  explicit ReceiveQueue(uint32_t capacity = 4096) : Capacity_(capacity) {}
+  explicit ReceiveQueue(uint32_t capacity = 4096) : capacity_(capacity) {}
 
   // Bytes already queued are kept, even beyond a smaller new capacity.
-  void SetCapacity(uint32_t capacity) { Capacity_ = capacity; }
-  uint32_t Capacity() const { return Capacity_; }
-  uint32_t Size() const { return Size_; }
-  uint32_t Space() const { return Size_ >= Capacity_ ? 0 : Capacity_ - Size_; }
+  void SetCapacity(uint32_t capacity) { capacity_ = capacity; }
+  uint32_t Capacity() const { return capacity_; }
+  uint32_t Size() const { return size_; }
+  uint32_t Space() const { return size_ >= capacity_ ? 0 : capacity_ - size_; }
 
   // Appends n bytes; the caller keeps n within Space().
   void Push(const uint8_t* data, uint32_t n);
@@ -24,8 +24,8 @@ public:
 private:
   void Grow(uint32_t needed);
 
-  std::vector<uint8_t> Ring_;
-  uint32_t Capacity_;
-  uint32_t Head_ = 0;
-  uint32_t Size_ = 0;
+  std::vector<uint8_t> ring_;
+  uint32_t capacity_;
+  uint32_t head_ = 0;
+  uint32_t size_ = 0;
 };

@@ -76,8 +76,8 @@ void FromDcb(const DCB& from, CommDcb& to) {
 
 // The hold and end-of-file flags of the queue status, in their bit order.
 uint32_t StatusBits(const COMSTAT& s) {
-  return uint32_t(s.fCtsHold) | uint32_t(s.fDsrHold) << 1 | uint32_t(s.fRlsdHold) << 2 |
-         uint32_t(s.fXoffHold) << 3 | uint32_t(s.fXoffSent) << 4 | uint32_t(s.fEof) << 5 | uint32_t(s.fTxim) << 6;
+  return uint32_t(s.fCtsHold) | uint32_t(s.fDsrHold) << 1 | uint32_t(s.fRlsdHold) << 2 | uint32_t(s.fXoffHold) << 3 |
+         uint32_t(s.fXoffSent) << 4 | uint32_t(s.fEof) << 5 | uint32_t(s.fTxim) << 6;
 }
 
 constexpr DWORD ReadLimitMs = 1000;
@@ -144,10 +144,8 @@ bool MayMeanDeviceGone(DWORD error) {
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_DEV_NOT_EXIST:
     case ERROR_NOT_READY:
-    case ERROR_INVALID_HANDLE:
-      return true;
-    default:
-      return false;
+    case ERROR_INVALID_HANDLE: return true;
+    default: return false;
   }
 }
 
@@ -180,15 +178,12 @@ bool FinishIo(Comm& comm, OVERLAPPED* io, DWORD& transferred) {
 TVaCommErrorKind OpenErrorKind(int code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return TVaCommErrorKind::NotFound;
+    case ERROR_PATH_NOT_FOUND: return TVaCommErrorKind::NotFound;
     // A comm device opens only once: the system refuses a port another handle
     // holds with "access denied" (or, for some drivers, a sharing violation).
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-      return TVaCommErrorKind::Busy;
-    default:
-      return TVaCommErrorKind::InputOutput;
+    case ERROR_SHARING_VIOLATION: return TVaCommErrorKind::Busy;
+    default: return TVaCommErrorKind::InputOutput;
   }
 }
 
@@ -198,10 +193,8 @@ TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise) {
   switch (code) {
     case ERROR_DEVICE_REMOVED:
     case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_DEV_NOT_EXIST:
-      return TVaCommErrorKind::Lost;
-    default:
-      return otherwise;
+    case ERROR_DEV_NOT_EXIST: return TVaCommErrorKind::Lost;
+    default: return otherwise;
   }
 }
 
@@ -211,8 +204,8 @@ Comm* OpenComm(const std::string& path) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return nullptr;
   }
-  HANDLE handle = ::CreateFileW(Win32Text::Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE handle = ::CreateFileW(Win32Text::Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     SetLastError(int(::GetLastError()));
     return nullptr;
@@ -342,8 +335,8 @@ WriteResult WriteComm(Comm* comm, const void* data, uint32_t count, std::span<Ev
     }
     OVERLAPPED* io = comm->WriteIo.Start();
     DWORD n = 0;
-    IoEnd end = ::WriteFile(comm->Handle, bytes + result.Written, count - result.Written, &n, io) ? IoEnd::Done
-                                                                                                 : IoEnd::Failed;
+    IoEnd end =
+        ::WriteFile(comm->Handle, bytes + result.Written, count - result.Written, &n, io) ? IoEnd::Done : IoEnd::Failed;
     if (end == IoEnd::Failed && ::GetLastError() == ERROR_IO_PENDING) {
       end = AwaitWrite(*comm, io, cancelHandles, Remaining(milliseconds, start), n, result.CancelIndex);
     }

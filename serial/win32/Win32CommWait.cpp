@@ -81,8 +81,7 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
     DWORD events = 0;
     DWORD error = 0;
     switch (WaitOnce(*comm, events, cancel, error)) {
-      case WaitEnd::Cancelled:
-        return CommWait::Cancelled;
+      case WaitEnd::Cancelled: return CommWait::Cancelled;
       case WaitEnd::Failed:
         if (Win32Comm::MayMeanDeviceGone(error) && Win32Comm::ConfirmLost(*comm, error)) return CommWait::DeviceLost;
         break;

@@ -11,10 +11,9 @@ namespace {
 
 thread_local int LastErrorCode = 0;
 
-constexpr int PriorityValues[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
-                                  THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
-                                  THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
-                                  THREAD_PRIORITY_TIME_CRITICAL};
+constexpr int PriorityValues[] = {
+    THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
+    THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST, THREAD_PRIORITY_TIME_CRITICAL};
 
 // The system's texts end in a full stop and a line break; the component's
 // messages put the text into their own sentence, as on Linux.
@@ -57,9 +56,9 @@ void SetLastError(int code) {
 
 std::string SysErrorMessage(int code) {
   wchar_t* text = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      DWORD(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const DWORD length =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, DWORD(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   if (length == 0 || text == nullptr) return "Unknown error " + std::to_string(code);
   const std::string message = Win32Text::Utf8(text, int(length));
   ::LocalFree(text);

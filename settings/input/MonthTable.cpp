@@ -1,7 +1,7 @@
 #include "settings/input/MonthTable.h"
 
 #include "link/Commands.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace {
 constexpr int LastCode = 255;

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "link/Commands.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "link/PlantStore.h"
-#include "link/StoreWords.h"
+#include "store/PlantStore.h"
+#include "store/StoreWords.h"
 
 namespace {
 

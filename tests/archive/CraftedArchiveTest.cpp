@@ -63,27 +63,32 @@ TEST_F(CraftedArchiveTest, MetersOutsideOneToFortyEightAreRefused) {
 }
 
 TEST_F(CraftedArchiveTest, ValuesOutsideTheirWordsAreRefusedSoNoSumOverflows) {
-  ExpectRefused("INSERT INTO months(year, month, energy_wh, complete) VALUES(2024, 1, 9223372036854775807, 1),"
-                " (2024, 2, 9223372036854775807, 1)",
-                "9223372036854775807 liegt außerhalb");
+  ExpectRefused(
+      "INSERT INTO months(year, month, energy_wh, complete) VALUES(2024, 1, 9223372036854775807, 1),"
+      " (2024, 2, 9223372036854775807, 1)",
+      "9223372036854775807 liegt außerhalb");
   ExpectRefused("INSERT INTO months(year, month, energy_wh, complete) VALUES(2024, 13, 1, 1)", "13 liegt außerhalb");
   ExpectRefused("INSERT INTO day_yields(day, energy_wh, complete) VALUES('2024-05-08', -5, 1)", "-5 liegt außerhalb");
   ExpectRefused("INSERT INTO day_yields(day, energy_wh, complete) VALUES('2024-05-0x', 5, 1)", "ist kein Datum");
-  ExpectRefused("INSERT INTO samples(day, quarter, power_w, irradiance_wm2, complete) VALUES('2024-05-08', 500, 1, 1, 1)",
-                "500 liegt außerhalb von 24..79");
-  ExpectRefused("INSERT INTO samples(day, quarter, power_w, irradiance_wm2, complete)"
-                " VALUES('2024-05-08', 30, 2147483648, 1, 1)",
-                "2147483648 liegt außerhalb");
-  ExpectRefused("INSERT INTO meter_years(year, meter, energy_wh, complete) VALUES(2024, 2, 5, 2)", "2 liegt außerhalb von 0..1");
+  ExpectRefused(
+      "INSERT INTO samples(day, quarter, power_w, irradiance_wm2, complete) VALUES('2024-05-08', 500, 1, 1, 1)",
+      "500 liegt außerhalb von 24..79");
+  ExpectRefused(
+      "INSERT INTO samples(day, quarter, power_w, irradiance_wm2, complete)"
+      " VALUES('2024-05-08', 30, 2147483648, 1, 1)",
+      "2147483648 liegt außerhalb");
+  ExpectRefused("INSERT INTO meter_years(year, meter, energy_wh, complete) VALUES(2024, 2, 5, 2)",
+                "2 liegt außerhalb von 0..1");
 }
 
 // Another tool's text, binary data or fractions would read as 0 (or be cut to an integer).
 TEST_F(CraftedArchiveTest, ValuesThatAreNoIntegersAreRefusedNotReadAsZero) {
   ExpectRefused("INSERT INTO day_yields(day, energy_wh, complete) VALUES('2024-05-08', 'viel', 1)",
                 "in der Spalte energy_wh steht keine ganze Zahl, sondern Text");
-  ExpectRefused("INSERT INTO samples(day, quarter, power_w, irradiance_wm2, complete)"
-                " VALUES('2024-05-08', 30, X'0102', 1, 1)",
-                "in der Spalte power_w steht keine ganze Zahl, sondern Binärdaten");
+  ExpectRefused(
+      "INSERT INTO samples(day, quarter, power_w, irradiance_wm2, complete)"
+      " VALUES('2024-05-08', 30, X'0102', 1, 1)",
+      "in der Spalte power_w steht keine ganze Zahl, sondern Binärdaten");
   ExpectRefused("INSERT INTO months(year, month, energy_wh, complete) VALUES(2024, 3, 1500.5, 1)",
                 "in der Spalte energy_wh steht keine ganze Zahl, sondern Kommazahl");
   ExpectRefused("INSERT INTO meter_days(day, meter, energy_wh, complete) VALUES('2024-05-08', 2, 7, 'ja')",

@@ -56,7 +56,9 @@ protected:
     for (const auto& r : run.ExchangesUntil({2024, 3, 2, 12, 0, 0})) archive.Write(r);
   }
   static void TearDownTestSuite() { delete archiveFolder; }
-  static PlantHistory History(DayNumber from, DayNumber to) { return PlantArchive(*archiveFolder / "a.sqlite").History(from, to); }
+  static PlantHistory History(DayNumber from, DayNumber to) {
+    return PlantArchive(*archiveFolder / "a.sqlite").History(from, to);
+  }
 
   static TempFolder* archiveFolder;
   TempFolder out;
@@ -103,7 +105,8 @@ TEST_P(CsvExportTest, ReadsBackAsTheSameNumbers) {
   ASSERT_EQ(meterDays.size(), 1 + h.MeterDays.size() / 3);
   EXPECT_EQ(meterDays[0], (std::vector<std::string>{"Datum", "Z1 [kWh]", "Z2 [kWh]", "Z3 [kWh]", "abgeschlossen"}));
   for (const MeterDay& m : h.MeterDays) {
-    const auto row = std::find_if(meterDays.begin(), meterDays.end(), [&](const auto& r) { return r[0] == IsoDate(m.Day); });
+    const auto row =
+        std::find_if(meterDays.begin(), meterDays.end(), [&](const auto& r) { return r[0] == IsoDate(m.Day); });
     ASSERT_NE(row, meterDays.end());
     EXPECT_EQ(Wh((*row)[m.Meter]), m.EnergyWh);
   }
@@ -148,7 +151,13 @@ TEST(CsvExportCancelTest, ProgressCountsEveryRowAndCancellingLeavesNoFile) {
   EXPECT_EQ(FileText(out / "Tage.csv"), "older export");
 
   calls.clear();
-  EXPECT_EQ(ExportCsv(h, out.Path(), CsvStyle::Plain, [&](int64_t d, int64_t t) { calls.emplace_back(d, t); return true; }).Files.size(), 6u);
+  EXPECT_EQ(ExportCsv(h, out.Path(), CsvStyle::Plain,
+                      [&](int64_t d, int64_t t) {
+                        calls.emplace_back(d, t);
+                        return true;
+                      })
+                .Files.size(),
+            6u);
   EXPECT_EQ(calls.back(), std::make_pair(int64_t{40 * 56}, int64_t{40 * 56}));
 }
 

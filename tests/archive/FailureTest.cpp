@@ -29,7 +29,8 @@ PollingOutcome PollWithArchive(const fs::path& file, int exchanges = 3, Archive:
                                const std::function<void()>& afterFirst = {}) {
   ArchiveRun run(FastPlant({2024, 6, 10, 10, 0, 0}, 60));
   PollingOutcome outcome;
-  Archive::ArchiveWriter writer(file, [&](const std::string& m) { outcome.Reports.push_back(m); }, {}, options);
+  Archive::ArchiveWriter writer(
+      file, [&](const std::string& m) { outcome.Reports.push_back(m); }, {}, options);
   for (int i = 0; i < exchanges; ++i) {
     const auto record = run.NextExchange();
     if (!record) continue;
@@ -91,8 +92,7 @@ TEST_F(FailureTest, ReadOnlyFolder) {
   MakeArchive(readOnly / "full.sqlite");
   fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                 fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-  ExpectOneReportAndPollingGoesOn(PollWithoutRoot(readOnly / "new.sqlite"), readOnly / "new.sqlite",
-                                  "unable to open");
+  ExpectOneReportAndPollingGoesOn(PollWithoutRoot(readOnly / "new.sqlite"), readOnly / "new.sqlite", "unable to open");
   ExpectOneReportAndPollingGoesOn(PollWithoutRoot(readOnly / "full.sqlite"), readOnly / "full.sqlite", "readonly");
 }
 
@@ -138,7 +138,8 @@ TEST_F(FailureTest, NothingPolledWhileLockedIsLost) {
   ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
   std::vector<std::string> reports;
-  Archive::ArchiveWriter writer(file, [&](const std::string& m) { reports.push_back(m); }, {}, {true, 100}, 100);
+  Archive::ArchiveWriter writer(
+      file, [&](const std::string& m) { reports.push_back(m); }, {}, {true, 100}, 100);
   Archive::PlantArchive direct(reference);
   // A plant whose controller day changes between exchanges, so that each one is kept.
   ArchiveRun run(FastPlant({2024, 6, 10, 10, 0, 0}, 1800));
@@ -177,7 +178,8 @@ TEST_F(FailureTest, AFileSizeLimitStopsArchivingOnlyUntilTheFileCanGrow) {
     limit.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &limit);
     int reports = 0;
-    Archive::ArchiveWriter writer(file, [&](const std::string&) { ++reports; }, {}, {true, 100}, 100);
+    Archive::ArchiveWriter writer(
+        file, [&](const std::string&) { ++reports; }, {}, {true, 100}, 100);
     ArchiveRun run(FastPlant({2024, 6, 10, 10, 0, 0}, 1800));
     std::string outcome;
     for (int i = 0; i < 4; ++i) {
@@ -195,7 +197,8 @@ TEST_F(FailureTest, AFileSizeLimitStopsArchivingOnlyUntilTheFileCanGrow) {
   int status = 0;
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_EQ(std::string(text, n > 0 ? n : 0), "--ss2") << "two kept, then written with the rest; stop and catching up reported";
+  EXPECT_EQ(std::string(text, n > 0 ? n : 0), "--ss2")
+      << "two kept, then written with the rest; stop and catching up reported";
   EXPECT_EQ(Query(file, "SELECT count(DISTINCT day) >= 4 FROM day_yields WHERE day >= '2024-06-10'"), "1\n");
 }
 

@@ -42,17 +42,17 @@ TEST(RangeExportTest, WritesTheRangesDaysFromTheArchiveFile) {
     for (const auto& r : run.ExchangesUntil({2024, 3, 2, 12, 0, 0})) archive.Write(r);
   }
   std::vector<int64_t> reported;
-  const CsvExportResult result =
-      ExportArchiveRange(folder / "a.sqlite", ParseDayRange("2024-02-29", "2024-03-01"), folder / "out",
-                         CsvStyle::Plain, [&](int64_t done, int64_t total) { return reported.push_back(done), done <= total; });
+  const CsvExportResult result = ExportArchiveRange(
+      folder / "a.sqlite", ParseDayRange("2024-02-29", "2024-03-01"), folder / "out", CsvStyle::Plain,
+      [&](int64_t done, int64_t total) { return reported.push_back(done), done <= total; });
   ASSERT_EQ(result.Files.size(), 6u);
   std::ifstream days(folder / "out" / "Tage.csv");
   std::vector<std::string> lines;
   for (std::string line; std::getline(days, line);) lines.push_back(line.substr(0, 10));
   EXPECT_EQ(lines, (std::vector<std::string>{"Datum,Ertr", "2024-02-29", "2024-03-01"}));
   ASSERT_FALSE(reported.empty());
-  EXPECT_EQ(ProgressText(reported.back(), reported.back()), std::to_string(reported.back()) + " von " +
-                                                                 std::to_string(reported.back()) + " Zeilen (100 %)");
+  EXPECT_EQ(ProgressText(reported.back(), reported.back()),
+            std::to_string(reported.back()) + " von " + std::to_string(reported.back()) + " Zeilen (100 %)");
 
   // An archive that is not there is an error, and no folder is made for it.
   EXPECT_THROW(ExportArchiveRange(folder / "none.sqlite", ParseDayRange("2024-02-29", "2024-03-01"), folder / "out2",

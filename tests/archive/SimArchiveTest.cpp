@@ -83,7 +83,8 @@ TEST_P(CrossingTest, QuarterHoursOfEveryDayTheRingsHeld) {
     ASSERT_EQ(curve.Samples.size(), expected) << Archive::IsoDate(curve.Day);
     for (size_t i = 0; i < curve.Samples.size(); ++i) {
       const Sim::QuarterSample& q = quarters[Archive::FirstSampleQuarter + i];
-      ASSERT_EQ(curve.Samples[i].PowerW, std::lround(q.PowerWatts / 100.0) * 100) << Archive::IsoDate(curve.Day) << " " << i;
+      ASSERT_EQ(curve.Samples[i].PowerW, std::lround(q.PowerWatts / 100.0) * 100)
+          << Archive::IsoDate(curve.Day) << " " << i;
       ASSERT_EQ(curve.Samples[i].IrradianceWm2, q.Irradiance) << Archive::IsoDate(curve.Day) << " " << i;
     }
   }
@@ -93,7 +94,8 @@ TEST_P(CrossingTest, MonthsFromCommissioningWithTheRunningMonthToDate) {
   Archive::PlantArchive archive(folder / "a.sqlite");
   const auto months = archive.Months(2000, 2100);
   ASSERT_FALSE(months.empty());
-  EXPECT_EQ(months.front().Year * 100 + months.front().Month, 201904) << "empty months before commissioning are left out";
+  EXPECT_EQ(months.front().Year * 100 + months.front().Month, 201904)
+      << "empty months before commissioning are left out";
   const auto last = Archive::DateOf(records.back().Today);
   EXPECT_EQ(months.back().Year * 100 + months.back().Month, last.Year * 100 + last.Month);
   for (const auto& m : months) {
@@ -133,9 +135,10 @@ TEST_P(CrossingTest, MetersKeepEachDaysLastView) {
   for (const auto& m : meterYears) EXPECT_EQ(m.EnergyWh, lastYearView[m.Year].at(m.Meter - 1).EnergyWh);
 }
 
-INSTANTIATE_TEST_SUITE_P(Calendar, CrossingTest,
-                         ::testing::Values(Crossing{"LeapDayAndMonthEnd", {2024, 2, 27, 20, 0, 0}, {2024, 3, 2, 12, 0, 0}},
-                                           Crossing{"YearEnd", {2023, 12, 30, 20, 0, 0}, {2024, 1, 2, 0, 0, 0}}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Calendar, CrossingTest,
+    ::testing::Values(Crossing{"LeapDayAndMonthEnd", {2024, 2, 27, 20, 0, 0}, {2024, 3, 2, 12, 0, 0}},
+                      Crossing{"YearEnd", {2023, 12, 30, 20, 0, 0}, {2024, 1, 2, 0, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

@@ -80,7 +80,8 @@ TEST(ArchiveLocationTest, OneFilePerPlantInTheDataFolder) {
 TEST(ArchiveWriterTest, EachPlantGoesToItsOwnFile) {
   TempFolder folder;
   std::vector<std::string> reports;
-  ArchiveWriter writer({}, [&](const std::string& m) { reports.push_back(m); }, folder / "data");
+  ArchiveWriter writer(
+      {}, [&](const std::string& m) { reports.push_back(m); }, folder / "data");
   ExchangeRecord a;
   a.PlantId = "471108";
   a.Clock = {2024, 5, 1, 12, 0};

@@ -136,8 +136,7 @@ TEST_F(StoreClockTest, YearWordsOutsideTheControllersCalendarDateNothing) {
   for (uint16_t year : {uint16_t{0xFFFF}, uint16_t{99}, uint16_t{200}, uint16_t{0}}) {
     Block2[15] = year;
     EXPECT_FALSE(RecordFromStore("x")) << year;
-    EXPECT_NE(StoreClockProblem().find("Jahreswort " + std::to_string(year)), std::string::npos)
-        << StoreClockProblem();
+    EXPECT_NE(StoreClockProblem().find("Jahreswort " + std::to_string(year)), std::string::npos) << StoreClockProblem();
   }
   ClearPlantStore();
   EXPECT_EQ(StoreClockProblem(), "") << "no clock received yet is no problem to report";

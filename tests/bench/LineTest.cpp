@@ -13,8 +13,8 @@
 
 #include "BareLine.h"
 #include "MonotonicClock.h"
-#include "PacedFeed.h"
 #include "PacedController.h"
+#include "PacedFeed.h"
 #include "PacedLine.h"
 #include "WindowMapWatch.h"
 #include "tools/desktop/Desktop.h"
@@ -48,7 +48,9 @@ private:
   int fd_;
 };
 
-std::vector<uint8_t> Request(uint8_t code) { return {0xFF, 0xF8, 6, code, 0, static_cast<uint8_t>(0xFF + 0xF8 + 6 + code)}; }
+std::vector<uint8_t> Request(uint8_t code) {
+  return {0xFF, 0xF8, 6, code, 0, static_cast<uint8_t>(0xFF + 0xF8 + 6 + code)};
+}
 
 double LineMs(int bytes) { return PacedLine::WireNs(bytes) / 1e6; }
 

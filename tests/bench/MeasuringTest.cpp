@@ -5,8 +5,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <ctime>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -55,7 +55,9 @@ TEST(PacedLine, AnIdleLineStartsAtTheMomentOfSending) {
   EXPECT_EQ(arrived[1].DueNs, 3 * Second + 8'333'333);
 }
 
-std::vector<uint8_t> Request(uint8_t code) { return {0xFF, 0xF8, 6, code, 0, static_cast<uint8_t>(0xFF + 0xF8 + 6 + code)}; }
+std::vector<uint8_t> Request(uint8_t code) {
+  return {0xFF, 0xF8, 6, code, 0, static_cast<uint8_t>(0xFF + 0xF8 + 6 + code)};
+}
 std::vector<uint8_t> Response(uint8_t type, size_t length) {
   std::vector<uint8_t> frame(length, 0);
   frame[0] = 0xFF;
@@ -141,15 +143,23 @@ TEST(ExchangeLog, TimesEachExchangeAsOnAWire) {
   const std::string block = "FF FA 0D 02 00 00 00 00 00 00 00 00 0D";
   const std::string log =
       "10.000 PC>SIM FF F8 06 10 00 0D  Request 16 (start of exchange)\n"
-      "10.000 SIM>PC " + block + "  Block 2\n"
+      "10.000 SIM>PC " +
+      block +
+      "  Block 2\n"
       "10.050 PC>SIM FF F8 06 02 00 00  Request 2\n"
-      "10.050 SIM>PC " + block + "  Block 3\n"
+      "10.050 SIM>PC " +
+      block +
+      "  Block 3\n"
       "10.100 PC>SIM FF F8 06 03 00 00  Request 3\n"
       "10.100 SIM>PC FF FA 05 0B 09  EndOfExchange\n"
       "70.000 PC>SIM FF F8 06 10 00 0D  Request 16 (start of exchange)\n"
-      "70.000 SIM>PC " + block + "  Block 2\n"
+      "70.000 SIM>PC " +
+      block +
+      "  Block 2\n"
       "70.081 PC>SIM FF F8 06 02 00 00  Request 2\n"
-      "70.081 SIM>PC " + block + "  Block 3\n"
+      "70.081 SIM>PC " +
+      block +
+      "  Block 3\n"
       "70.131 PC>SIM FF F8 06 03 00 00  Request 3\n"
       "70.131 SIM>PC FF FA 05 0B 09  EndOfExchange\n";
   const std::vector<LoggedExchange> exchanges = ExchangesInLog(log);

@@ -4,12 +4,12 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "link/PlantStore.h"
-#include "views/Picture.h"
+#include "store/PlantStore.h"
 #include "tools/render/DemoPlant.h"
 #include "tools/render/DrawTiming.h"
 #include "tools/render/SimPlant.h"
 #include "tools/render/ViewWindows.h"
+#include "views/Picture.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 // line, and output beyond the bound is counted, not logged.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 
 #include "bridge/AlarmCommand.h"
 #include "tests/support/Occurrences.h"
@@ -39,7 +39,8 @@ TEST(AlarmCommand, EventsWaitInABoundedQueueAndTheOutputIsCutToItsBound) {
     const Alarm::Event event{Alarm::EventKind::LinkLost, Alarm::Clock::now(), ""};
     for (size_t i = 0; i < AlarmCommand::QueueLimit + 4; ++i) command.Take(event);
     QDeadlineTimer deadline(120000);
-    while (!command.Idle() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    while (!command.Idle() && !deadline.hasExpired())
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     EXPECT_TRUE(command.Idle());
   }
   const std::string log = testing::internal::GetCapturedStderr();
@@ -48,7 +49,8 @@ TEST(AlarmCommand, EventsWaitInABoundedQueueAndTheOutputIsCutToItsBound) {
   EXPECT_EQ(Occurrences(log, "exit status 0"), static_cast<int>(1 + AlarmCommand::QueueLimit)) << log;
   EXPECT_EQ(Occurrences(log, "953 more bytes of output not logged"), static_cast<int>(1 + AlarmCommand::QueueLimit))
       << log;
-  EXPECT_EQ(Occurrences(log, std::string(AlarmCommand::OutputLimit, 'x')), static_cast<int>(1 + AlarmCommand::QueueLimit));
+  EXPECT_EQ(Occurrences(log, std::string(AlarmCommand::OutputLimit, 'x')),
+            static_cast<int>(1 + AlarmCommand::QueueLimit));
 }
 
 }  // namespace

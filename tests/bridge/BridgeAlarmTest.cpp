@@ -3,6 +3,7 @@
 // alarm message Home Assistant reads and as one run of the owner's command; a
 // total that dips for one exchange kept out of the state, a reset let in once
 // confirmed; a command that hangs ended at its limit while polling goes on.
+#include <sys/stat.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,7 +11,6 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
-#include <sys/stat.h>
 #include <thread>
 
 #include "tests/bridge/BridgeFixture.h"
@@ -18,7 +18,6 @@
 namespace {
 
 QJsonObject Parse(const std::string& json) { return QJsonDocument::fromJson(QByteArray::fromStdString(json)).object(); }
-
 
 std::string ReadText(const std::filesystem::path& file) {
   std::ifstream in(file);
@@ -33,7 +32,6 @@ std::vector<std::string> Lines(const std::string& text) {
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
-
 
 class BridgeAlarmTest : public BridgeFixture {
 protected:
@@ -71,9 +69,12 @@ TEST_F(BridgeAlarmTest, AFaultAndALostLinkReachHomeAssistantAndTheAlarmCommandOn
   ASSERT_NO_FATAL_FAILURE(StartBroker());
   ASSERT_NO_FATAL_FAILURE(StartSubscriber());
   StartSimulator({"--raise-fault", "2@20", "--clear-fault", "40"});
-  const std::string record = Script("record", "printf '%s|%s|%s|%s\\n' \"$PCZN_EVENT\" \"$PCZN_PLANT\" \"$PCZN_FAULT\" "
-                                              "\"$PCZN_TIME\" >> '" + (folder / "runs").string() + "'\n"
-                                              "echo \"told $PCZN_EVENT\"\n");
+  const std::string record = Script("record",
+                                    "printf '%s|%s|%s|%s\\n' \"$PCZN_EVENT\" \"$PCZN_PLANT\" \"$PCZN_FAULT\" "
+                                    "\"$PCZN_TIME\" >> '" +
+                                        (folder / "runs").string() +
+                                        "'\n"
+                                        "echo \"told $PCZN_EVENT\"\n");
   StartBridge({"--tick-ms", "100", "--alarm-command", record});
 
   const std::optional<QJsonObject> fault = WaitForAlarm("problem", "ON");
@@ -159,14 +160,19 @@ TEST_F(BridgeAlarmTest, ADippedTotalIsNotPublishedAResetIsAndAHangingCommandIsEn
       << BridgeLog();
   EXPECT_GE(Exchanges() - exchangesAtStart, 1) << "exchanges went on while the command ran";
   const std::string child = "/proc/" + Lines(ReadText(folder / "child")).at(0);
-  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(child) || ReadText(child + "/stat").find(") Z ") != std::string::npos; }, 10))
+  EXPECT_TRUE(WaitUntil(
+      [&] { return !std::filesystem::exists(child) || ReadText(child + "/stat").find(") Z ") != std::string::npos; },
+      10))
       << "the command's own child ends with it";
 
   // The reset: held once, then published.
-  ASSERT_TRUE(WaitUntil([&] {
-    const std::vector<double> v = TodaysEnergy(subscriber->Messages(), StateTopic());
-    return !v.empty() && v.back() < *std::max_element(v.begin(), v.end());
-  }, 60)) << BridgeLog();
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<double> v = TodaysEnergy(subscriber->Messages(), StateTopic());
+        return !v.empty() && v.back() < *std::max_element(v.begin(), v.end());
+      },
+      60))
+      << BridgeLog();
   const std::vector<double> published = TodaysEnergy(subscriber->Messages(), StateTopic());
   const std::string log = BridgeLog();
   EXPECT_NE(log.find("confirmed by a second exchange"), std::string::npos) << log;

@@ -20,9 +20,9 @@
 #include "archive/CsvFormat.h"
 #include "archive/PlantArchive.h"
 #include "bridge/BridgeOptions.h"
-#include "link/DailyFigures.h"
-#include "link/PlantStore.h"
 #include "protocol/Cp1252.h"
+#include "store/DailyFigures.h"
+#include "store/PlantStore.h"
 #include "tests/bridge/BridgeFixture.h"
 #include "tests/support/TestCertificates.h"
 #include "tests/views/live/LiveTestSupport.h"
@@ -86,9 +86,7 @@ void ExpectShown(const std::string& pageText, const QJsonValue& published, doubl
       << what << ": the page shows " << pageText;
 }
 
-QJsonValue Scaled(const QJsonValue& v, double factor) {
-  return v.isDouble() ? QJsonValue(v.toDouble() * factor) : v;
-}
+QJsonValue Scaled(const QJsonValue& v, double factor) { return v.isDouble() ? QJsonValue(v.toDouble() * factor) : v; }
 
 // "+ 34 °C", "- 1 °C" or "---°C" as a number or null.
 QJsonValue PageTemperature(const std::string& text) {
@@ -147,8 +145,8 @@ void ExpectPageShows(const QJsonObject& state) {
 std::string SimulatorVersion(const std::string& log) {
   const size_t at = log.rfind("ControllerInfo type");
   int type = 0, a = 0, b = 0, c = 0;
-  if (at == std::string::npos || std::sscanf(log.c_str() + at, "ControllerInfo type %d version %d %d %d", &type, &a,
-                                             &b, &c) != 4)
+  if (at == std::string::npos ||
+      std::sscanf(log.c_str() + at, "ControllerInfo type %d version %d %d %d", &type, &a, &b, &c) != 4)
     return "(not in the log)";
   char text[16];
   std::snprintf(text, sizeof text, "P%02d%02d%02d", a, b, c);
@@ -348,10 +346,12 @@ TEST_F(BridgeBrokerTest, ABrokerAwayAtTheStartAndLaterIsReachedAgainWhilePolling
 
   const std::string log = BridgeLog();
   EXPECT_EQ(Occurrences(log, "cannot reach the MQTT broker"), 1) << "once at the start:\n" << log;
-  EXPECT_EQ(Occurrences(log, "lost the MQTT broker"), 1) << "and the loss is one line, the refused attempts after it none:\n"
-                                                          << log;
+  EXPECT_EQ(Occurrences(log, "lost the MQTT broker"), 1)
+      << "and the loss is one line, the refused attempts after it none:\n"
+      << log;
   EXPECT_TRUE(std::regex_search(log, std::regex("polling goes on, reconnecting in [0-9]+ s\n")))
-      << "the wait it then waits:\n" << log;
+      << "the wait it then waits:\n"
+      << log;
   EXPECT_EQ(Occurrences(log, "connected to the MQTT broker"), 2) << log;
 }
 
@@ -366,7 +366,8 @@ TEST_F(BridgeBrokerTest, AHungUpLineIsOfflineOnceWithoutSpinningAndOnlineAgainWh
   const auto wallBefore = std::chrono::steady_clock::now();
   SleepSeconds(10);
   const std::optional<double> cpuAfter = ProcessCpuMs(bridge->Pid());
-  const double wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallBefore).count();
+  const double wallMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallBefore).count();
   ASSERT_TRUE(cpuBefore && cpuAfter);
   EXPECT_LT((*cpuAfter - *cpuBefore) / wallMs, 0.10) << "a spinning bridge would use a whole core";
   const std::string quiet = BridgeLog().substr(logAtLoss.size());

@@ -1,7 +1,7 @@
 // The real bridge program with configurations it cannot run with: exit 2 and
 // one line that names the option; and its help and version.
-#include <fstream>
 #include <sys/stat.h>
+#include <fstream>
 
 #include "base/Version.h"
 #include "tests/bridge/BridgeFixture.h"
@@ -26,7 +26,8 @@ TEST(BridgeConfigTest, ABadConfigurationExitsWith2AndOneLineNamingTheOption) {
   const std::string ini = (folder / "bridge.ini").string();
   std::ofstream(ini) << "port = COM3\nmqtt-hots = broker\n";
   const std::string latin1 = (folder / "latin1.ini").string();
-  std::ofstream(latin1) << "port = COM3\nbase-topic = S\xFC" "d\n";
+  std::ofstream(latin1) << "port = COM3\nbase-topic = S\xFC"
+                           "d\n";
   const std::string shared = (folder / "password").string();
   std::ofstream(shared) << "secret\n";
   chmod(shared.c_str(), 0644);
@@ -69,8 +70,9 @@ TEST(BridgeConfigTest, ALoginWithoutTlsToAnotherMachineIsOneWarningLineAtTheStar
   const std::string password = (folder / "password").string();
   std::ofstream(password) << "secret\n";
   chmod(password.c_str(), 0600);
-  const std::vector<std::string> login{"--port", (folder / "no-such-port").string(), "--mqtt-user", "pv",
-                                       "--mqtt-password-file", password, "--no-archive"};
+  const std::vector<std::string> login{
+      "--port",      (folder / "no-such-port").string(), "--mqtt-user", "pv", "--mqtt-password-file", password,
+      "--no-archive"};
   std::vector<std::string> remote = login;
   remote.insert(remote.end(), {"--mqtt-host", "broker.example"});
   const Outcome plain = RunBridge(remote, folder.Path().string());

@@ -41,7 +41,8 @@ int BridgeFixture::BrokerConnects() const {
   std::istringstream lines(broker.Log());
   int connects = 0;
   for (std::string line; std::getline(lines, line);)
-    if (line.find("New client connected") != std::string::npos && line.find(" as pczentrixnet-bridge-") != std::string::npos)
+    if (line.find("New client connected") != std::string::npos &&
+        line.find(" as pczentrixnet-bridge-") != std::string::npos)
       ++connects;
   return connects;
 }
@@ -49,7 +50,8 @@ int BridgeFixture::BrokerConnects() const {
 bool BridgeFixture::WaitForBridgeLog(const std::string& text, double seconds, int times) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (Occurrences(BridgeLog(), text) < times) {
-    if (std::chrono::steady_clock::now() > deadline || !bridge->Running()) return Occurrences(BridgeLog(), text) >= times;
+    if (std::chrono::steady_clock::now() > deadline || !bridge->Running())
+      return Occurrences(BridgeLog(), text) >= times;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return true;

@@ -1,19 +1,19 @@
 // The real bridge as a service that runs for years: a broker that drops every
 // connection, a broker name the resolver is slow to answer, a second bridge of
 // the same plant, a port that is busy.
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
-#include <fstream>
 #include <thread>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include "tests/bridge/BridgeFixture.h"
 #include "tests/support/Ser2netServer.h"
@@ -21,7 +21,6 @@
 namespace {
 
 using BridgeServiceTest = BridgeFixture;
-
 
 std::string ConfigTopic(const std::string& sensor) { return "homeassistant/sensor/roof_" + sensor + "/config"; }
 
@@ -44,7 +43,6 @@ std::set<std::string> RetainedTopics(int port, MqttSubscriber& publisher) {
     if (m.Retained && !m.Payload.empty() && m.Topic.rfind("test/", 0) != 0) topics.insert(m.Topic);
   return topics;
 }
-
 
 // The broker's name, held by the preloaded resolver until the test creates
 // the gate's "answer" file.
@@ -106,8 +104,13 @@ TEST_F(BridgeServiceTest, ASecondBridgeOfThePlantOrOnTheBusyPortExitsWithoutTouc
   ASSERT_NO_FATAL_FAILURE(StartAllUntilOnline("100"));
   const int connects = BrokerConnects();
   ASSERT_EQ(connects, 1) << broker.Log();
-  const std::vector<std::string> common{"--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()),
-                                        "--no-archive", "--port", "COM" + std::to_string(SimCom)};
+  const std::vector<std::string> common{"--mqtt-host",
+                                        "127.0.0.1",
+                                        "--mqtt-port",
+                                        std::to_string(broker.Port()),
+                                        "--no-archive",
+                                        "--port",
+                                        "COM" + std::to_string(SimCom)};
 
   // The same plant: the lock tells, before the port is even tried.
   std::vector<std::string> same = common;
@@ -280,7 +283,8 @@ TEST_F(SlowResolverTest, ABrokerNameThatIsSlowToResolveHoldsUpNoExchange) {
   ASSERT_TRUE(WaitUntilAsked()) << BridgeLog();
   const int exchangesBefore = Exchanges();
   EXPECT_TRUE(WaitUntil([this, exchangesBefore] { return Exchanges() >= exchangesBefore + 3; }, 90))
-      << "exchanges while the name is being resolved: " << Exchanges() - exchangesBefore << "\n" << BridgeLog();
+      << "exchanges while the name is being resolved: " << Exchanges() - exchangesBefore << "\n"
+      << BridgeLog();
   EXPECT_TRUE(WaitForBridgeLog("cannot reach the MQTT broker", 90)) << "the attempt's limit covers resolving";
   EXPECT_EQ(BrokerConnects(), 0);
   Answer();
@@ -337,7 +341,8 @@ TEST_F(BridgeServiceTest, AConnectionThatDeliveredStartsTheWaitsOver) {
   ASSERT_TRUE(WaitForBridgeLog("lost the MQTT broker", 60)) << BridgeLog();
   const std::string log = BridgeLog();
   EXPECT_NE(log.find("polling goes on, reconnecting in 1 s\n"), std::string::npos)
-      << "after failed attempts, a connection that delivered starts again at the first wait:\n" << log;
+      << "after failed attempts, a connection that delivered starts again at the first wait:\n"
+      << log;
   EXPECT_EQ(StopBridge(), 0) << BridgeLog();
 }
 
@@ -349,7 +354,8 @@ TEST_F(BridgeServiceTest, TheBridgeSubscribesToThePlantsOwnConfigsOnly) {
   ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << BridgeLog();
   const std::string log = broker.Log();
   EXPECT_NE(log.find(ConfigTopic("meter48_power")), std::string::npos)
-      << "the configs of all its possible meters are subscribed:\n" << log;
+      << "the configs of all its possible meters are subscribed:\n"
+      << log;
   EXPECT_EQ(log.find("homeassistant/sensor/+/config"), std::string::npos) << log;
   EXPECT_EQ(StopBridge(), 0) << BridgeLog();
 }
@@ -407,15 +413,15 @@ TEST_F(BridgeServiceTest, UnderSystemdItSaysReadyAndPingsTheWatchdogWhilePolling
   StartBridge({"--tick-ms", "100"}, "127.0.0.1",
               {{"NOTIFY_SOCKET", (folder / "notify").string()}, {"WATCHDOG_USEC", "600000"}});
   ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60)) << BridgeLog();
-  const std::vector<std::string> told = systemd.ReadUntil(
-      [](const std::vector<std::string>& m) { return Count(m, "WATCHDOG=1") >= 5; }, 60);
+  const std::vector<std::string> told =
+      systemd.ReadUntil([](const std::vector<std::string>& m) { return Count(m, "WATCHDOG=1") >= 5; }, 60);
   ASSERT_FALSE(told.empty()) << BridgeLog();
   EXPECT_EQ(told.front(), "READY=1");
   EXPECT_GE(Count(told, "WATCHDOG=1"), 5);
   EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 10)) << "polling goes on";
   EXPECT_EQ(StopBridge(), 0) << BridgeLog();
-  const std::vector<std::string> last = systemd.ReadUntil(
-      [](const std::vector<std::string>& m) { return Count(m, "STOPPING=1") > 0; }, 10);
+  const std::vector<std::string> last =
+      systemd.ReadUntil([](const std::vector<std::string>& m) { return Count(m, "STOPPING=1") > 0; }, 10);
   EXPECT_EQ(Count(last, "STOPPING=1"), 1);
 }
 

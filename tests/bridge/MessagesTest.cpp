@@ -14,7 +14,7 @@
 #include "bridge/Discovery.h"
 #include "bridge/Sensors.h"
 #include "bridge/StateMessage.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace {
 
@@ -72,10 +72,10 @@ TEST_F(MessagesTest, WhatThePageShowsAsUnknownIsNull) {
   Block2[16] = 5;     // 5:30, before today's first irradiance sample
   Block2[17] = 30;
   const QJsonObject state = State();
-  for (const char* key : {"energy_month_kwh", "energy_year_kwh", "energy_total_kwh", "revenue_year_eur",
-                          "revenue_total_eur", "co2_avoided_t", "heating_oil_equivalent_l",
-                          "natural_gas_equivalent_m3", "irradiation_today_kwh_m2", "irradiation_year_kwh_m2",
-                          "module_temperature_max_c", "irradiance_w_m2"})
+  for (const char* key :
+       {"energy_month_kwh", "energy_year_kwh", "energy_total_kwh", "revenue_year_eur", "revenue_total_eur",
+        "co2_avoided_t", "heating_oil_equivalent_l", "natural_gas_equivalent_m3", "irradiation_today_kwh_m2",
+        "irradiation_year_kwh_m2", "module_temperature_max_c", "irradiance_w_m2"})
     EXPECT_TRUE(state.value(key).isNull()) << key;
   EXPECT_EQ(state.value("energy_today_kwh").toDouble(), 0.0) << "today is known, if zero";
   EXPECT_EQ(state.value("meters").toArray().size(), 1) << "meter 1 is always listed";
@@ -83,14 +83,14 @@ TEST_F(MessagesTest, WhatThePageShowsAsUnknownIsNull) {
 
 TEST_F(MessagesTest, ValuesInTheUnitsTheirKeysName) {
   Block3[37] = 40;
-  Block19[37 - 29] = 123;           // meter 37: 12.3 kW
-  Block14[59 + 37] = 4567;          // 45.67 kWh today
-  SetMonthRun(260 + 2 * 37, 1);     // yearly yield: 100000 hundredths of kWh
+  Block19[37 - 29] = 123;        // meter 37: 12.3 kW
+  Block14[59 + 37] = 4567;       // 45.67 kWh today
+  SetMonthRun(260 + 2 * 37, 1);  // yearly yield: 100000 hundredths of kWh
   SetMonthRun(261 + 2 * 37, 34464);
-  Block14[81] = 1234;               // Wh/m2 today
-  Block14[85] = 19;                 // -1 °C
-  Block3[1] = 1216;                 // 121.6 kWh yesterday
-  Block2[16] = 12;                  // 12:00: sample 24 of today's slot 1
+  Block14[81] = 1234;  // Wh/m2 today
+  Block14[85] = 19;    // -1 °C
+  Block3[1] = 1216;    // 121.6 kWh yesterday
+  Block2[16] = 12;     // 12:00: sample 24 of today's slot 1
   Block2[17] = 0;
   Block3[24] = 1;
   SetGroupBWord(230 + 56 + 23, 777);  // IrradianceRing starts at Block5[30], word 230 of group B
@@ -116,7 +116,8 @@ TEST_F(MessagesTest, ConfigsCarryWhatHomeAssistantNeeds) {
     const QJsonObject c = Parse(message.Payload);
     const QString id = c.value("unique_id").toString();
     EXPECT_TRUE(ids.insert(id).second) << "unique ids are unique: " << id.toStdString();
-    EXPECT_EQ(message.Topic, "homeassistant/sensor/" + id.mid(QString("pczentrixnet_").size()).toStdString() + "/config");
+    EXPECT_EQ(message.Topic,
+              "homeassistant/sensor/" + id.mid(QString("pczentrixnet_").size()).toStdString() + "/config");
     EXPECT_EQ(c.value("state_topic").toString(), "pczentrixnet/roof/state");
     EXPECT_EQ(c.value("availability_topic").toString(), "pczentrixnet/roof/availability");
     const QJsonObject d = c.value("device").toObject();
@@ -136,9 +137,8 @@ TEST_F(MessagesTest, ConfigsCarryWhatHomeAssistantNeeds) {
   // The totals go into Home Assistant's energy dashboard.
   for (const char* total : {"energy_total", "energy_year", "energy_today", "meter2_energy_today"}) {
     const auto configs = DiscoveryConfigs(Topics, device);
-    const auto found = std::find_if(configs.begin(), configs.end(), [&](const MqttMessage& m) {
-      return m.Topic == Topics.Config(total);
-    });
+    const auto found = std::find_if(configs.begin(), configs.end(),
+                                    [&](const MqttMessage& m) { return m.Topic == Topics.Config(total); });
     ASSERT_NE(found, configs.end()) << total;
     const QJsonObject c = Parse(found->Payload);
     EXPECT_EQ(c.value("device_class").toString(), "energy") << total;
@@ -154,7 +154,8 @@ TEST_F(MessagesTest, TheDaysMaximaAreNoMeasurementsForLongTermStatistics) {
     }
   }
   EXPECT_EQ(Parse(DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 1})[0].Payload).value("state_class"),
-            "measurement") << "the current power is one";
+            "measurement")
+      << "the current power is one";
 }
 
 TEST_F(MessagesTest, AConfigIsThePlantsByItsDeviceNotByItsTopic) {
@@ -169,8 +170,9 @@ TEST_F(MessagesTest, AConfigIsThePlantsByItsDeviceNotByItsTopic) {
   EXPECT_EQ(removal.size(), PlantSensors().size() + 48 * MeterSensors().size() + 2);
   EXPECT_TRUE(std::all_of(removal.begin(), removal.end(), [](const MqttMessage& m) { return m.Payload.empty(); }));
   for (const MqttMessage& config : DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 48}))
-    EXPECT_TRUE(std::any_of(removal.begin(), removal.end(), [&](const MqttMessage& m) { return m.Topic == config.Topic; }))
-        << config.Topic;
+    EXPECT_TRUE(std::any_of(removal.begin(), removal.end(), [&](const MqttMessage& m) {
+      return m.Topic == config.Topic;
+    })) << config.Topic;
 }
 
 TEST_F(MessagesTest, MetersThatAreGoneGetEmptyConfigs) {
@@ -179,7 +181,8 @@ TEST_F(MessagesTest, MetersThatAreGoneGetEmptyConfigs) {
   const std::vector<MqttMessage> configs = DiscoveryConfigs(Topics, PlantDevice{24, "P030512", 4});
   for (const MqttMessage& removal : removals) {
     EXPECT_TRUE(removal.Payload.empty());
-    EXPECT_TRUE(std::any_of(configs.begin(), configs.end(), [&](const MqttMessage& m) { return m.Topic == removal.Topic; }))
+    EXPECT_TRUE(
+        std::any_of(configs.begin(), configs.end(), [&](const MqttMessage& m) { return m.Topic == removal.Topic; }))
         << removal.Topic << " is the topic of a meter's config";
   }
   EXPECT_TRUE(RemovedMeterConfigs(Topics, 5, 4).empty());

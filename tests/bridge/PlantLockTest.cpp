@@ -2,11 +2,11 @@
 // temporary folder, where any local user may make files first.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
 
 #include "base/Exception.h"
 #include "bridge/PlantLock.h"
@@ -70,8 +70,10 @@ TEST_F(PlantLockTest, ALockFileThatAnotherUserMadeAndHoldsKeepsNoBridgeFromStart
 TEST_F(PlantLockTest, AFolderOrLockFileOfAnotherUserIsRefusedSayingSo) {
   ASSERT_EQ(mkdir(OwnFolder().c_str(), 0700), 0);
   ASSERT_EQ(chown(OwnFolder().c_str(), Nobody, Nobody), 0);
-  EXPECT_EQ(Refusal("roof").rfind("the folder for the plant's lock " + OwnFolder() + " belongs to another user (uid 65534", 0),
-            0u) << Refusal("roof");
+  EXPECT_EQ(Refusal("roof").rfind(
+                "the folder for the plant's lock " + OwnFolder() + " belongs to another user (uid 65534", 0),
+            0u)
+      << Refusal("roof");
 
   ASSERT_EQ(chown(OwnFolder().c_str(), geteuid(), getegid()), 0);
   ASSERT_EQ(chmod(OwnFolder().c_str(), 0777), 0);
@@ -84,7 +86,8 @@ TEST_F(PlantLockTest, AFolderOrLockFileOfAnotherUserIsRefusedSayingSo) {
   ASSERT_GE(planted, 0);
   ASSERT_EQ(fchown(planted, Nobody, Nobody), 0);
   close(planted);
-  EXPECT_EQ(Refusal("roof").rfind("the plant's lock file " + file + " belongs to another user", 0), 0u) << Refusal("roof");
+  EXPECT_EQ(Refusal("roof").rfind("the plant's lock file " + file + " belongs to another user", 0), 0u)
+      << Refusal("roof");
   EXPECT_EQ(Refusal("attic"), "taken") << "another plant's lock in the folder";
 }
 

@@ -105,9 +105,9 @@ protected:
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), desktop.Display());
     tray.setProcessEnvironment(env);
-    tray.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype", "request",
-                                          "--heighttype", "pixel", "--height", "32", "--SetDockType", "false",
-                                          "--transparent", "false", "--tint", "0xffffff"});
+    tray.start(QStringLiteral("trayer"),
+               {"--edge", "top", "--align", "right", "--widthtype", "request", "--heighttype", "pixel", "--height",
+                "32", "--SetDockType", "false", "--transparent", "false", "--tint", "0xffffff"});
     ASSERT_TRUE(tray.waitForStarted(10000)) << "trayer does not start: " << tray.errorString().toStdString();
     // The tray is there once it shows its window.
     QElapsedTimer waited;

@@ -93,8 +93,7 @@ void PutRows(const std::filesystem::path& file, const uint8_t* data, size_t size
 }
 
 void CheckHistory(const PlantHistory& h, size_t rowsGiven) {
-  FUZZ_CHECK(h.Curves.size() + h.Days.size() + h.Months.size() + h.MeterDays.size() + h.MeterYears.size() <=
-                 rowsGiven,
+  FUZZ_CHECK(h.Curves.size() + h.Days.size() + h.Months.size() + h.MeterDays.size() + h.MeterYears.size() <= rowsGiven,
              "no more rows are read than were put in");
   for (const DayCurve& c : h.Curves) {
     FUZZ_CHECK(c.Samples.size() <= size_t{SamplesPerDay}, "a curve has at most a day's samples");

@@ -12,13 +12,13 @@
 // never appears in the message.
 #include <sys/stat.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include "FuzzCheck.h"

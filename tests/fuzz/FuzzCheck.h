@@ -9,7 +9,7 @@
   std::abort();
 }
 
-#define FUZZ_CHECK(condition, what)                              \
-  do {                                                           \
-    if (!(condition)) FuzzFailure((what), __FILE__, __LINE__);   \
+#define FUZZ_CHECK(condition, what)                            \
+  do {                                                         \
+    if (!(condition)) FuzzFailure((what), __FILE__, __LINE__); \
   } while (false)

@@ -63,11 +63,15 @@ public:
       }
     }
     const auto zero = [](uint8_t b) { return b == 0; };
-    FUZZ_CHECK(std::all_of(std::begin(GroupB.Reserved), std::end(GroupB.Reserved), zero), "reserved bytes after Block10 written");
-    FUZZ_CHECK(std::all_of(std::begin(GroupC.Reserved), std::end(GroupC.Reserved), zero), "reserved bytes after Block18 written");
-    FUZZ_CHECK(ControllerType == reference_.ExpectedControllerType(), "ControllerType differs from the last type-1 frame");
-    FUZZ_CHECK(std::equal(std::begin(ControllerVersion), std::end(ControllerVersion), reference_.ExpectedVersion().begin()),
-               "ControllerVersion differs from the last type-1 frame");
+    FUZZ_CHECK(std::all_of(std::begin(GroupB.Reserved), std::end(GroupB.Reserved), zero),
+               "reserved bytes after Block10 written");
+    FUZZ_CHECK(std::all_of(std::begin(GroupC.Reserved), std::end(GroupC.Reserved), zero),
+               "reserved bytes after Block18 written");
+    FUZZ_CHECK(ControllerType == reference_.ExpectedControllerType(),
+               "ControllerType differs from the last type-1 frame");
+    FUZZ_CHECK(
+        std::equal(std::begin(ControllerVersion), std::end(ControllerVersion), reference_.ExpectedVersion().begin()),
+        "ControllerVersion differs from the last type-1 frame");
   }
 
 private:
@@ -110,10 +114,10 @@ private:
     size_t next = 0;
     for (const auto answer : answers) {
       switch (answer) {
-        case ReferenceLink::Answer::Nothing:
-          break;
+        case ReferenceLink::Answer::Nothing: break;
         case ReferenceLink::Answer::Request:
-          FUZZ_CHECK(next < frames.size() && IsRequestFrame(frames[next]), "a block taken was not answered with a request");
+          FUZZ_CHECK(next < frames.size() && IsRequestFrame(frames[next]),
+                     "a block taken was not answered with a request");
           lastWritten_ = frames[next++];
           break;
         case ReferenceLink::Answer::SameAgain:

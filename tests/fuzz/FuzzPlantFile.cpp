@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "link/PlantStore.h"
-#include "link/PlantFile.h"
+#include "store/PlantFile.h"
+#include "store/PlantStore.h"
 
 static_assert(std::endian::native == std::endian::little,
               "the file's words are little-endian, so here the file is the store's memory");
@@ -92,8 +92,7 @@ uint16_t RawWord(const Group& group, long index) {
 uint16_t InRun(long index, long length, uint16_t word) { return index >= 0 && index < length ? word : 0; }
 
 void CheckScales() {
-  FUZZ_CHECK(DayChartMax > 0 && MonthChartMax > 0 && YearChartMax > 0 && BalanceChartMax > 0,
-             "a chart scale is 0");
+  FUZZ_CHECK(DayChartMax > 0 && MonthChartMax > 0 && YearChartMax > 0 && BalanceChartMax > 0, "a chart scale is 0");
   FUZZ_CHECK(YearChartMax >= MonthChartMax, "the yearly scale is below the monthly one (wrapped around)");
   FUZZ_CHECK(PowerScale > 0.0f && PowerScale < 1e9f, "PowerScale not a positive plant power");
 }

@@ -11,8 +11,8 @@
 #include "FuzzCheck.h"
 #include "archive/PlantArchive.h"
 #include "archive/StoreRecord.h"
-#include "link/PlantFile.h"
-#include "link/PlantStore.h"
+#include "store/PlantFile.h"
+#include "store/PlantStore.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // is cut into reads; the received stream with the server's commands taken out
 // is the same however it is cut, and so are the answers and whether the stream
 // broke Telnet's rules; every answer is a whole option command, and an option
-// the client neither does nor accepts is refused at most once each way; data escaped for the wire decodes to itself; a port
-// name that parses writes a name that parses to the same parts.
+// the client neither does nor accepts is refused at most once each way; data escaped for the wire decodes to itself; a
+// port name that parses writes a name that parses to the same parts.
 #include <algorithm>
 #include <cstdint>
 #include <string>

@@ -21,9 +21,9 @@
 #include "FuzzCheck.h"
 #include "PcFrames.h"
 #include "link/Dcl.h"
-#include "tests/support/MemoryPort.h"
 #include "settings/input/MonthTable.h"
 #include "settings/input/SettingsInput.h"
+#include "tests/support/MemoryPort.h"
 
 namespace {
 
@@ -118,7 +118,8 @@ void CheckSmsNumber(std::string_view text) {
   }
   PendingCommands[SlotSetSmsNumber] = 0;
   StoreSmsNumber(std::string(text));
-  FUZZ_CHECK(std::memcmp(SmsNumber, out, sizeof out) == 0, "StoreSmsNumber stores another number than the filter gives");
+  FUZZ_CHECK(std::memcmp(SmsNumber, out, sizeof out) == 0,
+             "StoreSmsNumber stores another number than the filter gives");
   FUZZ_CHECK(PendingCommands[SlotSetSmsNumber] == 1, "StoreSmsNumber did not mark SetSmsNumber");
 }
 

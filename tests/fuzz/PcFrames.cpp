@@ -53,8 +53,7 @@ std::string CommandShape(const uint8_t* f, size_t length) {
       if (length != 30) return "number text not 30 bytes";
       if (!AllZero(f + 16, f + 29)) return "number text bytes 16..28 not 0";
       return "";
-    default:
-      return "command with unknown group " + std::to_string(group);
+    default: return "command with unknown group " + std::to_string(group);
   }
 }
 
@@ -70,12 +69,9 @@ std::string SplitPcFrames(const FrameBytes& written, std::vector<FrameBytes>& fr
     const size_t length = f[2];
     if (length < 6 || length > left) return "a frame whose length byte " + std::to_string(length) + " does not fit";
     std::string shape;
-    if (f[0] == 0xFF && f[1] == 0xF8)
-      shape = RequestShape(f, length);
-    else if (f[0] == 0xFE && f[1] == 0x8F)
-      shape = CommandShape(f, length);
-    else
-      shape = "a frame that is neither request nor command";
+    if (f[0] == 0xFF && f[1] == 0xF8) shape = RequestShape(f, length);
+    else if (f[0] == 0xFE && f[1] == 0x8F) shape = CommandShape(f, length);
+    else shape = "a frame that is neither request nor command";
     if (!shape.empty()) return shape;
     if (SumOfAllButLast(f, length) != f[length - 1]) return "a frame with a wrong checksum";
     frames.emplace_back(f, f + length);
@@ -84,10 +80,6 @@ std::string SplitPcFrames(const FrameBytes& written, std::vector<FrameBytes>& fr
   return "";
 }
 
-bool IsRequestFrame(const FrameBytes& frame) {
-  return frame.size() == 6 && frame[0] == 0xFF && frame[1] == 0xF8;
-}
+bool IsRequestFrame(const FrameBytes& frame) { return frame.size() == 6 && frame[0] == 0xFF && frame[1] == 0xF8; }
 
-bool IsCommandFrame(const FrameBytes& frame) {
-  return frame.size() >= 7 && frame[0] == 0xFE && frame[1] == 0x8F;
-}
+bool IsCommandFrame(const FrameBytes& frame) { return frame.size() >= 7 && frame[0] == 0xFE && frame[1] == 0x8F; }

@@ -33,10 +33,8 @@ bool ReferenceLink::TakeByte(uint8_t byte) {
     return false;
   }
   if (partial_.size() == 1) {
-    if (byte == ResponseMark)
-      partial_.push_back(byte);
-    else
-      partial_.clear();  // this byte is dropped too, even when it is 0xFF
+    if (byte == ResponseMark) partial_.push_back(byte);
+    else partial_.clear();  // this byte is dropped too, even when it is 0xFF
     return false;
   }
   partial_.push_back(byte);

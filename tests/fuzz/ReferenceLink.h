@@ -13,9 +13,9 @@ class ReferenceLink {
 public:
   // What the PC must write after a complete frame.
   enum class Answer {
-    Nothing,       // an end, connection or ignored frame
-    Request,       // one request frame: a data block or type 1 was taken
-    SameAgain,     // the last frame it wrote, again: the frame was not readable
+    Nothing,    // an end, connection or ignored frame
+    Request,    // one request frame: a data block or type 1 was taken
+    SameAgain,  // the last frame it wrote, again: the frame was not readable
   };
 
   static constexpr int Types = 21;  // response types 0..20

@@ -7,10 +7,13 @@ include(${CMAKE_CURRENT_LIST_DIR}/DiagramText.cmake)
 
 # expect | file the line is added to (made if missing) | the line
 set(include_cases
-  "fail|link/PlantStore.cpp|#include <shell/TStart.h>"
+  "fail|store/PlantStore.cpp|#include <shell/TStart.h>"
   "fail|views/Colors.h|#include \"views/live/TForm6.h\""
   "fail|views/live/Planted.cpp|#include \"views/history/TForm7.h\""
-  "fail|link/extra/Planted.cpp|#include \"link/PlantStore.h\""
+  "fail|views/history/Planted.cpp|#include \"archive/PlantArchive.h\""
+  "fail|views/Planted.cpp|#include \"views/archive/TForm14.h\""
+  "fail|store/extra/Planted.cpp|#include \"store/PlantStore.h\""
+  "fail|store/Planted.cpp|#include \"link/Polling.h\""
   "fail|link/Planted.hpp|#include \"shell/TStart.h\""
   "fail|link/Planted.inl|#include \"shell/TStart.h\""
   "fail|link/Planted.hh|#include \"shell/TStart.h\""
@@ -38,6 +41,7 @@ set(include_cases
   "pass|serial/win32/Planted.cpp|#include \"serial/internal/VaThread.h\""
   "pass|tests/serial/Planted.cpp|#include \"serial/internal/VaThread.h\""
   "pass|tests/session/Planted.cpp|#include \"shell/TStart.h\""
+  "pass|views/archive/Planted.cpp|#include \"archive/PlantArchive.h\""
   "pass|views/Planted.cpp|#include <sys/time.h>\n#include <gtest/gtest.h>"
   "pass|build-planted/Planted.cpp|#include <shell/TStart.h>"
 )

@@ -48,13 +48,16 @@ TEST_F(CommandsTest, EveryValueCommandHasItsCodeAndShape) {
   CommissioningMonthSetting = 4;
   CommissioningYearSetting = 9;
   PendingCommands[SlotDialPrefixValue] = 1;
-  const struct { int slot; Bytes body; } words[] = {
-      {SlotSetMeterCount, {1, 0x25, 0, 48}},        {SlotSetTariff, {1, 0x0D, 0, 57}},
-      {SlotSetConnectionMode, {1, 0x0A, 0, 1}},     {SlotClearRestartCount, {1, 0x04, 0, 0}},
-      {SlotSetModemType, {1, 0x14, 0, 1}},          {SlotSetCommissioningMonth, {1, 0x23, 0, 4}},
-      {SlotSetCommissioningYear, {1, 0x24, 0, 9}},  {SlotSetDialPrefix, {1, 0x2A, 0, 1}},
-      {SlotSetDisplayOnHour, {1, 0x2B, 0, 6}},      {SlotSetDisplayOffHour, {1, 0x2C, 0, 22}},
-      {SlotSetLargeDisplayType, {1, 0x07, 0, 2}},   {SlotSetCalibration, {1, 0x2E, 0x02, 0x8F}},
+  const struct {
+    int slot;
+    Bytes body;
+  } words[] = {
+      {SlotSetMeterCount, {1, 0x25, 0, 48}},         {SlotSetTariff, {1, 0x0D, 0, 57}},
+      {SlotSetConnectionMode, {1, 0x0A, 0, 1}},      {SlotClearRestartCount, {1, 0x04, 0, 0}},
+      {SlotSetModemType, {1, 0x14, 0, 1}},           {SlotSetCommissioningMonth, {1, 0x23, 0, 4}},
+      {SlotSetCommissioningYear, {1, 0x24, 0, 9}},   {SlotSetDialPrefix, {1, 0x2A, 0, 1}},
+      {SlotSetDisplayOnHour, {1, 0x2B, 0, 6}},       {SlotSetDisplayOffHour, {1, 0x2C, 0, 22}},
+      {SlotSetLargeDisplayType, {1, 0x07, 0, 2}},    {SlotSetCalibration, {1, 0x2E, 0x02, 0x8F}},
       {SlotSetMonitorSensitivity, {1, 0x30, 0, 40}},
   };
   for (const auto& w : words) {
@@ -66,13 +69,13 @@ TEST_F(CommandsTest, EveryValueCommandHasItsCodeAndShape) {
   }
   EXPECT_EQ(controls.restartCleared, 1);
 
-  const struct { int slot; Bytes frame; } actions[] = {
-      {SlotSetDateTime, {0xFE, 0x8F, 7, 2, 0x06, 0, 0}},
-      {SlotStartLearningPhase, {0xFE, 0x8F, 7, 2, 0x03, 0, 0}},
-      {SlotClearYearEnergy, {0xFE, 0x8F, 7, 2, 0x02, 0, 0}},
-      {SlotClearDailyValues, {0xFE, 0x8F, 7, 2, 0x01, 0, 0}},
-      {SlotOutputTestOn, {0xFE, 0x8F, 8, 2, 0x00, 1, 0, 0}},
-      {SlotOutputTestOff, {0xFE, 0x8F, 8, 2, 0x00, 0, 0, 0}},
+  const struct {
+    int slot;
+    Bytes frame;
+  } actions[] = {
+      {SlotSetDateTime, {0xFE, 0x8F, 7, 2, 0x06, 0, 0}},     {SlotStartLearningPhase, {0xFE, 0x8F, 7, 2, 0x03, 0, 0}},
+      {SlotClearYearEnergy, {0xFE, 0x8F, 7, 2, 0x02, 0, 0}}, {SlotClearDailyValues, {0xFE, 0x8F, 7, 2, 0x01, 0, 0}},
+      {SlotOutputTestOn, {0xFE, 0x8F, 8, 2, 0x00, 1, 0, 0}}, {SlotOutputTestOff, {0xFE, 0x8F, 8, 2, 0x00, 0, 0, 0}},
   };
   for (const auto& a : actions) EXPECT_EQ(Build(a.slot), WithChecksum(a.frame)) << "slot " << a.slot;
   EXPECT_EQ(controls.yearCleared, 1);
@@ -93,10 +96,16 @@ TEST_F(CommandsTest, StartPositionsBeforeControlsAttach) {
 
 TEST_F(CommandsTest, StartScreenLinesAreFilteredAndPadded) {
   // 13 allowed characters with an ampersand and an ä go out unchanged, then 7 spaces.
-  FilterText(0, "Sonne&Str\xE4" "ke1");
-  EXPECT_STREQ(StartScreenLines[0], "Sonne&Str\xE4" "ke1       ");
+  FilterText(0,
+             "Sonne&Str\xE4"
+             "ke1");
+  EXPECT_STREQ(StartScreenLines[0],
+               "Sonne&Str\xE4"
+               "ke1       ");
   // ß is not kept: a five-letter word with ß, then 15 spaces.
-  FilterText(1, "Gro\xDF" "e");
+  FilterText(1,
+             "Gro\xDF"
+             "e");
   EXPECT_STREQ(StartScreenLines[1], "Gro e               ");
   // Other signs and control bytes become spaces; kept signs stay.
   FilterText(2, "a$b\tc-&+*()%!,#.{|}~;@_");
@@ -128,7 +137,10 @@ TEST_F(CommandsTest, SmsNumberFilterAndFrame) {
   EXPECT_STREQ(number, ".49171......");
   FilterSmsNumber("01711234567890", number);
   EXPECT_STREQ(number, "017112345678");
-  FilterSmsNumber("0171\xE4" "5", number);
+  FilterSmsNumber(
+      "0171\xE4"
+      "5",
+      number);
   EXPECT_STREQ(number, "0171.5......");
 
   std::memcpy(SmsNumber, "0171.23.....", 13);

@@ -1,7 +1,7 @@
 // The current irradiance that the bridge publishes beside the page's figures:
 // the newest of today's samples by the controller's clock.
 #include "LinkTestSupport.h"
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ void SetClock(int hour, int minute) {
 TEST(CurrentIrradiance, IsTheNewestSampleOfTodaysSlot) {
   ClearPlantStore();
   for (int j = 0; j < RingLength; ++j) SetGroupBWord(230 + j, static_cast<uint16_t>(1000 + j));  // IrradianceRing[j]
-  Block3[24] = 2;  // today is slot 2
+  Block3[24] = 2;                                                                                // today is slot 2
   SetClock(6, 0);
   EXPECT_FALSE(CurrentIrradiance()) << "no sample before 6:00 has begun";
   SetClock(6, 1);

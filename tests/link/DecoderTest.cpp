@@ -31,14 +31,15 @@ TEST_F(DecoderTest, EveryDataBlockIsStoredBigEndian) {
 
 TEST_F(DecoderTest, RepliesForDefaultControllerType) {
   ControllerType = 20;
-  const std::pair<int, int> expected[] = {{2, 2},   {3, 3},   {4, 4},   {5, 5},   {6, 6},
-                                          {7, 7},   {8, 8},   {9, 9},   {10, 10}, {14, 2},
-                                          {15, 10}, {16, 10}, {17, 18}, {18, 20}, {19, 20}};
+  const std::pair<int, int> expected[] = {{2, 2},   {3, 3},  {4, 4},   {5, 5},   {6, 6},   {7, 7},   {8, 8},  {9, 9},
+                                          {10, 10}, {14, 2}, {15, 10}, {16, 10}, {17, 18}, {18, 20}, {19, 20}};
   for (auto [type, reply] : expected) EXPECT_EQ(ReplyTo(type), reply) << "type " << type;
 }
 
 TEST_F(DecoderTest, ControllerTypeVariants) {
-  const struct { int controllerType, type, reply; } cases[] = {
+  const struct {
+    int controllerType, type, reply;
+  } cases[] = {
       {14, 2, 14},   {20, 2, 2},    {21, 2, 2},    {22, 2, 14},   {23, 10, 10},
       {24, 10, 15},  {24, 15, 10},  {249, 15, 10}, {250, 15, 17}, {250, 17, 18},
       {250, 18, 20}, {255, 15, 17}, {255, 17, 18}, {255, 18, 19}, {254, 18, 20},
@@ -99,10 +100,10 @@ TEST_F(DecoderTest, LengthThatDoesNotFitItsTypeIsNeverStored) {
   SendRequest(5);
   const Bytes lastRequest = port.TakeWritten();
 
-  Receive(Response(5, {0x00, 0x01}));           // a data block of 7 bytes
-  Receive(Response(1, {30}));                    // type 1 shorter than 9
-  Receive(Response(20, {}));                     // type 20 shorter than 6
-  Bytes tiny = {0xFF, 0xFA, 4, 0x00};            // a length below 5
+  Receive(Response(5, {0x00, 0x01}));  // a data block of 7 bytes
+  Receive(Response(1, {30}));          // type 1 shorter than 9
+  Receive(Response(20, {}));           // type 20 shorter than 6
+  Bytes tiny = {0xFF, 0xFA, 4, 0x00};  // a length below 5
   tiny[3] = FrameFormat::Checksum(tiny.data(), 4);
   Receive(tiny);
   EXPECT_EQ(Block5[0], 900);
@@ -111,8 +112,7 @@ TEST_F(DecoderTest, LengthThatDoesNotFitItsTypeIsNeverStored) {
   EXPECT_EQ(ConnectPending, 0xFF);
   const Bytes written = port.TakeWritten();
   ASSERT_EQ(written.size(), 4 * lastRequest.size());
-  for (size_t i = 0; i < 4; ++i)
-    EXPECT_EQ(Bytes(written.begin() + 6 * i, written.begin() + 6 * (i + 1)), lastRequest);
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(Bytes(written.begin() + 6 * i, written.begin() + 6 * (i + 1)), lastRequest);
 }
 
 TEST_F(DecoderTest, CountersTellBlocksResendsAndBadChecksumsApart) {

@@ -98,7 +98,7 @@ TEST_F(FramesTest, SilenceBetweenTicksDropsPartialFrame) {
   PollingTick();  // bytes arrived since the last tick: only clears the activity
   EXPECT_EQ(RxIndex, 50);
   EXPECT_EQ(port.PurgeCount(), 1);  // InitLink's purge
-  PollingTick();  // a whole tick without bytes: the partial frame goes
+  PollingTick();                    // a whole tick without bytes: the partial frame goes
   EXPECT_EQ(RxIndex, 0);
   EXPECT_EQ(RxFrame[0], 0);
   EXPECT_EQ(port.PurgeCount(), 2);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "link/PlantFile.h"
-#include "link/PlantStore.h"
+#include "store/PlantFile.h"
+#include "store/PlantStore.h"
 
 namespace {
 
@@ -60,7 +60,8 @@ TEST_F(PlantFileNamesTest, AFailedSaveLeavesNothingAndNamesTheFileInUtf8) {
     SavePlantFile(blocked);
     ADD_FAILURE() << "saved onto a folder";
   } catch (const EPlantFileError& e) {
-    EXPECT_NE(std::string(e.what()).find("Anlage M\xC3\xBCller.sol\" kann nicht gespeichert werden ("), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("Anlage M\xC3\xBCller.sol\" kann nicht gespeichert werden ("),
+              std::string::npos)
         << e.what();
   }
   EXPECT_EQ(Entries(), std::vector<fs::path>{blocked.filename()});
@@ -83,7 +84,9 @@ TEST_F(PlantFileNamesTest, AMissingFileIsNamedInUtf8) {
     OpenPlantFile(folder / Utf8(u8"Fehlt Łódź.sol"));
     ADD_FAILURE() << "opened a missing file";
   } catch (const EPlantFileError& e) {
-    EXPECT_NE(std::string(e.what()).find("Fehlt \xC5\x81\xC3\xB3" "d\xC5\xBA.sol\" kann nicht ge\xC3\xB6" "ffnet werden"),
+    EXPECT_NE(std::string(e.what()).find("Fehlt \xC5\x81\xC3\xB3"
+                                         "d\xC5\xBA.sol\" kann nicht ge\xC3\xB6"
+                                         "ffnet werden"),
               std::string::npos)
         << e.what();
   }

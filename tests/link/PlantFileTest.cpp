@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "link/PlantStore.h"
-#include "link/PlantFile.h"
+#include "store/PlantFile.h"
+#include "store/PlantStore.h"
 
 namespace {
 
@@ -117,9 +117,9 @@ TEST_F(PlantFileTest, ShortFileFillsWhatItHolds) {
   std::vector<uint8_t> bytes(1001, 0x11);
   WriteFile(Path("short.sol"), bytes);
   Block3[0] = 1;
-  Block8[0] = 2;    // file offset 1000: the odd last byte is the low byte of this word
-  Block8[1] = 3;    // beyond the file: kept
-  Block2[0] = 4;    // group A is not reached: kept
+  Block8[0] = 2;  // file offset 1000: the odd last byte is the low byte of this word
+  Block8[1] = 3;  // beyond the file: kept
+  Block2[0] = 4;  // group A is not reached: kept
   OpenPlantFile(Path("short.sol"));
   EXPECT_EQ(Block3[0], 0x1111);
   EXPECT_EQ(Block7[99], 0x1111);
@@ -143,8 +143,7 @@ TEST_F(PlantFileTest, FailedSaveRaisesAndKeepsThePreviousFile) {
   } catch (const EPlantFileError& e) {
     EXPECT_NE(std::string(e.what()).find("taken.sol"), std::string::npos);
   }
-  EXPECT_EQ(Entries(), (std::vector<std::string>{"keep.sol", "taken.sol"}))
-      << "no temporary file is left behind";
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"keep.sol", "taken.sol"})) << "no temporary file is left behind";
   EXPECT_EQ(ReadFile(Path("keep.sol")), before);
 }
 

@@ -194,12 +194,15 @@ TEST(PlantStoreScales, RecomputeScales) {
 
 TEST(PlantStoreScales, ExactStepIsStillRaised) {
   ClearPlantStore();
-  const struct { uint16_t plantSize; uint32_t step; } cases[] = {
-      {10, 100},   // 1100 / 12 = 91 rounds up to 100
-      {11, 200},   // 1210 / 12 = 100 exactly, still raised to 200
-      {0, 10},     // 0 is raised to the first step
-      {109, 1000}, // 11990 / 12 = 999
-      {110, 2000}, // 12100 / 12 = 1008
+  const struct {
+    uint16_t plantSize;
+    uint32_t step;
+  } cases[] = {
+      {10, 100},    // 1100 / 12 = 91 rounds up to 100
+      {11, 200},    // 1210 / 12 = 100 exactly, still raised to 200
+      {0, 10},      // 0 is raised to the first step
+      {109, 1000},  // 11990 / 12 = 999
+      {110, 2000},  // 12100 / 12 = 1008
   };
   for (const auto& c : cases) {
     Block3[38] = c.plantSize;
@@ -220,17 +223,21 @@ TEST(PlantStoreScales, StartValues) {
 
 TEST(PlantStoreText, FormatDateAndTime) {
   ClearPlantStore();
-  struct { uint16_t d, m, y; const char* text; } dates[] = {
-      {5, 3, 107, "05/03/07"}, {25, 12, 115, "25/12/15"}, {5, 3, 7, "05/03/7"},
-      {1, 1, 100, "01/01/00"}, {10, 10, 110, "10/10/10"}, {0, 0, 0, "00/00/0"}};
+  struct {
+    uint16_t d, m, y;
+    const char* text;
+  } dates[] = {{5, 3, 107, "05/03/07"}, {25, 12, 115, "25/12/15"}, {5, 3, 7, "05/03/7"},
+               {1, 1, 100, "01/01/00"}, {10, 10, 110, "10/10/10"}, {0, 0, 0, "00/00/0"}};
   for (const auto& c : dates) {
     Block2[13] = c.d;
     Block2[14] = c.m;
     Block2[15] = c.y;
     EXPECT_STREQ(FormatDate(), c.text);
   }
-  struct { uint16_t h, m; const char* text; } times[] = {
-      {0, 0, "00:00"}, {9, 5, "09:05"}, {13, 7, "13:07"}, {23, 59, "23:59"}, {10, 9, "10:09"}};
+  struct {
+    uint16_t h, m;
+    const char* text;
+  } times[] = {{0, 0, "00:00"}, {9, 5, "09:05"}, {13, 7, "13:07"}, {23, 59, "23:59"}, {10, 9, "10:09"}};
   for (const auto& c : times) {
     Block2[16] = c.h;
     Block2[17] = c.m;
@@ -241,12 +248,31 @@ TEST(PlantStoreText, FormatDateAndTime) {
   EXPECT_STREQ(FormatDate(), "65535/65535/65435");
 }
 
+// A caller may hold the clock's time and date together, in either order, and
+// format other texts meanwhile.
+TEST(PlantStoreText, TimeAndDateKeepTheirTextsWhateverIsFormattedNext) {
+  ClearPlantStore();
+  Block2[Word::Block2::Day] = 21;
+  Block2[Word::Block2::Month] = 6;
+  Block2[Word::Block2::Year] = 123;
+  Block2[Word::Block2::Hour] = 13;
+  Block2[Word::Block2::Minute] = 5;
+  const char* time = FormatTime();
+  const char* date = FormatDate();
+  FormatText("%s", "another text");
+  FormatInternetId();
+  EXPECT_STREQ(time, "13:05");
+  EXPECT_STREQ(date, "21/06/23");
+}
+
 TEST(PlantStoreText, LongTextsFitTheBuffer) {
-  const std::string line = Cp1252FromUtf8(
-      "Abweichung Z1/Z65535 evt.durch witterungsbedingte Einflüsse(trübe Tage,Schnee,Teilverschattung)");
+  const std::string line =
+      Cp1252FromUtf8("Abweichung Z1/Z65535 evt.durch witterungsbedingte Einflüsse(trübe Tage,Schnee,Teilverschattung)");
   ASSERT_GT(line.size(), 60u);
   const char* text = FormatText(
-      "Abweichung Z1/Z%d evt.durch witterungsbedingte Einfl\xFC" "sse(tr\xFC" "be Tage,Schnee,Teilverschattung)",
+      "Abweichung Z1/Z%d evt.durch witterungsbedingte Einfl\xFC"
+      "sse(tr\xFC"
+      "be Tage,Schnee,Teilverschattung)",
       65535);
   EXPECT_EQ(std::string(text), line);
 }

@@ -44,7 +44,7 @@ TEST_F(PollingCycleTest, WholeCycleWithStatusTexts) {
   }
   EXPECT_EQ(texts[0], "  01  Datenaustausch zwischen Zentrix und Zentrix Net");
   EXPECT_EQ(texts[21], "  22  Datenaustausch zwischen Zentrix und Zentrix Net");
-  EXPECT_FALSE(texts[22].has_value());  // at 23 the line stays
+  EXPECT_FALSE(texts[22].has_value());      // at 23 the line stays
   EXPECT_TRUE(port.TakeWritten().empty());  // nothing is sent while waiting
 
   // Tick at 23 -> 24: no exchange yet; the request goes out at the tick that begins at 24.
@@ -101,7 +101,10 @@ TEST_F(PollingCycleTest, RefreshReportsViewCheckBoxesAndLinkTexts) {
 }
 
 TEST_F(PollingCycleTest, LinkAndMonitorTextsAfterAnEndFrame) {
-  const struct { uint16_t on, fault; std::string text; } cases[] = {
+  const struct {
+    uint16_t on, fault;
+    std::string text;
+  } cases[] = {
       {0, 5, Cp1252FromUtf8("Überpüfung = AUS!   ")},
       {1, 0, Cp1252FromUtf8("      keine Störung!")},
       {1, 33, Cp1252FromUtf8("    Zähler 1        ")},
@@ -172,8 +175,8 @@ TEST_F(PollingCycleTest, FactoryResetGoesFirstAndKeepsTheUsersSmsNumber) {
     sent.push_back(PollingTick().CommandSent);
     frames.push_back(port.TakeWritten());
   }
-  EXPECT_EQ(sent, (std::vector<int>{SlotSetDateTime, SlotStartLearningPhase, SlotSendServiceNumber,
-                                    SlotSetMeterCount, SlotSetSmsNumber, 0}));
+  EXPECT_EQ(sent, (std::vector<int>{SlotSetDateTime, SlotStartLearningPhase, SlotSendServiceNumber, SlotSetMeterCount,
+                                    SlotSetSmsNumber, 0}));
   EXPECT_EQ(Bytes(frames[2].begin() + 4, frames[2].begin() + 16), Bytes(ServiceNumber, ServiceNumber + 12));
   EXPECT_EQ(frames[3], WithChecksum({0xFE, 0x8F, 9, 1, 0x25, 0, 12, 0, 0}));
   const char* user = "0171.234....";

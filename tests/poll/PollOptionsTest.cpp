@@ -54,5 +54,18 @@ TEST(PollOptions, RefusesControlCharactersAndNeverEchoesThemRaw) {
   EXPECT_EQ(ErrorOf({"--port", "COM1", "--cycles", "1\x1b[2J"}),
             "--cycles needs a whole number from 1 to 1000000, not \"1\\x1b[2J\"");
   EXPECT_EQ(ErrorOf({"--port", "COM1", "--\x1b]0;title\x07"}), "unknown option --\\x1b]0;title\\x07 (see --help)");
-  EXPECT_EQ(ErrorOf({"--port", "/dev/serial/by-id/S\xC3\xBC" "d"}), "(accepted)") << "UTF-8 is welcome";
+  EXPECT_EQ(ErrorOf({"--port",
+                     "/dev/serial/by-id/S\xC3\xBC"
+                     "d"}),
+            "(accepted)")
+      << "UTF-8 is welcome";
+}
+
+TEST(PollOptions, TheTraceIsOffUnlessAFileIsNamed) {
+  const ParsedPollOptions traced = ParsePollOptions({"--port", "COM1", "--trace", "frames.trace"});
+  ASSERT_TRUE(traced.Options) << traced.Error;
+  EXPECT_EQ(traced.Options->TracePath, "frames.trace");
+  EXPECT_EQ(ParsePollOptions({"--port", "COM1"}).Options->TracePath, "");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--trace="}), "--trace needs a file name");
+  EXPECT_EQ(ErrorOf({"--port", "COM1", "--trace", "f\nx"}), "--trace holds a control character");
 }

@@ -6,8 +6,8 @@
 
 #include "SerialTestSupport.h"
 #include "base/MainThreadCalls.h"
-#include "serial/internal/CommConstants.h"
 #include "serial/VaDisplay.h"
+#include "serial/internal/CommConstants.h"
 
 namespace {
 
@@ -78,10 +78,12 @@ TEST_F(Events, Rx80FullFiresWhenTheQueueReachesFourFifths) {
   ASSERT_TRUE(PumpUntil([&] { return comm.InQueCount() == 100; }, 2000));
   std::string all(200, '\0');
   int total = 0;
-  ASSERT_TRUE(PumpUntil([&] {
-    total += comm.ReadBuf(all.data() + total, 200 - total);
-    return total == 135;
-  }, 2000));
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        total += comm.ReadBuf(all.data() + total, 200 - total);
+        return total == 135;
+      },
+      2000));
   EXPECT_EQ(all.substr(0, 135), std::string(70, 'x') + std::string(15, 'y') + std::string(50, 'z'));
   EXPECT_EQ(full, 1);
 }
@@ -112,7 +114,9 @@ TEST_F(Events, ListenersGetTheBytesInsteadOfRxChar) {
     buffered.append(static_cast<const char*>(data), size_t(count));
   };
   TVaCommListener listener;
-  listener.OnData = [&](const void* data, int count) { listened.append(static_cast<const char*>(data), size_t(count)); };
+  listener.OnData = [&](const void* data, int count) {
+    listened.append(static_cast<const char*>(data), size_t(count));
+  };
   comm.AttachListener(&listener);
   EXPECT_EQ(listener.Comm(), &comm);
   comm.Open();

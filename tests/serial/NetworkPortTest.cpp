@@ -12,8 +12,8 @@
 
 #include "SerialTestSupport.h"
 #include "serial/NetworkPortName.h"
-#include "serial/internal/Platform.h"
 #include "serial/PortDiscovery.h"
+#include "serial/internal/Platform.h"
 #include "serial/internal/TelnetCodec.h"
 #include "session/PortReport.h"
 #include "tests/support/TempPortsFolder.h"
@@ -52,23 +52,27 @@ public:
     if (ready) connection_ = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     return connection_ >= 0;
   }
-  void Send(const Bytes& bytes) { ASSERT_EQ(send(connection_, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+  void Send(const Bytes& bytes) {
+    ASSERT_EQ(send(connection_, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+  }
   // Sends what fits without waiting; false once the client takes nothing more.
   bool SendWhatFits(const Bytes& bytes) {
     return send(connection_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) > 0;
   }
   // Everything received so far, gathered until it holds `wanted` (or the time is up).
   const Bytes& ReceiveUntil(const Bytes& wanted) {
-    PumpUntil([&] {
-      char buffer[512];
-      pollfd fd{connection_, POLLIN, 0};
-      while (poll(&fd, 1, 0) > 0) {
-        const ssize_t n = recv(connection_, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
-        received_.append(buffer, size_t(n));
-      }
-      return received_.find(wanted) != Bytes::npos;
-    }, WaitMs);
+    PumpUntil(
+        [&] {
+          char buffer[512];
+          pollfd fd{connection_, POLLIN, 0};
+          while (poll(&fd, 1, 0) > 0) {
+            const ssize_t n = recv(connection_, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            received_.append(buffer, size_t(n));
+          }
+          return received_.find(wanted) != Bytes::npos;
+        },
+        WaitMs);
     return received_;
   }
   // The same without the main loop, for a thread of its own: reads until
@@ -151,8 +155,8 @@ TEST_F(NetworkLine, Rfc2217SetsTheLineAndDoublesTheIacByteBothWays) {
   Open(peer.Name("rfc2217"));
   ASSERT_TRUE(peer.Accept());
   // 2400 baud, 8 data bits, no parity, one stop bit, no flow control, DTR and RTS off.
-  const Bytes line = Sub({1, 0, 0, 0x09, 0x60}) + Sub({2, 8}) + Sub({3, 1}) + Sub({4, 1}) + Sub({5, 1}) +
-                     Sub({5, 9}) + Sub({5, 12});
+  const Bytes line =
+      Sub({1, 0, 0, 0x09, 0x60}) + Sub({2, 8}) + Sub({3, 1}) + Sub({4, 1}) + Sub({5, 1}) + Sub({5, 9}) + Sub({5, 12});
   const Bytes said = peer.ReceiveUntil(line);
   EXPECT_NE(said.find("\xFF\xFB\x2C"), Bytes::npos) << "WILL COM-PORT-OPTION";
   ASSERT_NE(said.find(line), Bytes::npos);
@@ -163,10 +167,18 @@ TEST_F(NetworkLine, Rfc2217SetsTheLineAndDoublesTheIacByteBothWays) {
 
   // The server's commands never reach the reader, and one it asks for that
   // the client does not do is refused once.
-  peer.Send(Bytes("A\xFF\xFF" "B", 4) + Sub({107, 0x30}) + "\xFF\xFD\x18" + "C" + Bytes("\xFF\xFB\x00\xFF", 4));
-  peer.Send("\xFF" "D");  // a doubled IAC split between two reads
+  peer.Send(Bytes("A\xFF\xFF"
+                  "B",
+                  4) +
+            Sub({107, 0x30}) + "\xFF\xFD\x18" + "C" + Bytes("\xFF\xFB\x00\xFF", 4));
+  peer.Send(
+      "\xFF"
+      "D");  // a doubled IAC split between two reads
   ASSERT_TRUE(PumpUntil([&] { return received.size() >= 5; }, WaitMs));
-  EXPECT_EQ(received, Bytes("A\xFF" "BC\xFF" "D", 6));
+  EXPECT_EQ(received, Bytes("A\xFF"
+                            "BC\xFF"
+                            "D",
+                            6));
   EXPECT_NE(peer.ReceiveUntil("\xFF\xFC\x18").find("\xFF\xFC\x18"), Bytes::npos) << "WONT TERMINAL-TYPE";
   EXPECT_TRUE(exceptions.Messages().empty());
 }
@@ -212,9 +224,9 @@ TEST_F(NetworkLine, AComNumberOfThePortsFolderNamesTheServerInATextFile) {
   const PortDiscovery::ComPort com4 = PortDiscovery::ResolveComPort(4);
   EXPECT_EQ(com4.Check.State, PortDiscovery::DeviceState::Network);
   EXPECT_EQ(ComPortLine(com4), "COM 4 \u2192 " + peer.Name("rfc2217"));
-  EXPECT_EQ(ComPortLine(PortDiscovery::ResolveComPort(6)),
-            "COM 6 \u2192 " + ports.Folder() + "/COM6 (nicht verwendbar: keine Netzwerkadresse "
-            "(tcp://HOST:PORT oder rfc2217://HOST:PORT))");
+  EXPECT_EQ(ComPortLine(PortDiscovery::ResolveComPort(6)), "COM 6 \u2192 " + ports.Folder() +
+                                                               "/COM6 (nicht verwendbar: keine Netzwerkadresse "
+                                                               "(tcp://HOST:PORT oder rfc2217://HOST:PORT))");
 
   comm.SetDeviceName("\\\\.\\COM%d");
   comm.SetPortNum(4);
@@ -339,7 +351,8 @@ TEST_F(NetworkLine, ATelnetPortAtARawServerIsLostOnAnEndlessSubNegotiationAndSay
   EXPECT_EQ(comm.DeviceHint(), hint);
   // The controller's frames start with FF FA: to Telnet, a sub-negotiation that never ends.
   peer.Send("\xFF\xFA" + Bytes(Telnet::Decoder::SubLimit + 1, '\x11'));
-  EXPECT_EQ(LostMessage(), "Connection to device " + peer.Name("rfc2217") + " lost (Error 71, Protocol error); " + hint);
+  EXPECT_EQ(LostMessage(),
+            "Connection to device " + peer.Name("rfc2217") + " lost (Error 71, Protocol error); " + hint);
 }
 
 TEST_F(NetworkLine, ARawPortAtATelnetServerSaysItMayBeAnRfc2217Server) {
@@ -353,10 +366,15 @@ TEST_F(NetworkLine, ARawPortAtATelnetServerSaysItMayBeAnRfc2217Server) {
 
 TEST_F(NetworkLine, AServerThatRefusesTheLineSettingsIsReportedOnce) {
   OpenTelnet();
-  peer.Send("\xFF\xFE\x2C" "a");  // DONT COM-PORT-OPTION
+  peer.Send(
+      "\xFF\xFE\x2C"
+      "a");  // DONT COM-PORT-OPTION
   ASSERT_TRUE(PumpUntil([&] { return received == "a"; }, WaitMs));
   comm.ReportDeviceNotices();
-  peer.Send(Bytes("\xFF\xFC\x00\xFF\xFE\x2C" "b", 7));  // WONT BINARY, DONT COM-PORT-OPTION again
+  peer.Send(
+      Bytes("\xFF\xFC\x00\xFF\xFE\x2C"
+            "b",
+            7));  // WONT BINARY, DONT COM-PORT-OPTION again
   ASSERT_TRUE(PumpUntil([&] { return received == "ab"; }, WaitMs));
   comm.ReportDeviceNotices();
   ASSERT_EQ(exceptions.Messages().size(), 1u);

@@ -33,8 +33,8 @@ TEST(OpenClose, APortHeldByAnotherHandleRaisesCantOpen) {
   first.Open();
   TVaComm second;
   second.SetDeviceName(pty.SlavePath());
-  EXPECT_EQ(OpenError(second), "Can't open specified device " + pty.SlavePath() + " (Error 5, " +
-                                   Platform::SysErrorMessage(5) + ")");
+  EXPECT_EQ(OpenError(second),
+            "Can't open specified device " + pty.SlavePath() + " (Error 5, " + Platform::SysErrorMessage(5) + ")");
   EXPECT_EQ(CommErrorOf([&] { second.Open(); })->Kind(), TVaCommErrorKind::Busy);
   EXPECT_FALSE(second.Active());
   first.Close();

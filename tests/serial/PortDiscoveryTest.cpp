@@ -25,7 +25,9 @@ protected:
   void Device(const std::string& name, const PseudoTerminal& pty) {
     fs::create_symlink(pty.SlavePath(), folder / "dev" / name);
   }
-  void PortsEntry(int com, const fs::path& target) { fs::create_symlink(target, folder / "ports" / ("COM" + std::to_string(com))); }
+  void PortsEntry(int com, const fs::path& target) {
+    fs::create_symlink(target, folder / "ports" / ("COM" + std::to_string(com)));
+  }
   std::vector<std::string> Listing() { return PortListing(roots); }
 
   TempFolder folder{"port-discovery"};
@@ -46,14 +48,17 @@ TEST_F(PortDiscoveryTest, FixedMappingLinksAndStableNames) {
   EXPECT_EQ(com5.Check.Device, usb0.SlavePath());
   const ComPort com3 = ResolveComPort(3, roots);
   EXPECT_TRUE(com3.FromPortsFolder);
-  EXPECT_EQ(ComPortLine(com3),
-            "COM 3 \u2192 " + (folder / "dev/serial/by-id/usb-Maker_Adapter_A1B2-if00-port0").string() + " (vorhanden)");
+  EXPECT_EQ(
+      ComPortLine(com3),
+      "COM 3 \u2192 " + (folder / "dev/serial/by-id/usb-Maker_Adapter_A1B2-if00-port0").string() + " (vorhanden)");
   EXPECT_EQ(ComPortLine(ResolveComPort(2, roots)), "COM 2 \u2192 " + pts.SlavePath() + " (vorhanden)");
-  EXPECT_EQ(ComPortLine(ResolveComPort(6, roots)), "COM 6 \u2192 " + (folder / "dev/ttyUSB1").string() + " (nicht vorhanden)");
+  EXPECT_EQ(ComPortLine(ResolveComPort(6, roots)),
+            "COM 6 \u2192 " + (folder / "dev/ttyUSB1").string() + " (nicht vorhanden)");
 
   const auto devices = ListSerialDevices(roots);
   ASSERT_EQ(devices.size(), 2u) << "the pty behind COM 2 is no port of the device folder";
-  const auto usb = std::find_if(devices.begin(), devices.end(), [&](const SerialDevice& d) { return d.Path == usb0.SlavePath(); });
+  const auto usb =
+      std::find_if(devices.begin(), devices.end(), [&](const SerialDevice& d) { return d.Path == usb0.SlavePath(); });
   ASSERT_NE(usb, devices.end());
   EXPECT_EQ(usb->Preferred(), (folder / "dev/serial/by-id/usb-Maker_Adapter_A1B2-if00-port0").string());
 
@@ -100,10 +105,11 @@ TEST_F(PortDiscoveryTest, BadEntriesAreNotUsableAndNeverOpened) {
   fs::create_symlink(folder / "ports/COM1", folder / "ports/COM1");  // a link loop
   PortsEntry(4, folder / "dev");                                     // a folder
   ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
-  PortsEntry(7, folder / "pipe");                                    // no serial device
-  PortsEntry(8, folder / "gone");                                    // a dangling link
+  PortsEntry(7, folder / "pipe");  // no serial device
+  PortsEntry(8, folder / "gone");  // a dangling link
   EXPECT_EQ(ResolveComPort(1, roots).Check.Problem, Unusable::LinkLoop);
-  EXPECT_EQ(ComPortLine(ResolveComPort(4, roots)), "COM 4 \u2192 " + (folder / "dev").string() + " (nicht verwendbar: Verzeichnis)");
+  EXPECT_EQ(ComPortLine(ResolveComPort(4, roots)),
+            "COM 4 \u2192 " + (folder / "dev").string() + " (nicht verwendbar: Verzeichnis)");
   EXPECT_EQ(ResolveComPort(7, roots).Check.Problem, Unusable::NotSerial);
   EXPECT_EQ(ComPortLine(ResolveComPort(8, roots)), "COM 8 \u2192 " + (folder / "gone").string() + " (nicht vorhanden)");
   EXPECT_EQ(ResolveComPort(8, roots).Check.State, DeviceState::Missing);

@@ -8,20 +8,20 @@
 
 struct PseudoTerminal::Line : PtyLine {};
 
-PseudoTerminal::PseudoTerminal() : Line_(new Line), SlavePath_(Line_->SlavePath()) {}
+PseudoTerminal::PseudoTerminal() : line_(new Line), slavePath_(line_->SlavePath()) {}
 
-PseudoTerminal::~PseudoTerminal() { delete Line_; }
+PseudoTerminal::~PseudoTerminal() { delete line_; }
 
-int PseudoTerminal::Slave() const { return Line_->Slave(); }
+int PseudoTerminal::Slave() const { return line_->Slave(); }
 
-void PseudoTerminal::Write(const std::string& bytes) { Line_->Write(bytes); }
+void PseudoTerminal::Write(const std::string& bytes) { line_->Write(bytes); }
 
 std::string PseudoTerminal::Read(size_t want, int timeoutMs) {
   // The port's threads may wait for the main thread meanwhile: keep its loop going.
-  return Line_->Read(want, timeoutMs, [] { RunMainThreadCalls(0); });
+  return line_->Read(want, timeoutMs, [] { RunMainThreadCalls(0); });
 }
 
-void PseudoTerminal::CloseMaster() { Line_->CloseMaster(); }
+void PseudoTerminal::CloseMaster() { line_->CloseMaster(); }
 
 bool RunningUnderWine() { return false; }
 
@@ -35,10 +35,10 @@ double ProcessCpuMilliseconds() {
 
 struct PortsFolder::Folder : TempPortsFolder {};
 
-PortsFolder::PortsFolder() : Folder_(new Folder) {}
+PortsFolder::PortsFolder() : folder_(new Folder) {}
 
-PortsFolder::~PortsFolder() { delete Folder_; }
+PortsFolder::~PortsFolder() { delete folder_; }
 
-std::string PortsFolder::Link(int number, const std::string& target) { return Folder_->Link(number, target); }
+std::string PortsFolder::Link(int number, const std::string& target) { return folder_->Link(number, target); }
 
 std::string PortsFolder::Link(int number, const PseudoTerminal& target) { return Link(number, target.SlavePath()); }

@@ -39,7 +39,8 @@ std::vector<TVaCommErrorKind> ExceptionRecord::CommErrorKinds() const {
 }
 
 void PrintTo(TVaCommErrorKind kind, std::ostream* out) {
-  constexpr const char* Names[] = {"NotFound", "NoPermission", "Busy", "Lost", "SettingsRefused", "InputOutput", "PortOpen"};
+  constexpr const char* Names[] = {"NotFound",        "NoPermission", "Busy",    "Lost",
+                                   "SettingsRefused", "InputOutput",  "PortOpen"};
   *out << Names[int(kind)];
 }
 

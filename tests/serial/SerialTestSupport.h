@@ -27,7 +27,7 @@ public:
   PseudoTerminal(const PseudoTerminal&) = delete;
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-  const std::string& SlavePath() const { return SlavePath_; }
+  const std::string& SlavePath() const { return slavePath_; }
 #ifndef _WIN32
   int Slave() const;
 #endif
@@ -43,8 +43,8 @@ public:
 
 private:
   struct Line;
-  Line* Line_ = nullptr;
-  std::string SlavePath_;
+  Line* line_ = nullptr;
+  std::string slavePath_;
   friend class PortsFolder;
 };
 
@@ -73,8 +73,8 @@ public:
   std::string Link(int number, const std::string& target);
 
 private:
-  struct Folder;               // Linux: an XDG_CONFIG_HOME of the test's own
-  Folder* Folder_ = nullptr;
+  struct Folder;  // Linux: an XDG_CONFIG_HOME of the test's own
+  Folder* folder_ = nullptr;
 };
 
 // Every message the application's exception display received.

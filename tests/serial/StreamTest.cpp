@@ -41,9 +41,9 @@ TEST(Streaming, TheApplicationsPortRoundTrips) {
 TEST(Streaming, VersionIsIgnoredAndAutoOpenOpensAfterLoading) {
   PseudoTerminal pty;
   TVaComm comm;
-  ComponentFromText("object Port: TVaComm\n  AutoOpen = True\n  DeviceName = '" + pty.SlavePath() +
-                        "'\n  Version = '9.9.9.9'\nend\n",
-                    comm);
+  ComponentFromText(
+      "object Port: TVaComm\n  AutoOpen = True\n  DeviceName = '" + pty.SlavePath() + "'\n  Version = '9.9.9.9'\nend\n",
+      comm);
   EXPECT_EQ(comm.Version(), "1.3.8.0");
   EXPECT_TRUE(comm.Active());
 }

@@ -2,8 +2,10 @@
 // the prefix lead to pseudo-terminals that serial-line-peer holds on the
 // Linux side; this file asks it over a local TCP connection (its port in
 // PCZN_LINE_PEER) to make, feed, read and hang up those terminals.
+// winsock2.h before windows.h, which would otherwise bring the old winsock.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -80,25 +82,25 @@ struct PseudoTerminal::Line {
   std::string Id;
 };
 
-PseudoTerminal::PseudoTerminal() : Line_(new Line) {
+PseudoTerminal::PseudoTerminal() : line_(new Line) {
   const std::string reply = Peer().Ask("NEW");
   const size_t blank = reply.find(' ');
-  Line_->Id = reply.substr(0, blank);
-  SlavePath_ = ComPath(std::stoi(reply.substr(blank + 1)));
+  line_->Id = reply.substr(0, blank);
+  slavePath_ = ComPath(std::stoi(reply.substr(blank + 1)));
 }
 
 PseudoTerminal::~PseudoTerminal() {
-  Peer().Ask("FREE " + Line_->Id);
-  delete Line_;
+  Peer().Ask("FREE " + line_->Id);
+  delete line_;
 }
 
-void PseudoTerminal::Write(const std::string& bytes) { Peer().Ask("WRITE " + Line_->Id + " " + HexText(bytes)); }
+void PseudoTerminal::Write(const std::string& bytes) { Peer().Ask("WRITE " + line_->Id + " " + HexText(bytes)); }
 
 std::string PseudoTerminal::Read(size_t want, int timeoutMs) {
-  return BytesOfHexText(Peer().Ask("READ " + Line_->Id + " " + std::to_string(want) + " " + std::to_string(timeoutMs)));
+  return BytesOfHexText(Peer().Ask("READ " + line_->Id + " " + std::to_string(want) + " " + std::to_string(timeoutMs)));
 }
 
-void PseudoTerminal::CloseMaster() { Peer().Ask("HANGUP " + Line_->Id); }
+void PseudoTerminal::CloseMaster() { Peer().Ask("HANGUP " + line_->Id); }
 
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -131,7 +133,7 @@ PortsFolder::~PortsFolder() {
 }
 
 std::string PortsFolder::Link(int number, const PseudoTerminal& target) {
-  Peer().Ask("LINK " + std::to_string(number) + " " + target.Line_->Id);
+  Peer().Ask("LINK " + std::to_string(number) + " " + target.line_->Id);
   LinkedNumbers().insert(number);
   return ComPath(number);
 }

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/ExchangePhases.h"
-#include "link/PlantStore.h"
 #include "session/PollingSession.h"
+#include "store/PlantStore.h"
 #include "tests/support/PlainMainLoop.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"

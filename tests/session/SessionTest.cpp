@@ -8,11 +8,14 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "base/Exception.h"
-#include "link/PlantStore.h"
 #include "serial/VaComm.h"
 #include "session/PollingSession.h"
+#include "store/PlantStore.h"
 #include "tests/support/PlainMainLoop.h"
 #include "tests/support/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
@@ -107,6 +110,46 @@ TEST_F(SessionTest, ALostPortIsReportedOnceAndTheTicksGoOn) {
   EXPECT_TRUE(session.PortWasLost());
   ASSERT_EQ(errors.size(), 1u) << "the component reports the loss once";
   EXPECT_NE(errors[0].find("lost"), std::string::npos) << errors[0];
+}
+
+// The trace's state lines (the text after "<seconds> LINK "), in order.
+std::vector<std::string> TraceStates(const fs::path& file) {
+  std::vector<std::string> states;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) {
+    const size_t kind = line.find(" LINK ");
+    if (kind != std::string::npos) states.push_back(line.substr(kind + 6));
+  }
+  return states;
+}
+
+TEST_F(SessionTest, TheTraceTellsTheLinksStateChangesInOrder) {
+  StartSimulator();
+  const fs::path trace = folder / "frames.trace";
+  session.TraceTo(trace.string());
+  EXPECT_THROW(session.Open(PortChoice::Device((folder / "no-such-device").string())), EVaCommError);
+  session.Open(PortChoice::Com(SimCom));
+  const std::string path = session.Port().OpenPath();
+  ASSERT_TRUE(TickUntil([&] { return counts.Exchanges == 1; }, 70));
+  sim.Signal(SIGSTOP);
+  ASSERT_TRUE(TickUntil([&] { return counts.Silences == 1; }, PollingSession::SilentAfterTicks + 40));
+  sim.Signal(SIGCONT);
+  SetApplicationExceptionHandler([](const std::exception&) {});
+  sim.Stop();
+  ASSERT_TRUE(TickUntil([&] { return counts.Losses == 1; }, 100));
+  SetApplicationExceptionHandler(nullptr);
+  session.Close();
+  session.TraceTo("");  // stops the trace: nothing more is written
+  EXPECT_THROW(session.Open(PortChoice::Device((folder / "after-the-trace").string())), EVaCommError);
+
+  const std::vector<std::string> states = TraceStates(trace);
+  ASSERT_GE(states.size(), 6u);
+  EXPECT_EQ(states[0].rfind("port not opened: Specified device not found", 0), 0u) << states[0];
+  EXPECT_EQ(states[1], "port opened: " + path);
+  EXPECT_EQ(states[2], "exchange completed");
+  EXPECT_EQ(states[3], "exchange timed out: no whole exchange within 75 ticks");
+  EXPECT_EQ(states[states.size() - 2], "port lost: " + path);
+  EXPECT_EQ(states.back(), "port closed: " + path) << "and nothing after the trace was stopped";
 }
 
 TEST_F(SessionTest, ADevicePathOpensAsItIsAndAMissingOneRaisesTheComponentsText) {

@@ -15,19 +15,19 @@ protected:
     Block2[16] = 14;
     Block2[17] = 7;
     Block2[24] = 40;
-    Block3[4] = 17;       // restarts
-    Block3[7] = 2;        // large display type
-    Block3[9] = 8;        // display cycle
-    Block3[13] = 45;      // tariff
-    Block3[35] = 5;       // commissioning month
-    Block3[36] = 9;       // commissioning year
-    Block3[37] = 12;      // meters
-    Block3[38] = 304;     // plant size, 30.4 kWp
-    Block3[39] = 12345;   // pulses per kWh
-    Block3[43] = 6;       // display on
-    Block3[44] = 22;      // display off
-    Block3[46] = 655;     // calibration
-    Block3[48] = 25;      // sensitivity
+    Block3[4] = 17;      // restarts
+    Block3[7] = 2;       // large display type
+    Block3[9] = 8;       // display cycle
+    Block3[13] = 45;     // tariff
+    Block3[35] = 5;      // commissioning month
+    Block3[36] = 9;      // commissioning year
+    Block3[37] = 12;     // meters
+    Block3[38] = 304;    // plant size, 30.4 kWp
+    Block3[39] = 12345;  // pulses per kWh
+    Block3[43] = 6;      // display on
+    Block3[44] = 22;     // display off
+    Block3[46] = 655;    // calibration
+    Block3[48] = 25;     // sensitivity
     ControllerVersion[0] = 1;
     ControllerVersion[1] = 2;
     ControllerVersion[2] = 13;
@@ -108,7 +108,8 @@ TEST_F(FillSettingsTest, ShowMonthEntryNamesTheYearOfEachThird) {
 TEST_F(FillSettingsTest, StoredSmsNumberAndLongValuesAreShownWhole) {
   const char number[] = "0171.234....";
   for (int i = 0; i < 6; ++i)
-    Block17[i] = static_cast<uint16_t>(static_cast<uint8_t>(number[2 * i]) << 8 | static_cast<uint8_t>(number[2 * i + 1]));
+    Block17[i] =
+        static_cast<uint16_t>(static_cast<uint8_t>(number[2 * i]) << 8 | static_cast<uint8_t>(number[2 * i + 1]));
   Block3[13] = 150;  // a tariff longer than the wizard's two-digit field
   FillSettings();
   EXPECT_EQ(Text(Form13->Edit7), "0171.234....");

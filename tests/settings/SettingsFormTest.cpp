@@ -8,8 +8,8 @@ namespace {
 using SettingsFormTest = SettingsTest;
 
 std::vector<bool> CheckStates() {
-  const QCheckBox* boxes[] = {Form7->CheckBox1, Form7->CheckBox2, Form7->CheckBox3,  Form7->CheckBox4,
-                              Form7->CheckBox5, Form7->CheckBox6, Form7->CheckBox7,  Form7->CheckBox8,
+  const QCheckBox* boxes[] = {Form7->CheckBox1, Form7->CheckBox2,  Form7->CheckBox3, Form7->CheckBox4,
+                              Form7->CheckBox5, Form7->CheckBox6,  Form7->CheckBox7, Form7->CheckBox8,
                               Form7->CheckBox9, Form7->CheckBox10, Form7->CheckBox11};
   std::vector<bool> states;
   for (const QCheckBox* box : boxes) states.push_back(box->isChecked());
@@ -25,8 +25,7 @@ TEST_F(SettingsFormTest, RefreshTickWritesTheLinkStateIntoTheForm) {
   NoAnswerCount = 0;
   PollTick = 41;
   Form7->ShowLinkState(PollingTick());
-  EXPECT_EQ(CheckStates(),
-            (std::vector<bool>{true, false, true, false, false, false, false, false, true, true, true}));
+  EXPECT_EQ(CheckStates(), (std::vector<bool>{true, false, true, false, false, false, false, false, true, true, true}));
   EXPECT_EQ(Text(Form7->Edit4), "    vorhanden");
   EXPECT_EQ(Form7->Edit6->text(), QString::fromUtf8("Zähler 1 oder Zähler 5"));
 

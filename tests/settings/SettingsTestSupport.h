@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "link/Dcl.h"
-#include "tests/support/MemoryPort.h"
 #include "settings/Edit.h"
 #include "settings/FillSettings.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
 #include "settings/UpDown.h"
+#include "tests/support/MemoryPort.h"
 
 using Bytes = std::vector<uint8_t>;
 

@@ -1,8 +1,8 @@
 #include <QToolButton>
 #include <cstring>
 
-#include "base/Exception.h"
 #include "SettingsTestSupport.h"
+#include "base/Exception.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST_F(WizardInputTest, SensitivityAndTariffRanges) {
 
 TEST_F(WizardInputTest, PlantSizeInTenthsOfKwp) {
   TForm13& w = *Form13;
-  const std::pair<const char*, int> accepted[] = {{"30.4", 304}, {"30", 300},     {"304", 3040}, {"3.04", 304},
+  const std::pair<const char*, int> accepted[] = {{"30.4", 304},  {"30", 300},       {"304", 3040}, {"3.04", 304},
                                                   {"1.2.3", 123}, {"6553.5", 65535}, {"0", 0}};
   for (const auto& [text, tenths] : accepted) {
     EXPECT_TRUE(Accepts(2, w.Edit2, w.SpeedButton5, text, SlotSetPlantSize, PlantSizeSetting)) << text;

@@ -16,8 +16,8 @@ protected:
 
 TEST_F(WizardPagesTest, WeiterWalksTheFourteenPagesAndStartsAgain) {
   TForm13& w = *Form13;
-  QFrame* const order[] = {w.Panel12, w.Panel1, w.Panel2,  w.Panel5, w.Panel11, w.Panel4,  w.Panel3,
-                           w.Panel7,  w.Panel8, w.Panel9, w.Panel10, w.Panel6, w.Panel13, w.Panel14};
+  QFrame* const order[] = {w.Panel12, w.Panel1, w.Panel2, w.Panel5,  w.Panel11, w.Panel4,  w.Panel3,
+                           w.Panel7,  w.Panel8, w.Panel9, w.Panel10, w.Panel6,  w.Panel13, w.Panel14};
   w.ShowStep();
   for (int i = 0; i <= 14; ++i) {
     EXPECT_EQ(WizardStep, i % 14);
@@ -39,8 +39,9 @@ TEST_F(WizardPagesTest, ControlsFitInsideTheirPanel) {
     const QFrame* page = Form13->PageOf(step);
     const QRect inside = page->contentsRect().adjusted(Clearance, Clearance, -Clearance, -Clearance);
     for (const QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-      EXPECT_TRUE(inside.contains(control->geometry())) << "page " << step << ": " << control->metaObject()->className()
-                                                        << " at " << control->y() << ".." << control->geometry().bottom();
+      EXPECT_TRUE(inside.contains(control->geometry()))
+          << "page " << step << ": " << control->metaObject()->className() << " at " << control->y() << ".."
+          << control->geometry().bottom();
   }
   const auto controls = Form13->Panel14->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   ASSERT_EQ(controls.size(), 8);
@@ -122,9 +123,8 @@ TEST_F(WizardPagesTest, TransmissionPageButtons) {
   TForm13& w = *Form13;
   auto visible = [&] {
     std::string s;
-    const std::pair<QWidget*, char> items[] = {{w.SpeedButton17, 'M'}, {w.SpeedButton18, 'C'},
-                                               {w.SpeedButton21, 'Z'}, {w.SpeedButton22, 'I'},
-                                               {w.DialPrefixLabel, '?'}, {w.SpeedButton19, 'J'},
+    const std::pair<QWidget*, char> items[] = {{w.SpeedButton17, 'M'}, {w.SpeedButton18, 'C'},   {w.SpeedButton21, 'Z'},
+                                               {w.SpeedButton22, 'I'}, {w.DialPrefixLabel, '?'}, {w.SpeedButton19, 'J'},
                                                {w.SpeedButton20, 'N'}};
     for (const auto& [widget, letter] : items)
       if (Shown(widget)) s += letter;

@@ -10,11 +10,11 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "link/PlantStore.h"
-#include "link/StoreWords.h"
 #include "session/PollingSession.h"
 #include "shell/AlarmPictures.h"
 #include "shell/PlantAlarms.h"
+#include "store/PlantStore.h"
+#include "store/StoreWords.h"
 
 namespace {
 
@@ -51,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"NoFault", {Watched(0)}, false, AlarmLook::Fine, "keine Störung!"},
                       StateCase{"MeterFive", {Watched(5)}, false, AlarmLook::Fault, "Zähler 1 oder Zähler 5"},
                       StateCase{"MeterOne", {Watched(33)}, false, AlarmLook::Fault, "Zähler 1"},
-                      StateCase{"Unwatched", {Watched(5), {false, 0}}, false, AlarmLook::Unwatched, "Überpüfung = AUS!"},
+                      StateCase{
+                          "Unwatched", {Watched(5), {false, 0}}, false, AlarmLook::Unwatched, "Überpüfung = AUS!"},
                       StateCase{"LostBeatsFault", {Watched(5)}, true, AlarmLook::LinkLost, "Verbindung unterbrochen"},
                       StateCase{"LostBeforeAnyExchange", {}, true, AlarmLook::LinkLost, "Verbindung unterbrochen"}),
     [](const auto& info) { return std::string(info.param.Name); });

@@ -14,13 +14,13 @@
 #include "archive/ArchiveLocation.h"
 #include "archive/PlantArchive.h"
 #include "archive/StoreRecord.h"
-#include "link/PlantFile.h"
-#include "link/PlantStore.h"
 #include "shell/ExceptionDisplay.h"
-#include "shell/InformationBox.h"
 #include "shell/PlantArchiving.h"
-#include "shell/TForm14.h"
 #include "shell/TStart.h"
+#include "store/PlantFile.h"
+#include "store/PlantStore.h"
+#include "views/InformationBox.h"
+#include "views/archive/TForm14.h"
 
 namespace {
 
@@ -62,8 +62,7 @@ protected:
   std::string OtherPlantsFile() { return PlantFile("other.sol", {12, 34, 56}, 2); }
   // A plant file on the given day of March 2025 with the identification's
   // three words (none when all are 0), cut to its first `bytes` bytes.
-  std::string PlantFile(const std::string& name, std::array<uint16_t, 3> id, int day,
-                        size_t bytes = PlantFileSize) {
+  std::string PlantFile(const std::string& name, std::array<uint16_t, 3> id, int day, size_t bytes = PlantFileSize) {
     ClearPlantStore();
     Block2[Word::Block2::Day] = day, Block2[Word::Block2::Month] = 3, Block2[Word::Block2::Year] = 125;
     Block2[Word::Block2::Hour] = 14;
@@ -148,7 +147,8 @@ TEST_F(BrokenArchiveTest, IsReportedOnceWhilePollingGoesOnAndCatchesUpWhenItCan)
   Connect(6);
   for (int cycle = 0; cycle < 2; ++cycle) EXPECT_TRUE(RunCycle()) << "cycle " << cycle;
   EXPECT_EQ(ExceptionCount(), 1);
-  EXPECT_NE(LastExceptionMessage().find((files / "not-a-folder").string()), std::string::npos) << LastExceptionMessage();
+  EXPECT_NE(LastExceptionMessage().find((files / "not-a-folder").string()), std::string::npos)
+      << LastExceptionMessage();
   EXPECT_NE(LastExceptionMessage().find("Die Archivierung hält an"), std::string::npos) << LastExceptionMessage();
   EXPECT_FALSE(Start->Archiving->Writer().On());
   EXPECT_EQ(Start->Edit1->text().left(4), QStringLiteral("  60")) << "the cycle went on";

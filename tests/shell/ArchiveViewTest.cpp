@@ -7,26 +7,26 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QKeyEvent>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTableView>
-#include <QThread>
-#include <QToolButton>
-#include <QTimer>
 #include <QTextCharFormat>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
 #include <fstream>
 #include <iterator>
 
 #include "ArchiveTestSupport.h"
 #include "archive/PlantArchive.h"
-#include "link/PlantStore.h"
 #include "shell/CommandLine.h"
-#include "shell/CsvExportRun.h"
-#include "shell/InformationBox.h"
-#include "shell/TForm14.h"
+#include "store/PlantStore.h"
+#include "views/InformationBox.h"
+#include "views/archive/CsvExportRun.h"
+#include "views/archive/TForm14.h"
 #include "views/history/ChartForms.h"
 #include "views/history/DailyChart.h"
 #include "views/history/MonthlyChart.h"
@@ -56,13 +56,14 @@ long FirstDifference(const Log& a, const Log& b) {
 std::string Describe(const Log& log, long i) {
   if (i < 0 || i >= static_cast<long>(log.size())) return "(none)";
   const DrawLogEntry& e = log[i];
-  return "op " + std::to_string(e.op) + " at " + std::to_string(e.x) + "," + std::to_string(e.y) + " \"" + e.text + "\"";
+  return "op " + std::to_string(e.op) + " at " + std::to_string(e.x) + "," + std::to_string(e.y) + " \"" + e.text +
+         "\"";
 }
 
-#define EXPECT_SAME_LOG(a, b)                                                                              \
-  do {                                                                                                     \
-    const long difference = FirstDifference(a, b);                                                         \
-    EXPECT_EQ(difference, -1) << Describe(a, difference) << " vs " << Describe(b, difference);           \
+#define EXPECT_SAME_LOG(a, b)                                                                  \
+  do {                                                                                         \
+    const long difference = FirstDifference(a, b);                                             \
+    EXPECT_EQ(difference, -1) << Describe(a, difference) << " vs " << Describe(b, difference); \
   } while (0)
 
 // The text drawn last at (x, y), or "".
@@ -246,8 +247,8 @@ TEST_F(ArchiveViewTest, TheCalendarsHeadingFitsEveryMonth) {
 }
 
 TEST_F(ArchiveViewTest, KeysMoveToTheNearestArchivedDay) {
-  WriteDays({Date(2024, 1, 30), Date(2024, 1, 31), Date(2024, 2, 2), Date(2024, 2, 6), Date(2024, 2, 9),
-             Date(2024, 3, 5)});
+  WriteDays(
+      {Date(2024, 1, 30), Date(2024, 1, 31), Date(2024, 2, 2), Date(2024, 2, 6), Date(2024, 2, 9), Date(2024, 3, 5)});
   view.ShowArchive(file, Archive::CsvStyle::German);
   QWidget* calendarView = view.MonthCalendar1->findChild<QTableView*>();
   ASSERT_NE(calendarView, nullptr);
@@ -357,13 +358,14 @@ TEST(CsvExportRunTest, TheProgressDialogCancels) {
       if (auto* dialog = qobject_cast<QProgressDialog*>(w); dialog != nullptr && dialog->isVisible()) dialog->cancel();
   });
   int steps = 0;
-  const Archive::CsvExportResult result = RunCsvExport(nullptr, QStringLiteral("/tmp/x"), [&](const Archive::CsvProgress& progress) {
-    for (; steps < 1000; ++steps) {
-      QThread::msleep(10);
-      if (!progress(steps, 1000)) return Archive::CsvExportResult{true, {}};
-    }
-    return Archive::CsvExportResult{};
-  });
+  const Archive::CsvExportResult result =
+      RunCsvExport(nullptr, QStringLiteral("/tmp/x"), [&](const Archive::CsvProgress& progress) {
+        for (; steps < 1000; ++steps) {
+          QThread::msleep(10);
+          if (!progress(steps, 1000)) return Archive::CsvExportResult{true, {}};
+        }
+        return Archive::CsvExportResult{};
+      });
   EXPECT_TRUE(result.Cancelled);
   EXPECT_LT(steps, 1000);
   EXPECT_TRUE(LastInformation().contains(QStringLiteral("abgebrochen"))) << LastInformation().toStdString();
@@ -423,6 +425,13 @@ TEST(ProgramOptionsTest, TheCommandLineChoosesArchivePlantAndCsvStyle) {
   EXPECT_EQ(parse({"--archive"}, options), 2);
   EXPECT_EQ(parse({"--plant="}, options), 2);
   EXPECT_EQ(parse({"--csv=excel"}, options), 2);
+
+  // The frame trace: off unless named; a relative file is taken from the start folder.
+  EXPECT_TRUE(options.TraceFile.empty());
+  EXPECT_EQ(parse({"--trace", "frames.trace"}, options), std::nullopt);
+  EXPECT_EQ(options.TraceFile, fs::current_path() / "frames.trace");
+  EXPECT_EQ(parse({"--trace"}, options), 2);
+  EXPECT_EQ(parse({"--trace="}, options), 2);
 }
 
 }  // namespace

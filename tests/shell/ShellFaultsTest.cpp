@@ -12,10 +12,10 @@
 
 #include "ShellTestSupport.h"
 #include "link/Frames.h"
-#include "link/PlantStore.h"
 #include "serial/VaComm.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/TStart.h"
+#include "store/PlantStore.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <chrono>
 #include <thread>
 
-#include "link/PlantStore.h"
 #include "shell/Application.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/TStart.h"
+#include "store/PlantStore.h"
 
 TempFolder* ShellTest::Data = nullptr;
 

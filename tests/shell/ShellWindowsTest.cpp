@@ -1,16 +1,16 @@
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QFileDialog>
 #include <QFrame>
-#include <QCalendarWidget>
 #include <QHelpEvent>
 #include <QImage>
-#include <QPainter>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,23 +20,23 @@
 #include <map>
 
 #include "ShellTestSupport.h"
-#include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
 #include "shell/ExceptionDisplay.h"
-#include "shell/FilePaths.h"
+#include "shell/Navigation.h"
 #include "shell/QtGermanTexts.h"
 #include "shell/SingleInstance.h"
-#include "shell/Navigation.h"
-#include "shell/TFileDialog.h"
 #include "shell/TForm10.h"
 #include "shell/TForm11.h"
-#include "shell/TForm14.h"
 #include "shell/TForm8.h"
 #include "shell/TStart.h"
+#include "store/PlantStore.h"
+#include "views/FilePaths.h"
 #include "views/InterfaceFont.h"
+#include "views/TFileDialog.h"
+#include "views/archive/TForm14.h"
 #include "views/history/ChartForms.h"
 #include "views/live/TForm4.h"
 #include "views/live/TForm6.h"
@@ -122,15 +122,15 @@ TEST_F(WindowsTest, StartsWithThePortPanelOnly) {
 }
 
 TEST_F(WindowsTest, HideAllViewsOrderLeavesForm8Alone) {
-  std::vector<std::pair<QWidget*, std::string>> watched = {
-      {Form1, "Form1"}, {Form3, "Form3"},   {Form4, "Form4"},   {Form5, "Form5"},
-      {Form6, "Form6"}, {Form7, "Form7"},   {Form9, "Form9"},   {Form10, "Form10"},
-      {Form11, "Form11"}, {Form12, "Form12"}, {Form13, "Form13"}, {Form8, "Form8"}};
+  std::vector<std::pair<QWidget*, std::string>> watched = {{Form1, "Form1"},   {Form3, "Form3"},   {Form4, "Form4"},
+                                                           {Form5, "Form5"},   {Form6, "Form6"},   {Form7, "Form7"},
+                                                           {Form9, "Form9"},   {Form10, "Form10"}, {Form11, "Form11"},
+                                                           {Form12, "Form12"}, {Form13, "Form13"}, {Form8, "Form8"}};
   for (auto& [w, name] : watched) w->show();
   HideRecorder recorder(watched);
   HideAllViews();
-  EXPECT_EQ(recorder.order, (std::vector<std::string>{"Form1", "Form3", "Form4", "Form5", "Form6", "Form7",
-                                                      "Form9", "Form10", "Form11", "Form12", "Form13"}));
+  EXPECT_EQ(recorder.order, (std::vector<std::string>{"Form1", "Form3", "Form4", "Form5", "Form6", "Form7", "Form9",
+                                                      "Form10", "Form11", "Form12", "Form13"}));
   EXPECT_TRUE(Form8->isVisible());
 }
 
@@ -262,7 +262,8 @@ TEST_F(WindowsTest, PortButtonsAndItemsNameTheDeviceTheyOpen) {
   // Made fresh when a tooltip is about to show, as the menu opens.
   QHelpEvent help(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
   QApplication::sendEvent(Start->SpeedButtons[3], &help);
-  EXPECT_EQ(Start->SpeedButtons[3]->toolTip(), QString::fromStdString("COM 3 \u2192 " + pty.SlavePath() + " (vorhanden)"));
+  EXPECT_EQ(Start->SpeedButtons[3]->toolTip(),
+            QString::fromStdString("COM 3 \u2192 " + pty.SlavePath() + " (vorhanden)"));
   EXPECT_EQ(Start->ComItems[3]->toolTip(), Start->SpeedButtons[3]->toolTip());
   EXPECT_EQ(Start->ComItems[7]->toolTip(), QStringLiteral("COM 7 \u2192 /nonexistent/ttyGone (nicht vorhanden)"));
   EXPECT_TRUE(Start->Optionen1->toolTipsVisible());

@@ -7,24 +7,22 @@
 
 #include "ShellTestSupport.h"
 #include "link/Commands.h"
-#include "link/PlantStore.h"
 #include "link/Polling.h"
 #include "serial/VaComm.h"
+#include "settings/Edit.h"
 #include "settings/TForm13.h"
 #include "settings/TForm7.h"
-#include "settings/Edit.h"
 #include "settings/UpDown.h"
 #include "shell/ExceptionDisplay.h"
 #include "shell/TStart.h"
+#include "store/PlantStore.h"
 #include "views/history/ChartForms.h"
 
 namespace {
 
 // Tables are marked before the exchange; a stored block replaces the mark.
 constexpr uint16_t Mark = 0xBEEF;
-bool Stored(const uint16_t* table) {
-  return std::count(table, table + 100, Mark) < 100;
-}
+bool Stored(const uint16_t* table) { return std::count(table, table + 100, Mark) < 100; }
 
 class ShellWithSimulatorTest : public ShellTest {
 protected:
@@ -79,7 +77,7 @@ TEST_F(ShellWithSimulatorTest, AWholeCycleFillsTheStore) {
 
   while (PollTick < 23) status = Tick();
   EXPECT_EQ(status, QStringLiteral("  22  Datenaustausch zwischen Zentrix und Zentrix Net"));  // 23 keeps the line
-  Tick();  // 23 -> 24
+  Tick();                                                                                      // 23 -> 24
   status = Tick(1500);  // 24: the exchange runs at the line's speed
   EXPECT_EQ(status, QStringLiteral("  25  Datenaustausch zwischen PC und ZentrixNet"));
   EXPECT_EQ(NoAnswerCount, 0) << "the exchange did not end with its end frame";
@@ -98,7 +96,7 @@ TEST_F(ShellWithSimulatorTest, AWholeCycleFillsTheStore) {
   EXPECT_EQ(status, QStringLiteral("  42  Datenaustausch zwischen PC und ZentrixNet"));
   EXPECT_EQ(QString::fromStdString(Form7->Edit4->Cp1252Text()), QStringLiteral("    vorhanden"));
   EXPECT_TRUE(Form1->isVisible());  // the daily chart was redrawn with the data
-  EXPECT_EQ(DayChartMax, 36000u);    // 30.4 kWp
+  EXPECT_EQ(DayChartMax, 36000u);   // 30.4 kWp
   while (PollTick != 60) status = Tick();
   EXPECT_EQ(status, QStringLiteral("  60  Verbindungsaufbau zwischen PC und ZentrixNet"));
   EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
@@ -138,9 +136,12 @@ TEST_F(ShellWithSimulatorTest, TheControllerReceivesWhatTheWizardConfirmed) {
   Tick(200);  // the last command waiting for the connection goes out too
   std::vector<std::string> sent = LoggedCommands();
   sent.erase(sent.begin(), sent.begin() + static_cast<long>(before));
-  const std::vector<std::string> expected = {
-      "SetDateTime", "StartLearningPhase", "SetSmsNumber \"" + std::string(ServiceNumber) + "\"",
-      "SetCommissioningMonth 7", "SetCommissioningYear 25", "SetSmsNumber \"0171.2345678\""};
+  const std::vector<std::string> expected = {"SetDateTime",
+                                             "StartLearningPhase",
+                                             "SetSmsNumber \"" + std::string(ServiceNumber) + "\"",
+                                             "SetCommissioningMonth 7",
+                                             "SetCommissioningYear 25",
+                                             "SetSmsNumber \"0171.2345678\""};
   EXPECT_EQ(sent, expected) << SimLog(sim).right(3000).toStdString();
   EXPECT_EQ(ExceptionCount(), 0) << LastExceptionMessage();
 }

@@ -62,7 +62,9 @@ TEST_F(CommandEffectsTest, SettingsShowInTheNextBlocks) {
   CommissioningMonthSetting = 7;
   CommissioningYearSetting = 20;
   PendingCommands[SlotDialPrefixValue] = 1;
-  FilterText(0, "Hallo & Gr\xFC\xDF" "e");
+  FilterText(0,
+             "Hallo & Gr\xFC\xDF"
+             "e");
   FilterText(3, "Zeile 4");
   FilterSmsNumber("0171 234", SmsNumber);
   for (int slot : {1, 2, 3, 4, 5, 6, 11, 12, 15, 20, 21, 22, 23, 24, 25, 26, 27, 28}) MarkCommand(slot);
@@ -154,10 +156,10 @@ TEST(CommandRefusalTest, ValuesTheControllerCannotHoldAreIgnoredAndLogged) {
     frame.back() = FrameFormat::Checksum(frame.data(), frame.size());
     sim.Receive(frame);
   };
-  command({0xFE, 0x8F, 9, 1, 0x25, 0, 49, 0, 0});     // 49 meters
-  command({0xFE, 0x8F, 9, 1, 0x23, 0, 13, 0, 0});     // month 13
+  command({0xFE, 0x8F, 9, 1, 0x25, 0, 49, 0, 0});       // 49 meters
+  command({0xFE, 0x8F, 9, 1, 0x23, 0, 13, 0, 0});       // month 13
   command({0xFE, 0x8F, 9, 5, 0xF0, 0x01, 0x00, 0, 0});  // slot 241: the meters' yearly yields
-  command({0xFE, 0x8F, 9, 1, 0x99, 0, 1, 0, 0});      // no such setting
+  command({0xFE, 0x8F, 9, 1, 0x99, 0, 1, 0, 0});        // no such setting
   const Sim::BlockSet b = sim.Model().Render(clock.MonotonicMs());
   EXPECT_EQ(b.Table(3)[W::MeterCount], 3);
   EXPECT_EQ(b.Table(3)[W::CommissioningMonth], 4);

@@ -1,10 +1,10 @@
 // The controller events the command line schedules: the fault report raised
 // and cleared, monitoring switched off, the totals dipped for one exchange and
 // reset, each at its time on a clock the test moves, as the PC reads them.
-#include "SimTestSupport.h"
 #include "BlockRenderer.h"
+#include "SimTestSupport.h"
 #include "WordMap.h"
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
 #include "tests/support/Occurrences.h"
 
 namespace {
@@ -54,9 +54,8 @@ void ExpectReports(EventRun& run, std::initializer_list<ReportAt> expected) {
 }
 
 TEST(ControllerEventsTest, FaultIsRaisedClearedAndRaisedAgainAtItsTimes) {
-  EventRun run(WithEvents({{PlantEventKind::RaiseFault, 10, 5},
-                           {PlantEventKind::ClearFault, 20, 0},
-                           {PlantEventKind::RaiseFault, 30, 1}}));
+  EventRun run(WithEvents(
+      {{PlantEventKind::RaiseFault, 10, 5}, {PlantEventKind::ClearFault, 20, 0}, {PlantEventKind::RaiseFault, 30, 1}}));
   ExpectReports(run, {{0, 1, 0}, {9.9, 1, 0}, {10, 1, 5}, {19.9, 1, 5}, {20, 1, 0}, {30, 1, 33}, {300, 1, 33}});
   EXPECT_EQ(Occurrences(run.log.str(), "  Fault raised: meter 5\n"), 1) << run.log.str();
   EXPECT_EQ(Occurrences(run.log.str(), "  Fault cleared\n"), 1);
@@ -84,7 +83,7 @@ TEST(ControllerEventsTest, EventsDueAtTheStartShowInTheFirstBlocks) {
 
 // The PC's figures of one data exchange each, with the totals the bridge publishes.
 struct Totals {
-  int Today;  // 0.01 kWh
+  int Today;                   // 0.01 kWh
   int64_t Month, Year, Total;  // kWh
 };
 

@@ -58,7 +58,8 @@ TEST_P(WholeExchangeTest, FillsEveryBlockTable) {
   const Sim::BlockSet& expected = run.sim.ExchangeBlocks();
   for (int type : Sim::ExchangeOrder) {
     if (!FrameFormat::IsDataBlockType(type)) continue;
-    for (int i = 0; i < 100; ++i) ASSERT_EQ(PcTable(type)[i], expected.Table(type)[i]) << "block " << type << " word " << i;
+    for (int i = 0; i < 100; ++i)
+      ASSERT_EQ(PcTable(type)[i], expected.Table(type)[i]) << "block " << type << " word " << i;
     int nonZero = 0;
     for (int i = 0; i < 100; ++i) nonZero += PcTable(type)[i] != 0;
     EXPECT_GT(nonZero, 0) << "block " << type << " is empty";

@@ -92,11 +92,35 @@ TEST(OptionsTest, DefaultsStartNowWithAPlantCommissionedThreeYearsAgo) {
 }
 
 TEST(OptionsTest, ReadsValuesAndFaults) {
-  const Sim::ProgramOptions o =
-      Parsed({"--com", "3", "--fast", "--seed=9", "--start", "2023-06-21 13:00", "--speed", "60", "--meters", "12",
-              "--plant-size", "500", "--controller-type", "255", "--bad-checksum", "5:3", "--junk", "any:all",
-              "--truncate", "7", "--no-answer", "all", "--storm=25", "--storm-kinds", "checksum,junk",
-              "--hangup-after", "1.5", "--log", "x.log"});
+  const Sim::ProgramOptions o = Parsed({"--com",
+                                        "3",
+                                        "--fast",
+                                        "--seed=9",
+                                        "--start",
+                                        "2023-06-21 13:00",
+                                        "--speed",
+                                        "60",
+                                        "--meters",
+                                        "12",
+                                        "--plant-size",
+                                        "500",
+                                        "--controller-type",
+                                        "255",
+                                        "--bad-checksum",
+                                        "5:3",
+                                        "--junk",
+                                        "any:all",
+                                        "--truncate",
+                                        "7",
+                                        "--no-answer",
+                                        "all",
+                                        "--storm=25",
+                                        "--storm-kinds",
+                                        "checksum,junk",
+                                        "--hangup-after",
+                                        "1.5",
+                                        "--log",
+                                        "x.log"});
   EXPECT_EQ(o.Com, 3);
   EXPECT_TRUE(o.Fast);
   EXPECT_EQ(o.Sim.Plant.Seed, 9u);
@@ -136,10 +160,9 @@ TEST(OptionsTest, ReadsControllerEventsInTheirOrder) {
       Parsed({"--meters", "6", "--raise-fault", "5@10", "--clear-fault", "20.5", "--raise-fault=1@30",
               "--monitoring-off", "40", "--dip-total-once", "15", "--reset-totals", "3", "--dip-total-once", "50"});
   using K = Sim::PlantEventKind;
-  const std::vector<std::tuple<K, double, int>> expected = {{K::RaiseFault, 10, 5}, {K::ClearFault, 20.5, 0},
-                                                            {K::RaiseFault, 30, 1}, {K::MonitoringOff, 40, 0},
-                                                            {K::DipTotals, 15, 0},  {K::ResetTotals, 3, 0},
-                                                            {K::DipTotals, 50, 0}};
+  const std::vector<std::tuple<K, double, int>> expected = {
+      {K::RaiseFault, 10, 5}, {K::ClearFault, 20.5, 0}, {K::RaiseFault, 30, 1}, {K::MonitoringOff, 40, 0},
+      {K::DipTotals, 15, 0},  {K::ResetTotals, 3, 0},   {K::DipTotals, 50, 0}};
   ASSERT_EQ(o.Sim.Events.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     const Sim::PlantEvent& e = o.Sim.Events[i];
@@ -172,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedEvents{"ClearBeforeRaise", {"--raise-fault", "2@10", "--clear-fault", "5"}, "must rise"},
         RefusedEvents{"SameTime", {"--raise-fault", "2@10", "--clear-fault", "10"}, "must rise"},
         RefusedEvents{"ClearWithoutRaise", {"--clear-fault", "5"}, "needs a --raise-fault before it"},
-        RefusedEvents{"ClearTwice", {"--raise-fault", "2@1", "--clear-fault", "2", "--clear-fault", "3"},
+        RefusedEvents{"ClearTwice",
+                      {"--raise-fault", "2@1", "--clear-fault", "2", "--clear-fault", "3"},
                       "needs a --raise-fault before it"},
         RefusedEvents{"MonitoringOffTwice", {"--monitoring-off", "1", "--monitoring-off", "2"}, "more than once"},
         RefusedEvents{"NegativeTime", {"--dip-total-once", "-1"}, "from 0"},

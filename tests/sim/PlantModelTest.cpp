@@ -42,13 +42,13 @@ TEST(PlantModelTest, NightShowsNoPowerAndNoonDoes) {
   Sim::BlockSet noon = RenderAt(Moment(2023, 6, 21, 13, 30));
   int power = 0;
   for (int k = 1; k <= 3; ++k) power += noon.Table(14)[4 + k];
-  EXPECT_GT(power, 20);                  // over 2 kW on a 30.4 kWp plant even under clouds
-  EXPECT_LE(power, 304);                 // never above the plant size
+  EXPECT_GT(power, 20);   // over 2 kW on a 30.4 kWp plant even under clouds
+  EXPECT_LE(power, 304);  // never above the plant size
   EXPECT_GE(noon.Table(2)[W::MaxPower], power);
   const int slot = noon.Table(3)[W::TodaySlot];
-  EXPECT_GT(noon.IrradianceRing(56 * slot + 30), 0);      // 13:30
+  EXPECT_GT(noon.IrradianceRing(56 * slot + 30), 0);  // 13:30
   EXPECT_LE(noon.IrradianceRing(56 * slot + 30), 1200);
-  EXPECT_EQ(noon.IrradianceRing(56 * slot + 31), 0);      // 13:45 has not come yet
+  EXPECT_EQ(noon.IrradianceRing(56 * slot + 31), 0);  // 13:45 has not come yet
   const int temp = noon.Table(14)[W::ModuleTemp];
   EXPECT_GT(temp, 20 + 15);
   EXPECT_LT(temp, 20 + 75);

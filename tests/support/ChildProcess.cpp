@@ -48,8 +48,8 @@ std::vector<std::string> EmulatorFor(const std::string& program) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const Environment& env, Output output) {
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args, const Environment& env,
+                           Output output) {
   int out[2];
   if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   pid_ = fork();

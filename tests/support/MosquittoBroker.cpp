@@ -41,7 +41,8 @@ std::string MosquittoBroker::Program() { return "/usr/sbin/mosquitto"; }
 bool MosquittoBroker::Installed() { return access(Program().c_str(), X_OK) == 0; }
 
 bool MosquittoBroker::Start() {
-  process_ = std::make_unique<ChildProcess>(Program(), std::vector<std::string>{"-c", (folder_ / "mosquitto.conf").string()});
+  process_ =
+      std::make_unique<ChildProcess>(Program(), std::vector<std::string>{"-c", (folder_ / "mosquitto.conf").string()});
   // Ready once it accepts a connection; a broker that ends is noticed at once.
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(ReadinessLimitSeconds * 1000));

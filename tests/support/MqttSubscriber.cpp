@@ -8,7 +8,8 @@ MqttSubscriber::MqttSubscriber(int port, std::string filter, const std::string& 
   mosquitto_lib_init();
   mosq_ = mosquitto_new(nullptr, true, this);
   if (mosq_ == nullptr) throw std::runtime_error("mosquitto_new failed");
-  if (!caFile.empty() && mosquitto_tls_set(mosq_, caFile.c_str(), nullptr, nullptr, nullptr, nullptr) != MOSQ_ERR_SUCCESS)
+  if (!caFile.empty() &&
+      mosquitto_tls_set(mosq_, caFile.c_str(), nullptr, nullptr, nullptr, nullptr) != MOSQ_ERR_SUCCESS)
     throw std::runtime_error("mosquitto_tls_set failed for " + caFile);
   mosquitto_connect_callback_set(mosq_, &MqttSubscriber::OnConnect);
   mosquitto_subscribe_callback_set(mosq_, &MqttSubscriber::OnSubscribe);
@@ -86,6 +87,6 @@ std::optional<ReceivedMessage> MqttSubscriber::WaitFor(const std::string& topic,
 }
 
 bool MqttSubscriber::Publish(const std::string& topic, const std::string& payload, bool retain) {
-  return mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1, retain) ==
-         MOSQ_ERR_SUCCESS;
+  return mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1,
+                           retain) == MOSQ_ERR_SUCCESS;
 }

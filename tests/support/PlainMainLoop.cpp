@@ -30,4 +30,6 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   return true;
 }
 
-void PumpFor(int milliseconds) { PumpUntil([] { return false; }, milliseconds); }
+void PumpFor(int milliseconds) {
+  PumpUntil([] { return false; }, milliseconds);
+}

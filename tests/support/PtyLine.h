@@ -13,8 +13,8 @@ public:
   PtyLine(const PtyLine&) = delete;
   PtyLine& operator=(const PtyLine&) = delete;
 
-  const std::string& SlavePath() const { return SlavePath_; }
-  int Slave() const { return Slave_; }
+  const std::string& SlavePath() const { return slavePath_; }
+  int Slave() const { return slave_; }
   void Write(const std::string& bytes);
   // Reads what arrives within the time limit, stopping early once `want`
   // bytes came; `idle` runs between short polls (a test's main-thread loop).
@@ -23,7 +23,7 @@ public:
   void CloseMaster();
 
 private:
-  int Master_ = -1;
-  int Slave_ = -1;
-  std::string SlavePath_;
+  int master_ = -1;
+  int slave_ = -1;
+  std::string slavePath_;
 };

@@ -44,7 +44,8 @@ bool SimulatorProcess::Start(int com, const std::vector<std::string>& options) {
   std::vector<std::string> args{"--log", logPath_};
   if (com > 0) args.insert(args.begin(), {"--com", std::to_string(com)});
   args.insert(args.end(), options.begin(), options.end());
-  process_ = std::make_unique<ChildProcess>(Program(), args, ChildProcess::Environment{{"XDG_CONFIG_HOME", configHome_}});
+  process_ =
+      std::make_unique<ChildProcess>(Program(), args, ChildProcess::Environment{{"XDG_CONFIG_HOME", configHome_}});
   // Its first line names the terminal once it is ready; it ends instead when it cannot start.
   device_ = process_->ReadLine(ReadinessLimitSeconds);
   if (device_.rfind("/dev/", 0) == 0) return true;

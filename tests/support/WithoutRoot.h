@@ -5,8 +5,8 @@
 #include <string>
 
 struct WithoutRootResult {
-  std::string Text;      // what the work returned
-  bool Finished = false; // the child dropped root's rights, did the work and handed the text over
+  std::string Text;       // what the work returned
+  bool Finished = false;  // the child dropped root's rights, did the work and handed the text over
 };
 
 WithoutRootResult RunWithoutRoot(const std::function<std::string()>& work);

@@ -26,8 +26,7 @@ std::atomic<int> OutputLines[MaxFd];  // DTR and RTS per descriptor
 // Pseudo-terminal terminal sides have the majors 136..143.
 bool IsPseudoTerminalSide(int fd) {
   struct stat info {};
-  return fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136 &&
-         major(info.st_rdev) <= 143;
+  return fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136 && major(info.st_rdev) <= 143;
 }
 
 bool Emulate(int fd, unsigned long request, int* bits) {

@@ -105,8 +105,8 @@ TEST_F(WineProgramTest, ChoosingCom5ExchangesWithTheController) {
 
 TEST_F(WineProgramTest, EveryViewOpensFromTheMenu) {
   // The pictures' names, in the order of the menu's items.
-  const char* files[] = {"daily-chart",  "monthly-chart", "yearly-chart", "year-balance",
-                         "day-balance",  "plant-yield",   "daily-values", "settings"};
+  const char* files[] = {"daily-chart", "monthly-chart", "yearly-chart", "year-balance",
+                         "day-balance", "plant-yield",   "daily-values", "settings"};
   const QString shots = ShotsDir();
   for (int item = 0; item < 8; ++item) {
     const QString title = QString::fromUtf8(ViewTitles[item]);

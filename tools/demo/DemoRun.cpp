@@ -31,8 +31,8 @@ size_t ArchivedDays(const QString& path) {
 
 // The CSV files of an export, each with a header and at least one row.
 bool ExportComplete(const QDir& folder) {
-  for (const char* name : {"Viertelstunden.csv", "Tage.csv", "Monate.csv", "Jahre.csv", "Zaehler-Tage.csv",
-                           "Zaehler-Jahre.csv"}) {
+  for (const char* name :
+       {"Viertelstunden.csv", "Tage.csv", "Monate.csv", "Jahre.csv", "Zaehler-Tage.csv", "Zaehler-Jahre.csv"}) {
     QFile file(folder.filePath(QString::fromLatin1(name)));
     if (!file.open(QIODevice::ReadOnly) || file.readAll().count('\n') < 2) return false;
   }
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
 
   Say(QStringLiteral("== opening every view"));
   // The pictures' names, in the order of the menu's items.
-  const char* files[] = {"1-tagesdaten.png",         "2-monatsdaten.png",         "3-jahresdaten.png",
+  const char* files[] = {"1-tagesdaten.png",          "2-monatsdaten.png",        "3-jahresdaten.png",
                          "4-jahresenergiebilanz.png", "5-tagesenergiebilanz.png", "6-ertrag-der-anlage.png",
                          "7-tageswerte.png",          "8-einstellungen.png"};
   for (int item = 0; item < 8; ++item) {
@@ -142,7 +142,8 @@ int main(int argc, char** argv) {
   QFile::remove(plantFile);
   session.ChooseMenuItem(Menu::Datei, 1);
   session.AnswerFileDialog(plantFile);
-  Check(PlantFileHoldsMeters(plantFile, 6), QStringLiteral("plant file ") + plantFile + QStringLiteral(" with 6 meters"));
+  Check(PlantFileHoldsMeters(plantFile, 6),
+        QStringLiteral("plant file ") + plantFile + QStringLiteral(" with 6 meters"));
 
   Say(QStringLiteral("== exporting the plant data as CSV"));
   QDir csv(out.absoluteFilePath(QStringLiteral("csv")));
@@ -156,12 +157,13 @@ int main(int argc, char** argv) {
   Check(ExportComplete(csv), QStringLiteral("CSV files in ") + csv.path());
   const QString errors = session.ProgramErrors();
   Check(!errors.contains(QStringLiteral("error")),
-        QStringLiteral("no error reported by the program") + (errors.contains(QStringLiteral("error")) ? ": " + errors : QString()));
+        QStringLiteral("no error reported by the program") +
+            (errors.contains(QStringLiteral("error")) ? ": " + errors : QString()));
 
   session.QuitProgram();
   session.StopSimulator();
-  Say(Failures == 0 ? QStringLiteral("== demo complete: screenshots, plant file, archive and CSV files in ") +
-                          out.absolutePath()
-                    : QStringLiteral("== demo FAILED in %1 step(s); see ").arg(Failures) + out.absolutePath());
+  Say(Failures == 0
+          ? QStringLiteral("== demo complete: screenshots, plant file, archive and CSV files in ") + out.absolutePath()
+          : QStringLiteral("== demo FAILED in %1 step(s); see ").arg(Failures) + out.absolutePath());
   return Failures == 0 ? 0 : 1;
 }

@@ -146,9 +146,9 @@ bool Desktop::MapUmlautKeys() const {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("DISPLAY"), Display());
   xmodmap.setProcessEnvironment(env);
-  xmodmap.start(QStringLiteral("xmodmap"), {"-e", "keycode 253 = adiaeresis Adiaeresis", "-e",
-                                            "keycode 254 = odiaeresis Odiaeresis", "-e",
-                                            "keycode 255 = udiaeresis Udiaeresis"});
+  xmodmap.start(QStringLiteral("xmodmap"),
+                {"-e", "keycode 253 = adiaeresis Adiaeresis", "-e", "keycode 254 = odiaeresis Odiaeresis", "-e",
+                 "keycode 255 = udiaeresis Udiaeresis"});
   return xmodmap.waitForFinished(10000) && xmodmap.exitStatus() == QProcess::NormalExit && xmodmap.exitCode() == 0;
 }
 

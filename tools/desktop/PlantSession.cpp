@@ -22,7 +22,8 @@ QString UnixPath(const QString& windowsPath) {
   if (windowsPath.size() < 3 || windowsPath[1] != QLatin1Char(':')) return {};
   QString rest = windowsPath.mid(2);
   rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
-  return QDir(qEnvironmentVariable("WINEPREFIX")).filePath(QStringLiteral("dosdevices/") + windowsPath.left(2).toLower()) +
+  return QDir(qEnvironmentVariable("WINEPREFIX"))
+             .filePath(QStringLiteral("dosdevices/") + windowsPath.left(2).toLower()) +
          rest;
 }
 
@@ -59,8 +60,8 @@ QString HowItEnded(const QProcess& process) {
 PlantSession::PlantSession(Desktop& desktop, const QString& binDir) : desktop_(desktop), binDir_(binDir) {
   QDir(work_.path()).mkpath(QStringLiteral("config/PCZentrixNet/ports"));
   QDir(work_.path()).mkpath(QStringLiteral("runtime"));
-  QFile::setPermissions(work_.filePath(QStringLiteral("runtime")), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                        QFileDevice::ExeOwner);
+  QFile::setPermissions(work_.filePath(QStringLiteral("runtime")),
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   for (const char* picture : {"b1.bmp", "b2.bmp", "b3.bmp", "b4.bmp", "b5.bmp", "b6.bmp", "splash.bmp"})
     QFile::copy(QDir(binDir_).filePath(picture), work_.filePath(picture));
 }
@@ -100,7 +101,9 @@ bool PlantSession::StartSimulator(const QStringList& options, int com) {
     const QString said = simTerminal_ + QString::fromLocal8Bit(sim_.readAllStandardOutput()) +
                          QString::fromLocal8Bit(sim_.readAllStandardError());
     failure_ = sim_.state() == QProcess::Running
-                   ? QStringLiteral("the simulator (%1) named no terminal within %2 s").arg(sim_.program()).arg(timer.elapsed() / 1000)
+                   ? QStringLiteral("the simulator (%1) named no terminal within %2 s")
+                         .arg(sim_.program())
+                         .arg(timer.elapsed() / 1000)
                    : QStringLiteral("the simulator (%1) %2").arg(sim_.program(), HowItEnded(sim_));
     failure_ += QStringLiteral("; its last lines:\n    ") + LastLines(said, 10);
     return false;
@@ -275,12 +278,14 @@ void PlantSession::ChooseMenuItem(Menu menu, int item) {
   desktop_.Move(main->X + main->Width / 2, main->Y + main->Height - 8);
   desktop_.Click(main->X + 20, main->Y + menuBar / 2);
   if (qEnvironmentVariableIsSet("PCZN_E2E_TRACE"))
-    desktop_.Screenshot(QString(), work_.filePath(QStringLiteral("open-%1-%2.png").arg(static_cast<int>(menu)).arg(item)));
+    desktop_.Screenshot(QString(),
+                        work_.filePath(QStringLiteral("open-%1-%2.png").arg(static_cast<int>(menu)).arg(item)));
   for (int i = 0; i < static_cast<int>(menu); ++i) desktop_.Key(QStringLiteral("Right"));
   const int downs = menu == Menu::Datei ? item + 1 : item;
   for (int i = 0; i < downs; ++i) desktop_.Key(QStringLiteral("Down"));
   if (qEnvironmentVariableIsSet("PCZN_E2E_TRACE"))
-    desktop_.Screenshot(QString(), work_.filePath(QStringLiteral("menu-%1-%2.png").arg(static_cast<int>(menu)).arg(item)));
+    desktop_.Screenshot(QString(),
+                        work_.filePath(QStringLiteral("menu-%1-%2.png").arg(static_cast<int>(menu)).arg(item)));
   desktop_.Key(QStringLiteral("Return"));
   QThread::msleep(300);
 }

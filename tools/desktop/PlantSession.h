@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/StoreWords.h"
+#include "store/StoreWords.h"
 #include "tools/desktop/Desktop.h"
 
 // The meter count a plant file holds: its word in Block3, which opens the
@@ -25,7 +25,7 @@ inline int MeterCountOf(const QByteArray& plantFile) {
 enum class Menu { Datei = 0, Anlagendaten = 1, Schnittstelle = 2, Hilfe = 3 };
 
 // The windows that the items of "Anlagendaten" open, item 0 first.
-inline constexpr const char* ViewTitles[] = {"Tagesdaten",         "Monatsdaten",        "Jahresdaten",
+inline constexpr const char* ViewTitles[] = {"Tagesdaten",          "Monatsdaten",        "Jahresdaten",
                                              "Jahresenergiebilanz", "Tagesenergiebilanz", "Ertrag der Anlage",
                                              "Tageswerte",          "Einstellungen"};
 

@@ -7,8 +7,8 @@
 #include "PollOptions.h"
 #include "PollReport.h"
 #include "PollRun.h"
-#include "link/PlantFile.h"
 #include "session/PortReport.h"
+#include "store/PlantFile.h"
 
 namespace {
 

@@ -20,8 +20,8 @@ int Number(const std::string& option, const std::string& text, long low, long hi
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high) {
-    throw EOptionError(option + " needs a whole number from " + std::to_string(low) + " to " +
-                      std::to_string(high) + ", not \"" + text + "\"");
+    throw EOptionError(option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                       ", not \"" + text + "\"");
   }
   return int(value);
 }
@@ -33,14 +33,18 @@ void CheckName(const std::string& option, const std::string& value) {
 }
 
 void Apply(PollOptions& o, const std::string& option, const std::string& value) {
-  if (option == "--port" || option == "--sol") CheckName(option, value);
+  if (option == "--port" || option == "--sol" || option == "--trace") CheckName(option, value);
   if (option == "--port") {
-    if (!ParsePortChoice(value)) throw EOptionError("--port needs COMn (1..255), a device path, tcp://HOST:PORT or rfc2217://HOST:PORT, not \"" +
+    if (!ParsePortChoice(value))
+      throw EOptionError("--port needs COMn (1..255), a device path, tcp://HOST:PORT or rfc2217://HOST:PORT, not \"" +
                          value + "\"");
     o.Port = value;
   } else if (option == "--sol") {
     if (value.empty()) throw EOptionError("--sol needs a file name");
     o.SolPath = value;
+  } else if (option == "--trace") {
+    if (value.empty()) throw EOptionError("--trace needs a file name");
+    o.TracePath = value;
   } else if (option == "--cycles") {
     o.Cycles = Number(option, value, 1, 1000000);
   } else if (option == "--wait") {
@@ -53,7 +57,7 @@ void Apply(PollOptions& o, const std::string& option, const std::string& value) 
 }
 
 bool TakesValue(const std::string& option) {
-  return option == "--port" || option == "--sol" || option == "--cycles" || option == "--wait" ||
+  return option == "--port" || option == "--sol" || option == "--trace" || option == "--cycles" || option == "--wait" ||
          option == "--tick";
 }
 
@@ -96,7 +100,7 @@ ParsedPollOptions ParsePollOptions(const std::vector<std::string>& args) {
 std::string PollVersionText() { return "zentrixnet-poll (PCZentrixNet) " PCZN_VERSION "\n"; }
 
 std::string PollHelpText() {
-  return R"(Usage: zentrixnet-poll --port COMn|PATH [--sol FILE] [--cycles N]
+  return R"(Usage: zentrixnet-poll --port COMn|PATH [--sol FILE] [--trace FILE] [--cycles N]
 Fetches a plant's data from its controller over a serial line: opens the port
 as the program does (2400 baud, 8N1), runs the polling cycle of the program
 once a second, prints the status line of each tick, and stops once a whole
@@ -113,6 +117,9 @@ writes the plant data file.
                     (raw) or rfc2217://HOST:PORT (Telnet, RFC 2217)
   --sol FILE        write the blocks as a plant data file (.sol); an existing
                     file is replaced in one step and kept if that fails
+  --trace FILE      write every frame sent (TX) and received (RX) in hex with
+                    a time stamp, and the line's state changes (LINK), one
+                    line each, to FILE
   --cycles N        give up after N ticks without a whole data exchange
                     (default: no limit besides --wait)
   --wait SECONDS    give up when the controller has not answered at all within

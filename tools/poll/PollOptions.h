@@ -5,11 +5,12 @@
 #include <vector>
 
 struct PollOptions {
-  std::string Port;          // "COMn" or a device path
-  std::string SolPath;       // write the plant data file here after the exchange
-  int Cycles = 0;            // ticks at most (0: until the exchange or the answer limit)
+  std::string Port;       // "COMn" or a device path
+  std::string SolPath;    // write the plant data file here after the exchange
+  std::string TracePath;  // write the frame trace here; empty: no trace
+  int Cycles = 0;         // ticks at most (0: until the exchange or the answer limit)
   int AnswerLimitSeconds = 30;
-  int TickMs = 1000;         // the polling timer's period
+  int TickMs = 1000;  // the polling timer's period
   bool Help = false;
   bool Version = false;
   bool ListPorts = false;

@@ -75,6 +75,7 @@ private:
 
 bool PollLoop::Open(PollResult& result) {
   try {
+    if (!options_.TracePath.empty()) session_.TraceTo(options_.TracePath);
     session_.Open(*ParsePortChoice(options_.Port));
   } catch (const std::exception& error) {
     result.End = PollEnd::OpenFailed;

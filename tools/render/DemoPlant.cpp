@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace {
 
@@ -106,8 +106,8 @@ void FillMeters(int meters) {
   const int shown = std::max(meters, 1);
   for (int k = 1; k <= shown; ++k) {
     const double share = 1.0 / shown * (0.9 + 0.2 * Random01());
-    const uint16_t power = static_cast<uint16_t>(62 * share);             // 0.1 kW
-    const uint16_t today = static_cast<uint16_t>(2870 * share);           // 0.01 kWh
+    const uint16_t power = static_cast<uint16_t>(62 * share);            // 0.1 kW
+    const uint16_t today = static_cast<uint16_t>(2870 * share);          // 0.01 kWh
     const uint32_t year = static_cast<uint32_t>(478000 * share * 1.02);  // 0.01 kWh
     SetMeterPower(k, power);
     SetMeterTodayYield(k, today);
@@ -116,9 +116,9 @@ void FillMeters(int meters) {
 }
 
 void FillTodayFigures() {
-  Block2[Word::Block2::MaxPower] = 78;             // 7.8 kW
-  Block3[Word::Block3::Tariff] = 46;               // cents per kWh
-  Block3[Word::Block3::YearIrradiation] = 612;     // kWh/m2
+  Block2[Word::Block2::MaxPower] = 78;              // 7.8 kW
+  Block3[Word::Block3::Tariff] = 46;                // cents per kWh
+  Block3[Word::Block3::YearIrradiation] = 612;      // kWh/m2
   Block14[Word::Block14::TodayIrradiation] = 5230;  // Wh/m2
   Block14[Word::Block14::ModuleTemperature] = 20 + 47;
 }

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "tools/render/DemoPlant.h"
 #include "tools/render/DrawTiming.h"
 #include "tools/render/SimPlant.h"
@@ -52,8 +52,8 @@ std::optional<Arguments> Parse(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--meters" || arg == "--runs") {
-      const std::optional<int> n = i + 1 < argc ? Number(argv[++i], arg == "--runs" ? 1 : 0, arg == "--runs" ? 100000 : 48)
-                                                : std::nullopt;
+      const std::optional<int> n =
+          i + 1 < argc ? Number(argv[++i], arg == "--runs" ? 1 : 0, arg == "--runs" ? 100000 : 48) : std::nullopt;
       if (!n) return std::nullopt;
       (arg == "--runs" ? a.Runs : a.Moment.Meters) = *n;
     } else {
@@ -79,12 +79,9 @@ std::optional<Arguments> Parse(int argc, char** argv) {
 }
 
 void FillStore(const Arguments& a) {
-  if (a.Source == "sim")
-    FillFromSimulator(a.Moment);
-  else if (a.Source == "demo")
-    FillDemoPlant(a.Moment.Meters);
-  else
-    ClearPlantStore();
+  if (a.Source == "sim") FillFromSimulator(a.Moment);
+  else if (a.Source == "demo") FillDemoPlant(a.Moment.Meters);
+  else ClearPlantStore();
 }
 
 void PrintSource(const Arguments& a) {
@@ -92,27 +89,26 @@ void PrintSource(const Arguments& a) {
   if (a.Source == "sim")
     std::printf("Plant: the simulator's at %04d-%02d-%02d %02d:%02d, seed %u, %d meters\n", m.Year, m.Month, m.Day,
                 m.Hour, m.Minute, m.Seed, m.Meters);
-  else if (a.Source == "demo")
-    std::printf("Plant: the demo plant, %d meters\n", m.Meters);
-  else
-    std::printf("Plant: the empty store of the program's start\n");
+  else if (a.Source == "demo") std::printf("Plant: the demo plant, %d meters\n", m.Meters);
+  else std::printf("Plant: the empty store of the program's start\n");
 }
 
 void PrintHeader(int runs) {
-  std::printf("Draw times in ms over %d drawings per view after a first one; each drawing is the draw routine\n"
-              "(picture reload included) and the repaint of its window. Routine: the routine alone.\n"
-              "Processor: mean processor time of a drawing. Reload: the picture reload alone (median).\n",
-              runs);
-  std::printf("%-19s %7s %7s %7s %7s %7s %9s %8s %8s %7s  %s\n", "routine", "first", "mean", "median", "p99",
-              "slowest", "processor", "rout.med", "rout.p99", "reload", "view");
+  std::printf(
+      "Draw times in ms over %d drawings per view after a first one; each drawing is the draw routine\n"
+      "(picture reload included) and the repaint of its window. Routine: the routine alone.\n"
+      "Processor: mean processor time of a drawing. Reload: the picture reload alone (median).\n",
+      runs);
+  std::printf("%-19s %7s %7s %7s %7s %7s %9s %8s %8s %7s  %s\n", "routine", "first", "mean", "median", "p99", "slowest",
+              "processor", "rout.med", "rout.p99", "reload", "view");
 }
 
 void PrintTimes(const View& view, const DrawTimes& t) {
   char reload[16] = "-";
   if (t.Reload.Count > 0) std::snprintf(reload, sizeof reload, "%.2f", t.Reload.Median);
-  std::printf("%-19s %7.2f %7.2f %7.2f %7.2f %7.2f %9.2f %8.2f %8.2f %7s  %s\n", view.Routine, t.FirstMs,
-              t.Total.Mean, t.Total.Median, t.Total.P99, t.Total.Slowest, t.ProcessorMs, t.Routine.Median,
-              t.Routine.P99, reload, view.Caption);
+  std::printf("%-19s %7.2f %7.2f %7.2f %7.2f %7.2f %9.2f %8.2f %8.2f %7s  %s\n", view.Routine, t.FirstMs, t.Total.Mean,
+              t.Total.Median, t.Total.P99, t.Total.Slowest, t.ProcessorMs, t.Routine.Median, t.Routine.P99, reload,
+              view.Caption);
 }
 
 bool Save(const View& view, const QDir& out) {

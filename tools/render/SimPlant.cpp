@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "link/PlantStore.h"
 #include "sim/PlantModel.h"
+#include "store/PlantStore.h"
 
 void FillFromSimulator(const SimPlantMoment& moment) {
   Sim::PlantOptions options;

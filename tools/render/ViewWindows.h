@@ -21,7 +21,7 @@ struct View {
   const char* PngName;  // the file the picture is saved to
   void (*Draw)();
   QWidget* Window;
-  TImage* Image;  // the picture control, nullptr for the list
+  TImage* Image;        // the picture control, nullptr for the list
   const char* Picture;  // the background picture Image loads, nullptr for the list
 };
 

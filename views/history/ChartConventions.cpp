@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "protocol/Cp1252.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/Canvas.h"
 #include "views/Form.h"
 #include "views/Picture.h"
@@ -63,10 +63,10 @@ void DrawBox3D(Canvas& canvas, const BarGeometry& g, int left, int value) {
 void DrawFlatBar(Canvas& canvas, const BarGeometry& g, int left, int value) {
   // 64-bit product: a year bar of an absurd value must not wrap into a negative height.
   const auto h = static_cast<int>(static_cast<int64_t>(value) * g.scaleNumerator /
-                                   static_cast<int64_t>(std::max<uint32_t>(g.scale, 1)));
+                                  static_cast<int64_t>(std::max<uint32_t>(g.scale, 1)));
   const int top = g.baseline - h;
-  const Point outline[] = {{left, g.baseline}, {left + g.width, g.baseline}, {left + g.width, top}, {left, top},
-                           {left, g.baseline}};
+  const Point outline[] = {
+      {left, g.baseline}, {left + g.width, g.baseline}, {left + g.width, top}, {left, top}, {left, g.baseline}};
 
   canvas.SetPenColor(Colors::Blue);
   canvas.SetBrushColor(Colors::Blue);
@@ -102,8 +102,8 @@ int MonthEnergy(int row, int m) {
 }
 
 const char* MonthName(int m) {
-  static const std::string names[12] = {"Jan", "Feb", Cp1252FromUtf8("Mär"), "Apr", "Mai", "Jun",
-                                        "Jul", "Aug", "Sep",                 "Okt", "Nov", "Dez"};
+  static const std::string names[12] = {
+      "Jan", "Feb", Cp1252FromUtf8("Mär"), "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
   return names[std::clamp(m, 0, 11)].c_str();
 }
 

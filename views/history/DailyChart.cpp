@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/Canvas.h"
 #include "views/history/ChartConventions.h"
 #include "views/history/ChartForms.h"
@@ -150,10 +150,8 @@ void DatesFromStore(DailyChartData& data) {
     SetDate(dayBefore, p - 1, m - 1, year);
   } else if (d == 2) {
     SetDate(yesterday, 1, m, year);
-    if (m == 1)
-      SetDate(dayBefore, 31, 12, year - 1);
-    else
-      SetDate(dayBefore, DaysInPreviousMonth(), m - 1, year);
+    if (m == 1) SetDate(dayBefore, 31, 12, year - 1);
+    else SetDate(dayBefore, DaysInPreviousMonth(), m - 1, year);
   } else {
     SetDate(yesterday, d - 1, m, year);
     SetDate(dayBefore, d - 2, m, year);
@@ -171,15 +169,19 @@ Samples SlotWords(uint16_t (*ring)(int), int slot) {
 
 int DaysInPreviousMonth() {
   switch (ControllerMonth()) {
-    case 1: case 2: case 4: case 6: case 8: case 9: case 11:
-      return 31;
+    case 1:
+    case 2:
+    case 4:
+    case 6:
+    case 8:
+    case 9:
+    case 11: return 31;
     case 3: {
       const int year = Block2[Word::Block2::Year] + 1900;
       const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
       return leap ? 29 : 28;
     }
-    default:
-      return 30;
+    default: return 30;
   }
 }
 

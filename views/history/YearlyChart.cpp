@@ -1,6 +1,6 @@
 #include "views/history/YearlyChart.h"
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/Canvas.h"
 #include "views/history/ChartConventions.h"
 #include "views/history/ChartForms.h"

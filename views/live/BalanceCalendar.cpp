@@ -1,6 +1,6 @@
 #include "views/live/BalanceCalendar.h"
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 int BalanceMonthDays(int m) { return MonthStartDay[m + 1] - MonthStartDay[m]; }
 

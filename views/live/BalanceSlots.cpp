@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "protocol/Cp1252.h"
-#include "link/PlantStore.h"
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
+#include "store/PlantStore.h"
 #include "views/live/TForm6.h"
 
 namespace {
@@ -28,11 +28,11 @@ std::string Amount(const std::optional<int64_t>& value, const char* unit) {
 void DrawBoxes(Canvas& c) {
   c.SetPenColor(Colors::Black);
   c.SetPenWidth(1);
-  Box(c, 40, 55, 250, 210);   // power and energy
-  Box(c, 283, 55, 493, 130);  // revenue
-  Box(c, 283, 171, 493, 210); // irradiation
-  Box(c, 523, 55, 733, 130);  // environment
-  Box(c, 523, 171, 733, 210); // module temperature
+  Box(c, 40, 55, 250, 210);    // power and energy
+  Box(c, 283, 55, 493, 130);   // revenue
+  Box(c, 283, 171, 493, 210);  // irradiation
+  Box(c, 523, 55, 733, 130);   // environment
+  Box(c, 523, 171, 733, 210);  // module temperature
 }
 
 void DrawHeadings(Canvas& c) {
@@ -48,8 +48,8 @@ void DrawHeadings(Canvas& c) {
 }
 
 void DrawEnergyLabels(Canvas& c) {
-  static const char* const labels[] = {"akt.Leist:", "max.Leist:", "heute:", "gestern:", "vorgestern:",
-                                       "Monat:",     "Jahr:",      "gesamt:", "Ertrag:"};
+  static const char* const labels[] = {
+      "akt.Leist:", "max.Leist:", "heute:", "gestern:", "vorgestern:", "Monat:", "Jahr:", "gesamt:", "Ertrag:"};
   int y = 55;
   for (const char* label : labels) {
     c.TextOut(42, y, label);
@@ -92,12 +92,17 @@ void DrawIrradiation(Canvas& c, const DailyFigures& f) {
 }
 
 void DrawModuleTemperature(Canvas& c, const DailyFigures& f) {
-  if (!f.moduleTemperature)
-    c.TextOut(588, 181, Cp1252FromUtf8("---°C"));
+  if (!f.moduleTemperature) c.TextOut(588, 181, Cp1252FromUtf8("---°C"));
   else if (*f.moduleTemperature < 0)
-    c.TextOut(588, 181, FormatText("- %d \xB0" "C", -*f.moduleTemperature));
+    c.TextOut(588, 181,
+              FormatText("- %d \xB0"
+                         "C",
+                         -*f.moduleTemperature));
   else
-    c.TextOut(588, 181, FormatText("+ %d \xB0" "C", *f.moduleTemperature));
+    c.TextOut(588, 181,
+              FormatText("+ %d \xB0"
+                         "C",
+                         *f.moduleTemperature));
 }
 
 void DrawEnvironment(Canvas& c, const DailyFigures& f) {

@@ -4,7 +4,7 @@
 #include <QTextCursor>
 
 #include "protocol/Cp1252.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/live/BalanceCalendar.h"
 #include "views/live/TForm9.h"
 

@@ -1,7 +1,7 @@
 #include "views/live/YearBalance.h"
 
 #include "protocol/Cp1252.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/AxisLabel.h"
 #include "views/live/BalanceSlots.h"
 #include "views/live/TForm4.h"

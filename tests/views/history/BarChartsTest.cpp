@@ -66,7 +66,8 @@ TEST_F(MonthlyChartTest, ScaleLabelsAndCaptions) {
   SetPlantSize(100);
   Block2[15] = 124;
   const auto& log = Draw();
-  const std::pair<int, const char*> labels[] = {{243, "   0"}, {227, " 200"}, {173, " 800"}, {156, "1000"}, {68, "2000"}};
+  const std::pair<int, const char*> labels[] = {
+      {243, "   0"}, {227, " 200"}, {173, " 800"}, {156, "1000"}, {68, "2000"}};
   for (auto [y, text] : labels) EXPECT_EQ(TextAt(log, 37, y)->text, text);
   EXPECT_EQ(TextAt(log, 370, 285)->text, "2024");
   EXPECT_EQ(TextAt(log, 205, 258)->text, Cp1252FromUtf8("Mär"));
@@ -199,7 +200,8 @@ TEST_F(YieldChartTest, StartScaleAndMonthsOutsideTheYear) {
 TEST_F(YieldChartTest, ScalesAndCaptions) {
   Block2[15] = 124;
   const auto& log = Draw();
-  const std::pair<int, const char*> month[] = {{276, "   0"}, {256, "  15"}, {217, "  45"}, {138, " 105"}, {59, " 165"}};
+  const std::pair<int, const char*> month[] = {
+      {276, "   0"}, {256, "  15"}, {217, "  45"}, {138, " 105"}, {59, " 165"}};
   for (auto [y, text] : month) EXPECT_EQ(TextAt(log, 34, y)->text, text);
   const std::pair<int, const char*> year[] = {{275, "   0"}, {257, " 100"}, {114, " 900"}, {96, "1000"}, {59, "1200"}};
   for (auto [y, text] : year) EXPECT_EQ(TextAt(log, 645, y)->text, text);

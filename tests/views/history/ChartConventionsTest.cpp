@@ -9,7 +9,8 @@
 namespace {
 
 TEST(AxisLabelFormat, PadsBelowEachThreshold) {
-  const std::pair<int, const char*> daily[] = {{999, "   999"}, {1000, "  1000"}, {12000, " 12000"}, {120000, "120000"}};
+  const std::pair<int, const char*> daily[] = {
+      {999, "   999"}, {1000, "  1000"}, {12000, " 12000"}, {120000, "120000"}};
   for (auto [n, text] : daily) EXPECT_EQ(std::string(FormatAxisLabel(n, DailyAxisThresholds)), text);
   const std::pair<int, const char*> bars[] = {{5, "   5"}, {10, "  10"}, {99, "  99"}, {500, " 500"}, {5000, "5000"}};
   for (auto [n, text] : bars) EXPECT_EQ(std::string(FormatAxisLabel(n, BarAxisThresholds)), text);

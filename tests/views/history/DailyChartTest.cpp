@@ -7,7 +7,9 @@ const std::vector<QPoint> CurveStarts = {{60, 300}, {289, 300}, {521, 281}};
 
 void SetPower(int j, int value) { SetGroupBWord(62 + j, static_cast<uint16_t>(value)); }
 void SetIrradiance(int j, int value) { SetGroupBWord(230 + j, static_cast<uint16_t>(value)); }
-void SetClock(int hour, int minute) { Block2[16] = static_cast<uint16_t>(hour), Block2[17] = static_cast<uint16_t>(minute); }
+void SetClock(int hour, int minute) {
+  Block2[16] = static_cast<uint16_t>(hour), Block2[17] = static_cast<uint16_t>(minute);
+}
 
 class DailyChartTest : public ChartTest {
 protected:
@@ -63,7 +65,8 @@ TEST_F(DailyChartTest, TodayDrawsEveryQuarterHourThatHasBegun) {
   const struct {
     int hour, minute;
     size_t samples;
-  } cases[] = {{0, 0, 0}, {6, 0, 0}, {6, 1, 1}, {6, 15, 1}, {6, 16, 2}, {13, 7, 29}, {19, 59, 56}, {20, 0, 56}, {23, 59, 56}};
+  } cases[] = {{0, 0, 0},   {6, 0, 0},    {6, 1, 1},   {6, 15, 1},  {6, 16, 2},
+               {13, 7, 29}, {19, 59, 56}, {20, 0, 56}, {23, 59, 56}};
   for (const auto& c : cases) {
     SetClock(c.hour, c.minute);
     for (bool power : {false, true}) {
@@ -79,7 +82,7 @@ TEST_F(DailyChartTest, HeightsFollowTheScales) {
   SetPlantSize(100);  // DayChartMax 12000
   SetIrradiance(0, 1200);
   SetIrradiance(1, 600);
-  SetPower(0, 60);  // 6000 W
+  SetPower(0, 60);   // 6000 W
   SetPower(1, 200);  // above the scale: drawn above the top, not clamped
   EXPECT_EQ(Curves(false)[2].points[0].y(), 48);
   EXPECT_EQ(Curves(false)[2].points[1].y(), 174);
@@ -114,7 +117,7 @@ TEST_F(DailyChartTest, GapRuleReadsNeighboursAcrossTheRingEnds) {
   SetPlantSize(100);
   Block3[61] = 50;  // the word before PowerRing[0]
   SetPower(1, 50);
-  SetPower(166, 50);     // slot 2, yesterday's last sample
+  SetPower(166, 50);      // slot 2, yesterday's last sample
   SetIrradiance(0, 700);  // the word after PowerRing[167]
   const auto power = Curves(true);
   EXPECT_EQ(power[2].points[0].y(), 300 - 105);  // PowerRing[0] bridged at Block3[61]
@@ -195,19 +198,18 @@ TEST_P(DayDatesTest, CaptionsCrossMonthAndYearEnds) {
   EXPECT_EQ(dates[2].color, Colors::Black);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Dates, DayDatesTest,
-    ::testing::Values(DateCase{1, 3, 2008, " 1.3.2008", " 29.2.2008", " 28.2.2008"},
-                      DateCase{1, 3, 2009, " 1.3.2009", " 28.2.2009", " 27.2.2009"},
-                      DateCase{1, 1, 2009, " 1.1.2009", " 31.12.2008", " 30.12.2008"},
-                      DateCase{2, 1, 2009, " 2.1.2009", " 1.1.2009", " 31.12.2008"},
-                      DateCase{2, 5, 2009, " 2.5.2009", " 1.5.2009", " 30.4.2009"},
-                      DateCase{15, 6, 2009, " 15.6.2009", " 14.6.2009", " 13.6.2009"},
-                      DateCase{1, 8, 2009, " 1.8.2009", " 31.7.2009", " 30.7.2009"},
-                      // Leap years after 2016 and the century rule.
-                      DateCase{1, 3, 2024, " 1.3.2024", " 29.2.2024", " 28.2.2024"},
-                      DateCase{2, 3, 2000, " 2.3.2000", " 1.3.2000", " 29.2.2000"},
-                      DateCase{1, 3, 2100, " 1.3.2100", " 28.2.2100", " 27.2.2100"},
-                      DateCase{0, 7, 2009, " 0.7.2009", nullptr, nullptr}));
+INSTANTIATE_TEST_SUITE_P(Dates, DayDatesTest,
+                         ::testing::Values(DateCase{1, 3, 2008, " 1.3.2008", " 29.2.2008", " 28.2.2008"},
+                                           DateCase{1, 3, 2009, " 1.3.2009", " 28.2.2009", " 27.2.2009"},
+                                           DateCase{1, 1, 2009, " 1.1.2009", " 31.12.2008", " 30.12.2008"},
+                                           DateCase{2, 1, 2009, " 2.1.2009", " 1.1.2009", " 31.12.2008"},
+                                           DateCase{2, 5, 2009, " 2.5.2009", " 1.5.2009", " 30.4.2009"},
+                                           DateCase{15, 6, 2009, " 15.6.2009", " 14.6.2009", " 13.6.2009"},
+                                           DateCase{1, 8, 2009, " 1.8.2009", " 31.7.2009", " 30.7.2009"},
+                                           // Leap years after 2016 and the century rule.
+                                           DateCase{1, 3, 2024, " 1.3.2024", " 29.2.2024", " 28.2.2024"},
+                                           DateCase{2, 3, 2000, " 2.3.2000", " 1.3.2000", " 29.2.2000"},
+                                           DateCase{1, 3, 2100, " 1.3.2100", " 28.2.2100", " 27.2.2100"},
+                                           DateCase{0, 7, 2009, " 0.7.2009", nullptr, nullptr}));
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/Canvas.h"
 #include "views/history/ChartForms.h"
 

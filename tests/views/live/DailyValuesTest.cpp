@@ -37,11 +37,10 @@ TEST_F(DailyValuesTest, MeterRowsFollowTheMeterCount) {
   struct Case {
     int meters, shown, lastX, lastY;
   } cases[] = {
-      {0, 1, 42, 245},    // meter 1 is always shown
-      {1, 1, 42, 245},
-      {25, 25, 42, 405},  // nine rows, 20 pixels apart
-      {26, 26, 274, 357}, // from 26 meters on the rows are 14 pixels apart
-      {48, 48, 515, 455}, // sixteen rows
+      {0, 1, 42, 245},                         // meter 1 is always shown
+      {1, 1, 42, 245},     {25, 25, 42, 405},  // nine rows, 20 pixels apart
+      {26, 26, 274, 357},                      // from 26 meters on the rows are 14 pixels apart
+      {48, 48, 515, 455},                      // sixteen rows
       {300, 48, 515, 455},
   };
   for (const Case& c : cases) {
@@ -61,11 +60,11 @@ TEST_F(DailyValuesTest, MeterRowsFollowTheMeterCount) {
 
 TEST_F(DailyValuesTest, MeterLineShowsPowerTodayAndThe32BitYearlyYield) {
   Block3[37] = 48;
-  Block19[37 - 29] = 123;  // meter 37: 12.3 kW
-  SetMeterToday(37, 4567);  // 45.67 kWh
+  Block19[37 - 29] = 123;            // meter 37: 12.3 kW
+  SetMeterToday(37, 4567);           // 45.67 kWh
   SetMonthRun(260 + 2 * 37, 1);      // high word
   SetMonthRun(261 + 2 * 37, 34464);  // low word: 100000 hundredths of kWh
-  Block14[4 + 2] = 5;  // meter 2: 0.5 kW, nothing else
+  Block14[4 + 2] = 5;                // meter 2: 0.5 kW, nothing else
   DrawDailyValues();
   // Meter 37: row 12, column 0; meter 2: row 0, column 1.
   EXPECT_EQ(TextAt(Log6(), 42, 245 + 12 * 14), "Z37:");
@@ -77,8 +76,24 @@ TEST_F(DailyValuesTest, ModuleTemperatureTexts) {
   const struct {
     uint16_t word;
     const char* text;
-  } cases[] = {{19, "- 1 \xB0" "C"}, {1, "- 19 \xB0" "C"}, {20, "+ 0 \xB0" "C"},
-               {67, "+ 47 \xB0" "C"}, {120, "---\xB0" "C"},   {0, "---\xB0" "C"}};
+  } cases[] = {{19,
+                "- 1 \xB0"
+                "C"},
+               {1,
+                "- 19 \xB0"
+                "C"},
+               {20,
+                "+ 0 \xB0"
+                "C"},
+               {67,
+                "+ 47 \xB0"
+                "C"},
+               {120,
+                "---\xB0"
+                "C"},
+               {0,
+                "---\xB0"
+                "C"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.word);
     form6.Image1->GetCanvas().ClearLog();
@@ -102,7 +117,7 @@ TEST_F(DailyValuesTest, IrradiationTexts) {
 
 TEST_F(DailyValuesTest, MonthYearAndTotalAroundTheYearBoundary) {
   for (int k = 1; k <= 13; ++k) SetMonthRun(k, static_cast<uint16_t>(100 * k));  // 100 .. 1300 kWh
-  SetMeterToday(1, 2599);  // 25.99 kWh: 25 whole kWh count
+  SetMeterToday(1, 2599);                                                        // 25.99 kWh: 25 whole kWh count
   SetMeterToday(41, 1);
   Block2[24] = 12;  // December of the first year row
   DrawDailyValues();
@@ -159,8 +174,8 @@ TEST_F(DailyValuesTest, RevenueAndEnvironmentFromTheLifetimeYield) {
   Block3[13] = 46;
   SetMeterToday(3, 5000);  // 50 kWh today, added to the month
   DrawDailyValues();
-  EXPECT_EQ(TextAt(Log6(), 358, 55), " 23 EUR");           // 50 kWh at 46 cents
-  EXPECT_EQ(TextAt(Log6(), 358, 72), "24602 EUR");         // 53484 kWh
+  EXPECT_EQ(TextAt(Log6(), 358, 55), " 23 EUR");    // 50 kWh at 46 cents
+  EXPECT_EQ(TextAt(Log6(), 358, 72), "24602 EUR");  // 53484 kWh
   EXPECT_EQ(TextAt(Log6(), 358, 89), "24602 EUR");
   EXPECT_EQ(TextAt(Log6(), 581, 72), "37.4 Tonnen");
   EXPECT_EQ(TextAt(Log6(), 579, 89), " 5008 l");
@@ -178,8 +193,8 @@ TEST_F(DailyValuesTest, RevenueOfAHugeYieldAndTariffDoesNotWrapAround) {
 
 TEST_F(DailyValuesTest, PlantCheckLine) {
   const std::string running = Cp1252FromUtf8("Anlage läuft!");
-  const std::string deviation5 = Cp1252FromUtf8(
-      "Abweichung Z1/Z5 evt.durch witterungsbedingte Einflüsse(trübe Tage,Schnee,Teilverschattung)");
+  const std::string deviation5 =
+      Cp1252FromUtf8("Abweichung Z1/Z5 evt.durch witterungsbedingte Einflüsse(trübe Tage,Schnee,Teilverschattung)");
   SetPlantSize(10);  // 1 kWp: PowerScale 100
   Block3[37] = 8;
   const struct {
@@ -187,12 +202,10 @@ TEST_F(DailyValuesTest, PlantCheckLine) {
     uint16_t today;  // 0.01 kWh
     bool deviation;
   } cases[] = {
-      {0, 5000, false},  // no deviating meter
-      {5, 5000, true},
-      {5, 11, false},    // exactly 0.11 kWh per kWp is not enough
-      {5, 12, true},
-      {8, 12, true},     // the last meter of the plant
-      {9, 5000, false},  // a meter the plant does not have
+      {0, 5000, false},                       // no deviating meter
+      {5, 5000, true},       {5, 11, false},  // exactly 0.11 kWh per kWp is not enough
+      {5, 12, true},         {8, 12, true},   // the last meter of the plant
+      {9, 5000, false},                       // a meter the plant does not have
       {0xFFFF, 5000, false},
   };
   for (const auto& c : cases) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/live/TForm4.h"
 #include "views/live/TForm6.h"
 #include "views/live/TForm9.h"

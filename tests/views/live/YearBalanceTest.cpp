@@ -49,11 +49,22 @@ TEST_F(YearBalanceTest, TodayMarkerOnTheDayOfTheYear) {
     uint16_t day, month;
     int x;  // 0: no marker
   } cases[] = {
-      {1, 1, 52}, {31, 12, 782}, {29, 2, 170}, {1, 3, 172},
+      {1, 1, 52},
+      {31, 12, 782},
+      {29, 2, 170},
+      {1, 3, 172},
       // Day 0 or a day past the month's end still counts from the month's start.
-      {0, 6, 354}, {30, 2, 172}, {32, 1, 114}, {0, 2, 112},
+      {0, 6, 354},
+      {30, 2, 172},
+      {32, 1, 114},
+      {0, 2, 112},
       // A date that is no day of the year has no marker.
-      {1, 0, 0}, {1, 13, 0}, {0, 1, 0}, {32, 12, 0}, {65535, 6, 0}, {65535, 65535, 0},
+      {1, 0, 0},
+      {1, 13, 0},
+      {0, 1, 0},
+      {32, 12, 0},
+      {65535, 6, 0},
+      {65535, 65535, 0},
   };
   SetPlantSize(100);
   SetDay(100, 50);
@@ -83,12 +94,12 @@ TEST_F(YearBalanceTest, TodayMarkerOnTheDayOfTheYear) {
 
 TEST_F(YearBalanceTest, SpikeFilterReplacesEachWindowsFirstLargestValue) {
   BalanceSlotTable table{};
-  table[5] = 40;                                // window 0: its only value
+  table[5] = 40;                                   // window 0: its only value
   table[31] = 10, table[32] = 20, table[33] = 30;  // window 1: rising
-  table[61] = 50, table[62] = 50;               // window 2: the first of two equal maxima
-  table[95] = 80, table[100] = 60;              // window 3: the largest comes first
-  table[359] = 99;                              // window 11 ends at 359
-  table[365] = 10, table[366] = 30;             // window 12 holds 360 .. 366
+  table[61] = 50, table[62] = 50;                  // window 2: the first of two equal maxima
+  table[95] = 80, table[100] = 60;                 // window 3: the largest comes first
+  table[359] = 99;                                 // window 11 ends at 359
+  table[365] = 10, table[366] = 30;                // window 12 holds 360 .. 366
   BalanceSlotTable expected = table;
   expected[5] = 0;
   expected[33] = 20;

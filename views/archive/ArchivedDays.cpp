@@ -1,4 +1,4 @@
-#include "shell/ArchivedDays.h"
+#include "views/archive/ArchivedDays.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -9,10 +9,10 @@
 
 #include "archive/CsvExport.h"
 #include "archive/PlantArchive.h"
-#include "shell/ArchiveCharts.h"
-#include "shell/ArchivedDays.h"
 #include "views/Form.h"
 #include "views/Picture.h"
+#include "views/archive/ArchiveCharts.h"
+#include "views/archive/ArchivedDays.h"
 
 class QCalendarWidget;
 class QDateEdit;
@@ -27,16 +27,16 @@ public:
   explicit TForm14(QWidget* owner);
   ~TForm14() override;
 
-  QCalendarWidget* MonthCalendar1;  // archived days black, the others grey and refused
-  QLabel* Label1;                   // the plant and its archive file
-  QTabWidget* PageControl1;         // "Tagesdaten", "Monatsdaten", "Jahresdaten": each drawn when shown
-  TImage* Image1;                   // the daily chart over "b1.bmp"
-  TImage* Image2;                   // the monthly chart over "b2.bmp"
-  TImage* Image3;                   // the yearly chart over "b3.bmp"
-  QGroupBox* GroupBox1;             // "CSV-Export"
-  QDateEdit* DateTimePicker1;       // the export's first day ("Von")
-  QDateEdit* DateTimePicker2;       // its last day ("Bis")
-  QPushButton* Button1;             // "Exportieren (CSV)…"
+  QCalendarWidget* MonthCalendar1;       // archived days black, the others grey and refused
+  QLabel* Label1;                        // the plant and its archive file
+  QTabWidget* PageControl1;              // "Tagesdaten", "Monatsdaten", "Jahresdaten": each drawn when shown
+  TImage* Image1;                        // the daily chart over "b1.bmp"
+  TImage* Image2;                        // the monthly chart over "b2.bmp"
+  TImage* Image3;                        // the yearly chart over "b3.bmp"
+  QGroupBox* GroupBox1;                  // "CSV-Export"
+  QDateEdit* DateTimePicker1;            // the export's first day ("Von")
+  QDateEdit* DateTimePicker2;            // its last day ("Bis")
+  QPushButton* Button1;                  // "Exportieren (CSV)…"
   TFileDialog* FolderDialog1 = nullptr;  // made on first use
 
   // Opens the archive and chooses its last day; an empty path or a file not

@@ -1,9 +1,9 @@
-#include "link/DailyFigures.h"
+#include "store/DailyFigures.h"
 
 #include <algorithm>
 
-#include "link/PlantStore.h"
 #include "protocol/Cp1252.h"
+#include "store/PlantStore.h"
 
 namespace {
 
@@ -97,7 +97,9 @@ bool PlantDeviationReported(int todayYield) {
 std::string PlantCheckText(const DailyFigures& f) {
   if (!f.deviationReported) return Cp1252FromUtf8("Anlage läuft!");
   return FormatText(
-      "Abweichung Z1/Z%u evt.durch witterungsbedingte Einfl\xFC" "sse(tr\xFC" "be Tage,Schnee,Teilverschattung)",
+      "Abweichung Z1/Z%u evt.durch witterungsbedingte Einfl\xFC"
+      "sse(tr\xFC"
+      "be Tage,Schnee,Teilverschattung)",
       f.deviatingMeter);
 }
 
@@ -107,9 +109,7 @@ std::optional<unsigned> CurrentIrradiance() {
   return IrradianceRing(RingSlotSamples * TodayRingSlot() + samples - 1);
 }
 
-int ShownMeterCount(const DailyFigures& f) {
-  return static_cast<int>(std::clamp(f.meterCount, 1u, 48u));
-}
+int ShownMeterCount(const DailyFigures& f) { return static_cast<int>(std::clamp(f.meterCount, 1u, 48u)); }
 
 MeterFigures ComputeMeterFigures(int k) {
   return {MeterPower(k) * 0.1, MeterTodayYield(k) * 0.01, MeterYearYield(k) * 0.01};

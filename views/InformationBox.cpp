@@ -1,6 +1,6 @@
-#include "shell/InformationBox.h"
+#include "views/InformationBox.h"
 
-#include "shell/SingleBox.h"
+#include "views/SingleBox.h"
 
 namespace {
 

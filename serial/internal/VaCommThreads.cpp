@@ -4,8 +4,8 @@
 #include <chrono>
 #include <mutex>
 
-#include "serial/internal/CommConstants.h"
 #include "serial/VaComm.h"
+#include "serial/internal/CommConstants.h"
 
 using namespace CommConst;
 
@@ -29,16 +29,13 @@ void TVaCommEventThread::Execute() {
   while (!Terminated()) {
     uint32_t mask = 0;
     switch (Platform::WaitCommEvent(FOwner->FHandle, mask, FEvent.Handle())) {
-      case Platform::CommWait::Event:
-        Post([this, mask] { DoEvents(mask); });
-        break;
+      case Platform::CommWait::Event: Post([this, mask] { DoEvents(mask); }); break;
       case Platform::CommWait::DeviceLost:
         ReportDeviceLost();
         // Nothing more will come from this device: sleep until Close stops us.
         FEvent.WaitFor(Platform::Infinite);
         break;
-      case Platform::CommWait::Cancelled:
-        break;
+      case Platform::CommWait::Cancelled: break;
     }
   }
 }
@@ -80,12 +77,8 @@ void TVaCommWriteThread::Execute() {
       case 0:
         Terminate();  // bytes still in the buffer are not sent
         break;
-      case 1:
-        AnswerPurge();
-        break;
-      case 2:
-        WriteBuffered();
-        break;
+      case 1: AnswerPurge(); break;
+      case 2: WriteBuffered(); break;
       default:
         Terminate();  // the wait itself failed: nothing sensible is left to do
         break;
@@ -216,11 +209,10 @@ bool TVaCommWriteThread::QueueData(const void* data, int count) {
   const int64_t capacity = FBuffer.Capacity();
   if (FBuffer.Count() + int64_t(count) > capacity) {
     // A caller that has to wait goes on only when a byte stays free afterwards.
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(FOwner->Buffers().WriteTimeout());
-    const bool room = FSpaceFreed.wait_until(lock, deadline, [&] {
-      return FBuffer.Count() + int64_t(count) < capacity;
-    });
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(FOwner->Buffers().WriteTimeout());
+    const bool room =
+        FSpaceFreed.wait_until(lock, deadline, [&] { return FBuffer.Count() + int64_t(count) < capacity; });
     if (!room) return false;
   }
   FBuffer.Append(data, count);

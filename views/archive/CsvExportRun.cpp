@@ -1,4 +1,4 @@
-#include "shell/CsvExportRun.h"
+#include "views/archive/CsvExportRun.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -7,8 +7,8 @@
 
 #include "archive/ArchiveError.h"
 #include "archive/RangeExport.h"
-#include "shell/FilePaths.h"
-#include "shell/InformationBox.h"
+#include "views/FilePaths.h"
+#include "views/InformationBox.h"
 
 namespace {
 
@@ -45,6 +45,7 @@ Archive::CsvExportResult RunCsvExport(QWidget* owner, const QString& folder, con
   const Archive::CsvExportResult result =
       job([&dialog](int64_t done, int64_t total) { return ShowProgress(dialog, done, total); });
   dialog.close();
-  ShowInformation(owner, QString::fromStdString(Archive::OutcomeText(result, QDir::toNativeSeparators(folder).toStdString())));
+  ShowInformation(owner,
+                  QString::fromStdString(Archive::OutcomeText(result, QDir::toNativeSeparators(folder).toStdString())));
   return result;
 }

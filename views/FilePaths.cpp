@@ -1,4 +1,4 @@
-#include "shell/FilePaths.h"
+#include "views/FilePaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +22,6 @@ QString WrapAtSeparators(const QString& shownPath) {
 
 QString PathText(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
-  return QDir::toNativeSeparators(QString::fromUtf8(reinterpret_cast<const char*>(text.data()),
-                                                    static_cast<qsizetype>(text.size())));
+  return QDir::toNativeSeparators(
+      QString::fromUtf8(reinterpret_cast<const char*>(text.data()), static_cast<qsizetype>(text.size())));
 }

@@ -10,8 +10,7 @@ TVaEvent::TVaEvent() {
   FHandle = Platform::CreateEvent(true, false);
   if (FHandle == nullptr) {
     const int code = Platform::LastError();
-    throw Exception("Error creating event (" + std::to_string(code) + "), " +
-                    Platform::SysErrorMessage(code));
+    throw Exception("Error creating event (" + std::to_string(code) + "), " + Platform::SysErrorMessage(code));
   }
 }
 

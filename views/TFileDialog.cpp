@@ -1,4 +1,4 @@
-#include "shell/TFileDialog.h"
+#include "views/TFileDialog.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>

@@ -1,4 +1,4 @@
-#include "shell/ArchiveCharts.h"
+#include "views/archive/ArchiveCharts.h"
 
 #include <algorithm>
 
@@ -40,8 +40,7 @@ ChartFooter FooterOfDay(DayNumber day, const std::vector<DayCurve>& curves, cons
   int minutes = 6 * 60;
   if (lastClock.size() == 16 && lastClock.compare(0, 10, IsoDate(day)) == 0)
     minutes = std::stoi(lastClock.substr(11, 2)) * 60 + std::stoi(lastClock.substr(14, 2));
-  else if (const DayCurve* curve = CurveOf(curves, day))
-    minutes += 15 * static_cast<int>(curve->Samples.size());
+  else if (const DayCurve* curve = CurveOf(curves, day)) minutes += 15 * static_cast<int>(curve->Samples.size());
   footer.Time = FormatClockTime(minutes / 60, minutes % 60);
   return footer;
 }

@@ -1,4 +1,4 @@
-#include "PlantStore.h"
+#include "store/PlantStore.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -233,10 +233,18 @@ const char* FormatText(const char* format, ...) {
   return TextBuffer;
 }
 
+namespace {
+
+// The clock's time and date each have a buffer of their own, so that a caller
+// can hold both (and format other texts) without depending on an order.
+char ClockTimeText[TextBufferSize] = {};
+char ClockDateText[TextBufferSize] = {};
+
+}  // namespace
+
 const char* FormatClockTime(unsigned hour, unsigned minute) {
-  std::snprintf(TextBuffer, sizeof TextBuffer, "%s%u:%s%u", LeadingZero(hour), hour,
-                LeadingZero(minute), minute);
-  return TextBuffer;
+  std::snprintf(ClockTimeText, sizeof ClockTimeText, "%s%u:%s%u", LeadingZero(hour), hour, LeadingZero(minute), minute);
+  return ClockTimeText;
 }
 
 const char* FormatTime() { return FormatClockTime(Block2[Word::Block2::Hour], Block2[Word::Block2::Minute]); }
@@ -259,9 +267,9 @@ const char* FormatClockDate(unsigned day, unsigned month, unsigned year) {
   // Years from 2000 on are shown with two digits; a year word below 100 as it is.
   const unsigned shownYear = year >= 100 ? year - 100 : year;
   const char* yearZero = (year >= 100 && year < 110) ? "0" : "";
-  std::snprintf(TextBuffer, sizeof TextBuffer, "%s%u/%s%u/%s%u", LeadingZero(day), day,
-                LeadingZero(month), month, yearZero, shownYear);
-  return TextBuffer;
+  std::snprintf(ClockDateText, sizeof ClockDateText, "%s%u/%s%u/%s%u", LeadingZero(day), day, LeadingZero(month), month,
+                yearZero, shownYear);
+  return ClockDateText;
 }
 
 const char* FormatControllerVersion() {

@@ -1,4 +1,4 @@
-#include "shell/TForm14.h"
+#include "views/archive/TForm14.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>
@@ -13,11 +13,11 @@
 #include <system_error>
 
 #include "archive/RangeExport.h"
-#include "shell/ArchiveCharts.h"
-#include "shell/CsvExportRun.h"
-#include "shell/FilePaths.h"
-#include "shell/TFileDialog.h"
 #include "views/Bind.h"
+#include "views/FilePaths.h"
+#include "views/TFileDialog.h"
+#include "views/archive/ArchiveCharts.h"
+#include "views/archive/CsvExportRun.h"
 #include "views/history/DailyChart.h"
 #include "views/history/MonthlyChart.h"
 #include "views/history/YearlyChart.h"
@@ -39,7 +39,8 @@ DayNumber DayOfDate(const QDate& date) { return static_cast<DayNumber>(date.toJu
 
 }  // namespace
 
-TForm14::TForm14(QWidget* owner) : TForm(owner, ClientWidth, ClientHeight, FormBorder::Single, QStringLiteral("Archiv")) {
+TForm14::TForm14(QWidget* owner)
+    : TForm(owner, ClientWidth, ClientHeight, FormBorder::Single, QStringLiteral("Archiv")) {
   CreateCalendar();
   CreatePages();
   CreateExport();
@@ -59,8 +60,8 @@ void TForm14::CreateCalendar() {
   MonthCalendar1->setGridVisible(true);
   // Room after the month's name for the arrow of its menu, which the styles
   // draw in the button's corner, over the end of "Dezember".
-  MonthCalendar1->setStyleSheet(QStringLiteral("QToolButton#qt_calendar_monthbutton { padding-right: %1px; }")
-                                    .arg(MonthArrowRoom));
+  MonthCalendar1->setStyleSheet(
+      QStringLiteral("QToolButton#qt_calendar_monthbutton { padding-right: %1px; }").arg(MonthArrowRoom));
   // The view's own keys move by a week or stop at a grey day: the window's take their place.
   MonthCalendar1->installEventFilter(this);
   if (auto* view = MonthCalendar1->findChild<QTableView*>()) view->installEventFilter(this);
@@ -81,7 +82,8 @@ void TForm14::CreatePages() {
     TImage** image;
     int width, height;
     const char* caption;
-  } pages[] = {{&Image1, 785, 401, "Tagesdaten"}, {&Image2, 753, 321, "Monatsdaten"}, {&Image3, 777, 369, "Jahresdaten"}};
+  } pages[] = {
+      {&Image1, 785, 401, "Tagesdaten"}, {&Image2, 753, 321, "Monatsdaten"}, {&Image3, 777, 369, "Jahresdaten"}};
   for (const auto& page : pages) {
     auto* sheet = new QWidget(PageControl1);
     *page.image = new TImage(sheet, 0, 0, page.width, page.height);
@@ -221,8 +223,10 @@ void TForm14::MoveMonths(int direction) {
 
 bool TForm14::MoveKey(int key) {
   switch (key) {
-    case Qt::Key_Left: case Qt::Key_Up: MoveDays(-1); return true;
-    case Qt::Key_Right: case Qt::Key_Down: MoveDays(1); return true;
+    case Qt::Key_Left:
+    case Qt::Key_Up: MoveDays(-1); return true;
+    case Qt::Key_Right:
+    case Qt::Key_Down: MoveDays(1); return true;
     case Qt::Key_PageUp: MoveMonths(-1); return true;
     case Qt::Key_PageDown: MoveMonths(1); return true;
     default: return false;
@@ -246,8 +250,8 @@ void TForm14::keyPressEvent(QKeyEvent* event) {
 
 Archive::CsvExportResult TForm14::ExportRange(const QString& folder) {
   if (archive_ == nullptr) throw Exception("Es ist kein Archiv geöffnet.");
-  const Archive::DayRange range = Archive::ParseDayRange(
-      DateTimePicker1->date().toString(Qt::ISODate).toStdString(), DateTimePicker2->date().toString(Qt::ISODate).toStdString());
+  const Archive::DayRange range = Archive::ParseDayRange(DateTimePicker1->date().toString(Qt::ISODate).toStdString(),
+                                                         DateTimePicker2->date().toString(Qt::ISODate).toStdString());
   const std::filesystem::path file = archive_->File(), target = PathFromText(folder);
   return RunCsvExport(this, folder, [&](const Archive::CsvProgress& progress) {
     return Archive::ExportArchiveRange(file, range, target, style_, progress);
@@ -255,7 +259,8 @@ Archive::CsvExportResult TForm14::ExportRange(const QString& folder) {
 }
 
 void TForm14::Button1Click() {
-  if (FolderDialog1 == nullptr) FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
+  if (FolderDialog1 == nullptr)
+    FolderDialog1 = new TFileDialog(this, QFileDialog::AcceptOpen, TFileDialog::Chooses::Folder);
   const QString folder = FolderDialog1->Choose();
   if (!folder.isEmpty() && MayReplaceCsvFiles(this, folder)) ExportRange(folder);
 }

@@ -1,4 +1,4 @@
-#include "link/PlantFile.h"
+#include "store/PlantFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <random>
 #include <system_error>
 
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 
 namespace fs = std::filesystem;
 

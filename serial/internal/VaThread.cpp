@@ -50,9 +50,7 @@ bool TVaThread::WaitFor() {
     MainThreadCall* call = nullptr;
     {
       std::unique_lock lock(d.Lock);
-      d.Changed.wait(lock, [&] {
-        return FFinished || (serve && (call = TakeCallOf(d, this)) != nullptr);
-      });
+      d.Changed.wait(lock, [&] { return FFinished || (serve && (call = TakeCallOf(d, this)) != nullptr); });
       if (call == nullptr) break;
     }
     RunCall(call);

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "link/StoreWords.h"
+#include "store/StoreWords.h"
 
 struct TGroupA {
   uint16_t Block2[100];
@@ -176,7 +176,8 @@ extern char TextBuffer[TextBufferSize];
 // Formats into TextBuffer and returns it.
 const char* FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// The controller's clock as text in TextBuffer: "hh:mm" and "dd/mm/yy".
+// The controller's clock as text: "hh:mm" and "dd/mm/yy", each in a buffer of
+// its own (not TextBuffer), valid until the next time or date is formatted.
 const char* FormatTime();
 const char* FormatDate();
 // The same for any moment; the year as the controller counts it (years since 1900).

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "archive/PlantArchive.h"
-#include "link/PlantStore.h"
+#include "store/PlantStore.h"
 #include "views/history/ChartData.h"
 
 struct ArchiveCharts {
@@ -21,8 +21,8 @@ struct ArchiveCharts {
 ChartFooter FooterOfDay(Archive::DayNumber day, const std::vector<Archive::DayCurve>& curves,
                         const std::string& lastClock);
 // The curves of day - 2 .. day (any may be missing) in the three panels.
-DailyChartData DailyChartOf(const std::vector<Archive::DayCurve>& curves, Archive::DayNumber day,
-                            uint32_t dayChartMax, const ChartFooter& footer);
+DailyChartData DailyChartOf(const std::vector<Archive::DayCurve>& curves, Archive::DayNumber day, uint32_t dayChartMax,
+                            const ChartFooter& footer);
 MonthlyChartData MonthlyChartOf(const std::vector<Archive::MonthYield>& months, int year, uint32_t monthChartMax,
                                 const ChartFooter& footer);
 // One bar for each year from the first archived one up to `year`.

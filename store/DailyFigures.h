@@ -18,20 +18,20 @@ struct DailyFigures {
   std::optional<int64_t> monthYield;
   std::optional<int64_t> yearYield;
   std::optional<int64_t> totalYield;
-  double specificYield = 0;  // today's kWh per kWp of the plant size
-  unsigned tariff = 0;       // cents per kWh
-  double todayRevenue = 0;   // euros, not rounded
-  std::optional<int64_t> yearRevenue;   // whole euros
-  std::optional<int64_t> totalRevenue;  // whole euros
-  std::optional<double> todayIrradiation;  // kWh/m2
+  double specificYield = 0;                 // today's kWh per kWp of the plant size
+  unsigned tariff = 0;                      // cents per kWh
+  double todayRevenue = 0;                  // euros, not rounded
+  std::optional<int64_t> yearRevenue;       // whole euros
+  std::optional<int64_t> totalRevenue;      // whole euros
+  std::optional<double> todayIrradiation;   // kWh/m2
   std::optional<unsigned> yearIrradiation;  // kWh/m2
   std::optional<int> moduleTemperature;     // today's highest, degrees Celsius
   // The lifetime yield's equivalents (empty with the lifetime yield).
-  std::optional<double> co2Tonnes;        // 0.7 kg per kWh
-  std::optional<double> oilLitres;        // 10.68 kWh per litre of heating oil
-  std::optional<double> gasCubicMetres;   // 11.46 kWh per cubic metre of natural gas
-  unsigned commissioningMonth = 0;  // 1..12
-  unsigned commissioningYear = 0;   // years after 2000
+  std::optional<double> co2Tonnes;       // 0.7 kg per kWh
+  std::optional<double> oilLitres;       // 10.68 kWh per litre of heating oil
+  std::optional<double> gasCubicMetres;  // 11.46 kWh per cubic metre of natural gas
+  unsigned commissioningMonth = 0;       // 1..12
+  unsigned commissioningYear = 0;        // years after 2000
   unsigned meterCount = 0;
   // The plant check's hint: meter `deviatingMeter` deviates from meter 1.
   bool deviationReported = false;

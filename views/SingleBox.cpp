@@ -1,4 +1,4 @@
-#include "shell/SingleBox.h"
+#include "views/SingleBox.h"
 
 void ShowSingleBox(QPointer<QMessageBox>& box, QMessageBox::Icon icon, const QString& text, QWidget* owner,
                    const QString& objectName) {

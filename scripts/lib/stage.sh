@@ -19,3 +19,15 @@ run_logged() {
   fi
   return $status
 }
+
+# use_compiler_cache: sets compiler_launcher to cmake's option for ccache (empty
+# without it). The objects are kept in our cache folder beside Qt's and
+# SQLite's, with paths taken relative to the clone and the build folder left
+# out of the key, so that a fresh clone's builds compile only what changed.
+use_compiler_cache() {
+  compiler_launcher=()
+  command -v ccache >/dev/null || return 0
+  export CCACHE_DIR=${XDG_CACHE_HOME:-$HOME/.cache}/pczentrixnet/ccache CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1 \
+    CCACHE_MAXSIZE=15G
+  compiler_launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+}

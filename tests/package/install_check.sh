@@ -18,17 +18,9 @@ export DEBIAN_FRONTEND=noninteractive
 exec 9>/tmp/pczentrixnet-package-test.lock
 flock -w 900 9
 
-# Installed in any state but "not-installed" (which a failed install leaves too).
-known_to_dpkg() {
-  local state
-  state=$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null) && [ -n "$state" ] && [ "$state" != not-installed ]
-}
-for package in pczentrixnet pczentrixnet-bridge; do
-  if known_to_dpkg "$package"; then
-    echo "  $package is installed on this machine already: left as it is, the real installation is not tried"
-    exit 0
-  fi
-done
+# shellcheck source=dpkg_state.sh
+. "$(dirname "$0")/dpkg_state.sh"
+leave_installed_alone "the real installation"
 
 installed_packages() {
   dpkg-query -W -f='${Package}:${Architecture} ${db:Status-Status}\n' | awk '$2 == "installed" { print $1 }' | sort

@@ -24,17 +24,9 @@ old_deb=$(bash "$here/../../scripts/build-old-package") ||
 exec 9>/tmp/pczentrixnet-package-test.lock
 flock -w 900 9
 
-# Installed in any state but "not-installed" (which a failed install leaves too).
-known_to_dpkg() {
-  local state
-  state=$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null) && [ -n "$state" ] && [ "$state" != not-installed ]
-}
-for package in pczentrixnet pczentrixnet-bridge; do
-  if known_to_dpkg "$package"; then
-    echo "  $package is installed on this machine already: left as it is, the upgrade is not tried"
-    exit 0
-  fi
-done
+# shellcheck source=dpkg_state.sh
+. "$(dirname "$0")/dpkg_state.sh"
+leave_installed_alone "the upgrade"
 for file in /etc/pczentrixnet /var/lib/pczentrixnet; do
   if [ -e "$file" ]; then
     echo "  $file exists on this machine already: left as it is, the upgrade is not tried"

@@ -50,7 +50,24 @@ void CheckRange(T value, T last) {
 
 // --- construction ------------------------------------------------------------------
 
-TVaCustomComm::TVaCustomComm(TVaComponent* AOwner) : TVaComponent(AOwner) {
+class TVaCustomComm::ThreadSide final : public TVaCommThreadOwner {
+public:
+  explicit ThreadSide(TVaCustomComm& comm) : FComm(comm) {}
+
+  Platform::Comm* Device() const override { return FComm.FHandle; }
+  int WriteTimeout() const override { return FComm.FBuffers.WriteTimeout(); }
+  bool WantsTxEmpty() const override { return FComm.WantsTxEmpty(); }
+  void UpdateDisplay() override { FComm.UpdateDisplay(); }
+  void DoRxChar() override { FComm.DoRxChar(); }
+  void HandleEvents(uint32_t mask) override { FComm.HandleEvents(mask); }
+  void ReportDeviceLost() override { FComm.ReportDeviceLost(); }
+
+private:
+  TVaCustomComm& FComm;
+};
+
+TVaCustomComm::TVaCustomComm(TVaComponent* AOwner)
+    : TVaComponent(AOwner), FThreadSide(std::make_unique<ThreadSide>(*this)) {
   FBuffers.OnChange = [this](TVaPersistent*) {
     CheckClosed();
     ApplyBuffers();
@@ -189,10 +206,27 @@ std::string TVaCustomComm::Version() const {
 
 // --- errors ------------------------------------------------------------------------
 
+namespace {
+
+// The exception's kind for what the binding read from an error code; `otherwise`
+// when the code says nothing of the device.
+TVaCommErrorKind KindOf(Platform::ErrorMeaning meaning, TVaCommErrorKind otherwise) {
+  switch (meaning) {
+    case Platform::ErrorMeaning::NotFound: return TVaCommErrorKind::NotFound;
+    case Platform::ErrorMeaning::NoPermission: return TVaCommErrorKind::NoPermission;
+    case Platform::ErrorMeaning::Busy: return TVaCommErrorKind::Busy;
+    case Platform::ErrorMeaning::Lost: return TVaCommErrorKind::Lost;
+    case Platform::ErrorMeaning::Other: break;
+  }
+  return otherwise;
+}
+
+}  // namespace
+
 void TVaCustomComm::RaiseCommError(const char* Message, TVaCommErrorKind Kind) const {
   const int code = Platform::LastError();
   const TVaCommErrorKind kind =
-      Platform::CommLost(FHandle) ? TVaCommErrorKind::Lost : Platform::DeviceErrorKind(code, Kind);
+      Platform::CommLost(FHandle) ? TVaCommErrorKind::Lost : KindOf(Platform::DeviceErrorMeaning(code), Kind);
   throw EVaCommError(FormatArgs(Message, {std::to_string(code), Platform::SysErrorMessage(code)}), kind, code);
 }
 
@@ -217,7 +251,7 @@ void TVaCustomComm::OpenDevice() {
   Platform::Comm* handle = Platform::OpenComm(path);
   if (handle == nullptr) {
     const int code = Platform::LastError();
-    const TVaCommErrorKind kind = Platform::OpenErrorKind(code);
+    const TVaCommErrorKind kind = KindOf(Platform::OpenErrorMeaning(code), TVaCommErrorKind::InputOutput);
     if (kind == TVaCommErrorKind::NotFound) {
       throw EVaCommError(FormatArgs("Specified device not found (%s).", {path}), kind, code);
     }
@@ -251,13 +285,13 @@ void TVaCustomComm::Open() {
 
 void TVaCustomComm::CreateThreads() {
   if (FEventMask != 0) {
-    FEventThread = std::make_unique<TVaCommEventThread>(this);
+    FEventThread = std::make_unique<TVaCommEventThread>(FThreadSide.get());
     FEventThread->SetPriority(FEventPriority);
     FEventThread->Start();
   }
   if (FDirectWrite) return;
   try {
-    FWriteThread = std::make_unique<TVaCommWriteThread>(this, FBuffers.WriteSize());
+    FWriteThread = std::make_unique<TVaCommWriteThread>(FThreadSide.get(), FBuffers.WriteSize());
   } catch (const std::bad_alloc&) {
     const int code = Platform::OutOfMemoryError();
     throw EVaCommError(

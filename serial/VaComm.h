@@ -222,8 +222,8 @@ protected:
   void CheckCommResult(bool Ok, const char* Message, TVaCommErrorKind Kind) const;
 
 private:
-  friend class TVaCommEventThread;
-  friend class TVaCommWriteThread;
+  // What the port's event and write threads call back.
+  class ThreadSide;
 
   void DoOpen();
   void DoClose();
@@ -241,7 +241,8 @@ private:
   void SetLineSetting(T& field, T value);
 
   Platform::Comm* FHandle = nullptr;
-  TVaCriticalSection FWriteLock;
+  std::unique_ptr<ThreadSide> FThreadSide;
+  TVaCriticalSection FWriteLock;  // direct writes from several threads
   TVaCriticalSection FReadLock;
   std::unique_ptr<TVaCommEventThread> FEventThread;
   std::unique_ptr<TVaCommWriteThread> FWriteThread;

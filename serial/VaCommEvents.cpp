@@ -118,7 +118,7 @@ void TVaCustomComm::ReportDeviceLost() {
   const int code = Platform::CommLostError(FHandle);
   uint32_t errors = FUnreportedErrors;
   FUnreportedErrors = 0;
-  if (TVaComStat stat; Platform::ClearCommError(FHandle, stat)) errors |= stat.Errors;
+  if (Platform::CommStat stat; Platform::ClearCommError(FHandle, stat)) errors |= stat.Errors;
   if (OnError) {
     try {
       OnError(this, int(errors));

@@ -48,9 +48,11 @@ void TVaCustomComm::Purge(uint32_t Flags) {
 void TVaCustomComm::GetComStat(TVaComStat& Stat) {
   std::lock_guard guard(FReadLock);
   Stat = TVaComStat{};
-  if (Active())
-    CheckCommResult(Platform::ClearCommError(FHandle, Stat), "Error retrieving statistics (%d), %s",
-                    TVaCommErrorKind::InputOutput);
+  if (!Active()) return;
+  Platform::CommStat stat;
+  CheckCommResult(Platform::ClearCommError(FHandle, stat), "Error retrieving statistics (%d), %s",
+                  TVaCommErrorKind::InputOutput);
+  Stat = TVaComStat{stat.Errors, stat.Status, stat.InQue, stat.OutQue};
 }
 
 int TVaCustomComm::InQueCount() {

@@ -11,9 +11,6 @@
 #include <span>
 #include <string>
 
-#include "serial/VaComStat.h"
-#include "serial/VaCommError.h"
-
 namespace Platform {
 
 struct Comm;   // an open serial device
@@ -50,8 +47,16 @@ struct CommTimeouts {
   uint32_t WriteTotalTimeoutConstant = 0;
 };
 
-// The 16-byte status record: the line-error word followed by the queue status.
-using CommStat = TVaComStat;
+// The status record: the line-error word (CE_ bits) followed by the queue status.
+struct CommStat {
+  uint32_t Errors = 0;
+  uint32_t Status = 0;
+  uint32_t InQue = 0;
+  uint32_t OutQue = 0;
+};
+
+// What an error code alone says about the device; Other when it says none of these.
+enum class ErrorMeaning { Other, NotFound, NoPermission, Busy, Lost };
 
 // --- errors, time, platform -------------------------------------------------
 int LastError();
@@ -62,12 +67,11 @@ std::string SysErrorMessage(int code);
 // nothing to a user: its text stands alone.
 bool IsResolverError(int code);
 // What the error code of a failed OpenComm says: NotFound for "no such file
-// or device path", NoPermission, Busy; InputOutput for every other code.
-TVaCommErrorKind OpenErrorKind(int code);
+// or device path", NoPermission, Busy.
+ErrorMeaning OpenErrorMeaning(int code);
 // What the error code of a failed call on an open device says: Lost when the
-// code alone means the device is gone for good, NoPermission or Busy; else
-// `otherwise`, the caller's kind for the call.
-TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise);
+// code alone means the device is gone for good, NoPermission, Busy.
+ErrorMeaning DeviceErrorMeaning(int code);
 // The code that means "not enough memory".
 int OutOfMemoryError();
 // Milliseconds since an arbitrary start; wraps around after 49.7 days.

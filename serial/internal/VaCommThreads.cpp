@@ -4,7 +4,7 @@
 #include <chrono>
 #include <mutex>
 
-#include "serial/VaComm.h"
+#include "base/Exception.h"
 #include "serial/internal/CommConstants.h"
 
 using namespace CommConst;
@@ -28,7 +28,7 @@ void TVaCommEventThread::Stop() {
 void TVaCommEventThread::Execute() {
   while (!Terminated()) {
     uint32_t mask = 0;
-    switch (Platform::WaitCommEvent(FOwner->FHandle, mask, FEvent.Handle())) {
+    switch (Platform::WaitCommEvent(FOwner->Device(), mask, FEvent.Handle())) {
       case Platform::CommWait::Event: Post([this, mask] { DoEvents(mask); }); break;
       case Platform::CommWait::DeviceLost:
         ReportDeviceLost();
@@ -90,7 +90,7 @@ void TVaCommWriteThread::WriteBuffered() {
   const uint8_t* data = nullptr;
   int count = 0;
   {
-    std::lock_guard guard(FOwner->FWriteLock);
+    std::lock_guard guard(FLock);
     data = FBuffer.Data();
     count = FBuffer.Count();
     if (count == 0) DataReady.Reset();
@@ -100,7 +100,7 @@ void TVaCommWriteThread::WriteBuffered() {
   // the bytes taken here stay in place while they are written.
   Platform::Event* const cancel[] = {StopRequest.Handle(), PurgeRequest.Handle()};
   const Platform::WriteResult result =
-      Platform::WriteComm(FOwner->FHandle, data, uint32_t(count), cancel, Platform::Infinite);
+      Platform::WriteComm(FOwner->Device(), data, uint32_t(count), cancel, Platform::Infinite);
   switch (result.Status) {
     case Platform::WriteStatus::Completed:
       FFailing = false;
@@ -119,11 +119,11 @@ void TVaCommWriteThread::WriteBuffered() {
 }
 
 // Deciding that the buffer is empty and resetting DataReady happen under the
-// write lock, so an append that lands in between is never lost.
+// lock, so an append that lands in between is never lost.
 void TVaCommWriteThread::WriteCompleted(uint32_t written) {
   bool report = false;
   {
-    std::lock_guard guard(FOwner->FWriteLock);
+    std::lock_guard guard(FLock);
     FBuffer.Remove(int(written));
     const bool empty = FBuffer.Count() == 0;
     if (empty) {
@@ -140,7 +140,7 @@ void TVaCommWriteThread::WriteCompleted(uint32_t written) {
 void TVaCommWriteThread::RemoveWritten(uint32_t written) {
   if (written == 0) return;
   {
-    std::lock_guard guard(FOwner->FWriteLock);
+    std::lock_guard guard(FLock);
     FBuffer.Remove(int(written));
   }
   FSpaceFreed.notify_all();
@@ -148,7 +148,7 @@ void TVaCommWriteThread::RemoveWritten(uint32_t written) {
 
 void TVaCommWriteThread::DropBuffer() {
   {
-    std::lock_guard guard(FOwner->FWriteLock);
+    std::lock_guard guard(FLock);
     FBuffer.Clear();
     DataReady.Reset();
   }
@@ -160,7 +160,7 @@ void TVaCommWriteThread::DropBuffer() {
 void TVaCommWriteThread::AnswerPurge() {
   bool wanted = false;
   {
-    std::lock_guard guard(FOwner->FWriteLock);
+    std::lock_guard guard(FLock);
     wanted = FPurgeWanted;
     FPurgeWanted = false;
     PurgeRequest.Reset();
@@ -174,7 +174,7 @@ void TVaCommWriteThread::AnswerPurge() {
 // bytes are tried again after a pause, so a persisting failure neither spins
 // nor floods the main thread.
 void TVaCommWriteThread::HandleWriteFailure() {
-  if (Platform::CommLost(FOwner->FHandle)) {
+  if (Platform::CommLost(FOwner->Device())) {
     DropBuffer();
     ReportDeviceLost();
     return;
@@ -205,12 +205,11 @@ void TVaCommWriteThread::ReportDeviceLost() {
 }
 
 bool TVaCommWriteThread::QueueData(const void* data, int count) {
-  std::unique_lock lock(FOwner->FWriteLock);
+  std::unique_lock lock(FLock);
   const int64_t capacity = FBuffer.Capacity();
   if (FBuffer.Count() + int64_t(count) > capacity) {
     // A caller that has to wait goes on only when a byte stays free afterwards.
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(FOwner->Buffers().WriteTimeout());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FOwner->WriteTimeout());
     const bool room =
         FSpaceFreed.wait_until(lock, deadline, [&] { return FBuffer.Count() + int64_t(count) < capacity; });
     if (!room) return false;
@@ -230,12 +229,12 @@ bool TVaCommWriteThread::QueueData(const void* data, int count) {
 void TVaCommWriteThread::PurgeBuffer() {
   PurgeDone.Reset();
   {
-    std::lock_guard guard(FOwner->FWriteLock);
+    std::lock_guard guard(FLock);
     FPurgeWanted = true;
   }
   PurgeRequest.Signal();
   if (PurgeDone.WaitFor(PurgeAnswerMs) == wrSignaled) return;
   // No answer: withdraw the request so that it cannot empty the buffer later.
-  std::lock_guard guard(FOwner->FWriteLock);
+  std::lock_guard guard(FLock);
   FPurgeWanted = false;
 }

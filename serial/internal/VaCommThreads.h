@@ -7,16 +7,35 @@
 // device, so that WriteBuf returns without waiting for the line.
 #include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
+#include "serial/internal/Platform.h"
 #include "serial/internal/VaCommBuffer.h"
 #include "serial/internal/VaSync.h"
 #include "serial/internal/VaThread.h"
 
-class TVaCustomComm;
+// What the threads use of the port they serve.
+class TVaCommThreadOwner {
+public:
+  // The open device; it stays open while the threads run.
+  virtual Platform::Comm* Device() const = 0;
+  // How long a write waits for room in the write buffer, in milliseconds.
+  virtual int WriteTimeout() const = 0;
+  // Whether a transmit-empty report would reach anyone.
+  virtual bool WantsTxEmpty() const = 0;
+  // The handlers, called on the main thread.
+  virtual void UpdateDisplay() = 0;
+  virtual void DoRxChar() = 0;
+  virtual void HandleEvents(uint32_t mask) = 0;
+  virtual void ReportDeviceLost() = 0;
+
+protected:
+  ~TVaCommThreadOwner() = default;
+};
 
 class TVaCommEventThread : public TVaThread {
 public:
-  explicit TVaCommEventThread(TVaCustomComm* owner) : FOwner(owner) {}
+  explicit TVaCommEventThread(TVaCommThreadOwner* owner) : FOwner(owner) {}
   // Ends a pending wait; the loop ends without dispatching.
   void Stop();
 
@@ -28,12 +47,12 @@ private:
   void ReportDeviceLost();
 
   TVaWaitEvent FEvent;
-  TVaCustomComm* FOwner;
+  TVaCommThreadOwner* FOwner;
 };
 
 class TVaCommWriteThread : public TVaThread {
 public:
-  TVaCommWriteThread(TVaCustomComm* owner, int bufferSize) : FBuffer(bufferSize), FOwner(owner) {}
+  TVaCommWriteThread(TVaCommThreadOwner* owner, int bufferSize) : FBuffer(bufferSize), FOwner(owner) {}
   void Stop();
 
   // On the caller's thread: queues the bytes, waiting up to the owner's
@@ -61,10 +80,11 @@ private:
   TVaWaitEvent StopRequest;
   TVaWaitEvent PurgeRequest;
   TVaWaitEvent PurgeDone;
-  std::condition_variable_any FSpaceFreed;  // with the owner's write lock
-  bool FPurgeWanted = false;                // under the write lock
-  bool FReportTxEmpty = false;              // under the write lock: someone listens to transmit-empty
+  std::mutex FLock;                         // guards the buffer and the flags below
+  std::condition_variable_any FSpaceFreed;  // with FLock
+  bool FPurgeWanted = false;                // under FLock
+  bool FReportTxEmpty = false;              // under FLock: someone listens to transmit-empty
   bool FFailing = false;                    // in a run of failed writes (thread only)
   uint32_t FRetryDelay = 0;                 // thread only
-  TVaCustomComm* FOwner;
+  TVaCommThreadOwner* FOwner;
 };

@@ -25,7 +25,7 @@ void TVaThread::Terminate() {
   d.Changed.notify_all();
 }
 
-void TVaThread::SetPriority(TThreadPriority priority) {
+void TVaThread::SetPriority(int priority) {
   FPriority = priority;
   if (const Platform::ThreadId id = FThreadId; id != 0) Platform::SetThreadPriority(id, priority);
 }
@@ -116,7 +116,7 @@ void TVaThread::WaitUntilExecuteEnded() {
 
 void TVaThread::Run() {
   FThreadId = Platform::CurrentThreadId();
-  if (FPriority != tpNormal) Platform::SetThreadPriority(FThreadId, FPriority);
+  if (FPriority != NormalPriority) Platform::SetThreadPriority(FThreadId, FPriority);
   std::exception_ptr error;
   try {
     Execute();

@@ -11,11 +11,12 @@
 #include <thread>
 
 #include "base/MainThreadCalls.h"
-#include "serial/VaClasses.h"
 #include "serial/internal/Platform.h"
 
 class TVaThread {
 public:
+  static constexpr int NormalPriority = 3;
+
   TVaThread();  // created suspended: Start runs it
   TVaThread(const TVaThread&) = delete;
   TVaThread& operator=(const TVaThread&) = delete;
@@ -26,8 +27,9 @@ public:
   // Also ends a wait for a posted call (WaitForPosted, Post).
   void Terminate();
   bool Terminated() const { return FTerminated; }
-  TThreadPriority Priority() const { return TThreadPriority(FPriority.load()); }
-  void SetPriority(TThreadPriority priority);
+  // 0 (idle) .. 3 (normal) .. 6 (time critical), as the component counts its priorities.
+  int Priority() const { return FPriority.load(); }
+  void SetPriority(int priority);
 
   // Waits until the thread has ended. From inside one of this thread's own
   // calls the thread cannot end before the call returns, so it returns false:
@@ -61,7 +63,7 @@ private:
 
   std::thread FThread;
   std::atomic<bool> FTerminated{false};
-  std::atomic<int> FPriority{tpNormal};
+  std::atomic<int> FPriority{NormalPriority};
   std::atomic<Platform::ThreadId> FThreadId{0};
   std::function<void()> FPostedMethod;  // guarded by the dispatcher's lock, like the call
   MainThreadCall FPosted;

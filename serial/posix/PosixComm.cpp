@@ -95,22 +95,22 @@ uint32_t OutputQueueSize(Comm& comm) {
 
 }  // namespace
 
-TVaCommErrorKind OpenErrorKind(int code) {
+ErrorMeaning OpenErrorMeaning(int code) {
   switch (code) {
-    case ENOENT: return TVaCommErrorKind::NotFound;
+    case ENOENT: return ErrorMeaning::NotFound;
     case EACCES:
-    case EPERM: return TVaCommErrorKind::NoPermission;
+    case EPERM: return ErrorMeaning::NoPermission;
     case EBUSY:  // the tty's exclusive mode or another port's lock
-      return TVaCommErrorKind::Busy;
-    default: return TVaCommErrorKind::InputOutput;
+      return ErrorMeaning::Busy;
+    default: return ErrorMeaning::Other;
   }
 }
 
-TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise) {
-  if (MeansDeviceGone(code)) return TVaCommErrorKind::Lost;
-  if (code == EACCES || code == EPERM) return TVaCommErrorKind::NoPermission;
-  if (code == EBUSY) return TVaCommErrorKind::Busy;
-  return otherwise;
+ErrorMeaning DeviceErrorMeaning(int code) {
+  if (MeansDeviceGone(code)) return ErrorMeaning::Lost;
+  if (code == EACCES || code == EPERM) return ErrorMeaning::NoPermission;
+  if (code == EBUSY) return ErrorMeaning::Busy;
+  return ErrorMeaning::Other;
 }
 
 Comm* OpenComm(const std::string& path) {

@@ -175,26 +175,26 @@ bool FinishIo(Comm& comm, OVERLAPPED* io, DWORD& transferred) {
 
 }  // namespace Win32Comm
 
-TVaCommErrorKind OpenErrorKind(int code) {
+ErrorMeaning OpenErrorMeaning(int code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return TVaCommErrorKind::NotFound;
+    case ERROR_PATH_NOT_FOUND: return ErrorMeaning::NotFound;
     // A comm device opens only once: the system refuses a port another handle
     // holds with "access denied" (or, for some drivers, a sharing violation).
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION: return TVaCommErrorKind::Busy;
-    default: return TVaCommErrorKind::InputOutput;
+    case ERROR_SHARING_VIOLATION: return ErrorMeaning::Busy;
+    default: return ErrorMeaning::Other;
   }
 }
 
 // Only the codes that say it alone: the others that may mean a device gone
 // (MayMeanDeviceGone) count once the binding confirmed the loss (CommLost).
-TVaCommErrorKind DeviceErrorKind(int code, TVaCommErrorKind otherwise) {
+ErrorMeaning DeviceErrorMeaning(int code) {
   switch (code) {
     case ERROR_DEVICE_REMOVED:
     case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_DEV_NOT_EXIST: return TVaCommErrorKind::Lost;
-    default: return otherwise;
+    case ERROR_DEV_NOT_EXIST: return ErrorMeaning::Lost;
+    default: return ErrorMeaning::Other;
   }
 }
 

@@ -27,6 +27,7 @@
 #include "shell/Navigation.h"
 #include "shell/PlantAlarms.h"
 #include "shell/PlantArchiving.h"
+#include "shell/StatusLine.h"
 #include "shell/TForm11.h"
 #include "store/PlantFile.h"
 #include "store/PlantStore.h"
@@ -197,7 +198,7 @@ bool TStart::eventFilter(QObject* watched, QEvent* event) {
 void TStart::CreateStatusLine() {
   Label2 = new QLabel(QStringLiteral("Verbindungsstatus:"), centralWidget());
   Label2->setGeometry(128, 534, 125, 16);
-  Edit1 = new QLineEdit(centralWidget());
+  Edit1 = new StatusLine(centralWidget());
   Edit1->setGeometry(256, 530, 425, 24);
   Edit1->setReadOnly(true);
   Edit1->setFocusPolicy(Qt::NoFocus);

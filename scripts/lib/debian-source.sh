@@ -1,6 +1,6 @@
 # Fetching a Debian source package for the Windows libraries, and the lock that
-# keeps two builds of the cache apart (sourced by scripts/build-qt-windows and
-# scripts/build-sqlite-windows).
+# keeps two builds of the cache apart (sourced by scripts/build-qt-windows,
+# scripts/build-sqlite-windows and scripts/build-mosquitto-windows).
 
 # take_cache_lock CACHE NAME: holds CACHE/NAME.lock until the calling script
 # ends, so a second build of the same library (the test script beside
@@ -16,8 +16,10 @@ take_cache_lock() {
 }
 
 # source_indexes_have PACKAGE: true when apt's source indexes know PACKAGE.
+# grep reads the whole record: stopping at the first match (-q) would end
+# apt-cache with SIGPIPE mid-record, which pipefail takes for a failure.
 source_indexes_have() {
-  apt-cache showsrc "$1" 2>/dev/null | grep -q '^Version: '
+  apt-cache showsrc "$1" 2>/dev/null | grep '^Version: ' >/dev/null
 }
 
 # add_source_entries PACKAGE LOG: source entries for the machine's own Debian
@@ -83,4 +85,33 @@ fetch_debian_source() {
   fi
   touch "$found/.unpacked"
   echo "$found"
+}
+
+# fetch_debian_source_or_older PACKAGE VERSION DIR LOG: fetch_debian_source of
+# VERSION into DIR-VERSION; when the mirror cannot deliver it (a security
+# update whose files it lacks), the newest older version apt's source indexes
+# know that it can deliver, said on standard error. Prints the version fetched,
+# then its source folder, one a line.
+fetch_debian_source_or_older() {
+  local package=$1 wanted=$2 dir=$3 log=$4 version found
+  for version in "$wanted" $(older_source_versions "$package" "$wanted"); do
+    if found=$(fetch_debian_source "$package" "$version" "$dir-$version" "$log"); then
+      [ "$version" = "$wanted" ] ||
+        echo "$package $wanted (the host's) cannot be fetched; building $version, the newest older one that can" >&2
+      printf '%s\n%s\n' "$version" "$found"
+      return 0
+    fi
+  done
+  echo "no version of $package up to $wanted could be fetched (log: $log)" >&2
+  return 1
+}
+
+# older_source_versions PACKAGE VERSION: the versions of PACKAGE older than
+# VERSION that apt's source indexes know, newest first.
+older_source_versions() {
+  local package=$1 wanted=$2 version
+  apt-cache showsrc "$package" 2>/dev/null | sed -n 's/^Version: //p' | sort -u -V -r |
+    while read -r version; do
+      if dpkg --compare-versions "$version" lt "$wanted"; then echo "$version"; fi
+    done
 }

@@ -51,6 +51,12 @@ std::string NetworkPortName::Text() const {
   return std::string(Kind == Protocol::Rfc2217 ? "rfc2217://" : "tcp://") + host + ":" + std::to_string(Port);
 }
 
+std::string NetworkPortName::OtherSchemeText() const {
+  NetworkPortName other = *this;
+  other.Kind = Kind == Protocol::Rfc2217 ? Protocol::RawTcp : Protocol::Rfc2217;
+  return other.Text();
+}
+
 bool HasNetworkScheme(std::string_view name) { return SchemeOf(name) != nullptr; }
 
 std::optional<NetworkPortName> ParseNetworkPortName(std::string_view name) {

@@ -17,6 +17,8 @@ struct NetworkPortName {
 
   // The name as it is written: "rfc2217://192.0.2.10:4001".
   std::string Text() const;
+  // The same server under the other scheme, for hints that the scheme seems wrong.
+  std::string OtherSchemeText() const;
 };
 
 // True when the name starts with one of the two schemes (any case), whether or

@@ -2,8 +2,8 @@
 // Which serial devices the system has, and what each COM number opens: the
 // answer to "which port is my adapter?". Implemented by the platform binding
 // (on Linux the ports folder's links, the fixed mapping, the UARTs, USB and
-// modem-class devices and their stable names; on Windows the COM devices the
-// system knows). Nothing here opens a device that is not a serial port.
+// modem-class devices and their stable names; on Windows the ports folder's
+// text entries and the COM devices the system knows). Nothing here opens a device that is not a serial port.
 #include <string>
 #include <vector>
 
@@ -48,11 +48,14 @@ struct ComPort {
 
 // The folder whose entries COMn stand for: a link to a device, or a text file
 // holding a network port name. Set by the program that uses the component
-// before it opens a port; empty (the default, and always on Windows): none.
+// before it opens a port; empty (the default): none.
 void SetPortsFolder(std::string folder);
 std::string PortsFolder();
-// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config; empty
-// where the system has no such place (Windows).
+// Whether a ports folder entry may be a link to a device (Linux); on Windows
+// its entries are text files naming network ports only.
+bool PortsFolderTakesLinks();
+// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config; on
+// Windows %APPDATA%; empty when the system names none.
 std::string UserConfigFolder();
 DeviceCheck CheckDevice(const std::string& path);
 ComPort ResolveComPort(int number, const PortRoots& roots = {});

@@ -94,9 +94,10 @@ std::string MissingDeviceHint(int comNumber, const PortRoots& roots) {
     if (free == nullptr && numbers == opened.end()) free = &device;
   }
   if (comNumber <= 0) return hint;
-  // Without a ports folder (Windows) a COM number is the system's own; a
-  // device that a COM number opens already is best chosen by that number.
-  const bool canLink = !(roots.PortsFolder.empty() && PortsFolder().empty());
+  // Without a ports folder that takes links (Windows) a COM number leads to a
+  // device only as the system's own; a device that a COM number opens
+  // already is best chosen by that number.
+  const bool canLink = PortsFolderTakesLinks() && !(roots.PortsFolder.empty() && PortsFolder().empty());
   if (!canLink || free == nullptr) return hint + "W\u00e4hlen Sie die COM-Nummer eines davon.\n";
   hint += "So zeigt COM " + std::to_string(comNumber) + " auf " + free->Preferred() + ":\n";
   return hint + LinkCommands(comNumber, *free, roots);

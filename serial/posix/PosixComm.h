@@ -9,9 +9,9 @@
 #include <span>
 
 #include "PosixNetwork.h"
-#include "ReceiveQueue.h"
 #include "serial/internal/CommLoss.h"
 #include "serial/internal/Platform.h"
+#include "serial/internal/ReceiveQueue.h"
 
 namespace Platform {
 

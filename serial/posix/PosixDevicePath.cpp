@@ -8,8 +8,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <mutex>
 #include <string_view>
 
 #include "serial/DeviceName.h"
@@ -22,32 +20,15 @@ namespace PortDiscovery {
 
 namespace {
 
-std::mutex PortsFolderLock;
-std::string PortsFolderPath;
-
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
   if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) return user->pw_dir;
   return "/";
 }
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  return text;
-}
-
 }  // namespace
 
-void SetPortsFolder(std::string folder) {
-  std::lock_guard guard(PortsFolderLock);
-  PortsFolderPath = std::move(folder);
-}
-
-std::string PortsFolder() {
-  std::lock_guard guard(PortsFolderLock);
-  return PortsFolderPath;
-}
+bool PortsFolderTakesLinks() { return true; }
 
 std::string UserConfigFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -64,15 +45,6 @@ std::string FixedComDevice(long number, const std::string& dev) {
 bool HasPortsEntry(const std::string& entry) {
   struct stat info {};
   return lstat(entry.c_str(), &info) == 0;
-}
-
-std::optional<std::string> TextEntry(const std::string& entry) {
-  struct stat info {};
-  if (lstat(entry.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  std::ifstream file(entry);
-  char line[512] = {};
-  file.getline(line, sizeof line);
-  return std::string(Trimmed(line));
 }
 
 }  // namespace PortDiscovery

@@ -16,11 +16,8 @@
 #include <utility>
 
 #include "PosixComm.h"
-#include "serial/internal/CommConstants.h"
 
 namespace Platform::PosixNetwork {
-
-using namespace CommConst;
 
 // The connecting thread's way back to the line: cleared when the line is
 // closed first, so the thread then closes its socket instead.
@@ -32,9 +29,6 @@ struct Handoff {
 namespace {
 
 constexpr uint32_t QueueSize = 4096;
-// The most Telnet answers kept for a server that does not read them; a
-// server that asks more has lost its way.
-constexpr size_t ControlLimit = 4096;
 // How long a connection attempt may take before it counts as failed.
 constexpr int ConnectSeconds = 20;
 // A server that vanishes is noticed within about half a minute, idle or not.
@@ -103,33 +97,12 @@ int Connect(const NetworkPortName& name, int& fd) {
   return error;
 }
 
-Telnet::LineSettings LineOf(const CommDcb& dcb) {
-  Telnet::LineSettings line;
-  line.Baudrate = dcb.BaudRate;
-  line.DataBits = dcb.ByteSize;
-  line.Parity = uint8_t(dcb.Parity <= 4 ? dcb.Parity + 1 : 1);
-  line.StopBits = dcb.StopBits == 1 ? 3 : dcb.StopBits == 2 ? 2 : 1;
-  line.FlowControl = (dcb.Flags & DCB_OutxCtsFlow) ? 3 : (dcb.Flags & DCB_OutX) ? 2 : 1;
-  line.Dtr = (dcb.Flags & DCB_DtrControlMask) == DCB_DtrControlEnable;
-  line.Rts = (dcb.Flags & DCB_RtsControlMask) == DCB_RtsControlEnable;
-  return line;
-}
-
-void QueueControl(Comm& comm, const std::vector<uint8_t>& bytes) {
-  comm.Net->Control.insert(comm.Net->Control.end(), bytes.begin(), bytes.end());
-}
-
 // The connection is up: the socket becomes the line's, and the server hears
 // the Telnet opening and the line's settings first.
 void Install(Comm& comm, int fd) {
   std::lock_guard guard(comm.Lock);
   comm.Fd = fd;
-  if (comm.Net->Telnet()) {
-    std::vector<uint8_t> opening = Telnet::Opening();
-    const std::vector<uint8_t> settings = Telnet::LineCommands(LineOf(comm.Dcb));
-    opening.insert(opening.end(), settings.begin(), settings.end());
-    comm.Net->Control.insert(comm.Net->Control.begin(), opening.begin(), opening.end());
-  }
+  comm.Net->Stream.Connected(comm.Dcb);
   PosixComm::WakeWaiter(comm);  // the comm-event wait watches the socket from now on
 }
 
@@ -153,13 +126,13 @@ void ConnectInBackground(std::shared_ptr<Handoff> handoff, NetworkPortName name)
 
 std::vector<uint8_t> TakeControl(Comm& comm) {
   std::lock_guard guard(comm.Lock);
-  return std::exchange(comm.Net->Control, {});
+  return comm.Net->Stream.TakeControl();
 }
 
 // Puts the Telnet bytes from `sent` to `end` back in front of the queue.
 void PutBackControl(Comm& comm, const std::vector<uint8_t>& bytes, size_t sent, size_t end) {
   std::lock_guard guard(comm.Lock);
-  comm.Net->Control.insert(comm.Net->Control.begin(), bytes.begin() + long(sent), bytes.begin() + long(end));
+  comm.Net->Stream.PutBackControl(bytes, sent, end);
 }
 
 // Sends what it can of the queued Telnet bytes without waiting. Caller holds SendLock.
@@ -178,37 +151,6 @@ void SendControl(Comm& comm) {
 bool Connected(Comm& comm) {
   std::lock_guard guard(comm.Lock);
   return comm.Fd >= 0;
-}
-
-// Enough of the stream's start to see two option commands.
-constexpr size_t StartSeen = 6;
-
-void NoteFirstBytes(Line& net, const uint8_t* data, uint32_t count) {
-  for (uint32_t i = 0; i < count && net.FirstReceived.size() < StartSeen; ++i) net.FirstReceived.push_back(data[i]);
-}
-
-// A Telnet server opens with its requests, several in a row; a controller's
-// frames may start with IAC, but not with two whole option commands.
-bool SpeaksTelnet(const Line& net) {
-  if (net.FirstReceived.size() < StartSeen) return false;
-  for (size_t at = 0; at < StartSeen; at += 3) {
-    const uint8_t verb = net.FirstReceived[at + 1];
-    if (net.FirstReceived[at] != Telnet::Iac || verb < Telnet::Will || verb > Telnet::Dont) return false;
-  }
-  return true;
-}
-
-std::string OtherScheme(const NetworkPortName& name) {
-  NetworkPortName other = name;
-  other.Kind = name.Kind == NetworkPortName::Protocol::Rfc2217 ? NetworkPortName::Protocol::RawTcp
-                                                               : NetworkPortName::Protocol::Rfc2217;
-  return other.Text();
-}
-
-std::string RefusedSettings(const Telnet::Decoder& decoder) {
-  if (!decoder.LocalOn(Telnet::OptionComPort)) return "the COM port option";
-  if (!decoder.LocalOn(Telnet::OptionBinary) || !decoder.RemoteOn(Telnet::OptionBinary)) return "binary mode";
-  return {};
 }
 
 }  // namespace
@@ -232,8 +174,7 @@ Comm* Open(const std::string& text) {
   auto* comm = new Comm;
   comm->WakeFd = wake;
   comm->Queue.SetCapacity(QueueSize);
-  comm->Net = std::make_unique<Line>();
-  comm->Net->Name = *name;
+  comm->Net = std::make_unique<Line>(*name);
   comm->Net->Connector = std::make_shared<Handoff>();
   comm->Net->Connector->Owner = comm;
   std::thread(ConnectInBackground, comm->Net->Connector, *name).detach();
@@ -249,88 +190,49 @@ void Close(Comm& comm) {
   close(comm.WakeFd);
 }
 
+Line::Line(const NetworkPortName& name)
+    : Stream(name.Kind == NetworkPortName::Protocol::Rfc2217, name.Text(), name.OtherSchemeText()) {}
+
 void TakeSettings(Comm& comm, const CommDcb& dcb) {
-  if (!comm.Net->Telnet() || comm.Fd < 0) return;  // sent with the opening once connected
-  QueueControl(comm, Telnet::LineCommands(LineOf(dcb)));
-  PosixComm::WakeWaiter(comm);
+  if (comm.Fd < 0) return;  // sent with the opening once connected
+  comm.Net->Stream.TakeSettings(dcb);
+  if (comm.Net->Stream.Telnet()) PosixComm::WakeWaiter(comm);
 }
 
 uint32_t TakeReceived(Comm& comm, uint8_t* data, uint32_t count) {
-  Line& net = *comm.Net;
-  if (!net.Telnet()) {
-    NoteFirstBytes(net, data, count);
-    return count;
-  }
-  const size_t queued = net.Control.size();
-  const uint32_t kept = uint32_t(net.Decoder.Decode(data, count, net.Control));
-  if (net.Decoder.Broken() || net.Control.size() > ControlLimit) {
-    net.Control.clear();
-    PosixComm::MarkLost(comm, EPROTO);
-    return 0;
-  }
-  if (net.Control.size() != queued) PosixComm::WakeWaiter(comm);
-  return kept;
+  const NetworkLine::Received received = comm.Net->Stream.TakeReceived(data, count);
+  if (received.Broken) PosixComm::MarkLost(comm, EPROTO);
+  if (received.AnswersQueued) PosixComm::WakeWaiter(comm);
+  return received.Kept;
 }
 
-std::string Hint(Comm& comm) {
-  const Line& net = *comm.Net;
-  if (net.Telnet() && comm.Fd >= 0 && !net.Decoder.Negotiated())
-    return "the server did not answer the Telnet opening: it may be a raw TCP server (" + OtherScheme(net.Name) + ")";
-  if (!net.Telnet() && SpeaksTelnet(net))
-    return "the server speaks Telnet: it may be an RFC 2217 server (" + OtherScheme(net.Name) + ")";
-  return {};
-}
+std::string Hint(Comm& comm) { return comm.Net->Stream.Hint(comm.Fd >= 0); }
 
-std::string TakeNotice(Comm& comm) {
-  Line& net = *comm.Net;
-  if (!net.Telnet() || net.SettingsNoticeGiven) return {};
-  const std::string refused = RefusedSettings(net.Decoder);
-  if (refused.empty()) return {};
-  net.SettingsNoticeGiven = true;
-  return "The line settings of " + net.Name.Text() + " could not be set: the server refused " + refused +
-         "; the line runs as the server has it set";
-}
+std::string TakeNotice(Comm& comm) { return comm.Net->Stream.TakeNotice(); }
 
 void TrySendControl(Comm& comm) {
-  std::unique_lock send(comm.Net->SendLock, std::try_to_lock);
+  std::unique_lock send(comm.Net->Stream.SendLock, std::try_to_lock);
   if (send.owns_lock() && Connected(comm)) SendControl(comm);
 }
 
 WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event* const> cancel, uint32_t milliseconds) {
-  std::lock_guard send(comm.Net->SendLock);
+  NetworkLine& stream = comm.Net->Stream;
+  std::lock_guard send(stream.SendLock);
   if (!Connected(comm)) {
     if (!CommLost(&comm)) return WriteResult{WriteStatus::Completed, count, 0};  // nobody listens yet
     SetLastError(CommLostError(&comm));
     return WriteResult{};
   }
   const auto* bytes = static_cast<const uint8_t*>(data);
-  std::vector<uint8_t> wire = TakeControl(comm);
-  const size_t control = wire.size();
-  if (comm.Net->Telnet()) {
-    Telnet::AppendEscaped(bytes, count, wire);
-  } else {
-    wire.insert(wire.end(), bytes, bytes + count);
-  }
-  WriteResult result = PosixComm::WriteBytes(comm, wire.data(), uint32_t(wire.size()), cancel, milliseconds);
-  const size_t sent = result.Written;
-  if (sent < control) {
-    // Only the answers go later: data reported as not written is never sent.
-    PutBackControl(comm, wire, sent, control);
-    result.Written = 0;
-    return result;
-  }
-  if (!comm.Net->Telnet()) {
-    result.Written = uint32_t(sent - control);
-    return result;
-  }
-  result.Written = uint32_t(Telnet::DataBytesIn(bytes, count, sent - control));
-  // A write ended between the two halves of a doubled 0xFF: the other half
-  // goes first next time, or the server would read a command.
-  const size_t escapedWhole = result.Written + size_t(std::count(bytes, bytes + result.Written, Telnet::Iac));
-  if (sent - control > escapedWhole) {
+  NetworkLine::Outgoing write;
+  {
     std::lock_guard guard(comm.Lock);
-    comm.Net->Control.insert(comm.Net->Control.begin(), Telnet::Iac);
+    write = stream.StartWrite(bytes, count);
   }
+  WriteResult result =
+      PosixComm::WriteBytes(comm, write.Wire.data(), uint32_t(write.Wire.size()), cancel, milliseconds);
+  std::lock_guard guard(comm.Lock);
+  result.Written = stream.FinishWrite(write, bytes, count, result.Written);
   return result;
 }
 

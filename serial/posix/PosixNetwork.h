@@ -8,14 +8,12 @@
 // taken out of the received bytes. Shared by the files of the binding only.
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "serial/NetworkPortName.h"
+#include "serial/internal/NetworkLine.h"
 #include "serial/internal/Platform.h"
-#include "serial/internal/TelnetCodec.h"
 
 namespace Platform {
 
@@ -24,18 +22,9 @@ namespace PosixNetwork {
 struct Handoff;
 
 struct Line {
-  NetworkPortName Name;
-  Telnet::Decoder Decoder;       // RFC 2217 only; under comm.Lock
-  std::vector<uint8_t> Control;  // Telnet bytes waiting to be sent; under comm.Lock
-  // What the line saw of the server, for the hints and the notice; under comm.Lock.
-  std::vector<uint8_t> FirstReceived;  // the first bytes that came (raw TCP only)
-  bool SettingsNoticeGiven = false;
-  // One sender on the socket at a time, so nothing lands inside a doubled
-  // 0xFF. Taken before comm.Lock, never after it.
-  std::mutex SendLock;
+  explicit Line(const NetworkPortName& name);
+  NetworkLine Stream;  // Telnet and the hints; under comm.Lock (its SendLock before comm.Lock)
   std::shared_ptr<Handoff> Connector;
-
-  bool Telnet() const { return Name.Kind == NetworkPortName::Protocol::Rfc2217; }
 };
 
 // Error codes above this stand for a name the resolver could not resolve.

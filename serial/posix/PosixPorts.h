@@ -1,7 +1,8 @@
 #pragma once
 // The COM mapping's pieces that the device path and the port discovery share.
-#include <optional>
 #include <string>
+
+#include "serial/PortsEntry.h"
 
 namespace PortDiscovery {
 
@@ -11,8 +12,5 @@ std::string FixedComDevice(long number, const std::string& dev);
 // Whether the ports folder holds an entry of that path (a dangling link counts:
 // then the error names the entry the user made instead of a port they did not choose).
 bool HasPortsEntry(const std::string& entry);
-// The first line of an entry that is a plain file (a network port name, when
-// the user wrote it right); nothing for a link or anything else.
-std::optional<std::string> TextEntry(const std::string& entry);
 
 }  // namespace PortDiscovery

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Win32Comm.h"
+#include "Win32Network.h"
 #include "serial/DeviceName.h"
 #include "serial/NetworkPortName.h"
 
@@ -199,11 +200,7 @@ ErrorMeaning DeviceErrorMeaning(int code) {
 }
 
 Comm* OpenComm(const std::string& path) {
-  // A device server's line is reached through the server's own COM driver here.
-  if (HasNetworkScheme(DeviceName::StripDevicePrefixes(path))) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return nullptr;
-  }
+  if (HasNetworkScheme(path)) return Win32Network::Open(path);
   HANDLE handle = ::CreateFileW(Win32Text::Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -226,6 +223,11 @@ Comm* OpenComm(const std::string& path) {
 
 bool CloseComm(Comm* comm) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (comm->Net) {
+    Win32Network::Close(*comm);
+    delete comm;
+    return true;
+  }
   const bool closed = ::CloseHandle(comm->Handle) != FALSE;
   const DWORD error = ::GetLastError();
   delete comm;
@@ -234,6 +236,7 @@ bool CloseComm(Comm* comm) {
 
 bool GetCommState(Comm* comm, CommDcb& dcb) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (comm->Net) return Win32Network::GetState(*comm, dcb);
   DCB system{};
   system.DCBlength = sizeof system;
   if (!::GetCommState(comm->Handle, &system)) return FailWithSystemError();
@@ -243,6 +246,7 @@ bool GetCommState(Comm* comm, CommDcb& dcb) {
 
 bool SetCommState(Comm* comm, const CommDcb& dcb) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (comm->Net) return Win32Network::SetState(*comm, dcb);
   DCB system{};
   system.DCBlength = sizeof system;
   ::GetCommState(comm->Handle, &system);  // keeps the fields the block does not carry
@@ -252,11 +256,16 @@ bool SetCommState(Comm* comm, const CommDcb& dcb) {
 
 bool SetupComm(Comm* comm, uint32_t inQueue, uint32_t outQueue) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (comm->Net) {
+    Win32Network::SetQueueSize(*comm, inQueue);
+    return true;
+  }
   return ::SetupComm(comm->Handle, inQueue, outQueue) || FailWithSystemError();
 }
 
 bool SetCommTimeouts(Comm* comm, const CommTimeouts& timeouts) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (comm->Net) return true;  // reads take what is queued, writes get their limit from the caller
   COMMTIMEOUTS system{timeouts.ReadIntervalTimeout, timeouts.ReadTotalTimeoutMultiplier,
                       timeouts.ReadTotalTimeoutConstant, timeouts.WriteTotalTimeoutMultiplier,
                       timeouts.WriteTotalTimeoutConstant};
@@ -271,6 +280,10 @@ bool SetCommMask(Comm* comm, uint32_t mask) {
     std::lock_guard guard(comm->Lock);
     comm->Mask = mask;
   }
+  if (comm->Net) {
+    Win32Network::MaskChanged(*comm);
+    return true;
+  }
   return ::SetCommMask(comm->Handle, mask) || FailWithSystemError();
 }
 
@@ -282,6 +295,7 @@ bool SetCommMask(Comm* comm, uint32_t mask) {
 bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read) {
   read = 0;
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (comm->Net) return Win32Network::Read(*comm, data, count, read);
   CommStat stat;
   if (!QueueStatus(*comm, stat)) return false;
   const DWORD wanted = std::min<DWORD>(count, stat.InQue);
@@ -316,6 +330,7 @@ WriteResult WriteComm(Comm* comm, const void* data, uint32_t count, std::span<Ev
     SetLastError(ERROR_INVALID_HANDLE);
     return result;
   }
+  if (comm->Net) return Win32Network::Write(*comm, data, count, cancel, milliseconds);
   std::vector<HANDLE> cancelHandles;
   for (Event* event : cancel) cancelHandles.push_back(event->Handle);
   std::lock_guard guard(comm->WriteLock);
@@ -361,6 +376,10 @@ namespace {
 // queue status; a failing read of a device that is gone marks the loss.
 bool QueueStatus(Comm& comm, CommStat& stat) {
   stat = CommStat{};
+  if (comm.Net) {
+    Win32Network::Status(comm, stat);
+    return true;
+  }
   std::lock_guard guard(comm.Lock);
   DWORD errors = 0;
   COMSTAT status{};
@@ -394,6 +413,10 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
     if (flags & PURGE_RXCLEAR) comm->ReportedQueue = 0;
     if (comm->Loss.Lost) return true;
   }
+  if (comm->Net) {
+    Win32Network::Purge(*comm, flags);
+    return true;
+  }
   if (::PurgeComm(comm->Handle, flags)) return true;
   const DWORD error = ::GetLastError();
   // A device that went away is reported once through the loss, not as a purge failure.
@@ -405,8 +428,10 @@ bool CommLost(Comm* comm) { return LossOf(comm).Lost; }
 
 int CommLostError(Comm* comm) { return LossOf(comm).Error; }
 
-// This binding has no network lines: nothing to suspect, nothing to tell.
-std::string CommHint(Comm*) { return {}; }
-std::string TakeCommNotice(Comm*) { return {}; }
+std::string CommHint(Comm* comm) { return comm != nullptr && comm->Net ? Win32Network::Hint(*comm) : std::string(); }
+
+std::string TakeCommNotice(Comm* comm) {
+  return comm != nullptr && comm->Net ? Win32Network::TakeNotice(*comm) : std::string();
+}
 
 }  // namespace Platform

@@ -16,7 +16,9 @@
 #undef CreateEvent
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
 
 #include "serial/internal/CommLoss.h"
 #include "serial/internal/Platform.h"
@@ -38,9 +40,15 @@ struct Overlapped {
   OVERLAPPED* Start();
 };
 
+namespace Win32Network {
+struct Line;
+}
+
 struct Comm {
-  HANDLE Handle = INVALID_HANDLE_VALUE;
-  Overlapped WaitIo;  // the comm-event wait (event thread only)
+  Comm();
+  ~Comm();
+  HANDLE Handle = INVALID_HANDLE_VALUE;  // a comm device; none for a network line
+  Overlapped WaitIo;                     // the comm-event wait (event thread only)
   std::mutex ReadLock;
   Overlapped ReadIo;
   std::mutex WriteLock;
@@ -51,6 +59,7 @@ struct Comm {
   uint32_t Errors = 0;         // line errors that the binding's own status reads took
   uint32_t ReportedQueue = 0;  // queued bytes that a reported received-character event covered
   CommLoss Loss;
+  std::unique_ptr<Win32Network::Line> Net;  // a line behind a device server; null for a comm device
 };
 
 namespace Win32Comm {
@@ -68,6 +77,12 @@ void MarkLost(Comm& comm, DWORD error);
 bool FinishIo(Comm& comm, OVERLAPPED* io, DWORD& transferred);
 
 }  // namespace Win32Comm
+
+namespace Win32Ports {
+// The path of the ports folder's entry COMn. "COMn" is a device name in every
+// folder of Windows, so the path takes the "\\?\" form, which names the file.
+std::string EntryPath(const std::string& folder, long number);
+}  // namespace Win32Ports
 
 namespace Win32Text {
 // UTF-8 <-> UTF-16 for names and messages.

@@ -5,6 +5,7 @@
 // dropped: wine reports them again at once while they stay queued, Windows
 // may when they arrived just before the wait was re-armed.
 #include "Win32Comm.h"
+#include "Win32Network.h"
 
 namespace Platform {
 
@@ -73,6 +74,7 @@ uint32_t DropReportedBytes(Comm& comm, uint32_t events) {
 }  // namespace
 
 CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
+  if (comm->Net) return Win32Network::WaitEvent(*comm, mask, cancel);
   mask = 0;
   bool pause = false;
   for (;;) {

@@ -1,11 +1,15 @@
 // The COM devices Windows knows (its DOS device names "COMn"), and what each
-// COM number opens: on Windows COM n is the system's own COM n.
+// COM number opens: a line on the network when the ports folder holds a text
+// file of that name, else the system's own COM n.
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "Win32Comm.h"
 #include "serial/DeviceName.h"
+#include "serial/NetworkPortName.h"
 #include "serial/PortDiscovery.h"
+#include "serial/PortsEntry.h"
 
 namespace PortDiscovery {
 
@@ -43,20 +47,39 @@ DeviceCheck CheckComName(const std::string& name) {
   return DeviceCheck{DeviceState::Present, name, {}};
 }
 
+// COM n from a text file of the ports folder, when there is one.
+bool ResolveFromPortsFolder(const std::string& folder, ComPort& port) {
+  if (folder.empty()) return false;
+  const std::string entry = Platform::Win32Ports::EntryPath(folder, port.Number);
+  const std::optional<std::string> text = TextEntry(entry);
+  if (!text) return false;
+  port.FromPortsFolder = true;
+  const std::optional<NetworkPortName> name = ParseNetworkPortName(*text);
+  port.Shown = name ? name->Text() : entry.substr(4);  // shown without the "\\?\"
+  port.Check = name ? DeviceCheck{DeviceState::Network, port.Shown, Unusable::None}
+                    : DeviceCheck{DeviceState::NotUsable, {}, Unusable::NotNetworkName};
+  return true;
+}
+
 }  // namespace
 
-// COM n is always the system's own COM n: there is no ports folder to set.
-void SetPortsFolder(std::string) {}
-std::string PortsFolder() { return {}; }
-std::string UserConfigFolder() { return {}; }
+bool PortsFolderTakesLinks() { return false; }
+
+std::string UserConfigFolder() {
+  wchar_t folder[MAX_PATH];
+  const DWORD length = ::GetEnvironmentVariableW(L"APPDATA", folder, MAX_PATH);
+  return length == 0 || length >= MAX_PATH ? std::string() : Utf8(folder, int(length));
+}
 
 DeviceCheck CheckDevice(const std::string& path) {
+  if (HasNetworkScheme(path)) return DeviceCheck{DeviceState::Network, path, Unusable::None};
   return CheckComName(std::string(DeviceName::StripDevicePrefixes(path)));
 }
 
-ComPort ResolveComPort(int number, const PortRoots&) {
+ComPort ResolveComPort(int number, const PortRoots& roots) {
   ComPort port;
   port.Number = number;
+  if (ResolveFromPortsFolder(roots.PortsFolder.empty() ? PortsFolder() : roots.PortsFolder, port)) return port;
   port.Shown = "\\\\.\\COM" + std::to_string(number);
   port.Check = CheckComName("COM" + std::to_string(number));
   return port;
@@ -75,3 +98,16 @@ std::vector<SerialDevice> ListSerialDevices(const PortRoots&) {
 }
 
 }  // namespace PortDiscovery
+
+namespace Platform::Win32Ports {
+
+std::string EntryPath(const std::string& folder, long number) {
+  std::error_code error;
+  const std::u8string absolute = std::filesystem::absolute(std::filesystem::u8path(folder), error).u8string();
+  std::string path = error ? folder : std::string(absolute.begin(), absolute.end());
+  std::replace(path.begin(), path.end(), '/', '\\');
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return "\\\\?\\" + path + "COM" + std::to_string(number);
+}
+
+}  // namespace Platform::Win32Ports

@@ -4,6 +4,9 @@
 
 #include "Win32Comm.h"
 #include "serial/DeviceName.h"
+#include "serial/NetworkPortName.h"
+#include "serial/PortDiscovery.h"
+#include "serial/PortsEntry.h"
 
 namespace Platform {
 
@@ -76,12 +79,21 @@ void Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 int PlatformId() { return VER_PLATFORM_WIN32_NT; }
 
-// "COMn" opens as "\\.\COMn", which also reaches ports above COM9; any other
-// name is used as it is, with at most one device prefix.
+// A network port name is used as it is; "COMn" names what the ports
+// folder's text file COMn holds when there is one, else opens as "\\.\COMn", which
+// also reaches ports above COM9; any other name is used as it is, with at
+// most one device prefix.
 std::string ResolveDevicePath(const std::string& formatted) {
   const std::string_view name = DeviceName::StripDevicePrefixes(formatted);
+  if (HasNetworkScheme(name)) return std::string(name);
   const bool prefixed = name.size() != formatted.size();
   const long number = DeviceName::ComNumber(name);
+  if (const std::string folder = PortDiscovery::PortsFolder(); number >= 0 && !folder.empty()) {
+    // A text file that names no server still wins: the error then names the
+    // entry the user made instead of a port they did not choose.
+    const std::string entry = Win32Ports::EntryPath(folder, number);
+    if (const auto text = PortDiscovery::TextEntry(entry)) return HasNetworkScheme(*text) ? *text : entry;
+  }
   if (number >= 0) return "\\\\.\\COM" + std::to_string(number);
   return prefixed ? "\\\\.\\" + std::string(name) : std::string(name);
 }

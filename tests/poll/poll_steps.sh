@@ -1,6 +1,7 @@
 # What the poller's test scripts share: counting failures, waiting for a
-# helper's first line, and checking the poller's status and output (its
-# output in $work/poll.out and poll.err, its status in $status).
+# helper's first line, free ports of 127.0.0.1, and checking the poller's
+# status and output (its output in $work/poll.out and poll.err, its status in
+# $status).
 failures=0
 
 fail() {
@@ -29,4 +30,21 @@ expect_status() {
 
 expect_line() {
   grep -qF -- "$1" "$work/$2" || { fail "$3: no \"$1\" in $2"; cat "$work/$2"; }
+}
+
+# listens PORT: whether a socket listens on the port (the kernel's table; a
+# connection would already make the server open the line).
+listens() {
+  local hex
+  hex=$(printf '%04X' "$1")
+  awk -v port=":$hex" '$4 == "0A" && substr($2, length($2) - 4) == port { found = 1 } END { exit !found }' /proc/net/tcp
+}
+
+# A port of 127.0.0.1 nothing listens on now.
+free_port() {
+  local port
+  while :; do
+    port=$((20000 + RANDOM % 40000))
+    listens "$port" || { echo "$port"; return; }
+  done
 }

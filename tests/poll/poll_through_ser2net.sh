@@ -26,23 +26,6 @@ export XDG_CONFIG_HOME=$work/config
 plant=(--seed 5 --start "2023-06-21 13:00" --speed 0.001)
 . "$(dirname "$0")/poll_steps.sh"
 
-# listens PORT: whether a socket listens on the port (the kernel's table; a
-# connection would already make the server open the line).
-listens() {
-  local hex
-  hex=$(printf '%04X' "$1")
-  awk -v port=":$hex" '$4 == "0A" && substr($2, length($2) - 4) == port { found = 1 } END { exit !found }' /proc/net/tcp
-}
-
-# A port of 127.0.0.1 nothing listens on now.
-free_port() {
-  local port
-  while :; do
-    port=$((20000 + RANDOM % 40000))
-    listens "$port" || { echo "$port"; return; }
-  done
-}
-
 run_poll() {
   local limit=$1
   shift

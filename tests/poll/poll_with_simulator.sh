@@ -154,10 +154,11 @@ else
 fi
 expect_status 1 "missing port"
 if [ "$mode" = wine ]; then
-  # A device server is reached through its maker's COM driver on Windows.
-  run_poll 60 --port tcp://127.0.0.1:4001 --wait 2
+  # A network port name is no device name: it is connected to, not opened as "\\.\tcp://…".
+  gone=tcp://127.0.0.1:$(free_port)
+  run_poll 60 --port "$gone" --wait 2
   expect_status 1 "network port on Windows"
-  expect_line "Can't open specified device \\\\.\\tcp://127.0.0.1:4001 (Error 50, " poll.err "network port on Windows"
+  expect_line "Connection to device $gone lost (Error 10061, " poll.err "network port on Windows"
 fi
 run_poll 60 --port COM5 --cycles 0
 expect_status 2 "bad --cycles"

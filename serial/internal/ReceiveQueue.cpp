@@ -1,4 +1,4 @@
-#include "ReceiveQueue.h"
+#include "serial/internal/ReceiveQueue.h"
 
 #include <algorithm>
 #include <cstring>

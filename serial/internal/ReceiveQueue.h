@@ -1,5 +1,5 @@
 #pragma once
-// The receive queue the binding keeps for a device: a ring of bytes with a
+// The receive queue a binding keeps for a device: a ring of bytes with a
 // fixed capacity (the requested receive queue size). Storage grows on demand
 // up to that capacity, so a large size costs memory only when it fills.
 #include <cstdint>

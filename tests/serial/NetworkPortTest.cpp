@@ -10,6 +10,7 @@
 
 #include <thread>
 
+#include "NetworkLineFixture.h"
 #include "SerialTestSupport.h"
 #include "serial/NetworkPortName.h"
 #include "serial/PortDiscovery.h"
@@ -19,12 +20,6 @@
 #include "tests/support/TempPortsFolder.h"
 
 namespace {
-
-using Bytes = std::string;
-
-// Waits generous enough for a loaded machine; a peer that gets what it
-// expects returns at once.
-constexpr int WaitMs = 30000;
 
 class ServerPeer {
 public:
@@ -112,25 +107,8 @@ size_t Occurrences(const Bytes& text, const Bytes& part) {
   return count;
 }
 
-Bytes Sub(std::initializer_list<uint8_t> body) {
-  Bytes bytes{"\xFF\xFA\x2C"};
-  for (uint8_t b : body) bytes += char(b);
-  return bytes + "\xFF\xF0";
-}
-
-class NetworkLine : public ::testing::Test {
+class NetworkLine : public NetworkLineFixture<ServerPeer> {
 protected:
-  void SetUp() override {
-    ConfigureLikeApplication(comm);
-    comm.OnRxChar = [this](TVaCustomComm* sender, int count) {
-      std::string bytes(size_t(count), '\0');
-      received.append(bytes.data(), size_t(sender->ReadBuf(bytes.data(), count)));
-    };
-  }
-  void Open(const std::string& name) {
-    comm.SetDeviceName(name);
-    comm.Open();
-  }
   // Connects to the peer and lets it take the Telnet opening and the line's settings.
   void OpenTelnet() {
     Open(peer.Name("rfc2217"));
@@ -138,15 +116,6 @@ protected:
     ASSERT_NE(peer.ReceiveUntil(LastSetting()).find(LastSetting()), Bytes::npos);
   }
   static Bytes LastSetting() { return Sub({5, 12}); }
-  std::string LostMessage() {
-    EXPECT_TRUE(PumpUntil([&] { return !exceptions.Messages().empty(); }, WaitMs));
-    return exceptions.Messages().empty() ? "" : exceptions.Messages()[0];
-  }
-
-  ServerPeer peer;
-  TVaComm comm;
-  ExceptionRecord exceptions;
-  std::string received;
 };
 
 }  // namespace

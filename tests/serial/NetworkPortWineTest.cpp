@@ -13,17 +13,13 @@
 #include <fstream>
 #include <vector>
 
+#include "NetworkLineFixture.h"
 #include "SerialTestSupport.h"
 #include "serial/PortDiscovery.h"
 #include "session/PortReport.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
-
-using Bytes = std::string;
-
-// Waits generous enough for a loaded machine; a peer that gets what it expects returns at once.
-constexpr int WaitMs = 30000;
 
 class ServerPeer {
 public:
@@ -88,12 +84,6 @@ private:
   Bytes received_;
 };
 
-Bytes Sub(std::initializer_list<uint8_t> body) {
-  Bytes bytes{"\xFF\xFA\x2C"};
-  for (uint8_t b : body) bytes += char(b);
-  return bytes + "\xFF\xF0";
-}
-
 // The name of the stage's ser2net port for a scheme; empty (and a failure) when the stage set none.
 std::string Ser2netPort(const char* variable) {
   const char* name = std::getenv(variable);
@@ -104,23 +94,8 @@ std::string Ser2netPort(const char* variable) {
 // The COM number whose link the stage's ser2net serves.
 constexpr int Ser2netCom = 8;
 
-class NetworkLine : public ::testing::Test {
+class NetworkLine : public NetworkLineFixture<ServerPeer> {
 protected:
-  void SetUp() override {
-    ConfigureLikeApplication(comm);
-    comm.OnRxChar = [this](TVaCustomComm* sender, int count) {
-      std::string bytes(size_t(count), '\0');
-      received.append(bytes.data(), size_t(sender->ReadBuf(bytes.data(), count)));
-    };
-  }
-  void Open(const std::string& name) {
-    comm.SetDeviceName(name);
-    comm.Open();
-  }
-  std::string LostMessage() {
-    EXPECT_TRUE(PumpUntil([&] { return !exceptions.Messages().empty(); }, WaitMs));
-    return exceptions.Messages().empty() ? "" : exceptions.Messages()[0];
-  }
   // Bytes through the server both ways, 0xFF among them, to the terminal behind it.
   void PassBytesThrough(const std::string& name, PseudoTerminal& line) {
     Open(name);
@@ -142,11 +117,6 @@ protected:
                               "B\x00",
                               4));
   }
-
-  ServerPeer peer;
-  TVaComm comm;
-  ExceptionRecord exceptions;
-  std::string received;
 };
 
 }  // namespace

@@ -10,4 +10,8 @@ public:
   virtual int ReadBuf(void* data, int count) = 0;
   // Discards everything waiting on the receive side.
   virtual void PurgeRead() = 0;
+  // Says how many bytes the reader needs before it can go on: a port that can
+  // tells of arrivals once that many have come (or the line has gone quiet),
+  // instead of at every byte. Ports that cannot ignore it.
+  virtual void ExpectBytes(int /*count*/) {}
 };

@@ -59,25 +59,56 @@ void DecodeWholeFrame() {
 
 }  // namespace
 
+namespace {
+
+// Puts one received byte into the frame being gathered: waits for the start
+// bytes, and decodes the frame once the length its header names is complete.
+void TakeRxByte(uint8_t byte) {
+  RxFrame[RxIndex] = byte;
+  if (RxFrame[0] != FrameFormat::ResponseHead0) return;  // wait for a start byte
+  if (RxFrame[1] == FrameFormat::ResponseHead1) {
+    if (RxIndex == RxFrame[2] - 1) {
+      if (FrameTrace* trace = LinkFrameTrace()) trace->Received(RxFrame, RxIndex + 1);
+      DecodeWholeFrame();
+    } else if (RxIndex > MaxRxIndex) {
+      ResetRxFrame();
+    } else {
+      ++RxIndex;
+    }
+  } else {
+    ++RxIndex;
+    if (RxIndex >= 2) ResetRxFrame();
+  }
+}
+
+// The bytes the frame being gathered still needs: the rest of its header,
+// then the rest of the length the header names. No more are read at once, so
+// a frame is decoded at the last byte taken and a purge it causes loses nothing
+// already read; a length that cannot be right is gathered a byte at a time.
+int BytesMissing() {
+  constexpr int HeaderBytes = 3;
+  if (RxIndex < HeaderBytes) return HeaderBytes - RxIndex;
+  const int rest = RxFrame[2] - RxIndex;
+  return rest > 0 ? rest : 1;
+}
+
+}  // namespace
+
+void DropRxBytes() {
+  ResetRxFrame();
+  if (Port == nullptr) return;
+  Port->PurgeRead();
+  Port->ExpectBytes(BytesMissing());
+}
+
 void GatherRxBytes() {
   for (;;) {
     RxActivity = 3;
-    uint8_t byte = 0;
-    if (Port == nullptr || Port->ReadBuf(&byte, 1) <= 0) return;
-    RxFrame[RxIndex] = byte;
-    if (RxFrame[0] != FrameFormat::ResponseHead0) continue;  // wait for a start byte
-    if (RxFrame[1] == FrameFormat::ResponseHead1) {
-      if (RxIndex == RxFrame[2] - 1) {
-        if (FrameTrace* trace = LinkFrameTrace()) trace->Received(RxFrame, RxIndex + 1);
-        DecodeWholeFrame();
-      } else if (RxIndex > MaxRxIndex) {
-        ResetRxFrame();
-      } else {
-        ++RxIndex;
-      }
-    } else {
-      ++RxIndex;
-      if (RxIndex >= 2) ResetRxFrame();
-    }
+    uint8_t bytes[256];
+    const int count = Port == nullptr ? 0 : Port->ReadBuf(bytes, BytesMissing());
+    if (count <= 0) break;
+    for (int i = 0; i < count; ++i) TakeRxByte(bytes[i]);
   }
+  // Woken again once the frame can go on, not at every byte of it.
+  if (Port != nullptr) Port->ExpectBytes(BytesMissing());
 }

@@ -28,6 +28,9 @@ void WriteFrame();
 void VerifyRxChecksum();
 // Drops a partial frame: RxIndex and RxFrame[0..2] back to 0.
 void ResetRxFrame();
+// Drops the partial frame and everything waiting on the port's receive side;
+// the port is told that a new frame's header is awaited.
+void DropRxBytes();
 // The body of the receive handler: reads the waiting bytes one at a time,
 // gathers them into RxFrame and hands each complete frame to DecodeFrame.
 void GatherRxBytes();

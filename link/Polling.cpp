@@ -93,11 +93,10 @@ void InitLink() {
   NoAnswerCount = 3;
   ConnectPending = 0xFF;
   RxActivity = 3;
-  ResetRxFrame();
   for (int slot = 1; slot <= LastCommandSlot; ++slot) PendingCommands[slot] = 0;
   SetScaleStartValues();
   LinkCounts = LinkStatistics{};
-  if (LinkPort() != nullptr) LinkPort()->PurgeRead();
+  DropRxBytes();
 }
 
 TickActions PollingTick() {
@@ -107,8 +106,7 @@ TickActions PollingTick() {
   if (RxActivity > 0) {
     RxActivity = 0;
   } else {
-    ResetRxFrame();
-    if (LinkPort() != nullptr) LinkPort()->PurgeRead();
+    DropRxBytes();
   }
   if (v == ExchangeStartTick) {
     ++NoAnswerCount;

@@ -123,6 +123,7 @@ public:
   int WriteBuf(const void* Data, int Count) override;
   int ReadBuf(void* Data, int Count) override;
   void PurgeRead() override;
+  void ExpectBytes(int Count) override;
 
   int InQueCount();
   void GetComStat(TVaComStat& Stat);

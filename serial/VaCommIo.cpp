@@ -1,4 +1,5 @@
 // The port component's reads, writes, status and purge.
+#include <algorithm>
 #include <mutex>
 
 #include "serial/VaComm.h"
@@ -33,6 +34,12 @@ int TVaCustomComm::ReadBuf(void* Data, int Count) {
   CheckCommResult(Platform::ReadComm(FHandle, Data, uint32_t(Count), read), "Read error (%d), %s",
                   TVaCommErrorKind::InputOutput);
   return int(read);
+}
+
+void TVaCustomComm::ExpectBytes(int Count) {
+  if (!Active()) return;
+  CheckCommResult(Platform::SetReceiveThreshold(FHandle, uint32_t(std::max(Count, 1))),
+                  "Error setting the receive threshold (%d), %s", TVaCommErrorKind::InputOutput);
 }
 
 void TVaCustomComm::PurgeRead() { Purge(PURGE_RXABORT | PURGE_RXCLEAR); }

@@ -114,6 +114,12 @@ enum class CommWait { Event, Cancelled, DeviceLost };
 // were already reported and are still queued.
 CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel);
 
+// Received characters are reported once `bytes` of them are queued, or once
+// the line has been quiet for two characters' time with fewer (1: at every
+// arrival, as after opening). A reader that knows how many bytes it needs
+// wakes once for them instead of once per arrival.
+bool SetReceiveThreshold(Comm* comm, uint32_t bytes);
+
 // Reads what is queued, up to count, without waiting. Fails only for an invalid device.
 bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read);
 

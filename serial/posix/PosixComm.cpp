@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -207,6 +208,15 @@ bool SetCommMask(Comm* comm, uint32_t mask) {
   comm->PendingEvents &= mask;
   if (!(mask & EV_TXEMPTY)) comm->TxPending = false;
   PosixComm::WakeWaiter(*comm);
+  return true;
+}
+
+bool SetReceiveThreshold(Comm* comm, uint32_t bytes) {
+  if (comm == nullptr) return Fail(EBADF);
+  std::lock_guard guard(comm->Lock);
+  comm->RxThreshold = std::max<uint32_t>(bytes, 1);  // a full queue is reported whatever the threshold
+  // A wait that holds an event back for a higher threshold reports it now.
+  if ((comm->PendingEvents & EV_RXCHAR) && comm->Queue.Size() >= comm->RxThreshold) PosixComm::WakeWaiter(*comm);
   return true;
 }
 

@@ -42,6 +42,8 @@ struct Comm {
   bool Watched = false;        // a comm-event wait runs and moves arrivals into the queue
   bool TxPending = false;      // written bytes may still be in the output queue (transmit-empty watched)
   bool OutputQueued = false;   // bytes were written since the output queue was last seen empty
+  uint32_t RxThreshold = 1;    // received characters are reported once this many are queued...
+  uint32_t LastArrivalMs = 0;  // ...or once the line has been quiet for a while after this arrival
   int ModemState = 0;
   LineCounters Counters;
   CommLoss Loss;
@@ -63,6 +65,10 @@ void FillQueueUnlessWatched(Comm& comm);
 void MarkLost(Comm& comm, int error);
 // Wakes a comm-event wait that is in poll(), so it looks at the state again.
 void WakeWaiter(Comm& comm);
+// How long a received-character event is held back: while fewer bytes than
+// the receive threshold are queued and the line has been quiet for less than
+// the gap, the milliseconds left of the gap; -1 when it is reported now.
+int HoldBackMs(const Comm& comm);
 // Records modem-line changes as events (devices with modem lines only).
 void CheckModemLines(Comm& comm);
 // Records transmit-empty once the output queue has drained; returns how many

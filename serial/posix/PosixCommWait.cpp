@@ -2,6 +2,8 @@
 // wake-up descriptor. It watches the device for input only while the receive
 // queue has room, and wakes periodically only while modem lines or a draining
 // output queue are being watched, so an idle port costs no processor time.
+// Received characters below the reader's threshold wait for more, or for the
+// line to go quiet, so that the reader wakes once for a frame, not per byte.
 // From its first call until it is cancelled or the device is lost, readers
 // leave the moving of arrived bytes into the queue to it.
 #include <poll.h>
@@ -24,19 +26,25 @@ namespace {
 constexpr int ModemLinePollMs = 50;
 
 // Events to report now, cleared from the pending set. Received-character
-// events are dropped when nothing is left in the queue to report.
-uint32_t TakeEvents(Comm& comm) {
+// events are dropped when nothing is left in the queue to report, and stay
+// pending while they are held back for the receive threshold.
+uint32_t TakeEvents(Comm& comm, bool holdBackReceived) {
   uint32_t events = comm.PendingEvents & comm.Mask;
   if ((events & EV_RXCHAR) && comm.Queue.Size() == 0) events &= ~EV_RXCHAR;
   comm.PendingEvents = 0;
+  if (holdBackReceived && (events & EV_RXCHAR)) {
+    events &= ~EV_RXCHAR;
+    comm.PendingEvents = EV_RXCHAR;
+  }
   return events;
 }
 
-int PollTimeoutFor(Comm& comm) {
-  int timeout = PosixComm::CheckTxEmpty(comm);
-  if (comm.HasModemLines && (comm.Mask & EV_MODEMLINES)) {
-    timeout = timeout < 0 ? ModemLinePollMs : std::min(timeout, ModemLinePollMs);
-  }
+// The shorter of two poll time-outs, where -1 means none.
+int Sooner(int a, int b) { return a < 0 ? b : b < 0 ? a : std::min(a, b); }
+
+int PollTimeoutFor(Comm& comm, int holdBackMs) {
+  int timeout = Sooner(PosixComm::CheckTxEmpty(comm), holdBackMs);
+  if (comm.HasModemLines && (comm.Mask & EV_MODEMLINES)) timeout = Sooner(timeout, ModemLinePollMs);
   return timeout;
 }
 
@@ -69,9 +77,10 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
       std::lock_guard guard(comm->Lock);
       comm->Watched = true;
       PosixComm::CheckModemLines(*comm);
-      timeout = PollTimeoutFor(*comm);
-      // What arrived before a hang-up is still reported, then the loss.
-      if (const uint32_t events = TakeEvents(*comm); events != 0) {
+      // A hang-up ends the holding back: what arrived before it is reported, then the loss.
+      const int holdBackMs = comm->Loss.Lost ? -1 : PosixComm::HoldBackMs(*comm);
+      timeout = PollTimeoutFor(*comm, holdBackMs);
+      if (const uint32_t events = TakeEvents(*comm, holdBackMs >= 0); events != 0) {
         mask = events;
         return CommWait::Event;
       }

@@ -9,6 +9,7 @@
 
 #include "PosixComm.h"
 #include "serial/internal/CommConstants.h"
+#include "serial/internal/QuietLine.h"
 
 namespace Platform::PosixComm {
 
@@ -58,6 +59,7 @@ void RecordLineErrors(Comm& comm) {
 
 void RecordArrival(Comm& comm, uint32_t sizeBefore, bool sawEventChar) {
   if (comm.Queue.Size() == sizeBefore) return;
+  comm.LastArrivalMs = GetTickCount();
   uint32_t events = EV_RXCHAR;
   if (sawEventChar) events |= EV_RXFLAG;
   if (!comm.Rx80Reported && comm.Queue.Size() >= Rx80Mark(comm)) {
@@ -140,6 +142,14 @@ void CheckModemLines(Comm& comm) {
   if ((changed & TIOCM_RNG) && (bits & TIOCM_RNG)) events |= EV_RING;
   comm.ModemState = bits;
   if (events != 0) Record(comm, events);
+}
+
+int HoldBackMs(const Comm& comm) {
+  if (!(comm.PendingEvents & comm.Mask & EV_RXCHAR)) return -1;
+  if (comm.Queue.Size() >= comm.RxThreshold || comm.Queue.Space() == 0) return -1;
+  const uint32_t quiet = GetTickCount() - comm.LastArrivalMs;  // unsigned: wrap-around safe
+  const uint32_t gap = QuietLineMs(comm.Dcb.BaudRate);
+  return quiet >= gap ? -1 : int(gap - quiet);
 }
 
 int CheckTxEmpty(Comm& comm) {

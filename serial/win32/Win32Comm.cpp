@@ -251,7 +251,10 @@ bool SetCommState(Comm* comm, const CommDcb& dcb) {
   system.DCBlength = sizeof system;
   ::GetCommState(comm->Handle, &system);  // keeps the fields the block does not carry
   ToDcb(dcb, system);
-  return ::SetCommState(comm->Handle, &system) || FailWithSystemError();
+  if (!::SetCommState(comm->Handle, &system)) return FailWithSystemError();
+  std::lock_guard guard(comm->Lock);
+  comm->BaudRate = dcb.BaudRate;
+  return true;
 }
 
 bool SetupComm(Comm* comm, uint32_t inQueue, uint32_t outQueue) {
@@ -290,6 +293,14 @@ bool SetCommMask(Comm* comm, uint32_t mask) {
 // Reads only what the device has queued: under wine an overlapped read with
 // the "return at once" time-outs waits for data when none is queued, and
 // asking for no more than is there keeps reads from waiting on any system.
+// Network lines report every arrival (their receive queue is the binding's own).
+bool SetReceiveThreshold(Comm* comm, uint32_t bytes) {
+  if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  std::lock_guard guard(comm->Lock);
+  comm->RxThreshold = std::max<uint32_t>(bytes, 1);
+  return true;
+}
+
 // A read that still does not complete is cancelled after a while and counts
 // what it got.
 bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read) {

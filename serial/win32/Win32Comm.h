@@ -58,6 +58,8 @@ struct Comm {
   uint32_t Mask = 0;
   uint32_t Errors = 0;         // line errors that the binding's own status reads took
   uint32_t ReportedQueue = 0;  // queued bytes that a reported received-character event covered
+  uint32_t RxThreshold = 1;    // received characters are reported once this many are queued
+  uint32_t BaudRate = 9600;    // the line's rate (a port's default until set), for the quiet gap
   CommLoss Loss;
   std::unique_ptr<Win32Network::Line> Net;  // a line behind a device server; null for a comm device
 };

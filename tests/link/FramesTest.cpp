@@ -91,6 +91,27 @@ TEST_F(FramesTest, LongestFrameThatFitsIsDecoded) {
   EXPECT_TRUE(port.Written().empty());
 }
 
+// The port hears what the frame still needs, so that it can wake the reader
+// once for the rest of a frame; the reader never takes bytes of the next frame.
+TEST_F(FramesTest, ThePortIsToldHowManyBytesTheFrameStillNeeds) {
+  const Bytes block = DataBlock(4, 1000);
+  Bytes two = block;
+  two.insert(two.end(), block.begin(), block.begin() + 2);
+  Receive(Bytes(block.begin(), block.begin() + 2));
+  EXPECT_EQ(port.ExpectedBytes(), 1) << "the header's length byte";
+  Receive(Bytes(block.begin() + 2, block.begin() + 10));
+  EXPECT_EQ(port.ExpectedBytes(), int(block.size()) - 10);
+  Receive(Bytes(block.begin() + 10, block.end()));
+  EXPECT_EQ(port.ExpectedBytes(), 3) << "a whole frame taken: the next header";
+  Receive(two);
+  EXPECT_EQ(port.Pending(), 0u);
+  EXPECT_EQ(RxIndex, 2);
+  EXPECT_EQ(port.ExpectedBytes(), 1);
+  PollingTick();
+  PollingTick();  // a tick without bytes drops the partial frame
+  EXPECT_EQ(port.ExpectedBytes(), 3);
+}
+
 TEST_F(FramesTest, SilenceBetweenTicksDropsPartialFrame) {
   const Bytes block = DataBlock(4, 1000);
   Receive(Bytes(block.begin(), block.begin() + 50));

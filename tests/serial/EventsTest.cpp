@@ -1,7 +1,9 @@
 // Comm events reaching the handlers on the main thread.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SerialTestSupport.h"
@@ -215,4 +217,40 @@ TEST_F(Events, TheDisplayIsRefreshedPerDispatchAndForgottenWhenDestroyed) {
   EXPECT_EQ(comm.Display(), nullptr);
   pty.Write("2");
   ASSERT_TRUE(PumpUntil([&] { return rxChar == 2; }, 2000));
+}
+
+// A reader that says how many bytes it needs hears of them once they have all
+// come, or once the line has gone quiet with fewer; at 300 baud the quiet gap
+// is two characters' time, 67 ms, far longer than the pauses of the paced
+// writes below (5 ms, as a line's bytes come one by one).
+TEST_F(Events, ExpectedBytesAreReportedTogetherOrWhenTheLineGoesQuiet) {
+  comm.SetBaudrate(br300);
+  std::vector<int> counts;
+  std::string received;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int count) {
+    counts.push_back(count);
+    std::string bytes(size_t(count), '\0');
+    received += bytes.substr(0, size_t(sender->ReadBuf(bytes.data(), count)));
+  };
+  comm.Open();
+  comm.ExpectBytes(12);
+  for (char byte : std::string("frame-of-12!")) {
+    pty.Write(std::string(1, byte));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(PumpUntil([&] { return received.size() == 12; }, 3000));
+  EXPECT_EQ(counts, std::vector<int>{12}) << "one report for the bytes asked for, not one per arrival";
+
+  counts.clear();
+  comm.ExpectBytes(20);
+  pty.Write("short");
+  ASSERT_TRUE(PumpUntil([&] { return !counts.empty(); }, 3000)) << "fewer bytes are reported once the line is quiet";
+  EXPECT_EQ(counts, std::vector<int>{5});
+  EXPECT_EQ(received, "frame-of-12!short");
+
+  counts.clear();
+  comm.ExpectBytes(1);  // every arrival again
+  pty.Write("x");
+  ASSERT_TRUE(PumpUntil([&] { return !counts.empty(); }, 3000));
+  EXPECT_EQ(counts, std::vector<int>{1});
 }

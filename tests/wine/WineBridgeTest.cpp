@@ -8,6 +8,8 @@
 //   PCZN_WINE_PORTS   the folder of the comN links of the prefix
 //   PCZN_WINE_SHIM    the modem-line shim preloaded into wine
 // and WINEPREFIX and WINEPATH (Qt's libraries).
+#include <pwd.h>
+#include <unistd.h>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdlib>
@@ -39,6 +41,26 @@ std::string WindowsPath(const std::filesystem::path& path) {
   for (char& c : text)
     if (c == '/') c = '\\';
   return text;
+}
+
+// The folder %LOCALAPPDATA%\PCZentrixNet of the prefix's user, wine's name for this user.
+std::filesystem::path LocalAppDataFolder() {
+  const passwd* user = getpwuid(getuid());
+  return std::filesystem::path(Env("WINEPREFIX")) / "drive_c/users" / (user != nullptr ? user->pw_name : "root") /
+         "AppData/Local/PCZentrixNet";
+}
+
+// The plant archives in the folder written since the moment.
+size_t ArchivesWrittenSince(const std::filesystem::path& folder, std::filesystem::file_time_type since) {
+  size_t count = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("Anlage-", 0) == 0 && name.size() > 7 && name.compare(name.size() - 7, 7, ".sqlite") == 0 &&
+        entry.last_write_time(error) >= since)
+      ++count;
+  }
+  return count;
 }
 
 // wine's first start of a Qt program in a loaded prefix takes a while.
@@ -165,8 +187,9 @@ TEST_F(WineBridgeTest, OverTlsWithTheTestsAuthorityItOutlivesTheBrokerGoingAndCo
 }
 
 // A batch file whose path holds a blank: started through CreateProcess with
-// the path quoted, the event and the plant in its environment, its output logged.
-TEST_F(WineBridgeTest, TheAlarmCommandRunsAsABatchFileWithTheEventInItsEnvironment) {
+// the path quoted, the event and the plant in its environment, its output
+// logged. And the archive's default folder on Windows.
+TEST_F(WineBridgeTest, TheAlarmCommandRunsAsABatchFileAndTheArchiveGoesToTheLocalApplicationData) {
   ASSERT_NO_FATAL_FAILURE(StartBroker());
   ASSERT_NO_FATAL_FAILURE(StartSubscriber());
   ASSERT_NO_FATAL_FAILURE(StartSimulator({"--raise-fault", "2@5"}));
@@ -174,7 +197,11 @@ TEST_F(WineBridgeTest, TheAlarmCommandRunsAsABatchFileWithTheEventInItsEnvironme
   const std::string script = WindowsPath(folder / "record alarm.bat");
   std::ofstream(folder / "record alarm.bat")
       << "@echo %PCZN_EVENT%^|%PCZN_PLANT%>>\"" << WindowsPath(runs) << "\"\r\n@echo told %PCZN_EVENT%\r\n";
-  StartBridge({"--tick-ms", "100", "--alarm-command", script});
+  // Without --archive: the plant's file in the user's local application data.
+  const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
+  bridge = StartProgram({"--port", "COM6", "--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()),
+                         "--plant", Plant, "--tick-ms", "100", "--alarm-command", script},
+                        {});
 
   ASSERT_TRUE(WaitForBridgeLog("alarm command fault-started said: told fault-started", 120)) << BridgeLog();
   EXPECT_NE(BridgeLog().find("alarm command fault-started: " + script + " exit status 0"), std::string::npos)
@@ -184,4 +211,5 @@ TEST_F(WineBridgeTest, TheAlarmCommandRunsAsABatchFileWithTheEventInItsEnvironme
   if (!first.empty() && first.back() == '\r') first.pop_back();
   EXPECT_EQ(first, "fault-started|roof");
   EXPECT_EQ(InterruptBridge(), 0) << BridgeLog();
+  EXPECT_EQ(ArchivesWrittenSince(LocalAppDataFolder(), started), 1u) << LocalAppDataFolder() << "\n" << BridgeLog();
 }

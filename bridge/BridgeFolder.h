@@ -4,9 +4,9 @@
 
 enum class RunAs { Console, Service };
 
-// Linux: the archive's default folder ($XDG_DATA_HOME/PCZentrixNet; the
-// systemd unit sets XDG_DATA_HOME to its state folder). Windows: the user's
-// %LOCALAPPDATA%\PCZentrixNet, or %ProgramData%\PCZentrixNet for a service,
-// whose account's own folders nobody looks into. Raises Exception when the
-// environment names none.
-std::filesystem::path DefaultBridgeFolder(RunAs as);
+// Empty for the archive's own default folder, chosen when the first exchange
+// is archived: $XDG_DATA_HOME/PCZentrixNet on Linux (the systemd unit sets
+// XDG_DATA_HOME to its state folder), the user's %LOCALAPPDATA%\PCZentrixNet
+// on Windows. A Windows service: %ProgramData%\PCZentrixNet, as nobody looks
+// into its account's own folders; raises Exception when ProgramData is not set.
+std::filesystem::path BridgeArchiveFolder(RunAs as);

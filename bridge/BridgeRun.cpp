@@ -3,7 +3,7 @@
 #include "bridge/BridgeLog.h"
 
 BridgeRun::BridgeRun(const BridgeOptions& options, const std::string& password, RunAs as)
-    : lock_(options.Plant), bridge_(options, password, options.ArchiveFile.empty() ? DefaultBridgeFolder(as) : "") {}
+    : lock_(options.Plant), bridge_(options, password, BridgeArchiveFolder(as)) {}
 
 int BridgeRun::Exec(QCoreApplication& app) {
   app_ = &app;

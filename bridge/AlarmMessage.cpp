@@ -1,8 +1,8 @@
 #include "bridge/AlarmMessage.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <ctime>
 
 namespace {
 
@@ -11,12 +11,9 @@ const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
 }  // namespace
 
 std::string IsoTime(Alarm::Clock::time_point time) {
-  const std::time_t seconds = Alarm::Clock::to_time_t(time);
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
+  // Qt's calendar rather than gmtime_r, which Windows does not have.
+  const qint64 seconds = std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+  return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate).toStdString();
 }
 
 std::string AlarmMessage(const Alarm::PlantState& state) {

@@ -41,7 +41,7 @@ std::string EventLine(const Alarm::Event& event) {
 
 }  // namespace
 
-Bridge::Bridge(const BridgeOptions& options, const std::string& password)
+Bridge::Bridge(const BridgeOptions& options, const std::string& password, const std::filesystem::path& archiveFolder)
     : options_(options),
       topics_{options.BaseTopic, options.Plant, options.DiscoveryPrefix},
       mqtt_(SettingsFor(options, topics_, password)),
@@ -53,7 +53,8 @@ Bridge::Bridge(const BridgeOptions& options, const std::string& password)
   if (!options_.TraceFile.empty()) session_.TraceTo(options_.TraceFile);
   if (options_.Archiving)
     archive_ = std::make_unique<Archive::ArchiveWriter>(
-        options_.ArchiveFile, [](const std::string& message) { BridgeLog::Line("archive: " + message); });
+        options_.ArchiveFile, [](const std::string& message) { BridgeLog::Line("archive: " + message); },
+        archiveFolder);
   if (!options_.AlarmCommand.empty())
     alarmCommand_ = std::make_unique<AlarmCommand>(options_.AlarmCommand,
                                                    std::chrono::seconds(options_.AlarmCommandLimitS), options_.Plant);

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <chrono>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -43,8 +44,10 @@ public:
   // may sit behind a wedged adapter: the port is closed and opened again.
   static constexpr int ReopenAfterSilences = 3;
 
-  // Raises Exception when the MQTT client cannot be set up.
-  Bridge(const BridgeOptions& options, const std::string& password);
+  // Raises Exception when the MQTT client cannot be set up. Without
+  // --archive the plant's archive goes into archiveFolder (the archive's
+  // default folder when it is empty too).
+  Bridge(const BridgeOptions& options, const std::string& password, const std::filesystem::path& archiveFolder = {});
   ~Bridge() override;
 
   // Opens the port, starts the tick and the connection to the broker. False,

@@ -1,19 +1,19 @@
 // zentrixnet-bridge: polls the plant controller through the program's polling
 // session and publishes its values to MQTT with Home Assistant discovery.
 // With --export-csv it writes CSV files from the plant's archive instead.
-// Exit status: 0 after SIGTERM/SIGINT/SIGHUP, 2 for a bad configuration, 1 when it
-// cannot run at all (or an export failed).
+// Exit status: 0 after SIGTERM/SIGINT/SIGHUP (on Windows Ctrl+C, Ctrl+Break or
+// the console's closing), 2 for a bad configuration, 1 when it cannot run at
+// all (or an export failed).
 #include <QCoreApplication>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Version.h"
-#include "bridge/Bridge.h"
 #include "bridge/BridgeLog.h"
 #include "bridge/BridgeOptions.h"
+#include "bridge/BridgeRun.h"
 #include "bridge/CsvExportCommand.h"
 #include "bridge/DiscoveryRemoval.h"
 #include "bridge/PlantLock.h"
@@ -24,7 +24,7 @@
 namespace {
 
 constexpr int BadConfiguration = 2;
-constexpr int CannotRun = 1;
+constexpr int CannotRun = BridgeRun::CannotRun;
 
 struct Configuration {
   BridgeOptions Options;
@@ -72,22 +72,16 @@ int RemovePlant(QCoreApplication& app, const Configuration& c) {
 }
 
 int Run(QCoreApplication& app, const Configuration& c) {
-  const PlantLock lock(c.Options.Plant);
-  Bridge bridge(c.Options, c.Password);
-  SignalWatch stopSignals([&](int signal) {
-    BridgeLog::Line("stopping on " + SignalWatch::Name(signal));
-    bridge.Stop([&app] { app.quit(); });
-  });
-  if (!bridge.Start()) return CannotRun;
-  return app.exec();
+  BridgeRun run(c.Options, c.Password, RunAs::Console);
+  SignalWatch stopSignals([&run](int signal) { run.Stop(SignalWatch::Name(signal)); });
+  return run.Exec(app);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   // Before any thread exists, so that every thread inherits the blocked signals.
-  SignalWatch::BlockStopSignals();
-  std::signal(SIGPIPE, SIG_IGN);
+  SignalWatch::TakeOverStopSignals();
   UseProgramPortsFolder();
   Configuration configuration;
   if (const std::optional<int> status = Configure(std::vector<std::string>(argv + 1, argv + argc), configuration))

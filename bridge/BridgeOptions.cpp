@@ -1,7 +1,5 @@
 #include "bridge/BridgeOptions.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -13,6 +11,8 @@
 #include "archive/CalendarDay.h"
 #include "base/PrintableText.h"
 #include "bridge/IniFile.h"
+#include "bridge/SecretFile.h"
+#include "bridge/ThisMachine.h"
 #include "bridge/ValueChecks.h"
 
 namespace {
@@ -161,7 +161,7 @@ const std::vector<OptionRow>& Table() {
        Scope::Anywhere, [](BridgeOptions& o, const ArgList& a) { o.RemoveDiscovery = a[0] == "1"; }},
       {"archive", "FILE",
        "archive every exchange into this SQLite file (default: the plant's own file in "
-       "$XDG_DATA_HOME/PCZentrixNet/)",
+       "$XDG_DATA_HOME/PCZentrixNet/; on Windows %LOCALAPPDATA%\\PCZentrixNet\\)",
        Scope::Anywhere, [](BridgeOptions& o, const ArgList& a) { o.ArchiveFile = Name("archive", a[0]); }},
       {"no-archive", "", "archive nothing", Scope::Anywhere,
        [](BridgeOptions& o, const ArgList& a) { o.Archiving = a[0] != "1"; }},
@@ -326,9 +326,8 @@ std::string BridgeOptions::ClientId() const {
 }
 
 std::string HostNameForId() {
-  char name[256] = {};
-  if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
-  std::string id(name);
+  std::string id = ThisMachineName();
+  if (id.empty()) return "localhost";
   id = id.substr(0, id.find('.'));  // the host's own name, not its domain
   for (char& c : id)
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '-';
@@ -373,7 +372,8 @@ std::string BridgeHelpText() {
     text += head + row.Help + "\n";
   }
   text +=
-      "\nExit status: 0 after SIGTERM, SIGINT or SIGHUP (\"offline\" published), 2 for a bad\n"
+      "\nExit status: 0 after SIGTERM, SIGINT or SIGHUP (on Windows Ctrl+C, Ctrl+Break or the\n"
+      "console's closing; \"offline\" published), 2 for a bad\n"
       "configuration, 1 when the bridge cannot run at all; with --export-csv 0 when\n"
       "the files are written, 1 when the export failed or was cancelled.\n";
   return text;
@@ -381,11 +381,8 @@ std::string BridgeHelpText() {
 
 // As ssh does with keys: a secret that others may read is no secret.
 void CheckPrivate(const std::string& path) {
-  struct stat status {};
-  if (stat(path.c_str(), &status) != 0 || (status.st_mode & S_IRWXO) == 0) return;
-  char mode[8];
-  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
-  Fail("mqtt-password-file", path + " may be read by others (mode " + mode + "); make it private: chmod 600 " + path);
+  if (const std::optional<std::string> exposure = SecretFileExposure(path))
+    Fail("mqtt-password-file", path + " " + *exposure);
 }
 
 std::string ReadPasswordFile(const std::string& path) {

@@ -4,18 +4,26 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 #include "base/Exception.h"
 
 namespace {
 
-// libmosquitto's text for a result; for a system error the system's text.
+// libmosquitto's text for a result; for a system error the system's text
+// (on Windows the library's errno is a Winsock code, which strerror does not know).
 std::string ErrorText(int rc, int systemError) {
-  if (rc == MOSQ_ERR_ERRNO) return std::strerror(systemError);
+  if (rc == MOSQ_ERR_ERRNO) return std::system_category().message(systemError);
   // The library has no text of its own for it.
   if (rc == MOSQ_ERR_KEEPALIVE) return "the broker did not answer within the keep-alive time";
   return mosquitto_strerror(rc);
+}
+
+// What a publish or subscribe returns when the connection itself has failed.
+bool IsConnectionFailure(int rc) {
+  return rc == MOSQ_ERR_NO_CONN || rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_ERRNO || rc == MOSQ_ERR_TLS ||
+         rc == MOSQ_ERR_KEEPALIVE;
 }
 
 void Check(int rc, const std::string& what) {
@@ -98,6 +106,7 @@ void MqttClient::Open() {
   delivered_ = false;
   unacknowledged_ = 0;
   disconnectSent_ = false;
+  ++attempt_;
   refusal_.clear();
   libraryError_.clear();
   // Opens the socket without waiting for the connection; the CONNECT packet
@@ -126,9 +135,9 @@ bool MqttClient::Publish(const std::string& topic, const std::string& payload, b
   if (state_ != State::Connected) return false;
   const int rc =
       mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1, retain);
-  // A failed write leaves the socket to the next read or keep-alive, which notice the loss.
   WatchSocket();
   if (rc == MOSQ_ERR_SUCCESS) ++unacknowledged_;
+  else WriteFailed(rc);
   return rc == MOSQ_ERR_SUCCESS;
 }
 
@@ -136,6 +145,7 @@ bool MqttClient::Subscribe(const std::string& pattern) {
   if (state_ != State::Connected) return false;
   const int rc = mosquitto_subscribe(mosq_, nullptr, pattern.c_str(), 1);
   WatchSocket();
+  if (rc != MOSQ_ERR_SUCCESS) WriteFailed(rc);
   return rc == MOSQ_ERR_SUCCESS;
 }
 
@@ -247,6 +257,21 @@ void MqttClient::Lose(const std::string& why) {
   keepAlive_.stop();
   StopWatching();
   if (On.Lost) On.Lost(why);
+}
+
+// A write that failed on the connection ends it, said from the event loop
+// rather than from inside the caller's publishing. A read usually notices the
+// loss first; not where the closed socket never wakes the notifier (Winsock
+// under wine, with TLS), and the library would refuse every message from then on.
+void MqttClient::WriteFailed(int rc) {
+  if (!IsConnectionFailure(rc)) return;
+  const std::string why = LossReason(rc, errno);
+  QMetaObject::invokeMethod(
+      this,
+      [this, why, attempt = attempt_] {
+        if (attempt == attempt_) Lose(why);
+      },
+      Qt::QueuedConnection);
 }
 
 void MqttClient::FinishDone() {

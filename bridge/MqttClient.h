@@ -79,6 +79,7 @@ private:
   void StopWatching();
   std::string LossReason(int rc, int systemError) const;
   void Lose(const std::string& why);
+  void WriteFailed(int rc);
   void FinishDone();
   void SendDisconnect();
 
@@ -97,6 +98,7 @@ private:
   std::string refusal_;       // or why it said no
   std::string libraryError_;  // the library's last error line (OpenSSL's reason for a TLS error)
   int fd_ = -1;
+  unsigned attempt_ = 0;  // counts the openings, so that a late word of a loss meets its own connection only
   QSocketNotifier* reader_ = nullptr;
   QSocketNotifier* writer_ = nullptr;
   QTimer keepAlive_;

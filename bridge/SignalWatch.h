@@ -1,33 +1,32 @@
 #pragma once
-// SIGTERM, SIGINT and SIGHUP (each stops the bridge) as events of Qt's event
-// loop: the signals are blocked and read from a signal descriptor, so the
-// handler runs on the main thread between other events, where it may do anything.
+// The requests to stop the bridge as events of Qt's event loop, so that the
+// handler runs on the main thread between other events, where it may do
+// anything. On Linux SIGTERM, SIGINT and SIGHUP (blocked and read from a
+// signal descriptor); on Windows Ctrl+C, Ctrl+Break, the console's closing,
+// logoff and shutdown (a console control handler).
 #include <QObject>
 #include <functional>
 #include <memory>
 #include <string>
 
-class QSocketNotifier;
-
 class SignalWatch : public QObject {
 public:
-  // Blocks the three signals for this thread and every thread started after it:
-  // call it first in main, before any thread exists.
-  static void BlockStopSignals();
-  // Whether one of them has arrived while blocked and not been read yet:
+  // Takes the stop requests from their default action (which ends the
+  // process at once): call it first in main, before any thread exists. On
+  // Linux a broker gone mid-write (SIGPIPE) is then ignored as well.
+  static void TakeOverStopSignals();
+  // Whether a stop request has arrived and not been taken by a watch yet:
   // how work that runs outside the event loop notices that it is to stop.
   static bool StopSignalPending();
 
-  // "SIGTERM", "SIGINT" or "SIGHUP", for the log.
+  // "SIGTERM", "SIGINT", "SIGHUP"; "Ctrl+C", "Ctrl+Break", ... for the log.
   static std::string Name(int signal);
 
   explicit SignalWatch(std::function<void(int signal)> handler);
   ~SignalWatch() override;
 
 private:
-  void Read();
-
-  int fd_ = -1;
-  std::unique_ptr<QSocketNotifier> notifier_;
+  struct Source;  // the platform's side: where the requests come from
+  std::unique_ptr<Source> source_;
   std::function<void(int)> handler_;
 };

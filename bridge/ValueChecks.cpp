@@ -1,10 +1,9 @@
 #include "bridge/ValueChecks.h"
 
 #include "base/PrintableText.h"
+#include "bridge/ProgramFiles.h"
+#include "bridge/ThisMachine.h"
 
-#include <arpa/inet.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -32,31 +31,17 @@ std::optional<std::string> CertificateFileProblem(const std::string& path) {
   return std::nullopt;
 }
 
-namespace {
-
-bool IsExecutableFile(const std::string& path) {
-  struct stat status {};
-  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-}  // namespace
-
 std::optional<std::string> ProgramProblem(const std::string& program) {
-  if (program.find('/') != std::string::npos)
-    return IsExecutableFile(program) ? std::nullopt : std::optional<std::string>(program + " is no executable file");
-  const char* path = std::getenv("PATH");
-  std::istringstream folders(path != nullptr ? path : "");
-  for (std::string folder; std::getline(folders, folder, ':');)
-    if (!folder.empty() && IsExecutableFile(folder + "/" + program)) return std::nullopt;
+  if (NamesItsFolder(program))
+    return IsRunnableFile(program) ? std::nullopt : std::optional<std::string>(program + " is no executable file");
+  for (const std::string& folder : ProgramSearchFolders())
+    if (IsRunnableFile(InFolder(folder, program))) return std::nullopt;
   return program + " is in no folder of PATH; name it with its path";
 }
 
 bool IsThisMachine(const std::string& host) {
   if (host == "localhost" || (host.size() > 10 && host.compare(host.size() - 10, 10, ".localhost") == 0)) return true;
-  in_addr v4{};
-  if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-  in6_addr v6{};
-  if (inet_pton(AF_INET6, host.c_str(), &v6) == 1) return IN6_IS_ADDR_LOOPBACK(&v6);
-  char own[256] = {};
-  return gethostname(own, sizeof own - 1) == 0 && host == own;
+  if (IsLoopbackAddress(host)) return true;
+  const std::string own = ThisMachineName();
+  return !own.empty() && host == own;
 }

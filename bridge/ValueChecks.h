@@ -15,8 +15,8 @@ std::optional<std::string> TextProblem(const std::string& text);
 // PEM certificate ("-----BEGIN CERTIFICATE-----" with its body and its end).
 std::optional<std::string> CertificateFileProblem(const std::string& path);
 
-// Why the program cannot be run: a path (with a '/') that is no executable
-// file, or a name that no folder of PATH holds as one.
+// Why the program cannot be run: a path (a name that says its folder) that is
+// no file the system can start, or a name that no folder of PATH holds as one.
 std::optional<std::string> ProgramProblem(const std::string& program);
 
 // localhost, an address of 127.0.0.0/8, ::1, or this machine's own name.

@@ -40,11 +40,6 @@ QJsonObject ParseObject(const std::string& json) {
   return document.object();
 }
 
-bool IsConfig(const ReceivedMessage& m) {
-  return m.Topic.rfind("homeassistant/sensor/", 0) == 0 && m.Topic.size() > 7 &&
-         m.Topic.compare(m.Topic.size() - 7, 7, "/config") == 0;
-}
-
 // The configs among the messages from index `from` on, by topic (the last of each).
 std::map<std::string, QJsonObject> Configs(const std::vector<ReceivedMessage>& messages, size_t from = 0) {
   std::map<std::string, QJsonObject> configs;

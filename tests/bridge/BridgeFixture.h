@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,9 +36,10 @@ protected:
   // into ArchiveFile(), plus the arguments and the environment.
   void StartBridge(std::vector<std::string> args, const std::string& host = "127.0.0.1",
                    const ChildProcess::Environment& env = {});
-  // The real program with these arguments only, its lock in RuntimeFolder().
-  std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& args,
-                                             const ChildProcess::Environment& env = {}) const;
+  // The real program with these arguments only, its lock in RuntimeFolder();
+  // the Windows build's tests run it under wine instead.
+  virtual std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& args,
+                                                     const ChildProcess::Environment& env = {}) const;
   std::string RuntimeFolder() const { return (folder / "run").string(); }
   // Connections of bridges the broker accepted so far.
   int BrokerConnects() const;
@@ -77,4 +79,18 @@ inline bool WaitUntil(const std::function<bool()>& done, double seconds) {
     SleepSeconds(0.1);
   }
   return true;
+}
+
+// A sensor's discovery config.
+inline bool IsConfig(const ReceivedMessage& m) {
+  return m.Topic.rfind("homeassistant/sensor/", 0) == 0 && m.Topic.size() > 7 &&
+         m.Topic.compare(m.Topic.size() - 7, 7, "/config") == 0;
+}
+
+// The sensors whose configs came (not empty) from the message at `from` on.
+inline size_t ConfigsFrom(const std::vector<ReceivedMessage>& messages, size_t from) {
+  std::set<std::string> topics;
+  for (size_t i = from; i < messages.size(); ++i)
+    if (IsConfig(messages[i]) && !messages[i].Payload.empty()) topics.insert(messages[i].Topic);
+  return topics.size();
 }

@@ -358,7 +358,7 @@ TEST_F(BridgeOptionsTest, ArchivingByDefaultAndAnExportNeedsOnlyTheArchive) {
 TEST(SignalWatchTest, AStopSignalThatArrivedWhileBlockedIsPendingUntilTaken) {
   sigset_t before;
   pthread_sigmask(SIG_SETMASK, nullptr, &before);
-  SignalWatch::BlockStopSignals();
+  SignalWatch::TakeOverStopSignals();
   EXPECT_FALSE(SignalWatch::StopSignalPending());
   raise(SIGTERM);
   EXPECT_TRUE(SignalWatch::StopSignalPending());

@@ -24,11 +24,6 @@ using BridgeServiceTest = BridgeFixture;
 
 std::string ConfigTopic(const std::string& sensor) { return "homeassistant/sensor/roof_" + sensor + "/config"; }
 
-bool IsConfig(const ReceivedMessage& m) {
-  return m.Topic.rfind("homeassistant/sensor/", 0) == 0 && m.Topic.size() > 7 &&
-         m.Topic.compare(m.Topic.size() - 7, 7, "/config") == 0;
-}
-
 // The topics a subscriber that comes now is given as retained, non-empty:
 // what Home Assistant would find on starting. A retained message the test
 // publishes last marks the end of them.
@@ -70,13 +65,6 @@ protected:
 
   std::filesystem::path gate = folder / "resolver";
 };
-
-size_t ConfigsFrom(const std::vector<ReceivedMessage>& messages, size_t from) {
-  std::set<std::string> topics;
-  for (size_t i = from; i < messages.size(); ++i)
-    if (IsConfig(messages[i]) && !messages[i].Payload.empty()) topics.insert(messages[i].Topic);
-  return topics.size();
-}
 
 TEST_F(BridgeServiceTest, ABrokerThatDropsEveryConnectionIsTriedAgainWithAGrowingWaitAndLoggedOnce) {
   // The discovery configs are larger than the broker takes: it accepts the

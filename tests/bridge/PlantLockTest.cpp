@@ -58,7 +58,7 @@ TEST_F(PlantLockTest, ALockFileThatAnotherUserMadeAndHoldsKeepsNoBridgeFromStart
   ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
 
   EXPECT_EQ(Refusal("roof"), "taken");
-  EXPECT_EQ(PlantLock::FileFor("roof"), OwnFolder() + "/pczentrixnet-bridge-roof.lock");
+  EXPECT_EQ(PlantLock::NameFor("roof"), OwnFolder() + "/pczentrixnet-bridge-roof.lock");
   struct stat folder {};
   ASSERT_EQ(lstat(OwnFolder().c_str(), &folder), 0);
   EXPECT_TRUE(S_ISDIR(folder.st_mode));

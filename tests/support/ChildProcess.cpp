@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,9 +33,30 @@ std::vector<std::string> EmulatorFor(const std::string& program) {
   return words;
 }
 
-[[noreturn]] void RunChild(int out, const std::string& program, const std::vector<std::string>& args,
+// A session of its own whose controlling terminal is the pseudo-terminal, as
+// a program started in a terminal window has: what is typed there (Ctrl+C)
+// reaches it as the terminal's driver delivers it.
+void SitAtTerminal(int terminal, int out) {
+  setsid();
+  ioctl(terminal, TIOCSCTTY, 0);
+  dup2(terminal, STDIN_FILENO);
+  dup2(terminal, STDOUT_FILENO);
+  dup2(out, STDERR_FILENO);
+  if (terminal > STDERR_FILENO) close(terminal);
+}
+
+// What a program writes to its terminal is not kept: read it away, so that
+// the terminal's buffer never fills and holds the program up.
+void Drain(int terminal) {
+  char buffer[4096];
+  for (pollfd p{terminal, POLLIN, 0}; poll(&p, 1, 0) > 0 && read(terminal, buffer, sizeof buffer) > 0;) {
+  }
+}
+
+[[noreturn]] void RunChild(int out, int terminal, const std::string& program, const std::vector<std::string>& args,
                            const ChildProcess::Environment& env, ChildProcess::Output output) {
-  dup2(out, STDOUT_FILENO);
+  if (output == ChildProcess::Output::ErrorBesideTerminal) SitAtTerminal(terminal, out);
+  else dup2(out, STDOUT_FILENO);
   if (output == ChildProcess::Output::WithStandardError) dup2(out, STDERR_FILENO);
   for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
   std::vector<std::string> words = EmulatorFor(program);
@@ -52,10 +75,18 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
                            Output output) {
   int out[2];
   if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  int terminal = -1;
+  if (output == Output::ErrorBesideTerminal) {
+    if (openpty(&terminal_, &terminal, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+    // Neither side stays open in a program started later: the terminal ends with this one.
+    fcntl(terminal_, F_SETFD, FD_CLOEXEC);
+    fcntl(terminal, F_SETFD, FD_CLOEXEC);
+  }
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
-  if (pid_ == 0) RunChild(out[1], program, args, env, output);
+  if (pid_ == 0) RunChild(out[1], terminal, program, args, env, output);
   close(out[1]);
+  if (terminal >= 0) close(terminal);
   out_ = out[0];
 }
 
@@ -65,6 +96,7 @@ ChildProcess::~ChildProcess() {
     Wait(5);
   }
   close(out_);
+  if (terminal_ >= 0) close(terminal_);
 }
 
 std::string ChildProcess::ReadLine(double limitSeconds) {
@@ -82,6 +114,7 @@ std::string ChildProcess::ReadLine(double limitSeconds) {
 }
 
 std::string ChildProcess::ReadAvailable() {
+  if (terminal_ >= 0) Drain(terminal_);
   std::string text;
   for (;;) {
     pollfd p{out_, POLLIN, 0};
@@ -110,6 +143,10 @@ int ChildProcess::Wait(double limitSeconds) {
 
 void ChildProcess::Signal(int signal) {
   if (pid_ > 0) kill(pid_, signal);
+}
+
+bool ChildProcess::Type(const std::string& keys) {
+  return terminal_ >= 0 && write(terminal_, keys.data(), keys.size()) == static_cast<ssize_t>(keys.size());
 }
 
 int ChildProcess::Stop(double graceSeconds) {

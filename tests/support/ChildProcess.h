@@ -1,7 +1,9 @@
 #pragma once
 // A program the tests start in a child process: its arguments and extra
 // environment, its standard output on a pipe (standard error stays the
-// test's, or joins the pipe when asked), its first line, its end.
+// test's, or joins the pipe when asked), its first line, its end. Or a program
+// at a terminal of its own (a pseudo-terminal, its standard input and output)
+// with its standard error on the pipe, for keys typed at it (Ctrl+C).
 #include <sys/types.h>
 
 #include <string>
@@ -16,7 +18,7 @@ constexpr double ReadinessLimitSeconds = 180;
 class ChildProcess {
 public:
   using Environment = std::vector<std::pair<std::string, std::string>>;
-  enum class Output { StandardOutput, WithStandardError };
+  enum class Output { StandardOutput, WithStandardError, ErrorBesideTerminal };
   ChildProcess(const std::string& program, const std::vector<std::string>& args, const Environment& env = {},
                Output output = Output::StandardOutput);
   ~ChildProcess();  // kills a child that still runs
@@ -32,6 +34,8 @@ public:
   // killed), or -1 when it still runs.
   int Wait(double limitSeconds);
   void Signal(int signal);
+  // Bytes typed at its terminal ("\x03" is Ctrl+C); false without one.
+  bool Type(const std::string& keys);
   // SIGTERM, then SIGKILL after the grace time; the exit status.
   int Stop(double graceSeconds = 5);
   bool Running();
@@ -42,5 +46,6 @@ public:
 private:
   pid_t pid_ = -1;
   int out_ = -1;
+  int terminal_ = -1;  // the terminal's master side, with ErrorBesideTerminal
   int status_ = -1;
 };

@@ -1,3 +1,5 @@
+// SignalWatch on Linux: the stop signals blocked in every thread and read
+// from a signal descriptor that Qt's event loop watches.
 #include "bridge/SignalWatch.h"
 
 #include <sys/signalfd.h>
@@ -22,9 +24,15 @@ sigset_t StopSignals() {
 
 }  // namespace
 
-void SignalWatch::BlockStopSignals() {
+struct SignalWatch::Source {
+  int Fd = -1;
+  std::unique_ptr<QSocketNotifier> Notifier;
+};
+
+void SignalWatch::TakeOverStopSignals() {
   const sigset_t set = StopSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool SignalWatch::StopSignalPending() {
@@ -35,17 +43,22 @@ bool SignalWatch::StopSignalPending() {
          sigismember(&pending, SIGHUP) == 1;
 }
 
-SignalWatch::SignalWatch(std::function<void(int)> handler) : handler_(std::move(handler)) {
+SignalWatch::SignalWatch(std::function<void(int)> handler)
+    : source_(std::make_unique<Source>()), handler_(std::move(handler)) {
   const sigset_t set = StopSignals();
-  fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-  if (fd_ < 0) throw Exception("cannot watch SIGTERM, SIGINT and SIGHUP (signalfd failed)");
-  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-  QObject::connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { Read(); });
+  source_->Fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (source_->Fd < 0) throw Exception("cannot watch SIGTERM, SIGINT and SIGHUP (signalfd failed)");
+  source_->Notifier = std::make_unique<QSocketNotifier>(source_->Fd, QSocketNotifier::Read);
+  QObject::connect(source_->Notifier.get(), &QSocketNotifier::activated, this, [this] {
+    signalfd_siginfo info;
+    while (read(source_->Fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+      handler_(static_cast<int>(info.ssi_signo));
+  });
 }
 
 SignalWatch::~SignalWatch() {
-  notifier_.reset();
-  if (fd_ >= 0) close(fd_);
+  source_->Notifier.reset();
+  if (source_->Fd >= 0) close(source_->Fd);
 }
 
 std::string SignalWatch::Name(int signal) {
@@ -54,9 +67,4 @@ std::string SignalWatch::Name(int signal) {
     case SIGHUP: return "SIGHUP";
     default: return "SIGTERM";
   }
-}
-
-void SignalWatch::Read() {
-  signalfd_siginfo info;
-  while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) handler_(static_cast<int>(info.ssi_signo));
 }

@@ -1,3 +1,4 @@
+// PlantLock on Linux: flock on a file of the runtime folder.
 #include "bridge/PlantLock.h"
 
 #include <fcntl.h>
@@ -65,41 +66,37 @@ void MakeOwnFolder(const std::string& folder) {
 
 }  // namespace
 
-std::string PlantLock::Folder() {
+std::string PlantLock::NameFor(const std::string& plant) {
   const std::string given = GivenRuntimeFolder();
-  return given.empty() ? SharedFallbackFolder() : given;
-}
-
-std::string PlantLock::FileFor(const std::string& plant) {
-  return Folder() + "/pczentrixnet-bridge-" + plant + ".lock";
+  return (given.empty() ? SharedFallbackFolder() : given) + "/pczentrixnet-bridge-" + plant + ".lock";
 }
 
 PlantLock::PlantLock(const std::string& plant) {
   if (GivenRuntimeFolder().empty()) MakeOwnFolder(SharedFallbackFolder());
-  const std::string file = FileFor(plant);
+  const std::string file = NameFor(plant);
   // Never through a link planted at that name.
-  fd_ = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd_ < 0) throw Exception("cannot make the plant's lock file " + file + " (" + std::strerror(errno) + ")");
+  const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) throw Exception("cannot make the plant's lock file " + file + " (" + std::strerror(errno) + ")");
   struct stat status {};
-  if (fstat(fd_, &status) == 0 && status.st_uid != geteuid()) {
-    close(fd_);
-    fd_ = -1;
+  if (fstat(fd, &status) == 0 && status.st_uid != geteuid()) {
+    close(fd);
     RefuseForeign(file, status, "plant's lock file");
   }
-  if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int error = errno;
-    const std::string holder = HolderOf(fd_);
-    close(fd_);
+    const std::string holder = HolderOf(fd);
+    close(fd);
     if (error == EWOULDBLOCK)
       throw Exception("another bridge" + holder + " publishes the plant " + plant + " already (it holds " + file + ")");
     throw Exception("cannot lock " + file + " (" + std::strerror(error) + ")");
   }
   const std::string pid = std::to_string(getpid()) + "\n";
-  if (ftruncate(fd_, 0) == 0 && pwrite(fd_, pid.data(), pid.size(), 0) < 0) {
+  handle_ = fd;
+  if (ftruncate(fd, 0) == 0 && pwrite(fd, pid.data(), pid.size(), 0) < 0) {
     // The id is only for the other bridge's message; the lock holds without it.
   }
 }
 
 PlantLock::~PlantLock() {
-  if (fd_ >= 0) close(fd_);
+  if (handle_ >= 0) close(static_cast<int>(handle_));
 }

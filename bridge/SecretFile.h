@@ -1,0 +1,10 @@
+#pragma once
+// Whether a file that holds a secret (the broker password) is open to others.
+#include <optional>
+#include <string>
+
+// What is wrong and how to mend it, for the refusal: on Linux when others
+// than the owner and the group may read it ("may be read by others (mode
+// 0644); make it private: chmod 600 FILE"). On Windows nothing yet: the check
+// of the file's access list comes with the service.
+std::optional<std::string> SecretFileExposure(const std::string& path);

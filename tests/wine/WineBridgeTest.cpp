@@ -1,0 +1,215 @@
+// zentrixnet-bridge.exe of the Windows build under wine, between the simulator
+// (native, on a pseudo-terminal that COM 6 of the stage's prefix leads to)
+// and Debian's mosquitto started by the test on a free port of 127.0.0.1: the
+// Linux bridge's fixture with the program run under wine at a terminal of its
+// own, so that Ctrl+C reaches it as a console's Ctrl+C does.
+// Run by the Windows build's tests (tests/wine), with what the stage sets:
+//   PCZN_WINE_BRIDGE  the bridge.exe
+//   PCZN_WINE_PORTS   the folder of the comN links of the prefix
+//   PCZN_WINE_SHIM    the modem-line shim preloaded into wine
+// and WINEPREFIX and WINEPATH (Qt's libraries).
+#include <pwd.h>
+#include <unistd.h>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/bridge/BridgeFixture.h"
+#include "tests/support/TestCertificates.h"
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// wine as PATH finds it: the child is started with execv.
+std::string Wine() {
+  std::istringstream folders(Env("PATH"));
+  for (std::string folder; std::getline(folders, folder, ':');)
+    if (std::filesystem::exists(folder + "/wine")) return folder + "/wine";
+  return "/usr/bin/wine";
+}
+
+// A path of the Linux side as a Windows program names it (wine's drive Z: is /).
+std::string WindowsPath(const std::filesystem::path& path) {
+  std::string text = "Z:" + path.string();
+  for (char& c : text)
+    if (c == '/') c = '\\';
+  return text;
+}
+
+// The folder %LOCALAPPDATA%\PCZentrixNet of the prefix's user, wine's name for this user.
+std::filesystem::path LocalAppDataFolder() {
+  const passwd* user = getpwuid(getuid());
+  return std::filesystem::path(Env("WINEPREFIX")) / "drive_c/users" / (user != nullptr ? user->pw_name : "root") /
+         "AppData/Local/PCZentrixNet";
+}
+
+// The plant archives in the folder written since the moment.
+size_t ArchivesWrittenSince(const std::filesystem::path& folder, std::filesystem::file_time_type since) {
+  size_t count = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("Anlage-", 0) == 0 && name.size() > 7 && name.compare(name.size() - 7, 7, ".sqlite") == 0 &&
+        entry.last_write_time(error) >= since)
+      ++count;
+  }
+  return count;
+}
+
+// wine's first start of a Qt program in a loaded prefix takes a while.
+constexpr double StartLimit = 180;
+constexpr size_t Configs = 24 + 3 * 3;  // the plant's sensors and three per meter of the simulator
+
+}  // namespace
+
+class WineBridgeTest : public BridgeFixture {
+protected:
+  void SetUp() override {
+    BridgeFixture::SetUp();
+    for (const char* name : {"PCZN_WINE_BRIDGE", "PCZN_WINE_PORTS", "PCZN_WINE_SHIM", "WINEPREFIX"})
+      ASSERT_FALSE(Env(name).empty()) << name << " is not set: run the test through scripts/test-wine";
+  }
+
+  // COM 6 of the prefix leads to the simulator's terminal while it runs.
+  std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& args,
+                                             const ChildProcess::Environment& env) const override {
+    if (sim.Running()) {
+      const std::filesystem::path link = std::filesystem::path(Env("PCZN_WINE_PORTS")) / "com6";
+      std::filesystem::remove(link);
+      std::filesystem::create_symlink(sim.Device(), link);
+    }
+    ChildProcess::Environment all{{"LD_PRELOAD", Env("PCZN_WINE_SHIM")}};
+    all.insert(all.end(), env.begin(), env.end());
+    std::vector<std::string> words{Env("PCZN_WINE_BRIDGE")};
+    words.insert(words.end(), args.begin(), args.end());
+    return std::make_unique<ChildProcess>(Wine(), words, all, ChildProcess::Output::ErrorBesideTerminal);
+  }
+
+  void StartAllUntilOnlineUnderWine() {
+    ASSERT_NO_FATAL_FAILURE(StartBroker());
+    ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+    ASSERT_NO_FATAL_FAILURE(StartSimulator());
+    StartBridge({"--tick-ms", "100"});
+    ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", StartLimit)) << BridgeLog();
+  }
+
+  // Ctrl+C at the bridge's terminal; its exit status.
+  int InterruptBridge() {
+    EXPECT_TRUE(bridge->Type("\x03"));
+    const int status = bridge->Wait(60);
+    BridgeLog();
+    return status;
+  }
+};
+
+TEST_F(WineBridgeTest, PublishesDiscoveryStateAndBirthAndStopsOnCtrlCWithOfflineAndTheArchiveClosed) {
+  ASSERT_NO_FATAL_FAILURE(StartAllUntilOnlineUnderWine());
+  const std::optional<ReceivedMessage> state = subscriber->WaitFor(StateTopic(), 120);
+  ASSERT_TRUE(state) << BridgeLog();
+  const QJsonObject values = QJsonDocument::fromJson(QByteArray::fromStdString(state->Payload)).object();
+  EXPECT_EQ(values.value("meter_count").toInt(), 3) << state->Payload;
+  EXPECT_GT(values.value("power_w").toDouble(), 0) << "11:40 on a June day: " << state->Payload;
+  EXPECT_EQ(ConfigsFrom(subscriber->Messages(), 0), Configs);
+
+  // Home Assistant's birth message: the configs, the state and "online" again.
+  const size_t beforeBirth = subscriber->Count();
+  subscriber->Publish("homeassistant/status", "online", false);
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 60, beforeBirth)) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 30, beforeBirth)) << BridgeLog();
+  EXPECT_EQ(ConfigsFrom(subscriber->Messages(), beforeBirth), Configs) << "every config once more";
+
+  // A second bridge of the plant finds the lock taken and leaves the broker alone.
+  const int connects = BrokerConnects();
+  const std::unique_ptr<ChildProcess> second = StartProgram(
+      {"--port", "COM6", "--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()), "--plant", Plant},
+      {});
+  EXPECT_EQ(second->Wait(StartLimit), 1);
+  const std::string refusal = second->ReadAvailable();
+  EXPECT_NE(refusal.find("another bridge publishes the plant roof already (it holds Global\\pczentrixnet-bridge-roof)"),
+            std::string::npos)
+      << refusal;
+  EXPECT_EQ(BrokerConnects(), connects);
+
+  const size_t beforeStop = subscriber->Count();
+  EXPECT_EQ(InterruptBridge(), 0) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 10, beforeStop)) << BridgeLog();
+  EXPECT_EQ(Occurrences(BridgeLog(), "stopping on Ctrl+C"), 1) << BridgeLog();
+  // Its own "offline", not the last will: it said goodbye to the broker.
+  EXPECT_EQ(Occurrences(broker.Log(), "-roof disconnected."), 1) << broker.Log();
+  EXPECT_TRUE(std::filesystem::exists(ArchiveFile())) << BridgeLog();
+  EXPECT_FALSE(std::filesystem::exists(ArchiveFile() + "-wal")) << "the archive's log is folded in on closing";
+
+  // What it archived comes out as CSV files, through the Windows build's export.
+  const std::string csv = (folder / "csv").string();
+  const std::unique_ptr<ChildProcess> export_ =
+      StartProgram({"--archive", ArchiveFile(), "--export-csv", "2024-06-21", "2024-06-21", csv}, {});
+  EXPECT_EQ(export_->Wait(StartLimit), 0);
+  const std::string said = export_->ReadAvailable();
+  EXPECT_NE(said.find("CSV files into"), std::string::npos) << said;
+  EXPECT_TRUE(std::filesystem::exists(csv) && !std::filesystem::is_empty(csv)) << said;
+}
+
+TEST_F(WineBridgeTest, OverTlsWithTheTestsAuthorityItOutlivesTheBrokerGoingAndComingBack) {
+  const TestCertificates certificates = MakeTestCertificates(folder / "tls");
+  ASSERT_FALSE(certificates.CaFile.empty()) << "openssl could not make certificates";
+  broker.UseTls(certificates.CaFile, certificates.CertFile, certificates.KeyFile);
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  subscriber = std::make_unique<MqttSubscriber>(broker.Port(), "#", certificates.CaFile);
+  ASSERT_TRUE(subscriber->WaitSubscribed(1, 10));
+  ASSERT_NO_FATAL_FAILURE(StartSimulator());
+  StartBridge({"--tick-ms", "100", "--mqtt-cafile", certificates.CaFile});
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", StartLimit)) << BridgeLog();
+  ASSERT_TRUE(subscriber->WaitFor(StateTopic(), 120)) << BridgeLog();
+
+  // The broker comes back empty. A subscriber of its own: libmosquitto's
+  // network thread gives up on a TLS error, which a killed broker can cause.
+  broker.Kill();
+  ASSERT_TRUE(broker.Start()) << broker.Log();
+  subscriber = std::make_unique<MqttSubscriber>(broker.Port(), "#", certificates.CaFile);
+  ASSERT_TRUE(subscriber->WaitSubscribed(1, 30));
+  ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", 120)) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 60)) << BridgeLog();
+  EXPECT_TRUE(WaitForBridgeLog("connected to the MQTT broker", 30, 2)) << BridgeLog();
+  // The loss in the system's words, not the C library's (which knows no Winsock codes).
+  EXPECT_EQ(Occurrences(BridgeLog(), "lost the MQTT broker"), 1) << BridgeLog();
+  EXPECT_EQ(Occurrences(BridgeLog(), "Unknown error"), 0) << BridgeLog();
+
+  const size_t beforeStop = subscriber->Count();
+  EXPECT_EQ(InterruptBridge(), 0) << BridgeLog();
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 10, beforeStop)) << BridgeLog();
+}
+
+// A batch file whose path holds a blank: started through CreateProcess with
+// the path quoted, the event and the plant in its environment, its output
+// logged. And the archive's default folder on Windows.
+TEST_F(WineBridgeTest, TheAlarmCommandRunsAsABatchFileAndTheArchiveGoesToTheLocalApplicationData) {
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  ASSERT_NO_FATAL_FAILURE(StartSimulator({"--raise-fault", "2@5"}));
+  const std::filesystem::path runs = folder / "runs.txt";
+  const std::string script = WindowsPath(folder / "record alarm.bat");
+  std::ofstream(folder / "record alarm.bat")
+      << "@echo %PCZN_EVENT%^|%PCZN_PLANT%>>\"" << WindowsPath(runs) << "\"\r\n@echo told %PCZN_EVENT%\r\n";
+  // Without --archive: the plant's file in the user's local application data.
+  const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
+  bridge = StartProgram({"--port", "COM6", "--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()),
+                         "--plant", Plant, "--tick-ms", "100", "--alarm-command", script},
+                        {});
+
+  ASSERT_TRUE(WaitForBridgeLog("alarm command fault-started said: told fault-started", 120)) << BridgeLog();
+  EXPECT_NE(BridgeLog().find("alarm command fault-started: " + script + " exit status 0"), std::string::npos)
+      << BridgeLog();
+  std::string first;
+  std::getline(std::ifstream(runs) >> std::ws, first);
+  if (!first.empty() && first.back() == '\r') first.pop_back();
+  EXPECT_EQ(first, "fault-started|roof");
+  EXPECT_EQ(InterruptBridge(), 0) << BridgeLog();
+  EXPECT_EQ(ArchivesWrittenSince(LocalAppDataFolder(), started), 1u) << LocalAppDataFolder() << "\n" << BridgeLog();
+}

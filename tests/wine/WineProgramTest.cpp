@@ -19,9 +19,14 @@
 #include <QProcess>
 #include <QThread>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include "tests/support/Ser2netServer.h"
 #include "tools/desktop/PlantSession.h"
 #include "tools/desktop/WizardSteps.h"
 
@@ -48,6 +53,26 @@ QString WindowsPath(const QString& path) {
   return QStringLiteral("Z:") + QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
 }
 
+// %APPDATA%\PCZentrixNet\ports of the prefix's user (wine names the user as Linux does).
+QString PortsEntriesOfThePrefix() {
+  const passwd* user = getpwuid(getuid());
+  return Env("WINEPREFIX") + QStringLiteral("/drive_c/users/") +
+         QString::fromLocal8Bit(user != nullptr ? user->pw_name : "root") +
+         QStringLiteral("/AppData/Roaming/PCZentrixNet/ports");
+}
+
+WineProgram TheInstalledProgram() {
+  return WineProgram{Env("PCZN_WINE_PROGRAM_DIR"), Env("PCZN_WINE_PORTS"), Env("PCZN_WINE_SHIM"),
+                     Env("PCZN_WINE_START_MENU_ENTRY"), PortsEntriesOfThePrefix()};
+}
+
+// The blocks of a whole data exchange in the simulator's log.
+void ExpectEveryBlockSent(const QString& log) {
+  for (int type : {2, 3, 4, 5, 6, 7, 8, 9, 10, 14, 15})
+    EXPECT_TRUE(log.contains(QStringLiteral("SIM>PC FF FA CD %1 ").arg(type, 2, 16, QLatin1Char('0')).toUpper()))
+        << "block " << type;
+}
+
 // Where the screenshots go.
 QString ShotsDir() {
   const QString dir = Env("PCZN_SCREENSHOT_DIR").isEmpty() ? Shared->session->WorkDir() : Env("PCZN_SCREENSHOT_DIR");
@@ -63,9 +88,8 @@ protected:
     ASSERT_TRUE(QFile::exists(Env("PCZN_WINE_PROGRAM_DIR") + QStringLiteral("/PCZentrixNet.exe")));
     ASSERT_TRUE(Shared->desktop.Start()) << Shared->desktop.Error().toStdString();
     ASSERT_TRUE(Shared->desktop.MapUmlautKeys()) << "xmodmap (x11-xserver-utils) is needed";
-    const WineProgram wine{Env("PCZN_WINE_PROGRAM_DIR"), Env("PCZN_WINE_PORTS"), Env("PCZN_WINE_SHIM"),
-                           Env("PCZN_WINE_START_MENU_ENTRY")};
-    Shared->session = std::make_unique<PlantSession>(Shared->desktop, QStringLiteral(PCZN_BIN_DIR), wine);
+    Shared->session =
+        std::make_unique<PlantSession>(Shared->desktop, QStringLiteral(PCZN_BIN_DIR), TheInstalledProgram());
     ASSERT_TRUE(Shared->session->StartSimulator(Plant, Com));
     ASSERT_TRUE(Shared->session->StartProgram())
         << Shared->session->StartFailure().toStdString() << Shared->session->ProgramErrors().toStdString();
@@ -87,10 +111,7 @@ TEST_F(WineProgramTest, ChoosingCom5ExchangesWithTheController) {
   EXPECT_FALSE(S().WaitForLog(QStringLiteral("ConnectAnswer ready"), 15000).isEmpty());
   ASSERT_FALSE(S().WaitForLog(QStringLiteral("EndOfExchange"), CycleMs + 15000).isEmpty())
       << S().SimulatorLog().right(2000).toStdString();
-  const QString log = S().SimulatorLog();
-  for (int type : {2, 3, 4, 5, 6, 7, 8, 9, 10, 14, 15})
-    EXPECT_TRUE(log.contains(QStringLiteral("SIM>PC FF FA CD %1 ").arg(type, 2, 16, QLatin1Char('0')).toUpper()))
-        << "block " << type;
+  ExpectEveryBlockSent(S().SimulatorLog());
   // The processor share of the program while it polls, a figure for the
   // comparison with the native program (scripts/bench's program_bench).
   const long cpuBefore = S().ProgramCpuMs();
@@ -175,6 +196,40 @@ TEST_F(WineProgramTest, AnUnpluggedControllerIsReportedOnce) {
   QThread::msleep(5000);  // a reported loss is not reported again
   EXPECT_FALSE(D().FindWindow(QStringLiteral("PCZentrixNet"), 0)) << "the loss was reported twice";
   EXPECT_TRUE(S().ProgramRunning());
+}
+
+// A remote plant's controller behind a serial device server, set up as its
+// owner does on Windows: COM 4 is a text file in %APPDATA%\PCZentrixNet\ports
+// naming ser2net's RFC 2217 port, which serves the simulator's terminal.
+// Nothing of the prefix leads to the terminal itself, so every byte of the
+// exchange crosses the Telnet connection. (After the shared run: one program
+// on the desktop at a time.)
+TEST(WineProgramBehindAComServer, ThePortsFileLeadsToTheControllerForAWholeExchange) {
+  constexpr int ServedPort = 4;
+  ASSERT_TRUE(Ser2netServer::Installed()) << Ser2netServer::Program() << " is missing: run scripts/install-deps";
+  Desktop desktop;
+  ASSERT_TRUE(desktop.Start()) << desktop.Error().toStdString();
+  PlantSession session(desktop, QStringLiteral(PCZN_BIN_DIR), TheInstalledProgram());
+  ASSERT_TRUE(session.StartSimulator(Plant, 0)) << session.StartFailure().toStdString();
+  Ser2netServer server(std::filesystem::path(session.File(QStringLiteral("ser2net")).toStdString()));
+  const std::string name = server.Serve(session.SimulatorTerminal().toStdString(), Ser2netServer::Protocol::Rfc2217);
+  ASSERT_TRUE(server.Start()) << server.Log();
+  ASSERT_TRUE(session.NamePort(ServedPort, QString::fromStdString(name)));
+  ASSERT_TRUE(session.StartProgram()) << session.StartFailure().toStdString() << session.ProgramErrors().toStdString();
+
+  session.ClickPortButton(ServedPort);
+  ASSERT_TRUE(desktop.FindWindow(QStringLiteral("Tagesdaten"), 15000)) << "the daily chart comes up with the port";
+  EXPECT_FALSE(session.WaitForLog(QStringLiteral("ConnectAnswer ready"), 30000).isEmpty())
+      << session.ProgramErrors().toStdString();
+  ASSERT_FALSE(session.WaitForLog(QStringLiteral("EndOfExchange"), CycleMs + 15000).isEmpty())
+      << session.SimulatorLog().right(2000).toStdString() << server.Log();
+  ExpectEveryBlockSent(session.SimulatorLog());
+  EXPECT_TRUE(server.Running()) << server.Log();
+  if (!Env("PCZN_SCREENSHOT_DIR").isEmpty()) {
+    QDir().mkpath(Env("PCZN_SCREENSHOT_DIR"));
+    EXPECT_TRUE(desktop.Screenshot(
+        QString(), QDir(Env("PCZN_SCREENSHOT_DIR")).filePath(QStringLiteral("windows-network-port.png"))));
+  }
 }
 
 }  // namespace

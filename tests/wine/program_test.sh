@@ -13,7 +13,7 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEPATH
 cleanup() { timeout 30 wineserver -k 2>/dev/null || true; }
 trap cleanup EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -f "$WINEPREFIX/.pczn-prefix-2" ]; then  # the marker of a finished prefix
   rm -rf "$work"
   mkdir -p "$work"
   DISPLAY='' bash "$(dirname "$0")/../../scripts/lib/wine-prefix.sh" "$WINEPREFIX" "$work/ports"

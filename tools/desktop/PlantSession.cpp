@@ -74,6 +74,7 @@ PlantSession::PlantSession(Desktop& desktop, const QString& binDir, const WinePr
 PlantSession::~PlantSession() {
   QuitProgram();
   StopSimulator();
+  for (const QString& entry : namedEntries_) QFile::remove(entry);
 }
 
 bool PlantSession::StartSimulator(const QStringList& options, int com) {
@@ -116,8 +117,12 @@ bool PlantSession::StartSimulator(const QStringList& options, int com) {
 }
 
 bool PlantSession::NamePort(int com, const QString& networkName) {
-  QFile entry(work_.filePath(QStringLiteral("config/PCZentrixNet/ports/COM%1").arg(com)));
+  const bool inPrefix = wine_ && !wine_->PortsEntries.isEmpty();
+  const QString folder = inPrefix ? wine_->PortsEntries : work_.filePath(QStringLiteral("config/PCZentrixNet/ports"));
+  QDir().mkpath(folder);
+  QFile entry(QDir(folder).filePath(QStringLiteral("COM%1").arg(com)));
   entry.remove();
+  if (inPrefix) namedEntries_ << entry.fileName();
   return entry.open(QIODevice::WriteOnly) && entry.write((networkName + QLatin1Char('\n')).toUtf8()) > 0;
 }
 

@@ -40,6 +40,8 @@ struct WineProgram {
   QString PortsDir;
   QString Shim;
   QString StartMenuEntry = {};
+  // %APPDATA%\PCZentrixNet\ports of the prefix's user, where NamePort writes.
+  QString PortsEntries = {};
 };
 
 class PlantSession {
@@ -115,4 +117,5 @@ private:
   QString simTerminal_;
   int simRuns_ = 0;
   QString failure_;
+  QStringList namedEntries_;  // NamePort's files outside the work folder, removed at the end
 };

@@ -224,6 +224,8 @@ TEST(WineProgramBehindAComServer, ThePortsFileLeadsToTheControllerForAWholeExcha
   ASSERT_FALSE(session.WaitForLog(QStringLiteral("EndOfExchange"), CycleMs + 15000).isEmpty())
       << session.SimulatorLog().right(2000).toStdString() << server.Log();
   ExpectEveryBlockSent(session.SimulatorLog());
+  QThread::msleep(20000);  // past the views' refresh at tick 41, which draws the exchange's data
+  EXPECT_TRUE(desktop.WindowVisible(QStringLiteral("Tagesdaten")));
   EXPECT_TRUE(server.Running()) << server.Log();
   if (!Env("PCZN_SCREENSHOT_DIR").isEmpty()) {
     QDir().mkpath(Env("PCZN_SCREENSHOT_DIR"));

@@ -277,7 +277,6 @@ TEST_F(WineBridgeTest, AsAServiceItPublishesStopsWithOfflineAndExitStatusZeroAnd
   const std::string name = "pczn-test-" + std::to_string(getpid());
   const std::filesystem::path log = ProgramDataFolder() / "logs" / (name + ".log");
   std::filesystem::remove(log);
-  const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
 
   // Whatever fails below, the service does not outlive the test.
   const std::shared_ptr<void> removal(nullptr, [&](void*) { RunWine({bridgeExe, "--remove-service", name}); });
@@ -319,7 +318,8 @@ TEST_F(WineBridgeTest, AsAServiceItPublishesStopsWithOfflineAndExitStatusZeroAnd
       60))
       << query;
   EXPECT_NE(query.find("WIN32_EXIT_CODE    : 0 "), std::string::npos) << query;
-  EXPECT_EQ(ArchivesWrittenSince(ProgramDataFolder(), started), 1u) << ReadWhole(log);
+  // The plant's file of an earlier run in this prefix may already hold the simulator's day.
+  EXPECT_EQ(Occurrences(ReadWhole(log), "archiving into C:\\ProgramData\\PCZentrixNet\\Anlage-"), 1) << ReadWhole(log);
 
   const auto [removed, removeSaid] = RunWine({bridgeExe, "--remove-service", name});
   EXPECT_EQ(removed, 0) << removeSaid;

@@ -1,9 +1,10 @@
 // zentrixnet-bridge: polls the plant controller through the program's polling
 // session and publishes its values to MQTT with Home Assistant discovery.
-// With --export-csv it writes CSV files from the plant's archive instead.
-// Exit status: 0 after SIGTERM/SIGINT/SIGHUP (on Windows Ctrl+C, Ctrl+Break or
-// the console's closing), 2 for a bad configuration, 1 when it cannot run at
-// all (or an export failed).
+// With --export-csv it writes CSV files from the plant's archive instead; on
+// Windows it installs, removes or runs as a service.
+// Exit status: 0 after SIGTERM/SIGINT/SIGHUP (on Windows Ctrl+C, Ctrl+Break,
+// the console's closing or the service's stop), 2 for a bad configuration, 1
+// when it cannot run at all (or an export failed).
 #include <QCoreApplication>
 #include <cstdio>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "bridge/DiscoveryRemoval.h"
 #include "bridge/PlantLock.h"
 #include "bridge/SignalWatch.h"
+#include "bridge/WindowsService.h"
 #include "qtloop/QtMainThreadWake.h"
 #include "session/PortReport.h"
 
@@ -48,6 +50,8 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
       return 0;
     }
     if (c.Options.ExportCsv) return RunCsvExportCommand(c.Options);
+    if (!c.Options.InstallService.empty()) return InstallWindowsService(c.Options.InstallService, c.Options.ConfigFile);
+    if (!c.Options.RemoveService.empty()) return RemoveWindowsService(c.Options.RemoveService);
     if (!c.Options.MqttPasswordFile.empty()) c.Password = ReadPasswordFile(c.Options.MqttPasswordFile);
     if (const std::optional<std::string> warning = PlainLoginWarning(c.Options)) BridgeLog::Line(*warning);
   } catch (const EOptionError& e) {
@@ -71,17 +75,14 @@ int RemovePlant(QCoreApplication& app, const Configuration& c) {
   return status;
 }
 
-int Run(QCoreApplication& app, const Configuration& c) {
-  BridgeRun run(c.Options, c.Password, RunAs::Console);
+int Run(QCoreApplication& app, const Configuration& c, RunAs as) {
+  BridgeRun run(c.Options, c.Password, as);
   SignalWatch stopSignals([&run](int signal) { run.Stop(SignalWatch::Name(signal)); });
   return run.Exec(app);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // Before any thread exists, so that every thread inherits the blocked signals.
-  SignalWatch::TakeOverStopSignals();
+// From the options to the bridge's end: the exit status.
+int Main(int argc, char** argv, RunAs as) {
   UseProgramPortsFolder();
   Configuration configuration;
   if (const std::optional<int> status = Configure(std::vector<std::string>(argv + 1, argv + argc), configuration))
@@ -90,9 +91,27 @@ int main(int argc, char** argv) {
   InstallQtMainThreadWake();
   try {
     if (configuration.Options.RemoveDiscovery) return RemovePlant(app, configuration);
-    return Run(app, configuration);
+    return Run(app, configuration, as);
   } catch (const std::exception& e) {
     BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());
     return CannotRun;
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string service;
+  try {
+    service = ServiceNameIn(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const EOptionError& e) {
+    BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());
+    return BadConfiguration;
+  }
+  // A service stops on the service manager's word alone, not on a console's
+  // events (a user's logoff among them).
+  if (!service.empty()) return RunAsWindowsService(service, [&] { return Main(argc, argv, RunAs::Service); });
+  // Before any thread exists, so that every thread inherits the blocked signals.
+  SignalWatch::TakeOverStopSignals();
+  return Main(argc, argv, RunAs::Console);
 }

@@ -14,6 +14,7 @@
 #include "bridge/SecretFile.h"
 #include "bridge/ThisMachine.h"
 #include "bridge/ValueChecks.h"
+#include "bridge/WindowsService.h"
 
 namespace {
 
@@ -103,6 +104,19 @@ bool Switch(const std::string& option, const std::string& value) {
   if (v == "1" || v == "true" || v == "yes" || v == "on") return true;
   if (v == "0" || v == "false" || v == "no" || v == "off") return false;
   Fail(option, Quoted(value) + " is not a yes/no value (true, false, yes, no, on, off, 1, 0)");
+}
+
+// A Windows service's name: it goes into the service's command line and its
+// log file's name, so nothing that could quote, escape or leave a folder.
+std::string ServiceName(const char* option, const std::string& value) {
+  if (const std::optional<std::string> refusal = ServiceOptionsRefusal()) Fail(option, *refusal);
+  NonEmpty(option, value);
+  const bool plain = value.size() <= 80 && std::all_of(value.begin(), value.end(), [](unsigned char c) {
+                       return std::isalnum(c) || c == '_' || c == '-' || c == '.';
+                     });
+  if (!plain || value.front() == '.')
+    Fail(option, Quoted(value) + " may hold only letters, digits, '_', '-' and '.' (up to 80, not starting with '.')");
+  return value;
 }
 
 // FROM or TO as a day; the bridge's messages are English, the archive's German.
@@ -196,6 +210,19 @@ const std::vector<OptionRow>& Table() {
        [](BridgeOptions& o, const ArgList&) { o.ShowVersion = true; }},
       {"list-ports", "", "show what COM 1 .. COM 11 open and which serial devices there are, and exit",
        Scope::CommandLineOnly, [](BridgeOptions& o, const ArgList&) { o.ListPorts = true; }},
+      {"install-service", "NAME",
+       "Windows: install the service NAME (started with the system, restarted on failure) that runs "
+       "the bridge with the --config file, and exit (as an administrator)",
+       Scope::CommandLineOnly,
+       [](BridgeOptions& o, const ArgList& a) { o.InstallService = ServiceName("install-service", a[0]); }},
+      {"remove-service", "NAME", "Windows: stop and remove the service NAME, and exit (as an administrator)",
+       Scope::CommandLineOnly,
+       [](BridgeOptions& o, const ArgList& a) { o.RemoveService = ServiceName("remove-service", a[0]); }},
+      {"service", "NAME",
+       "Windows: run as the service NAME (how the service manager starts an installed service; "
+       "the log goes to %ProgramData%\\PCZentrixNet\\logs\\NAME.log)",
+       Scope::CommandLineOnly,
+       [](BridgeOptions& o, const ArgList& a) { o.ServiceName = ServiceName("service", a[0]); }},
   };
   return table;
 }
@@ -293,6 +320,8 @@ void ApplyIniFile(BridgeOptions& options, const std::string& path) {
 
 // What only all options together tell.
 void CheckTogether(const BridgeOptions& options) {
+  if (!options.InstallService.empty() && options.ConfigFile.empty())
+    Fail("install-service", "needs --config FILE, the configuration the service runs with");
   if (options.ExportCsv) {
     if (options.ArchiveFile.empty()) Fail("export-csv", "needs --archive FILE, the archive to export from");
     return;
@@ -340,11 +369,20 @@ BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {
   for (const CommandLineOption& option : commandLine)
     if (option.Row->Where == Scope::CommandLineOnly) option.Row->Set(options, option.Values);
   if (options.ShowHelp || options.ShowVersion || options.ListPorts) return options;
+  if (!options.RemoveService.empty()) return options;
   if (!options.ConfigFile.empty()) ApplyIniFile(options, options.ConfigFile);
   for (const CommandLineOption& option : commandLine)
     if (option.Row->Where == Scope::Anywhere) option.Row->Set(options, option.Values);
   CheckTogether(options);
   return options;
+}
+
+std::string ServiceNameIn(const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--service" && i + 1 < args.size()) return ServiceName("service", args[i + 1]);
+    if (args[i].rfind("--service=", 0) == 0) return ServiceName("service", args[i].substr(10));
+  }
+  return "";
 }
 
 std::optional<std::string> PlainLoginWarning(const BridgeOptions& options) {
@@ -360,6 +398,8 @@ std::string BridgeHelpText() {
       "Usage: zentrixnet-bridge --port COMn|PATH [options]\n"
       "       zentrixnet-bridge --config FILE [options]\n"
       "       zentrixnet-bridge --archive FILE --export-csv FROM TO OUTDIR [--csv STYLE]\n"
+      "       zentrixnet-bridge --install-service NAME --config FILE   (Windows)\n"
+      "       zentrixnet-bridge --remove-service NAME                  (Windows)\n"
       "Polls the plant controller and publishes its values to an MQTT broker, with\n"
       "Home Assistant discovery. It changes no controller setting.\n\n"
       "Every option may also stand in the INI file as 'name = value' (without the\n"
@@ -372,8 +412,8 @@ std::string BridgeHelpText() {
     text += head + row.Help + "\n";
   }
   text +=
-      "\nExit status: 0 after SIGTERM, SIGINT or SIGHUP (on Windows Ctrl+C, Ctrl+Break or the\n"
-      "console's closing; \"offline\" published), 2 for a bad\n"
+      "\nExit status: 0 after SIGTERM, SIGINT or SIGHUP (on Windows Ctrl+C, Ctrl+Break, the\n"
+      "console's closing or the service's stop; \"offline\" published), 2 for a bad\n"
       "configuration, 1 when the bridge cannot run at all; with --export-csv 0 when\n"
       "the files are written, 1 when the export failed or was cancelled.\n";
   return text;

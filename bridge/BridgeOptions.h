@@ -42,6 +42,11 @@ struct BridgeOptions {
   bool ShowHelp = false;
   bool ShowVersion = false;
   bool ListPorts = false;
+  // The Windows service manager's commands (refused on Linux): install the
+  // service NAME that runs the bridge with --config, remove it, or run as it.
+  std::string InstallService;
+  std::string RemoveService;
+  std::string ServiceName;
 
   int BrokerPort() const;
   std::string ClientId() const;
@@ -62,6 +67,11 @@ std::string HostNameForId();
 // INI file that --config names. Raises EOptionError. With --help, --version or
 // --list-ports nothing else is checked.
 BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args);
+// The NAME of --service NAME (or --service=NAME) when the arguments start the
+// bridge as that Windows service; empty otherwise. Read before the other
+// options, so that a refusal of them reaches the service's log. Raises
+// EOptionError for a name that --service refuses.
+std::string ServiceNameIn(const std::vector<std::string>& args);
 std::string BridgeHelpText();
 // The one line to log at the start when a login goes without TLS to a broker
 // on another machine.

@@ -22,6 +22,11 @@ public:
   // "SIGTERM", "SIGINT", "SIGHUP"; "Ctrl+C", "Ctrl+Break", ... for the log.
   static std::string Name(int signal);
 
+  // Windows: the service manager's stop, shutdown or preshutdown, named
+  // "service stop". RequestStop may be called on any thread.
+  static constexpr int ServiceStop = 0x10000;
+  static void RequestStop(int request);
+
   explicit SignalWatch(std::function<void(int signal)> handler);
   ~SignalWatch() override;
 

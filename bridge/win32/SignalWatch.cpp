@@ -1,6 +1,6 @@
-// SignalWatch on Windows: a console control handler. The system calls it on a
-// thread of its own; it notes the request and posts it to the watch on the
-// main thread.
+// SignalWatch on Windows: a console control handler, or a service's control
+// handler through RequestStop. The system calls them on a thread of their
+// own; they note the request and post it to the watch on the main thread.
 #include "bridge/SignalWatch.h"
 
 #include <windows.h>
@@ -55,6 +55,11 @@ struct SignalWatch::Source {
   }
 };
 
+void SignalWatch::RequestStop(int request) {
+  Source::Pending = request;
+  Source::Post();
+}
+
 void SignalWatch::TakeOverStopSignals() { SetConsoleCtrlHandler(&Source::OnConsoleEvent, TRUE); }
 
 bool SignalWatch::StopSignalPending() { return Source::Pending != NoRequest; }
@@ -75,6 +80,7 @@ SignalWatch::~SignalWatch() {
 }
 
 std::string SignalWatch::Name(int signal) {
+  if (signal == ServiceStop) return "service stop";
   switch (static_cast<DWORD>(signal)) {
     case CTRL_C_EVENT: return "Ctrl+C";
     case CTRL_BREAK_EVENT: return "Ctrl+Break";

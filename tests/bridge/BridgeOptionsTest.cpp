@@ -393,3 +393,17 @@ TEST(ReconnectBackoffTest, DoublesFromOneSecondUpToAMinuteWithJitterAndStartsOve
 }
 
 }  // namespace
+
+// The Windows service's options are the service manager's business: on Linux
+// systemd runs the bridge, and each of them is refused, as is --service
+// before anything else is read.
+TEST(WindowsServiceOptionsTest, AreRefusedOnLinuxNamingTheOptionAndSystemd) {
+  for (const std::string option : {"install-service", "remove-service", "service"}) {
+    const std::string refusal = Refusal({"--" + option, "roof", "--config", "bridge.ini"});
+    EXPECT_EQ(refusal.rfind("--" + option + ": is for a Windows service", 0), 0u) << refusal;
+    EXPECT_NE(refusal.find("pczentrixnet-bridge.service"), std::string::npos) << refusal;
+  }
+  EXPECT_THROW(ServiceNameIn({"--config", "bridge.ini", "--service", "roof"}), EOptionError);
+  EXPECT_THROW(ServiceNameIn({"--service=roof"}), EOptionError);
+  EXPECT_EQ(ServiceNameIn({"--port", "COM1"}), "") << "no --service: a console run";
+}

@@ -63,6 +63,45 @@ size_t ArchivesWrittenSince(const std::filesystem::path& folder, std::filesystem
   return count;
 }
 
+// The prefix's %ProgramData%\PCZentrixNet: a service's archive and logs.
+std::filesystem::path ProgramDataFolder() {
+  return std::filesystem::path(Env("WINEPREFIX")) / "drive_c/ProgramData/PCZentrixNet";
+}
+
+// The folders of WINEPATH as Linux paths (all on drive Z:, which is /).
+std::vector<std::filesystem::path> WinePathFolders() {
+  std::vector<std::filesystem::path> folders;
+  std::istringstream list(Env("WINEPATH"));
+  for (std::string folder; std::getline(list, folder, ';');) {
+    if (folder.rfind("Z:", 0) != 0 && folder.rfind("z:", 0) != 0) continue;
+    std::string path = folder.substr(2);
+    for (char& c : path)
+      if (c == '\\') c = '/';
+    folders.emplace_back(path);
+  }
+  return folders;
+}
+
+// The bridge with the libraries it loads beside it, as an installed program
+// folder holds them: a service gets the system's PATH, not the stage's WINEPATH.
+std::filesystem::path MakeProgramFolder(const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(Env("PCZN_WINE_BRIDGE"), folder / "zentrixnet-bridge.exe");
+  for (const char* library : {"Qt6Core.dll", "libstdc++-6.dll", "libgcc_s_seh-1.dll", "libwinpthread-1.dll"})
+    for (const std::filesystem::path& from : WinePathFolders())
+      if (std::filesystem::exists(from / library)) {
+        std::filesystem::copy_file(from / library, folder / library);
+        break;
+      }
+  return folder;
+}
+
+std::string ReadWhole(const std::filesystem::path& file) {
+  std::ostringstream text;
+  text << std::ifstream(file, std::ios::binary).rdbuf();
+  return text.str();
+}
+
 // wine's first start of a Qt program in a loaded prefix takes a while.
 constexpr double StartLimit = 180;
 constexpr size_t Configs = 24 + 3 * 3;  // the plant's sensors and three per meter of the simulator
@@ -80,16 +119,18 @@ protected:
   // COM 6 of the prefix leads to the simulator's terminal while it runs.
   std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& args,
                                              const ChildProcess::Environment& env) const override {
-    if (sim.Running()) {
-      const std::filesystem::path link = std::filesystem::path(Env("PCZN_WINE_PORTS")) / "com6";
-      std::filesystem::remove(link);
-      std::filesystem::create_symlink(sim.Device(), link);
-    }
+    if (sim.Running()) LeadCom6ToTheSimulator();
     ChildProcess::Environment all{{"LD_PRELOAD", Env("PCZN_WINE_SHIM")}};
     all.insert(all.end(), env.begin(), env.end());
     std::vector<std::string> words{Env("PCZN_WINE_BRIDGE")};
     words.insert(words.end(), args.begin(), args.end());
     return std::make_unique<ChildProcess>(Wine(), words, all, ChildProcess::Output::ErrorBesideTerminal);
+  }
+
+  void LeadCom6ToTheSimulator() const {
+    const std::filesystem::path link = std::filesystem::path(Env("PCZN_WINE_PORTS")) / "com6";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(sim.Device(), link);
   }
 
   void StartAllUntilOnlineUnderWine() {
@@ -98,6 +139,14 @@ protected:
     ASSERT_NO_FATAL_FAILURE(StartSimulator());
     StartBridge({"--tick-ms", "100"});
     ASSERT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", StartLimit)) << BridgeLog();
+  }
+
+  // A Windows program (the bridge of a program folder, sc, net) run to its
+  // end: its exit status and what it said.
+  std::pair<int, std::string> RunWine(const std::vector<std::string>& words) const {
+    ChildProcess program(Wine(), words, {}, ChildProcess::Output::WithStandardError);
+    const int status = program.Wait(StartLimit);
+    return {status, program.ReadAvailable()};
   }
 
   // Ctrl+C at the bridge's terminal; its exit status.
@@ -212,4 +261,70 @@ TEST_F(WineBridgeTest, TheAlarmCommandRunsAsABatchFileAndTheArchiveGoesToTheLoca
   EXPECT_EQ(first, "fault-started|roof");
   EXPECT_EQ(InterruptBridge(), 0) << BridgeLog();
   EXPECT_EQ(ArchivesWrittenSince(LocalAppDataFolder(), started), 1u) << LocalAppDataFolder() << "\n" << BridgeLog();
+}
+
+// The service as the service manager runs it: installed with the bridge's own
+// option, started and stopped with net, its log in the program data folder,
+// removed again. The archive goes to the program data folder too.
+TEST_F(WineBridgeTest, AsAServiceItPublishesStopsWithOfflineAndExitStatusZeroAndIsRemoved) {
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  ASSERT_NO_FATAL_FAILURE(StartSimulator());
+  LeadCom6ToTheSimulator();
+  const std::string bridgeExe = WindowsPath(MakeProgramFolder(folder / "program") / "zentrixnet-bridge.exe");
+  std::ofstream(folder / "bridge.ini") << "port = COM6\nmqtt-host = 127.0.0.1\nmqtt-port = " << broker.Port()
+                                       << "\nplant = " << Plant << "\ntick-ms = 100\n";
+  const std::string name = "pczn-test-" + std::to_string(getpid());
+  const std::filesystem::path log = ProgramDataFolder() / "logs" / (name + ".log");
+  std::filesystem::remove(log);
+
+  // Whatever fails below, the service does not outlive the test.
+  const std::shared_ptr<void> removal(nullptr, [&](void*) { RunWine({bridgeExe, "--remove-service", name}); });
+  const auto [installed, installSaid] =
+      RunWine({bridgeExe, "--install-service", name, "--config", WindowsPath(folder / "bridge.ini")});
+  ASSERT_EQ(installed, 0) << installSaid;
+  EXPECT_NE(installSaid.find("installed the service " + name + ": \"" + bridgeExe + "\" --service " + name +
+                             " --config \"" + WindowsPath(folder / "bridge.ini") + "\""),
+            std::string::npos)
+      << installSaid;
+  const auto [again, againSaid] =
+      RunWine({bridgeExe, "--install-service", name, "--config", WindowsPath(folder / "bridge.ini")});
+  EXPECT_EQ(again, 2);
+  EXPECT_NE(againSaid.find("a service named " + name + " exists already"), std::string::npos) << againSaid;
+  // Started by hand it is refused: only the service manager runs it so.
+  const auto [byHand, byHandSaid] =
+      RunWine({bridgeExe, "--service", name, "--config", WindowsPath(folder / "bridge.ini")});
+  EXPECT_EQ(byHand, 2);
+  EXPECT_NE(byHandSaid.find("only the service manager starts the bridge this way"), std::string::npos) << byHandSaid;
+
+  const auto [start, startSaid] = RunWine({"net", "start", name});
+  EXPECT_EQ(start, 0) << startSaid;
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "online", StartLimit)) << ReadWhole(log);
+  EXPECT_TRUE(subscriber->WaitFor(StateTopic(), 120)) << ReadWhole(log);
+
+  const size_t beforeStop = subscriber->Count();
+  const auto [stop, stopSaid] = RunWine({"net", "stop", name});
+  EXPECT_EQ(stop, 0) << stopSaid;
+  EXPECT_TRUE(subscriber->WaitFor(AvailabilityTopic(), "offline", 60, beforeStop)) << ReadWhole(log);
+  EXPECT_TRUE(WaitUntil([&] { return Occurrences(ReadWhole(log), "ends with exit status 0") == 1; }, 60))
+      << ReadWhole(log);
+  EXPECT_EQ(Occurrences(ReadWhole(log), "stopping on service stop"), 1) << ReadWhole(log);
+  EXPECT_EQ(Occurrences(broker.Log(), "-roof disconnected."), 1) << broker.Log();
+  std::string query;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return (query = RunWine({"sc", "query", name}).second).find("STOPPED") != std::string::npos;
+      },
+      60))
+      << query;
+  EXPECT_NE(query.find("WIN32_EXIT_CODE    : 0 "), std::string::npos) << query;
+  // The plant's file of an earlier run in this prefix may already hold the simulator's day.
+  EXPECT_EQ(Occurrences(ReadWhole(log), "archiving into C:\\ProgramData\\PCZentrixNet\\Anlage-"), 1) << ReadWhole(log);
+
+  const auto [removed, removeSaid] = RunWine({bridgeExe, "--remove-service", name});
+  EXPECT_EQ(removed, 0) << removeSaid;
+  EXPECT_NE(RunWine({"sc", "query", name}).first, 0) << "the service is gone";
+  const auto [gone, goneSaid] = RunWine({bridgeExe, "--remove-service", name});
+  EXPECT_EQ(gone, 2);
+  EXPECT_NE(goneSaid.find("there is no service named " + name), std::string::npos) << goneSaid;
 }

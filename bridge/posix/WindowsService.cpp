@@ -1,0 +1,25 @@
+// WindowsService on Linux: refused; systemd's units run the bridge here.
+#include "bridge/WindowsService.h"
+
+#include "bridge/BridgeLog.h"
+
+namespace {
+
+constexpr int Refused = 2;
+
+int Refuse() {
+  BridgeLog::Line("zentrixnet-bridge: " + *ServiceOptionsRefusal());
+  return Refused;
+}
+
+}  // namespace
+
+std::optional<std::string> ServiceOptionsRefusal() {
+  return "is for a Windows service; on Linux run the bridge as the systemd unit pczentrixnet-bridge.service";
+}
+
+int InstallWindowsService(const std::string&, const std::string&) { return Refuse(); }
+
+int RemoveWindowsService(const std::string&) { return Refuse(); }
+
+int RunAsWindowsService(const std::string&, const std::function<int()>&) { return Refuse(); }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-// Why this system takes no service options; nothing on Windows.
+// Why this system takes no service options; nothing on Windows (ServiceRefusal.cpp).
 std::optional<std::string> ServiceOptionsRefusal();
 
 // Installs the service NAME: started with the system, restarted on failure,

@@ -14,10 +14,6 @@ int Refuse() {
 
 }  // namespace
 
-std::optional<std::string> ServiceOptionsRefusal() {
-  return "is for a Windows service; on Linux run the bridge as the systemd unit pczentrixnet-bridge.service";
-}
-
 int InstallWindowsService(const std::string&, const std::string&) { return Refuse(); }
 
 int RemoveWindowsService(const std::string&) { return Refuse(); }

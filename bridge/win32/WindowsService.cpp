@@ -196,8 +196,6 @@ int RunLogged(const std::string& name, const std::function<int()>& body) {
 
 }  // namespace
 
-std::optional<std::string> ServiceOptionsRefusal() { return std::nullopt; }
-
 int InstallWindowsService(const std::string& name, const std::string& configFile) {
   std::error_code error;
   const std::filesystem::path config = std::filesystem::absolute(Wide(configFile), error);

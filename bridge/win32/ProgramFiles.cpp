@@ -10,20 +10,13 @@
 #include <sstream>
 #include <system_error>
 
+#include "bridge/win32/Utf8Paths.h"
+
 namespace {
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
   return text;
-}
-
-std::filesystem::path FromUtf8(const std::string& text) {
-  return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
-std::string ToUtf8(const std::wstring& text) {
-  const std::u8string utf8 = std::filesystem::path(text).u8string();
-  return std::string(utf8.begin(), utf8.end());
 }
 
 }  // namespace
@@ -34,7 +27,7 @@ bool NamesItsFolder(const std::string& program) {
 
 std::vector<std::string> ProgramSearchFolders() {
   const wchar_t* path = _wgetenv(L"PATH");
-  std::istringstream list(path != nullptr ? ToUtf8(path) : "");
+  std::istringstream list(path != nullptr ? Utf8FromWide(path) : "");
   std::vector<std::string> folders;
   for (std::string folder; std::getline(list, folder, ';');)
     if (!folder.empty()) folders.push_back(folder);
@@ -47,7 +40,7 @@ std::string InFolder(const std::string& folder, const std::string& program) {
 }
 
 bool IsRunnableFile(const std::string& path) {
-  std::filesystem::path file = FromUtf8(path);
+  std::filesystem::path file = PathFromUtf8(path);
   if (!file.has_extension()) file += ".exe";
   const std::string extension = Lower(file.extension().string());
   if (extension != ".exe" && extension != ".com" && extension != ".bat" && extension != ".cmd") return false;

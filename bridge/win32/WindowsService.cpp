@@ -15,6 +15,7 @@
 #include "bridge/BridgeLog.h"
 #include "bridge/SignalWatch.h"
 #include "bridge/win32/SystemMessage.h"
+#include "bridge/win32/Utf8Paths.h"
 
 namespace {
 
@@ -24,16 +25,6 @@ constexpr DWORD PendingHintMs = 30000;
 constexpr DWORD RestartDelayMs = 10000;
 constexpr DWORD FailureCountResetS = 24 * 60 * 60;
 constexpr int StopLimitS = 120;
-
-std::wstring Wide(const std::string& utf8) {
-  const std::u8string text(utf8.begin(), utf8.end());
-  return std::filesystem::path(text).wstring();
-}
-
-std::string Utf8(const std::wstring& text) {
-  const std::u8string utf8 = std::filesystem::path(text).u8string();
-  return std::string(utf8.begin(), utf8.end());
-}
 
 std::wstring ThisProgram() {
   std::wstring path(MAX_PATH, L'\0');
@@ -170,7 +161,7 @@ void Finish(int exitStatus) {
 }
 
 std::filesystem::path LogPath(const std::string& name) {
-  return BridgeArchiveFolder(RunAs::Service) / "logs" / Wide(name + ".log");
+  return BridgeArchiveFolder(RunAs::Service) / "logs" / WideFromUtf8(name + ".log");
 }
 
 int RunLogged(const std::string& name, const std::function<int()>& body) {
@@ -198,16 +189,16 @@ int RunLogged(const std::string& name, const std::function<int()>& body) {
 
 int InstallWindowsService(const std::string& name, const std::string& configFile) {
   std::error_code error;
-  const std::filesystem::path config = std::filesystem::absolute(Wide(configFile), error);
+  const std::filesystem::path config = std::filesystem::absolute(WideFromUtf8(configFile), error);
   if (error) return Refuse("config", "cannot tell the full path of " + configFile);
   const std::wstring command =
-      L"\"" + ThisProgram() + L"\" --service " + Wide(name) + L" --config \"" + config.wstring() + L"\"";
+      L"\"" + ThisProgram() + L"\" --service " + WideFromUtf8(name) + L" --config \"" + config.wstring() + L"\"";
   const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
   if (!manager) return Refuse("install-service", Problem(GetLastError(), name));
-  const std::wstring shown = Wide("PCZentrixNet bridge " + name);
-  const ServiceHandle service(CreateServiceW(manager.get(), Wide(name).c_str(), shown.c_str(), SERVICE_ALL_ACCESS,
-                                             SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
-                                             command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+  const std::wstring shown = WideFromUtf8("PCZentrixNet bridge " + name);
+  const ServiceHandle service(CreateServiceW(
+      manager.get(), WideFromUtf8(name).c_str(), shown.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+      SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
   if (!service) return Refuse("install-service", Problem(GetLastError(), name));
   if (!SetRecovery(service.get())) {
     const DWORD failure = GetLastError();
@@ -216,7 +207,7 @@ int InstallWindowsService(const std::string& name, const std::string& configFile
   }
   RestartOnExitStatusToo(service.get(), name);
   Describe(service.get());
-  BridgeLog::Line("installed the service " + name + ": " + Utf8(command));
+  BridgeLog::Line("installed the service " + name + ": " + Utf8FromWide(command));
   return 0;
 }
 
@@ -224,7 +215,7 @@ int RemoveWindowsService(const std::string& name) {
   const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) return Refuse("remove-service", Problem(GetLastError(), name));
   const ServiceHandle service(
-      OpenServiceW(manager.get(), Wide(name).c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+      OpenServiceW(manager.get(), WideFromUtf8(name).c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
   if (!service) return Refuse("remove-service", Problem(GetLastError(), name));
   SERVICE_STATUS status{};
   if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
@@ -239,7 +230,7 @@ int RemoveWindowsService(const std::string& name) {
 }
 
 int RunAsWindowsService(const std::string& name, const std::function<int()>& body) {
-  TheService.Name = Wide(name);
+  TheService.Name = WideFromUtf8(name);
   DWORD dispatchError = 0;
   std::thread dispatcher([&dispatchError] {
     SERVICE_TABLE_ENTRYW table[] = {{TheService.Name.data(), &ServiceMain}, {nullptr, nullptr}};

@@ -1,13 +1,9 @@
 #include "bridge/AlarmCommand.h"
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#include <csignal>
-#endif
-
 #include "base/PrintableText.h"
 #include "bridge/AlarmMessage.h"
 #include "bridge/BridgeLog.h"
+#include "bridge/CommandGroup.h"
 
 const char* AlarmEventName(Alarm::EventKind kind) {
   using K = Alarm::EventKind;
@@ -73,10 +69,10 @@ void AlarmCommand::StartNext() {
   process_->setProcessEnvironment(EnvironmentFor(event));
   process_->setProcessChannelMode(QProcess::MergedChannels);
   process_->setStandardInputFile(QProcess::nullDevice());
-#ifdef Q_OS_UNIX
   // A group of its own: a script's children (a mail program, curl) end with it.
-  process_->setChildProcessModifier([] { setpgid(0, 0); });
-#endif
+  group_ = std::make_unique<CommandGroup>();
+  group_->Prepare(*process_);
+  QObject::connect(process_.get(), &QProcess::started, this, [this] { group_->Adopt(*process_); });
   QObject::connect(process_.get(), &QProcess::readyRead, this, [this] { Collect(); });
   QObject::connect(process_.get(), &QProcess::finished, this,
                    [this](int code, QProcess::ExitStatus status) { Finished(code, status); });
@@ -109,15 +105,9 @@ void AlarmCommand::Overrun() {
   kill_.start(KillGrace);
 }
 
-// SIGTERM (hard: SIGKILL) to the command's whole process group while its leader runs.
+// Asks the command's whole group to end (hard: ends it) while its leader runs.
 void AlarmCommand::End(bool hard) {
-  if (!process_ || process_->state() == QProcess::NotRunning) return;
-#ifdef Q_OS_UNIX
-  ::kill(-static_cast<pid_t>(process_->processId()), hard ? SIGKILL : SIGTERM);
-#else
-  if (hard) process_->kill();
-  else process_->terminate();
-#endif
+  if (process_) group_->End(*process_, hard);
 }
 
 // One line for the run, then its output line by line, each shown as text.
@@ -132,5 +122,6 @@ void AlarmCommand::Done(const std::string& outcome) {
     BridgeLog::Line("alarm command " + running_ + ": " + std::to_string(dropped_) + " more bytes of output not logged");
   process_->disconnect();
   process_.release()->deleteLater();
+  group_.reset();
   StartNext();
 }

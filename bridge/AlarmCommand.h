@@ -14,6 +14,7 @@
 #include <string>
 
 #include "alarm/PlantState.h"
+#include "bridge/CommandGroup.h"
 
 // "fault-started", "fault-ended", "link-lost", "link-back", "monitoring-off", "monitoring-on".
 const char* AlarmEventName(Alarm::EventKind kind);
@@ -49,7 +50,8 @@ private:
   std::string plant_;
   std::deque<Alarm::Event> queue_;
   std::unique_ptr<QProcess> process_;
-  std::string running_;  // the running event's name
+  std::unique_ptr<CommandGroup> group_;  // the running command's processes
+  std::string running_;                  // the running event's name
   QByteArray output_;
   qsizetype dropped_ = 0;  // output bytes beyond OutputLimit
   bool overran_ = false;

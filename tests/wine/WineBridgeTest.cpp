@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -261,6 +262,41 @@ TEST_F(WineBridgeTest, TheAlarmCommandRunsAsABatchFileAndTheArchiveGoesToTheLoca
   EXPECT_EQ(first, "fault-started|roof");
   EXPECT_EQ(InterruptBridge(), 0) << BridgeLog();
   EXPECT_EQ(ArchivesWrittenSince(LocalAppDataFolder(), started), 1u) << LocalAppDataFolder() << "\n" << BridgeLog();
+}
+
+// The Windows programs running whose command line holds the text, as wine
+// shows it in /proc.
+size_t ProgramsRunning(const std::string& text) {
+  size_t count = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    std::string line = ReadWhole(entry.path() / "cmdline");
+    std::replace(line.begin(), line.end(), '\0', ' ');
+    if (line.find(text) != std::string::npos) ++count;
+  }
+  return count;
+}
+
+// A command that runs past its time is ended with the programs it started
+// (ping stands in for a mail program that hangs), as its process group is on
+// Linux: on Windows they share a job.
+TEST_F(WineBridgeTest, AnAlarmCommandThatRunsTooLongIsEndedWithTheProgramsItStarted) {
+  ASSERT_NO_FATAL_FAILURE(StartBroker());
+  ASSERT_NO_FATAL_FAILURE(StartSubscriber());
+  ASSERT_NO_FATAL_FAILURE(StartSimulator({"--raise-fault", "2@5"}));
+  const std::string pings = "-n 41 127.0.0.1";  // "ping ..." and "C:\\windows\\system32\\ping.exe ..."
+  const std::string script = WindowsPath(folder / "slow alarm.bat");
+  std::ofstream(folder / "slow alarm.bat") << "@start \"\" /b ping -n 41 127.0.0.1\r\n"
+                                           << "@ping -n 41 127.0.0.1 >nul\r\n";
+  bridge = StartProgram(
+      {"--port", "COM6", "--mqtt-host", "127.0.0.1", "--mqtt-port", std::to_string(broker.Port()), "--plant", Plant,
+       "--tick-ms", "100", "--no-archive", "--alarm-command", script, "--alarm-command-timeout", "1"},
+      {});
+  ASSERT_TRUE(WaitUntil([&] { return ProgramsRunning(pings) == 2; }, 120)) << BridgeLog();
+  ASSERT_TRUE(WaitForBridgeLog("alarm command fault-started: " + script + " ran longer than 1 s and was ended", 60))
+      << BridgeLog();
+  EXPECT_TRUE(WaitUntil([&] { return ProgramsRunning(pings) == 0; }, 20)) << "the programs it started outlive it";
+  EXPECT_EQ(InterruptBridge(), 0) << BridgeLog();
 }
 
 // The service as the service manager runs it: installed with the bridge's own

@@ -50,9 +50,11 @@ std::optional<int> Configure(const std::vector<std::string>& args, Configuration
       return 0;
     }
     if (c.Options.ExportCsv) return RunCsvExportCommand(c.Options);
+    // Checked before a service is installed too, which would fail on it at every start.
+    if (!c.Options.MqttPasswordFile.empty()) c.Password = ReadPasswordFile(c.Options.MqttPasswordFile);
     if (!c.Options.InstallService.empty()) return InstallWindowsService(c.Options.InstallService, c.Options.ConfigFile);
     if (!c.Options.RemoveService.empty()) return RemoveWindowsService(c.Options.RemoveService);
-    if (!c.Options.MqttPasswordFile.empty()) c.Password = ReadPasswordFile(c.Options.MqttPasswordFile);
+    if (c.Options.RemoveServices) return RemoveServicesOfThisProgram();
     if (const std::optional<std::string> warning = PlainLoginWarning(c.Options)) BridgeLog::Line(*warning);
   } catch (const EOptionError& e) {
     BridgeLog::Line(std::string("zentrixnet-bridge: ") + e.what());

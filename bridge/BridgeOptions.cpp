@@ -119,6 +119,12 @@ std::string ServiceName(const char* option, const std::string& value) {
   return value;
 }
 
+// A service switch without a name: refused where there are no Windows services.
+bool ServiceSwitch(const char* option) {
+  if (const std::optional<std::string> refusal = ServiceOptionsRefusal()) Fail(option, *refusal);
+  return true;
+}
+
 // FROM or TO as a day; the bridge's messages are English, the archive's German.
 Archive::DayNumber ExportDay(const std::string& text, const char* which) {
   const std::optional<Archive::DayNumber> day = Archive::ParseIsoDate(text);
@@ -218,6 +224,11 @@ const std::vector<OptionRow>& Table() {
       {"remove-service", "NAME", "Windows: stop and remove the service NAME, and exit (as an administrator)",
        Scope::CommandLineOnly,
        [](BridgeOptions& o, const ArgList& a) { o.RemoveService = ServiceName("remove-service", a[0]); }},
+      {"remove-services", "",
+       "Windows: stop and remove every service that runs this program file (what the setup's "
+       "uninstaller does), and exit (as an administrator)",
+       Scope::CommandLineOnly,
+       [](BridgeOptions& o, const ArgList&) { o.RemoveServices = ServiceSwitch("remove-services"); }},
       {"service", "NAME",
        "Windows: run as the service NAME (how the service manager starts an installed service; "
        "the log goes to %ProgramData%\\PCZentrixNet\\logs\\NAME.log)",
@@ -322,6 +333,10 @@ void ApplyIniFile(BridgeOptions& options, const std::string& path) {
 void CheckTogether(const BridgeOptions& options) {
   if (!options.InstallService.empty() && options.ConfigFile.empty())
     Fail("install-service", "needs --config FILE, the configuration the service runs with");
+  // A service reads its configuration as the system and runs the alarm command it names.
+  if ((!options.InstallService.empty() || !options.ServiceName.empty()) && !options.ConfigFile.empty())
+    if (const std::optional<std::string> exposure = SecretFileExposure(options.ConfigFile))
+      Fail("config", options.ConfigFile + " " + *exposure);
   if (options.ExportCsv) {
     if (options.ArchiveFile.empty()) Fail("export-csv", "needs --archive FILE, the archive to export from");
     return;
@@ -369,7 +384,7 @@ BridgeOptions ReadBridgeOptions(const std::vector<std::string>& args) {
   for (const CommandLineOption& option : commandLine)
     if (option.Row->Where == Scope::CommandLineOnly) option.Row->Set(options, option.Values);
   if (options.ShowHelp || options.ShowVersion || options.ListPorts) return options;
-  if (!options.RemoveService.empty()) return options;
+  if (!options.RemoveService.empty() || options.RemoveServices) return options;
   if (!options.ConfigFile.empty()) ApplyIniFile(options, options.ConfigFile);
   for (const CommandLineOption& option : commandLine)
     if (option.Row->Where == Scope::Anywhere) option.Row->Set(options, option.Values);
@@ -400,6 +415,7 @@ std::string BridgeHelpText() {
       "       zentrixnet-bridge --archive FILE --export-csv FROM TO OUTDIR [--csv STYLE]\n"
       "       zentrixnet-bridge --install-service NAME --config FILE   (Windows)\n"
       "       zentrixnet-bridge --remove-service NAME                  (Windows)\n"
+      "       zentrixnet-bridge --remove-services                      (Windows)\n"
       "Polls the plant controller and publishes its values to an MQTT broker, with\n"
       "Home Assistant discovery. It changes no controller setting.\n\n"
       "Every option may also stand in the INI file as 'name = value' (without the\n"

@@ -43,9 +43,11 @@ struct BridgeOptions {
   bool ShowVersion = false;
   bool ListPorts = false;
   // The Windows service manager's commands (refused on Linux): install the
-  // service NAME that runs the bridge with --config, remove it, or run as it.
+  // service NAME that runs the bridge with --config, remove it (or all of this
+  // program file's), or run as it.
   std::string InstallService;
   std::string RemoveService;
+  bool RemoveServices = false;  // every service that runs this program file
   std::string ServiceName;
 
   int BrokerPort() const;

@@ -5,6 +5,7 @@
 
 // What is wrong and how to mend it, for the refusal: on Linux when others
 // than the owner and the group may read it ("may be read by others (mode
-// 0644); make it private: chmod 600 FILE"). On Windows nothing yet: the check
-// of the file's access list comes with the service.
+// 0644); make it private: chmod 600 FILE"); on Windows when its access list
+// lets others than its owner, the administrators, the system and a service's
+// own account read it (the remedy an icacls command line).
 std::optional<std::string> SecretFileExposure(const std::string& path);

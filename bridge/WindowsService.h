@@ -15,6 +15,10 @@ std::optional<std::string> ServiceOptionsRefusal();
 int InstallWindowsService(const std::string& name, const std::string& configFile);
 // Stops the service NAME if it runs, and removes it. The exit status.
 int RemoveWindowsService(const std::string& name);
+// Stops and removes every service whose command line starts this program
+// file, as the setup's uninstaller does before it deletes the file. The exit
+// status: 0 when each is removed (or there is none).
+int RemoveServicesOfThisProgram();
 
 // Runs as the service NAME: connects to the service manager, sends the log to
 // %ProgramData%\PCZentrixNet\logs\NAME.log, runs body on this (the main)

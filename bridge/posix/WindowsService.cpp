@@ -18,4 +18,6 @@ int InstallWindowsService(const std::string&, const std::string&) { return Refus
 
 int RemoveWindowsService(const std::string&) { return Refuse(); }
 
+int RemoveServicesOfThisProgram() { return Refuse(); }
+
 int RunAsWindowsService(const std::string&, const std::function<int()>&) { return Refuse(); }

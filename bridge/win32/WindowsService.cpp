@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "base/Exception.h"
 #include "bridge/BridgeFolder.h"
@@ -94,6 +95,51 @@ bool WaitUntilStopped(SC_HANDLE service) {
     Sleep(250);
   }
   return false;
+}
+
+// The program file that a service's command line starts: its quoted first
+// word, or the first word up to a blank.
+std::wstring ProgramOf(const std::wstring& command) {
+  if (!command.empty() && command.front() == L'"') return command.substr(1, command.find(L'"', 1) - 1);
+  return command.substr(0, command.find(L' '));
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The command line the service NAME runs; empty when it cannot be read.
+std::wstring CommandOf(SC_HANDLE manager, const wchar_t* name) {
+  const ServiceHandle service(OpenServiceW(manager, name, SERVICE_QUERY_CONFIG));
+  DWORD needed = 0;
+  if (!service ||
+      (!QueryServiceConfigW(service.get(), nullptr, 0, &needed) && GetLastError() != ERROR_INSUFFICIENT_BUFFER))
+    return {};
+  std::vector<BYTE> buffer(needed);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service.get(), config, needed, &needed) || config->lpBinaryPathName == nullptr) return {};
+  return config->lpBinaryPathName;
+}
+
+// The names of the services whose command line starts the program file.
+std::vector<std::wstring> ServicesRunning(SC_HANDLE manager, const std::wstring& program) {
+  std::vector<std::wstring> names;
+  std::vector<BYTE> buffer(64 * 1024);
+  DWORD resume = 0;
+  for (;;) {
+    DWORD needed = 0, count = 0;
+    const BOOL complete =
+        EnumServicesStatusExW(manager, SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_STATE_ALL, buffer.data(),
+                              static_cast<DWORD>(buffer.size()), &needed, &count, &resume, nullptr);
+    if (!complete && GetLastError() != ERROR_MORE_DATA) break;
+    const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+      if (SameFile(ProgramOf(CommandOf(manager, services[i].lpServiceName)), program))
+        names.emplace_back(services[i].lpServiceName);
+    if (complete) break;
+    if (needed > buffer.size()) buffer.resize(needed);
+  }
+  return names;
 }
 
 // The one service this process runs: what its main, its control handler and
@@ -227,6 +273,17 @@ int RemoveWindowsService(const std::string& name) {
   if (!DeleteService(service.get())) return Refuse("remove-service", Problem(GetLastError(), name));
   BridgeLog::Line("removed the service " + name);
   return 0;
+}
+
+int RemoveServicesOfThisProgram() {
+  const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE));
+  if (!manager) return Refuse("remove-services", Problem(GetLastError(), ""));
+  const std::vector<std::wstring> names = ServicesRunning(manager.get(), ThisProgram());
+  if (names.empty()) BridgeLog::Line("no service runs " + Utf8FromWide(ThisProgram()));
+  int status = 0;
+  for (const std::wstring& name : names)
+    if (RemoveWindowsService(Utf8FromWide(name)) != 0) status = Refused;
+  return status;
 }
 
 int RunAsWindowsService(const std::string& name, const std::function<int()>& body) {

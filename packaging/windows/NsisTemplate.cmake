@@ -3,7 +3,8 @@
 # - the pages in German (English second, for the messages NSIS has no German for);
 # - the uninstall entry names the folder (InstallLocation) and its size in KB
 #   (EstimatedSize), as Windows' list of installed programs shows them;
-# - the uninstaller also removes the vendor's key when nothing else is in it.
+# - the uninstaller also removes the vendor's key when nothing else is in it;
+# - the bridge's folder and service (BridgeSetup.nsh).
 
 set(nsis_source ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in)
 file(READ ${nsis_source} template)
@@ -28,8 +29,16 @@ pczn_replace_once("@CPACK_NSIS_EXTRA_INSTALL_COMMANDS@\n" "@CPACK_NSIS_EXTRA_INS
   \${GetSize} \"$INSTDIR\" \"/S=0K\" $0 $1 $2
   IntFmt $0 \"0x%08X\" $0
   WriteRegDWORD SHCTX \"${uninstall_key}\" \"EstimatedSize\" \"$0\"
+  !insertmacro PcznInstallBridge
 ")
-pczn_replace_once("  !include Sections.nsh\n" "  !include Sections.nsh\n  !include FileFunc.nsh\n")
+pczn_replace_once("  !include Sections.nsh\n"
+  "  !include Sections.nsh\n  !include FileFunc.nsh\n  !include \"${CMAKE_CURRENT_LIST_DIR}/BridgeSetup.nsh\"\n")
+# The bridge: ticked by /BRIDGE, its service installed after the files and
+# removed before them.
+pczn_replace_once("  !insertmacro SectionList \"InitSection\"\n"
+  "  !insertmacro SectionList \"InitSection\"\n  !insertmacro PcznBridgeFromCommandLine\n")
+pczn_replace_once("@CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS@\n"
+  "@CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS@\n  !insertmacro PcznRemoveBridge\n")
 pczn_replace_once(
   "  DeleteRegKey /ifempty SHCTX \"Software\\@CPACK_PACKAGE_VENDOR@\\@CPACK_PACKAGE_INSTALL_REGISTRY_KEY@\"\n"
   "  DeleteRegKey /ifempty SHCTX \"Software\\@CPACK_PACKAGE_VENDOR@\\@CPACK_PACKAGE_INSTALL_REGISTRY_KEY@\"\n  DeleteRegKey /ifempty SHCTX \"Software\\@CPACK_PACKAGE_VENDOR@\"\n")

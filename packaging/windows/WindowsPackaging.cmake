@@ -118,6 +118,18 @@ endif()
 # entry points; it starts the program there, where its pictures are.
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "SetOutPath \\\"$INSTDIR\\\"")
+# Two parts: the program (with the console poller) always, the bridge to home
+# automation when ticked (off by default; /BRIDGE ticks it in a silent setup).
+# The portable .zip holds both.
+set(CPACK_COMPONENTS_ALL program bridge)
+set(CPACK_COMPONENT_PROGRAM_DISPLAY_NAME "PCZentrixNet")
+set(CPACK_COMPONENT_PROGRAM_DESCRIPTION "Das Programm und der Konsolen-Abfrager zentrixnet-poll.")
+set(CPACK_COMPONENT_PROGRAM_REQUIRED ON)
+set(CPACK_COMPONENT_BRIDGE_DISPLAY_NAME "MQTT-Bridge zur Hausautomation (Windows-Dienst)")
+set(CPACK_COMPONENT_BRIDGE_DESCRIPTION
+    "zentrixnet-bridge.exe meldet die Werte der Anlage an einen MQTT-Broker (Home Assistant). Eine Beispielkonfiguration kommt nach C:\\ProgramData\\PCZentrixNet; liegt dort bridge.ini, wird der Dienst PCZentrixNet-Bridge eingerichtet und gestartet.")
+set(CPACK_COMPONENT_BRIDGE_DISABLED ON)
+set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
 # The setup's own template: CMake's, with German as the setup's language and
 # the uninstall entry completed (see NsisTemplate.cmake).
 include(${PCZN_WINDOWS_SOURCE}/NsisTemplate.cmake)

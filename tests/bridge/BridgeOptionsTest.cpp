@@ -403,6 +403,8 @@ TEST(WindowsServiceOptionsTest, AreRefusedOnLinuxNamingTheOptionAndSystemd) {
     EXPECT_EQ(refusal.rfind("--" + option + ": is for a Windows service", 0), 0u) << refusal;
     EXPECT_NE(refusal.find("pczentrixnet-bridge.service"), std::string::npos) << refusal;
   }
+  const std::string refusal = Refusal({"--remove-services"});
+  EXPECT_EQ(refusal.rfind("--remove-services: is for a Windows service", 0), 0u) << refusal;
   EXPECT_THROW(ServiceNameIn({"--config", "bridge.ini", "--service", "roof"}), EOptionError);
   EXPECT_THROW(ServiceNameIn({"--service=roof"}), EOptionError);
   EXPECT_EQ(ServiceNameIn({"--port", "COM1"}), "") << "no --service: a console run";

@@ -316,6 +316,18 @@ TEST_F(WineBridgeTest, AsAServiceItPublishesStopsWithOfflineAndExitStatusZeroAnd
 
   // Whatever fails below, the service does not outlive the test.
   const std::shared_ptr<void> removal(nullptr, [&](void*) { RunWine({bridgeExe, "--remove-service", name}); });
+  // The service runs what its configuration names as the system: a file others
+  // may read is refused (wine makes the access list from the file's mode).
+  const auto [exposed, exposedSaid] =
+      RunWine({bridgeExe, "--install-service", name, "--config", WindowsPath(folder / "bridge.ini")});
+  EXPECT_EQ(exposed, 2);
+  EXPECT_NE(exposedSaid.find("--config: " + WindowsPath(folder / "bridge.ini") + " may be read by Everyone (S-1-1-0)" +
+                             "; make it readable by the administrators and the system only: icacls \"" +
+                             WindowsPath(folder / "bridge.ini") + "\" /inheritance:r"),
+            std::string::npos)
+      << exposedSaid;
+  std::filesystem::permissions(folder / "bridge.ini",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   const auto [installed, installSaid] =
       RunWine({bridgeExe, "--install-service", name, "--config", WindowsPath(folder / "bridge.ini")});
   ASSERT_EQ(installed, 0) << installSaid;
@@ -363,4 +375,19 @@ TEST_F(WineBridgeTest, AsAServiceItPublishesStopsWithOfflineAndExitStatusZeroAnd
   const auto [gone, goneSaid] = RunWine({bridgeExe, "--remove-service", name});
   EXPECT_EQ(gone, 2);
   EXPECT_NE(goneSaid.find("there is no service named " + name), std::string::npos) << goneSaid;
+}
+
+// As on Linux, the broker's password is refused where others may read it.
+TEST_F(WineBridgeTest, APasswordFileThatOthersMayReadIsRefused) {
+  std::ofstream(folder / "password") << "secret\n";
+  std::filesystem::permissions(folder / "password", std::filesystem::perms::owner_read |
+                                                        std::filesystem::perms::owner_write |
+                                                        std::filesystem::perms::others_read);
+  const std::unique_ptr<ChildProcess> refused = StartProgram(
+      {"--port", "COM6", "--mqtt-user", "bridge", "--mqtt-password-file", WindowsPath(folder / "password")}, {});
+  EXPECT_EQ(refused->Wait(StartLimit), 2);
+  const std::string said = refused->ReadAvailable();
+  EXPECT_NE(said.find("--mqtt-password-file: " + WindowsPath(folder / "password") + " may be read by Everyone"),
+            std::string::npos)
+      << said;
 }

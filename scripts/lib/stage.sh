@@ -31,3 +31,20 @@ use_compiler_cache() {
     CCACHE_MAXSIZE=15G
   compiler_launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 }
+
+# failed_tests DIR: the tests that failed in the build folder's last ctest
+# run, each with the last lines of its output, for the end of the run (a CI
+# log is often read from its end).
+failed_tests() {
+  local dir=$1 name
+  local list=$dir/Testing/Temporary/LastTestsFailed.log log=$dir/Testing/Temporary/LastTest.log
+  [ -f "$list" ] && [ -f "$log" ] || return 0
+  while IFS=: read -r _ name; do
+    echo "-- $dir: $name failed; the last lines of its output:"
+    awk -v name="$name" '
+      $0 ~ "^[0-9]+/[0-9]+ Test: " && substr($0, index($0, ": ") + 2) == name { inside = 1; next }
+      inside && $0 == "<end of output>" { exit }
+      inside { lines[n++ % 25] = $0 }
+      END { for (i = (n > 25 ? n - 25 : 0); i < n; i++) print lines[i % 25] }' "$log"
+  done <"$list"
+}

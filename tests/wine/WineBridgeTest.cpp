@@ -390,4 +390,16 @@ TEST_F(WineBridgeTest, APasswordFileThatOthersMayReadIsRefused) {
   EXPECT_NE(said.find("--mqtt-password-file: " + WindowsPath(folder / "password") + " may be read by Everyone"),
             std::string::npos)
       << said;
+
+  // A service is not installed with it either: it would fail at every start.
+  std::ofstream(folder / "bridge.ini") << "port = COM6\nmqtt-user = bridge\nmqtt-password-file = "
+                                       << WindowsPath(folder / "password") << "\n";
+  std::filesystem::permissions(folder / "bridge.ini",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  const std::string name = "pczn-test-" + std::to_string(getpid());
+  const auto [installed, installSaid] =
+      RunWine({Env("PCZN_WINE_BRIDGE"), "--install-service", name, "--config", WindowsPath(folder / "bridge.ini")});
+  EXPECT_EQ(installed, 2);
+  EXPECT_NE(installSaid.find("--mqtt-password-file: "), std::string::npos) << installSaid;
+  EXPECT_NE(RunWine({"sc", "query", name}).first, 0) << "no service was installed";
 }

@@ -329,14 +329,40 @@ void ApplyIniFile(BridgeOptions& options, const std::string& path) {
   }
 }
 
+// A Windows path from a drive's root or a share: "C:\\...", "\\\\server\\...".
+bool IsFullWindowsPath(const std::string& path) {
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return true;
+  return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && separator(path[2]);
+}
+
+// A service runs in the system's folder (system32), where a relative path
+// would lead. An alarm command may also be a bare name, looked for in PATH.
+void CheckServicePaths(const BridgeOptions& options) {
+  const auto refuse = [](const char* option, const std::string& path) {
+    Fail(option, Quoted(path) + " is relative, and a service runs in the system's folder: give the full path");
+  };
+  const std::pair<const char*, const std::string*> files[] = {{"mqtt-password-file", &options.MqttPasswordFile},
+                                                              {"mqtt-cafile", &options.MqttCaFile},
+                                                              {"archive", &options.ArchiveFile},
+                                                              {"trace", &options.TraceFile}};
+  for (const auto& [option, path] : files)
+    if (!path->empty() && !IsFullWindowsPath(*path)) refuse(option, *path);
+  const std::string& command = options.AlarmCommand;
+  if (command.find_first_of("\\/") != std::string::npos && !IsFullWindowsPath(command))
+    refuse("alarm-command", command);
+}
+
 // What only all options together tell.
 void CheckTogether(const BridgeOptions& options) {
   if (!options.InstallService.empty() && options.ConfigFile.empty())
     Fail("install-service", "needs --config FILE, the configuration the service runs with");
   // A service reads its configuration as the system and runs the alarm command it names.
-  if ((!options.InstallService.empty() || !options.ServiceName.empty()) && !options.ConfigFile.empty())
+  if ((!options.InstallService.empty() || !options.ServiceName.empty()) && !options.ConfigFile.empty()) {
     if (const std::optional<std::string> exposure = SecretFileExposure(options.ConfigFile))
       Fail("config", options.ConfigFile + " " + *exposure);
+    CheckServicePaths(options);
+  }
   if (options.ExportCsv) {
     if (options.ArchiveFile.empty()) Fail("export-csv", "needs --archive FILE, the archive to export from");
     return;

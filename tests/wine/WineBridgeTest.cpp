@@ -378,7 +378,7 @@ TEST_F(WineBridgeTest, AsAServiceItPublishesStopsWithOfflineAndExitStatusZeroAnd
 }
 
 // As on Linux, the broker's password is refused where others may read it.
-TEST_F(WineBridgeTest, APasswordFileThatOthersMayReadIsRefused) {
+TEST_F(WineBridgeTest, APasswordFileThatOthersMayReadOrAServiceCannotFindIsRefused) {
   std::ofstream(folder / "password") << "secret\n";
   std::filesystem::permissions(folder / "password", std::filesystem::perms::owner_read |
                                                         std::filesystem::perms::owner_write |
@@ -401,5 +401,18 @@ TEST_F(WineBridgeTest, APasswordFileThatOthersMayReadIsRefused) {
       RunWine({Env("PCZN_WINE_BRIDGE"), "--install-service", name, "--config", WindowsPath(folder / "bridge.ini")});
   EXPECT_EQ(installed, 2);
   EXPECT_NE(installSaid.find("--mqtt-password-file: "), std::string::npos) << installSaid;
+  EXPECT_NE(RunWine({"sc", "query", name}).first, 0) << "no service was installed";
+
+  // Nor with a relative path, which a service would take from the system's folder.
+  std::filesystem::permissions(folder / "password",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  std::ofstream(folder / "bridge.ini") << "port = COM6\nmqtt-user = bridge\nmqtt-password-file = password\n";
+  const auto [relative, relativeSaid] =
+      RunWine({Env("PCZN_WINE_BRIDGE"), "--install-service", name, "--config", WindowsPath(folder / "bridge.ini")});
+  EXPECT_EQ(relative, 2);
+  EXPECT_NE(relativeSaid.find("--mqtt-password-file: 'password' is relative, and a service runs in the system's "
+                              "folder: give the full path"),
+            std::string::npos)
+      << relativeSaid;
   EXPECT_NE(RunWine({"sc", "query", name}).first, 0) << "no service was installed";
 }

@@ -1,5 +1,7 @@
 #include "tools/desktop/Desktop.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -15,6 +17,19 @@ namespace {
 bool DisplayFree(int number) {
   return !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) &&
          !QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number));
+}
+
+// Whether the server takes connections on the display's socket: the file is
+// there from the socket's bind on, connections only from its listen on.
+bool Accepts(int number) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "/tmp/.X11-unix/X%d", number);
+  const bool accepted = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  ::close(fd);
+  return accepted;
 }
 
 }  // namespace
@@ -34,7 +49,9 @@ bool Desktop::Start() {
   while (!DisplayFree(number)) ++number;
   display_ = QStringLiteral(":%1").arg(number);
   xvfb_.setProgram(QStringLiteral("Xvfb"));
-  xvfb_.setArguments({display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+  // -noreset: the server does not start over each time its last client (an
+  // xdotool run) leaves, which a program connecting just then would miss.
+  xvfb_.setArguments({display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
   xvfb_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   xvfb_.start();
   if (!xvfb_.waitForStarted(5000)) {
@@ -44,7 +61,7 @@ bool Desktop::Start() {
   StartedProcesses::Add(pid_t(xvfb_.processId()));
   QElapsedTimer timer;
   timer.start();
-  while (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number))) {
+  while (!Accepts(number)) {
     // A new machine's first Xvfb can take long (a cold disk): wait on it.
     if (xvfb_.state() == QProcess::NotRunning) {
       error_ = QStringLiteral("Xvfb ended with exit status %1 before opening display %2 (its messages are above)")

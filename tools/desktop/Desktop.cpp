@@ -49,9 +49,7 @@ bool Desktop::Start() {
   while (!DisplayFree(number)) ++number;
   display_ = QStringLiteral(":%1").arg(number);
   xvfb_.setProgram(QStringLiteral("Xvfb"));
-  // -noreset: the server does not start over each time its last client (an
-  // xdotool run) leaves, which a program connecting just then would miss.
-  xvfb_.setArguments({display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
+  xvfb_.setArguments({display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
   xvfb_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   xvfb_.start();
   if (!xvfb_.waitForStarted(5000)) {
@@ -153,7 +151,9 @@ void Desktop::Focus(const QString& title) const {
 }
 
 void Desktop::Type(const QString& text, int delayMs) const {
-  Run(QStringLiteral("xdotool"), {"type", "--delay", QString::number(delayMs), text});
+  // The whole text's time and then some: xdotool ended halfway would leave half a text.
+  const int limitMs = 10000 + static_cast<int>(text.size()) * (delayMs + 50);
+  Run(QStringLiteral("xdotool"), {"type", "--delay", QString::number(delayMs), text}, limitMs);
   QThread::msleep(100);
 }
 

@@ -153,7 +153,7 @@ TEST_F(WineProgramTest, ASavedPlantFileEqualsTheControllersOwn) {
   S().ChooseMenuItem(Menu::Datei, 1);
   ASSERT_TRUE(D().FindWindow(QStringLiteral("Speichern unter"), 10000)) << "no save dialog";
   S().AnswerFileDialog(WindowsPath(saved));
-  for (int i = 0; i < 100 && !QFile::exists(saved); ++i) QThread::msleep(100);
+  for (int i = 0; i < 600 && !QFile::exists(saved); ++i) QThread::msleep(100);  // a minute on a loaded machine
   QFile program(saved), controller(reference);
   ASSERT_TRUE(program.open(QIODevice::ReadOnly)) << "no file written";
   ASSERT_TRUE(controller.open(QIODevice::ReadOnly));
@@ -174,7 +174,7 @@ TEST_F(WineProgramTest, APlantFileSavesUnderANameWithUmlauts) {
   ASSERT_TRUE(D().FindWindow(QStringLiteral("Speichern unter"), 10000)) << "no save dialog";
   // Typed at a human pace: on a loaded machine wine has dropped a remapped umlaut key typed faster.
   S().AnswerFileDialog(WindowsPath(saved), 100);
-  for (int i = 0; i < 100 && !QFile::exists(saved); ++i) QThread::msleep(100);
+  for (int i = 0; i < 600 && !QFile::exists(saved); ++i) QThread::msleep(100);  // a minute on a loaded machine
   EXPECT_EQ(QFileInfo(saved).size(), 3220) << S().ProgramErrors().toStdString();
   EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
             QStringList{QStringLiteral("Anlage Müller.sol")});

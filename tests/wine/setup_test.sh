@@ -24,9 +24,8 @@ unset WINEPATH
 sim_pid="" broker_pid="" subscriber_pid="" keeper_pid=""
 stop() { if [ -n "$1" ]; then kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; fi; }
 cleanup() {
-  exec 9>&-
-  timeout 30 wineserver -k 2>/dev/null || true
   stop "$keeper_pid"
+  timeout 30 wineserver -k 2>/dev/null || true
   stop "$subscriber_pid"
   stop "$broker_pid"
   stop "$sim_pid"
@@ -123,12 +122,13 @@ printf 'port = COM6\nmqtt-host = 127.0.0.1\nmqtt-port = %s\nplant = roof\n' "$br
 # Only its owner may read it: wine makes a file's access list from its mode.
 chmod 600 "$data_dir/bridge.ini"
 # Wine ends a service once no other program of the prefix runs. A console
-# that reads from a pipe until the test closes it keeps the service running,
-# as Windows does, until the uninstall.
+# that reads from a pipe until the test ends its writer keeps the service
+# running, as Windows does, until the uninstall. Only that writer holds the
+# pipe's writing end, so that its end is the console's.
 mkfifo "$work/keeper"
-DISPLAY='' wine cmd /q <"$work/keeper" >/dev/null 2>&1 &
+sleep 3600 >"$work/keeper" &
 keeper_pid=$!
-exec 9>"$work/keeper"
+DISPLAY='' wine cmd /q <"$work/keeper" >/dev/null 2>&1 &
 DISPLAY='' timeout 300 wine "$setup" /S /BRIDGE || fail "the setup ended with status $?"
 mqtt_said "pczentrixnet/roof/availability online" 240 || fail "the service did not publish \"online\""
 grep -q "^pczentrixnet/roof/state " "$work/mqtt.log" || fail "the service published no state"
@@ -139,9 +139,9 @@ echo "== silent uninstall"
 # The uninstaller copies itself away and returns at once: the console ends,
 # and the server's end says that the uninstaller's copy is done.
 DISPLAY='' timeout 300 wine "$program_dir/Uninstall.exe" /S || fail "the uninstaller ended with status $?"
-exec 9>&-
-wait "$keeper_pid" || true
-DISPLAY='' timeout 120 wineserver -w
+stop "$keeper_pid"
+keeper_pid=""
+DISPLAY='' timeout 120 wineserver -w || fail "wine's programs of the prefix did not end after the uninstall"
 mqtt_said "pczentrixnet/roof/availability offline" 60 || fail "the service was not stopped with \"offline\""
 if DISPLAY='' timeout 60 wine sc query PCZentrixNet-Bridge >/dev/null 2>&1; then
   fail "the service PCZentrixNet-Bridge is left"

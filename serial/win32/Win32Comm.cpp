@@ -7,6 +7,7 @@
 #include "Win32Network.h"
 #include "serial/DeviceName.h"
 #include "serial/NetworkPortName.h"
+#include "serial/internal/QuietLine.h"
 
 namespace Platform {
 
@@ -82,6 +83,7 @@ uint32_t StatusBits(const COMSTAT& s) {
 }
 
 constexpr DWORD ReadLimitMs = 1000;
+constexpr uint32_t DefaultQueueSize = 4096;
 
 DWORD Remaining(uint32_t milliseconds, uint32_t start) {
   if (milliseconds == Infinite) return INFINITE;
@@ -117,7 +119,23 @@ IoEnd AwaitWrite(Comm& comm, OVERLAPPED* io, std::vector<HANDLE> handles, DWORD 
 
 bool QueueStatus(Comm& comm, CommStat& stat);
 
+// The device reads on time-outs of the binding's own: a posted receive ends
+// once the line has been quiet for the gap after a byte came (and never while
+// none came). Readers take from the binding's queue; the caller's write
+// time-outs stay. Caller holds comm.Lock.
+bool ApplyDeviceTimeouts(Comm& comm) {
+  COMMTIMEOUTS system{QuietLineMs(comm.BaudRate), 0, 0, comm.Timeouts.WriteTotalTimeoutMultiplier,
+                      comm.Timeouts.WriteTotalTimeoutConstant};
+  return ::SetCommTimeouts(comm.Handle, &system) != FALSE;
+}
+
 }  // namespace
+
+Comm::Comm() : Wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+Comm::~Comm() {
+  if (Wake != nullptr) ::CloseHandle(Wake);
+}
 
 Overlapped::Overlapped() { Block.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 
@@ -218,6 +236,11 @@ Comm* OpenComm(const std::string& path) {
   }
   auto* comm = new Comm;
   comm->Handle = handle;
+  CommDcb block;
+  FromDcb(dcb, block);
+  std::lock_guard guard(comm->Lock);
+  Win32Comm::TakeControlBlock(*comm, block);
+  ApplyDeviceTimeouts(*comm);
   return comm;
 }
 
@@ -253,85 +276,115 @@ bool SetCommState(Comm* comm, const CommDcb& dcb) {
   ToDcb(dcb, system);
   if (!::SetCommState(comm->Handle, &system)) return FailWithSystemError();
   std::lock_guard guard(comm->Lock);
-  comm->BaudRate = dcb.BaudRate;
-  return true;
+  const uint32_t rate = comm->BaudRate;
+  Win32Comm::TakeControlBlock(*comm, dcb);
+  return rate == comm->BaudRate || ApplyDeviceTimeouts(*comm) || FailWithSystemError();
 }
 
 bool SetupComm(Comm* comm, uint32_t inQueue, uint32_t outQueue) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  if (comm->Net) {
-    Win32Network::SetQueueSize(*comm, inQueue);
-    return true;
+  {
+    std::lock_guard guard(comm->Lock);
+    comm->Queue.SetCapacity(inQueue == 0 ? DefaultQueueSize : inQueue);
   }
-  return ::SetupComm(comm->Handle, inQueue, outQueue) || FailWithSystemError();
+  ::SetEvent(comm->Wake);  // a larger queue may have room for a receive again
+  return comm->Net || ::SetupComm(comm->Handle, inQueue, outQueue) || FailWithSystemError();
 }
 
 bool SetCommTimeouts(Comm* comm, const CommTimeouts& timeouts) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  if (comm->Net) return true;  // reads take what is queued, writes get their limit from the caller
-  COMMTIMEOUTS system{timeouts.ReadIntervalTimeout, timeouts.ReadTotalTimeoutMultiplier,
-                      timeouts.ReadTotalTimeoutConstant, timeouts.WriteTotalTimeoutMultiplier,
-                      timeouts.WriteTotalTimeoutConstant};
-  return ::SetCommTimeouts(comm->Handle, &system) || FailWithSystemError();
+  std::lock_guard guard(comm->Lock);
+  comm->Timeouts = timeouts;
+  // Reads take what is queued; a network line's writes get their limit from the caller.
+  return comm->Net || ApplyDeviceTimeouts(*comm) || FailWithSystemError();
 }
 
-// A pending comm-event wait ends when the mask is set (on Windows with no
-// events, under wine with ERROR_OPERATION_ABORTED); the wait then re-arms.
+// The device's own wait watches only the events that received bytes do not
+// tell; a pending one ends when its mask is set (on Windows with no events,
+// under wine with ERROR_OPERATION_ABORTED) and the comm-event wait re-arms it.
 bool SetCommMask(Comm* comm, uint32_t mask) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
   {
     std::lock_guard guard(comm->Lock);
     comm->Mask = mask;
+    ++comm->MaskChanges;
   }
-  if (comm->Net) {
-    Win32Network::MaskChanged(*comm);
-    return true;
-  }
-  return ::SetCommMask(comm->Handle, mask) || FailWithSystemError();
+  ::SetEvent(comm->Wake);
+  return comm->Net || ::SetCommMask(comm->Handle, mask & ~Win32Comm::ReceiveEvents) || FailWithSystemError();
 }
 
-// Reads only what the device has queued: under wine an overlapped read with
-// the "return at once" time-outs waits for data when none is queued, and
-// asking for no more than is there keeps reads from waiting on any system.
-// Network lines report every arrival (their receive queue is the binding's own).
+// Network lines report every arrival.
 bool SetReceiveThreshold(Comm* comm, uint32_t bytes) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
   std::lock_guard guard(comm->Lock);
   comm->RxThreshold = std::max<uint32_t>(bytes, 1);
+  ::SetEvent(comm->Wake);  // a held-back arrival may be due now
   return true;
 }
 
-// A read that still does not complete is cancelled after a while and counts
-// what it got.
-bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read) {
+namespace Win32Comm {
+
+// Reads only what is queued: asking for no more than is there keeps a read
+// from waiting; one that still does not complete is cancelled after a while
+// and counts what it got.
+bool ReadQueued(Comm& comm, Overlapped& slot, uint8_t* data, uint32_t count, uint32_t& read) {
   read = 0;
-  if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  if (comm->Net) return Win32Network::Read(*comm, data, count, read);
-  CommStat stat;
-  if (!QueueStatus(*comm, stat)) return false;
-  const DWORD wanted = std::min<DWORD>(count, stat.InQue);
+  DWORD errors = 0;
+  COMSTAT status{};
+  {
+    std::lock_guard guard(comm.Lock);
+    if (comm.Loss.Lost) return true;
+    if (!::ClearCommError(comm.Handle, &errors, &status)) {
+      const DWORD error = ::GetLastError();
+      if (!Win32Comm::MayMeanDeviceGone(error)) return Fail(error);
+      Win32Comm::MarkLost(comm, error);
+      return true;
+    }
+    comm.Errors |= errors;
+  }
+  const DWORD wanted = std::min<DWORD>(count, status.cbInQue);
   if (wanted == 0) return true;
-  std::lock_guard guard(comm->ReadLock);
-  OVERLAPPED* io = comm->ReadIo.Start();
+  OVERLAPPED* io = slot.Start();
   DWORD n = 0;
-  BOOL ok = ::ReadFile(comm->Handle, data, wanted, &n, io);
+  BOOL ok = ::ReadFile(comm.Handle, data, wanted, &n, io);
   DWORD error = ok ? 0 : ::GetLastError();
   if (!ok && error == ERROR_IO_PENDING) {
-    if (::WaitForSingleObject(io->hEvent, ReadLimitMs) != WAIT_OBJECT_0) ::CancelIo(comm->Handle);
-    ok = Win32Comm::FinishIo(*comm, io, n);
+    if (::WaitForSingleObject(io->hEvent, ReadLimitMs) != WAIT_OBJECT_0) ::CancelIo(comm.Handle);
+    ok = Win32Comm::FinishIo(comm, io, n);
     error = ok ? 0 : ::GetLastError();
   }
   // A read that reaches its time-out ends with what it got; wine reports it as
   // the error ERROR_TIMEOUT where Windows reports success.
   if (!ok && (error == ERROR_TIMEOUT || error == ERROR_OPERATION_ABORTED)) ok = TRUE;
   if (!ok) {
-    if (Win32Comm::MayMeanDeviceGone(error) && Win32Comm::ConfirmLost(*comm, error)) return true;
+    if (Win32Comm::MayMeanDeviceGone(error) && Win32Comm::ConfirmLost(comm, error)) return true;
     return Fail(error);
   }
   read = n;
-  std::lock_guard state(comm->Lock);
-  comm->ReportedQueue = comm->ReportedQueue > n ? comm->ReportedQueue - n : 0;
   return true;
+}
+
+}  // namespace Win32Comm
+
+bool ReadComm(Comm* comm, void* data, uint32_t count, uint32_t& read) {
+  read = 0;
+  if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (comm->Net) return Win32Network::Read(*comm, data, count, read);
+  auto* bytes = static_cast<uint8_t*>(data);
+  std::lock_guard guard(comm->ReadLock);
+  {
+    std::lock_guard state(comm->Lock);
+    const uint32_t sizeBefore = comm->Queue.Size();
+    read = comm->Queue.Pop(bytes, count);
+    Win32Comm::NoteQueueShrunk(*comm, sizeBefore);
+    if (comm->Watched || read == count) return true;  // the wait's receive takes what the device holds
+  }
+  // No wait receives: the reader takes what the device holds itself.
+  uint32_t more = 0;
+  const bool ok = Win32Comm::ReadQueued(*comm, comm->ReadIo, bytes + read, count - read, more);
+  if (comm->NullStrip) more = uint32_t(std::remove(bytes + read, bytes + read + more, uint8_t(0)) - (bytes + read));
+  read += more;
+  return ok;
 }
 
 WriteResult WriteComm(Comm* comm, const void* data, uint32_t count, std::span<Event* const> cancel,
@@ -401,7 +454,8 @@ bool QueueStatus(Comm& comm, CommStat& stat) {
   }
   comm.Errors |= errors;
   stat.Status = StatusBits(status);
-  stat.InQue = status.cbInQue;
+  // While a wait receives, the device's own queue is only what did not fit into the binding's.
+  stat.InQue = comm.Queue.Size() + (comm.Watched ? 0 : status.cbInQue);
   stat.OutQue = status.cbOutQue;
   return true;
 }
@@ -421,12 +475,16 @@ bool PurgeComm(Comm* comm, uint32_t flags) {
   if (comm == nullptr) return Fail(ERROR_INVALID_HANDLE);
   {
     std::lock_guard guard(comm->Lock);
-    if (flags & PURGE_RXCLEAR) comm->ReportedQueue = 0;
-    if (comm->Loss.Lost) return true;
-  }
-  if (comm->Net) {
-    Win32Network::Purge(*comm, flags);
-    return true;
+    if (flags & PURGE_RXCLEAR) {
+      comm->Queue.Clear();
+      comm->ArrivalHeld = false;
+      comm->Rx80Reported = false;
+      comm->PendingEvents &= ~Win32Comm::ReceiveEvents;
+      ++comm->PurgeCount;
+      // A posted receive holds bytes from before the purge: it ends, and they are dropped.
+      if (!comm->Net) ::CancelIoEx(comm->Handle, &comm->ReceiveIo.Block);
+    }
+    if (comm->Loss.Lost || comm->Net) return true;
   }
   if (::PurgeComm(comm->Handle, flags)) return true;
   const DWORD error = ::GetLastError();

@@ -13,10 +13,6 @@
 
 namespace Platform {
 
-// Out of line: the network line is complete here.
-Comm::Comm() = default;
-Comm::~Comm() = default;
-
 namespace Win32Network {
 
 using namespace CommConst;
@@ -30,7 +26,6 @@ struct Handoff {
 
 namespace {
 
-constexpr uint32_t QueueSize = 4096;
 // How long a connection attempt may take before it counts as failed.
 constexpr long ConnectSeconds = 20;
 // A server that vanishes from an idle line is noticed within half a minute:
@@ -129,24 +124,15 @@ DWORD Connect(const NetworkPortName& name, SOCKET& s) {
 // Caller holds comm.Lock.
 void MarkLost(Comm& comm, DWORD error) {
   Win32Comm::MarkLost(comm, error);
-  ::SetEvent(comm.Net->Wake);
+  ::SetEvent(comm.Wake);
 }
 
+// Received bytes into the queue, Telnet taken out; every arrival is reported.
 // Caller holds comm.Lock.
-void Record(Comm& comm, uint32_t events) { comm.Net->PendingEvents |= events & comm.Mask; }
-
-// Received bytes into the queue, Telnet taken out. Caller holds comm.Lock.
 void Arrived(Comm& comm, uint8_t* data, uint32_t count) {
-  Line& net = *comm.Net;
-  const NetworkLine::Received received = net.Stream.TakeReceived(data, count);
+  const NetworkLine::Received received = comm.Net->Stream.TakeReceived(data, count);
   if (received.Broken) return MarkLost(comm, ProtocolError);
-  uint32_t kept = received.Kept;
-  if (net.Dcb.Flags & DCB_Null) kept = uint32_t(std::remove(data, data + kept, uint8_t(0)) - data);
-  kept = std::min(kept, net.Queue.Space());
-  if (kept == 0) return;
-  net.Queue.Push(data, kept);
-  const bool eventChar = std::find(data, data + kept, uint8_t(net.Dcb.EvtChar)) != data + kept;
-  Record(comm, EV_RXCHAR | (eventChar ? EV_RXFLAG : 0));
+  Win32Comm::Arrived(comm, data, received.Kept, true);
 }
 
 // The end of one receive: bytes, the server's close or a failure. Caller holds comm.Lock.
@@ -188,14 +174,14 @@ void EndReceive(Comm& comm, SOCKET s) {
 // comm-event wait keeps a receive posted. Caller holds comm.Lock.
 void FillUnlessWatched(Comm& comm) {
   Line& net = *comm.Net;
-  while (!net.Watched && !comm.Loss.Lost && net.Socket != INVALID_SOCKET && net.Queue.Space() > 0) {
+  while (!comm.Watched && !comm.Loss.Lost && net.Socket != INVALID_SOCKET && comm.Queue.Space() > 0) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(net.Socket, &readable);
     timeval now{0, 0};
     if (select(0, &readable, nullptr, nullptr, &now) <= 0) return;
     const int n = recv(net.Socket, reinterpret_cast<char*>(net.Buffer),
-                       int(std::min<size_t>(net.Queue.Space(), sizeof net.Buffer)), 0);
+                       int(std::min<size_t>(comm.Queue.Space(), sizeof net.Buffer)), 0);
     Received(comm, n >= 0, DWORD(std::max(n, 0)), n < 0 ? DWORD(WSAGetLastError()) : 0);
   }
 }
@@ -293,7 +279,7 @@ void ConnectInBackground(std::shared_ptr<Handoff> handoff, NetworkPortName name)
         } else {
           comm->Net->Socket = s;
           comm->Net->Stream.Connected(comm->Net->Dcb);
-          ::SetEvent(comm->Net->Wake);  // the comm-event wait receives from now on
+          ::SetEvent(comm->Wake);  // the comm-event wait receives from now on
         }
       }
       if (error == 0) TrySendControl(*comm);  // also for a port without a comm-event wait
@@ -302,29 +288,16 @@ void ConnectInBackground(std::shared_ptr<Handoff> handoff, NetworkPortName name)
   if (started) WSACleanup();
 }
 
-// Events to report now, cleared from the pending set. Received-character
-// events are dropped when nothing is left in the queue to report. Caller holds comm.Lock.
-uint32_t TakeEvents(Comm& comm) {
-  Line& net = *comm.Net;
-  uint32_t events = net.PendingEvents & comm.Mask;
-  if ((events & EV_RXCHAR) && net.Queue.Size() == 0) events &= ~EV_RXCHAR;
-  net.PendingEvents = 0;
-  return events;
-}
-
 }  // namespace
 
 Line::Line(const NetworkPortName& name)
-    : Stream(name.Kind == NetworkPortName::Protocol::Rfc2217, name.Text(), name.OtherSchemeText()),
-      Wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      Queue(QueueSize) {
+    : Stream(name.Kind == NetworkPortName::Protocol::Rfc2217, name.Text(), name.OtherSchemeText()) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);  // the count of users; the connecting thread holds its own
 }
 
 Line::~Line() {
   if (Socket != INVALID_SOCKET) closesocket(Socket);
-  if (Wake != nullptr) ::CloseHandle(Wake);
   WSACleanup();
 }
 
@@ -358,18 +331,12 @@ bool GetState(Comm& comm, CommDcb& dcb) {
 bool SetState(Comm& comm, const CommDcb& dcb) {
   std::lock_guard guard(comm.Lock);
   comm.Net->Dcb = dcb;
+  Win32Comm::TakeControlBlock(comm, dcb);
   if (comm.Net->Socket == INVALID_SOCKET || !comm.Net->Stream.Telnet()) return true;
   comm.Net->Stream.TakeSettings(dcb);
-  ::SetEvent(comm.Net->Wake);
+  ::SetEvent(comm.Wake);
   return true;
 }
-
-void SetQueueSize(Comm& comm, uint32_t inQueue) {
-  std::lock_guard guard(comm.Lock);
-  comm.Net->Queue.SetCapacity(std::max<uint32_t>(inQueue, 1));
-}
-
-void MaskChanged(Comm& comm) { ::SetEvent(comm.Net->Wake); }
 
 CommWait WaitEvent(Comm& comm, uint32_t& mask, Event* cancel) {
   mask = 0;
@@ -385,23 +352,23 @@ CommWait WaitEvent(Comm& comm, uint32_t& mask, Event* cancel) {
       end = CommWait::Cancelled;
     } else {
       std::lock_guard guard(comm.Lock);
-      net.Watched = true;
-      mask = TakeEvents(comm);
+      comm.Watched = true;
+      mask = Win32Comm::TakeEvents(comm);
       done = mask != 0 || comm.Loss.Lost;
       if (mask == 0 && comm.Loss.Lost) end = CommWait::DeviceLost;
       s = net.Socket;
-      room = net.Queue.Space();
+      room = comm.Queue.Space();
     }
     if (done) {
       if (posted != INVALID_SOCKET) EndReceive(comm, posted);
       if (end != CommWait::Event) {
         std::lock_guard guard(comm.Lock);
-        net.Watched = false;
+        comm.Watched = false;
       }
       return end;
     }
     if (posted == INVALID_SOCKET && s != INVALID_SOCKET && room > 0 && PostReceive(comm, s, room)) posted = s;
-    HANDLE handles[3] = {cancel->Handle, net.Wake, net.ReceiveIo.Block.hEvent};
+    HANDLE handles[3] = {cancel->Handle, comm.Wake, net.ReceiveIo.Block.hEvent};
     const DWORD result = ::WaitForMultipleObjects(posted != INVALID_SOCKET ? 3 : 2, handles, FALSE, INFINITE);
     if (result == WAIT_OBJECT_0 + 2) {
       FinishReceive(comm, posted);
@@ -413,7 +380,9 @@ CommWait WaitEvent(Comm& comm, uint32_t& mask, Event* cancel) {
 bool Read(Comm& comm, void* data, uint32_t count, uint32_t& read) {
   std::lock_guard guard(comm.Lock);
   FillUnlessWatched(comm);
-  read = comm.Net->Queue.Pop(static_cast<uint8_t*>(data), count);
+  const uint32_t sizeBefore = comm.Queue.Size();
+  read = comm.Queue.Pop(static_cast<uint8_t*>(data), count);
+  Win32Comm::NoteQueueShrunk(comm, sizeBefore);
   return true;
 }
 
@@ -441,12 +410,7 @@ WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event*
 void Status(Comm& comm, CommStat& stat) {
   std::lock_guard guard(comm.Lock);
   FillUnlessWatched(comm);
-  stat.InQue = comm.Net->Queue.Size();
-}
-
-void Purge(Comm& comm, uint32_t flags) {
-  std::lock_guard guard(comm.Lock);
-  if (flags & PURGE_RXCLEAR) comm.Net->Queue.Clear();
+  stat.InQue = comm.Queue.Size();
 }
 
 std::string Hint(Comm& comm) {

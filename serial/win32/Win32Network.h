@@ -21,7 +21,6 @@
 #include "serial/NetworkPortName.h"
 #include "serial/internal/NetworkLine.h"
 #include "serial/internal/Platform.h"
-#include "serial/internal/ReceiveQueue.h"
 
 namespace Platform {
 
@@ -34,11 +33,7 @@ struct Line {
   ~Line();
   NetworkLine Stream;              // Telnet and the hints; under comm.Lock (its SendLock before comm.Lock)
   SOCKET Socket = INVALID_SOCKET;  // set once connected; under comm.Lock
-  HANDLE Wake = nullptr;           // auto-reset: the comm-event wait looks at the state again
-  ReceiveQueue Queue;              // under comm.Lock
   CommDcb Dcb;                     // the line's settings as set; under comm.Lock
-  uint32_t PendingEvents = 0;      // events of the mask that occurred and are not reported yet; under comm.Lock
-  bool Watched = false;            // a comm-event wait runs and moves arrivals into the queue; under comm.Lock
   std::shared_ptr<Handoff> Connector;
   Overlapped ReceiveIo;  // the comm-event wait's receive (event thread only)
   uint8_t Buffer[1024];  // what that receive fills
@@ -50,15 +45,11 @@ Comm* Open(const std::string& name);
 void Close(Comm& comm);
 bool GetState(Comm& comm, CommDcb& dcb);
 bool SetState(Comm& comm, const CommDcb& dcb);
-void SetQueueSize(Comm& comm, uint32_t inQueue);
-// Wakes the comm-event wait after the mask changed.
-void MaskChanged(Comm& comm);
 CommWait WaitEvent(Comm& comm, uint32_t& mask, Event* cancel);
 bool Read(Comm& comm, void* data, uint32_t count, uint32_t& read);
 WriteResult Write(Comm& comm, const void* data, uint32_t count, std::span<Event* const> cancel, uint32_t milliseconds);
 // The line errors (the loss only) and the queue's fill.
 void Status(Comm& comm, CommStat& stat);
-void Purge(Comm& comm, uint32_t flags);
 std::string Hint(Comm& comm);
 std::string TakeNotice(Comm& comm);
 

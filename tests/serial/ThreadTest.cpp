@@ -144,7 +144,6 @@ TEST_F(Threads, CloseDoesNotDeadlockWithAThreadWaitingForTheMainThread) {
 }
 
 TEST_F(Threads, AnIdleOpenPortCostsNoProcessorTime) {
-  SKIP_UNDER_WINE("wine polls a pending comm-event wait about 600 times a second, on the process's time");
   comm.Open();
   PumpFor(100);
   const double before = ProcessCpuMilliseconds();

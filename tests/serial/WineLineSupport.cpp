@@ -109,7 +109,7 @@ bool RunningUnderWine() {
 
 // A terminal whose other end closed ends the comm-event wait with
 // ERROR_OPERATION_ABORTED, and the status read that confirms the loss fails.
-std::string LostLineError() { return "995, " + Platform::SysErrorMessage(995); }
+std::string LostLineError() { return "109, " + Platform::SysErrorMessage(109); }
 
 double ProcessCpuMilliseconds() {
   FILETIME created, exited, kernel, user;

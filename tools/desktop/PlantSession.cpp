@@ -236,8 +236,10 @@ QString PlantSession::ProgramErrors() const {
   return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
 }
 
-long PlantSession::ProgramCpuMs() const {
-  std::ifstream stat("/proc/" + std::to_string(program_.processId()) + "/stat");
+namespace {
+
+long ProcessCpuMs(const std::string& pid) {
+  std::ifstream stat("/proc/" + pid + "/stat");
   std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
   // Fields after the command name, which ends with the last ')'.
   std::istringstream fields(content.substr(content.rfind(')') + 2));
@@ -248,6 +250,23 @@ long PlantSession::ProgramCpuMs() const {
     if (i == 15) stime = std::stol(field);
   }
   return (utime + stime) * 1000 / ::sysconf(_SC_CLK_TCK);
+}
+
+}  // namespace
+
+long PlantSession::ProgramCpuMs() const { return ProcessCpuMs(std::to_string(program_.processId())); }
+
+long PlantSession::WineServerCpuMs() {
+  const QByteArray prefix = "WINEPREFIX=" + qgetenv("WINEPREFIX") + '\0';
+  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    QFile name(QStringLiteral("/proc/%1/comm").arg(pid));
+    QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
+    if (!name.open(QIODevice::ReadOnly) || !name.readAll().startsWith("wineserver")) continue;  // or wineserver64
+    if (environment.open(QIODevice::ReadOnly) && environment.readAll().contains(prefix)) {
+      return ProcessCpuMs(pid.toStdString());
+    }
+  }
+  return -1;
 }
 
 void PlantSession::QuitProgram() {

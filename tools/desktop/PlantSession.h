@@ -86,6 +86,8 @@ public:
   qint64 ProgramPid() const { return program_.processId(); }
   // CPU time (user + system) of the program so far, in milliseconds.
   long ProgramCpuMs() const;
+  // The same for the wine server of the prefix the program runs in (WINEPREFIX); -1 without one.
+  static long WineServerCpuMs();
   void QuitProgram();
   // Why the last StartSimulator or StartProgram failed: which process, its
   // exit status and its last lines of output.

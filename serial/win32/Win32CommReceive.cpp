@@ -168,7 +168,6 @@ bool PostDeviceWait(Comm& comm, uint32_t mask) {
   if (::WaitCommEvent(comm.Handle, &comm.WaitEvents, io)) {
     std::lock_guard guard(comm.Lock);
     Record(comm, comm.WaitEvents & mask);
-    ::SetEvent(comm.Wake);  // the wait reports them before it sleeps
     return true;
   }
   const DWORD error = ::GetLastError();

@@ -69,23 +69,28 @@ CommWait WaitCommEvent(Comm* comm, uint32_t& mask, Event* cancel) {
   for (;;) {
     mask = 0;
     if (Signalled(cancel->Handle, pause ? RearmPauseMs : 0)) return StopWatching(*comm, CommWait::Cancelled);
-    bool lost = false;
     bool receiving = false;
     uint32_t deviceMask = 0;
+    {
+      std::lock_guard guard(comm->Lock);
+      receiving = (comm->Mask & Win32Comm::ReceiveEvents) != 0;
+      comm->Watched = receiving;
+      deviceMask = comm->Mask & ~Win32Comm::ReceiveEvents;
+    }
+    // Posting may itself bring events (a receive ended to be posted anew, a
+    // device wait done at once): they are taken after it, before any sleep.
+    pause = !PostAll(*comm, deviceMask, receiving);
+    bool lost = false;
     DWORD due = INFINITE;
     {
       std::lock_guard guard(comm->Lock);
       mask = Win32Comm::TakeEvents(*comm);
       lost = comm->Loss.Lost;
-      receiving = (comm->Mask & Win32Comm::ReceiveEvents) != 0;
-      comm->Watched = receiving;
-      deviceMask = comm->Mask & ~Win32Comm::ReceiveEvents;
       due = Win32Comm::HeldArrivalDueMs(*comm);
     }
     // What arrived before a loss is reported first.
     if (mask != 0) return CommWait::Event;
     if (lost) return StopWatching(*comm, CommWait::DeviceLost);
-    pause = !PostAll(*comm, deviceMask, receiving);
     if (!pause) pause = !AwaitAny(*comm, cancel, due);
   }
 }

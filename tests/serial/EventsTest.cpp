@@ -271,3 +271,33 @@ TEST_F(Events, APurgeDropsWhatCameBeforeItAndNothingAfter) {
   PumpFor(200);
   EXPECT_EQ(received, "fresh");
 }
+
+// A reader that answers each frame at once, as the link does, and says how
+// many bytes the next one needs just before or just after it answers: the
+// next frame may come while the port gets ready for it, and it must still be
+// reported then, not only once more bytes come (a controller sends nothing
+// more until it is answered).
+TEST_F(Events, AFrameThatComesWhileTheReaderAsksForItIsReported) {
+  constexpr int Frames = 300;
+  const std::string frame = "HDRrest";
+  int done = 0;
+  std::string gathered;
+  comm.OnRxChar = [&](TVaCustomComm* sender, int) {
+    char bytes[16];
+    bool answer = false;
+    for (int n; (n = sender->ReadBuf(bytes, int(frame.size() - gathered.size()))) > 0;) {
+      gathered.append(bytes, size_t(n));
+      if (gathered.size() < frame.size()) continue;
+      EXPECT_EQ(gathered, frame);
+      gathered.clear();
+      answer = ++done < Frames;
+    }
+    if (answer && done % 2 == 0) pty.Write(frame);
+    sender->ExpectBytes(int(frame.size() - gathered.size()));
+    if (answer && done % 2 == 1) pty.Write(frame);
+  };
+  comm.Open();
+  comm.ExpectBytes(int(frame.size()));
+  pty.Write(frame);
+  ASSERT_TRUE(PumpUntil([&] { return done == Frames; }, 30000)) << done << " frames came";
+}

@@ -103,7 +103,7 @@ void MqttClient::Open() {
   StopWatching();
   keepAlive_.stop();  // the library's object is the opening thread's until it is done
   accepted_ = false;
-  delivered_ = false;
+  acknowledged_ = 0;
   unacknowledged_ = 0;
   disconnectSent_ = false;
   ++attempt_;
@@ -177,7 +177,7 @@ void MqttClient::LogCallback(mosquitto*, void* self, int level, const char* text
 
 void MqttClient::PublishCallback(mosquitto*, void* self, int) {
   auto* client = static_cast<MqttClient*>(self);
-  client->delivered_ = true;
+  ++client->acknowledged_;
   if (client->unacknowledged_ > 0) --client->unacknowledged_;
   if (client->state_ == State::Finishing && client->unacknowledged_ == 0) client->SendDisconnect();
   if (client->On.Delivered) client->On.Delivered();

@@ -56,9 +56,12 @@ public:
   // Subscribes with QoS 1 (the broker forgets subscriptions with the
   // connection: subscribe again after each Connected); false when not connected.
   bool Subscribe(const std::string& pattern);
-  // Whether the broker has acknowledged a message of this connection (or the
-  // last one): a connection it drops at the first message never has.
-  bool HasDelivered() const { return delivered_; }
+  // Whether the broker has acknowledged more than the first message of this
+  // connection (or the last one). The first is the bridge's small online
+  // notice: a broker that drops the connection at the next message (it
+  // refuses what the bridge publishes) may or may not have acknowledged that
+  // one before, and its connections must count as failed either way.
+  bool HasDelivered() const { return acknowledged_ > 1; }
   // Waits until the broker has acknowledged every message published, then
   // disconnects cleanly (so the last will is not published); `done` runs once
   // that is out, or after FinishLimit.
@@ -92,7 +95,7 @@ private:
   mosquitto* mosq_ = nullptr;
   State state_ = State::Idle;
   bool accepted_ = false;   // the broker's CONNACK said yes
-  bool delivered_ = false;  // a PUBACK came since the attempt began
+  int acknowledged_ = 0;    // PUBACKs since the attempt began
   int unacknowledged_ = 0;  // messages of this connection without a PUBACK yet
   bool disconnectSent_ = false;
   std::string refusal_;       // or why it said no

@@ -146,8 +146,8 @@ bool FinishReceive(Comm& comm) {
     Arrived(comm, comm.ReceiveBuffer, count + more, count < asked && !cancelled);
   }
   if (count > 0) return false;
-  // A hang-up ends reads at once with nothing (under wine as a cancel): the
-  // status read tells whether the device is gone.
+  // A hang-up ends reads at once with nothing (under wine with
+  // ERROR_BROKEN_PIPE): the status read tells whether the device is gone.
   ConfirmLost(comm, ok || error == ERROR_TIMEOUT ? ERROR_OPERATION_ABORTED : error);
   return true;
 }

@@ -242,8 +242,9 @@ void Bridge::ControllerSilent() {
 // The log tells of an outage once: one line when the broker goes (or cannot
 // be reached), with the wait before the next attempt, and one when it is
 // back. The failed attempts in between say nothing, and neither do
-// connections the broker drops before it has once acknowledged every message
-// (it refuses what the bridge publishes): those belong to the same outage.
+// connections the broker drops before it has acknowledged more than their
+// first message (it refuses what the bridge publishes): those belong to the
+// same outage.
 void Bridge::BrokerConnected() {
   if (!connectedLogged_) BridgeLog::Line("connected to the MQTT broker " + mqtt_.Address());
   connectedLogged_ = true;

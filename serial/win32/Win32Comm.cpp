@@ -336,8 +336,8 @@ bool ReadQueued(Comm& comm, Overlapped& slot, uint8_t* data, uint32_t count, uin
     if (comm.Loss.Lost) return true;
     if (!::ClearCommError(comm.Handle, &errors, &status)) {
       const DWORD error = ::GetLastError();
-      if (!Win32Comm::MayMeanDeviceGone(error)) return Fail(error);
-      Win32Comm::MarkLost(comm, error);
+      if (!MayMeanDeviceGone(error)) return Fail(error);
+      MarkLost(comm, error);
       return true;
     }
     comm.Errors |= errors;
@@ -350,14 +350,14 @@ bool ReadQueued(Comm& comm, Overlapped& slot, uint8_t* data, uint32_t count, uin
   DWORD error = ok ? 0 : ::GetLastError();
   if (!ok && error == ERROR_IO_PENDING) {
     if (::WaitForSingleObject(io->hEvent, ReadLimitMs) != WAIT_OBJECT_0) ::CancelIo(comm.Handle);
-    ok = Win32Comm::FinishIo(comm, io, n);
+    ok = FinishIo(comm, io, n);
     error = ok ? 0 : ::GetLastError();
   }
   // A read that reaches its time-out ends with what it got; wine reports it as
   // the error ERROR_TIMEOUT where Windows reports success.
   if (!ok && (error == ERROR_TIMEOUT || error == ERROR_OPERATION_ABORTED)) ok = TRUE;
   if (!ok) {
-    if (Win32Comm::MayMeanDeviceGone(error) && Win32Comm::ConfirmLost(comm, error)) return true;
+    if (MayMeanDeviceGone(error) && ConfirmLost(comm, error)) return true;
     return Fail(error);
   }
   read = n;
